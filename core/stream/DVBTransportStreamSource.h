@@ -1,0 +1,25 @@
+#pragma once
+// The byte source every input plug-in implements. The receive thread is its
+// only caller apart from Initialise/DeInitialise and the status display. It
+// must deliver whole, aligned 188-byte packets.
+#include "platform/CString.h"
+
+constexpr unsigned long DVB_DEFAULT_READ_BUFFER_SIZE = 0x2F000; // 1,024 packets
+
+class CDVBTransportStreamSource
+{
+public:
+    // The order of these virtual operations is the interface with the plug-ins.
+    virtual ~CDVBTransportStreamSource() = default;
+    virtual bool Initialise() { return false; }
+    virtual bool DeInitialise() { return false; }
+    virtual bool Start() { return false; }
+    virtual bool Stop() { return false; }
+    // Places up to size bytes in buffer; returns the count, 0 for none.
+    virtual unsigned long ReadBuffer(unsigned char* /*buffer*/, unsigned long /*size*/) { return 0; }
+    virtual unsigned long GetSuggestedBufferSize() { return DVB_DEFAULT_READ_BUFFER_SIZE; }
+    // Once a second with the current bitrate in bits per second (0 while none is known).
+    virtual void NotifyBitrate(int /*bitsPerSecond*/) {}
+    virtual void OnEverySecond() {}
+    virtual void GetStatus(CString& text) { text = ""; }
+};
