@@ -1,0 +1,35 @@
+#pragma once
+// The target a video decoder hands finished pictures to. A display plug-in
+// makes the concrete one; the base shows nothing and accepts no layers.
+//
+// Pictures are planar 4:2:0: width x height luma bytes in Y (pitch = width),
+// and width/2 x height/2 bytes in each of U (Cb) and V (Cr). The caller keeps
+// the planes, so a display copies what it needs before OnFrame returns.
+#include <cstdint>
+
+class CDVBProgramClock;
+class CDVBDisplayLayer;
+
+class CDVBDisplay
+{
+public:
+    CDVBDisplay() = default;
+    CDVBDisplay(const CDVBDisplay&) = default;
+    CDVBDisplay& operator=(const CDVBDisplay&) = default;
+
+    // The order of these virtual operations is the interface with the plug-ins.
+    virtual ~CDVBDisplay() = default;
+    virtual void SetProgramClock(CDVBProgramClock* clock) { m_programClock = clock; }
+    // time: the picture's presentation time in 90 kHz units on the programme clock's scale.
+    virtual void OnFrame(int /*width*/, int /*height*/, const unsigned char* /*Y*/, const unsigned char* /*U*/,
+        const unsigned char* /*V*/, int64_t /*time*/)
+    {
+    }
+    virtual void OnEveryMillisecond() { }
+    virtual bool AddDisplayLayer(CDVBDisplayLayer* /*layer*/) { return false; }
+    // Once this returns, the layer is never called again: its owner deletes it next.
+    virtual bool RemoveDisplayLayer(CDVBDisplayLayer* /*layer*/) { return false; }
+
+protected:
+    CDVBProgramClock* m_programClock = nullptr;
+};
