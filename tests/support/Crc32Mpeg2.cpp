@@ -1,0 +1,32 @@
+#include "support/Crc32Mpeg2.h"
+
+#include <array>
+
+namespace ts {
+
+namespace {
+
+std::array<uint32_t, 256> BuildTable()
+{
+    std::array<uint32_t, 256> table {};
+    for (uint32_t i = 0; i < 256; ++i) {
+        uint32_t crc = i << 24;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
+        table[i] = crc;
+    }
+    return table;
+}
+
+} // namespace
+
+uint32_t Crc32Mpeg2(const uint8_t* data, size_t size)
+{
+    static const std::array<uint32_t, 256> table = BuildTable();
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = 0; i < size; ++i)
+        crc = (crc << 8) ^ table[((crc >> 24) ^ data[i]) & 0xFF];
+    return crc;
+}
+
+} // namespace ts

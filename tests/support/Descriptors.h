@@ -1,0 +1,56 @@
+#pragma once
+// Descriptors of ISO/IEC 13818-1 and ETSI EN 300 468, each with its tag and
+// length. Texts are written byte for byte without a character table byte.
+#include "support/TsTypes.h"
+
+#include <string>
+
+namespace ts {
+
+Bytes Descriptor(uint8_t tag, const Bytes& payload);
+// All descriptors of a loop, one after the other.
+Bytes Concat(const std::vector<Bytes>& parts);
+
+// A 1-byte length followed by the text.
+void AppendText(Bytes& out, const std::string& text);
+
+Bytes Iso639LanguageDescriptor(const std::string& language, uint8_t audioType = 0);
+Bytes NetworkNameDescriptor(const std::string& name);
+Bytes ServiceDescriptor(uint8_t serviceType, const std::string& provider, const std::string& name);
+Bytes ShortEventDescriptor(const std::string& language, const std::string& name, const std::string& text);
+Bytes StreamIdentifierDescriptor(uint8_t componentTag);
+
+struct SubtitlingEntry {
+    std::string language = "eng";
+    uint8_t type = 0x10; // DVB subtitles, no aspect ratio criticality
+    uint16_t compositionPageId = 1;
+    uint16_t ancillaryPageId = 1;
+};
+Bytes SubtitlingDescriptor(const std::vector<SubtitlingEntry>& entries);
+
+struct TerrestrialDelivery {
+    uint32_t centreFrequency = 0; // units of 10 Hz
+    uint8_t bandwidth = 0; // 0 = 8 MHz, 1 = 7, 2 = 6, 3 = 5
+    bool highPriority = true;
+    bool timeSlicing = false; // written as the inverted indicator bits
+    bool mpeFec = false;
+    uint8_t constellation = 2; // 0 QPSK, 1 16-QAM, 2 64-QAM
+    uint8_t hierarchy = 0;
+    uint8_t codeRateHp = 2; // 0 1/2, 1 2/3, 2 3/4, 3 5/6, 4 7/8
+    uint8_t codeRateLp = 0;
+    uint8_t guardInterval = 0; // 0 1/32, 1 1/16, 2 1/8, 3 1/4
+    uint8_t transmissionMode = 1; // 0 2k, 1 8k, 2 4k
+    bool otherFrequency = false;
+};
+Bytes TerrestrialDeliveryDescriptor(const TerrestrialDelivery& delivery);
+
+struct LocalTimeOffset {
+    std::string country = "GBR";
+    uint8_t regionId = 0;
+    int offsetMinutes = 0; // east of UTC is positive
+    int64_t timeOfChange = 0;
+    int nextOffsetMinutes = 0;
+};
+Bytes LocalTimeOffsetDescriptor(const std::vector<LocalTimeOffset>& offsets);
+
+} // namespace ts
