@@ -1,0 +1,168 @@
+#include "DVBFileTransportStreamSource.h"
+
+#include "DVBPacketAlignment.h"
+
+#include "platform/Clock.h"
+#include "stream/DVBPIDReceiver.h"
+
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+// Enough to pass over a damaged or foreign start of a file.
+constexpr size_t kAlignmentProbeSize = 65536 + DVB_ALIGNMENT_CONFIRMATIONS * DVB_PACKET_SIZE;
+
+long FindFirstPacket(int file)
+{
+    std::vector<unsigned char> probe(kAlignmentProbeSize);
+    const ssize_t got = pread(file, probe.data(), probe.size(), 0);
+    return got > 0 ? FindPacketAlignment(probe.data(), static_cast<size_t>(got)) : -1;
+}
+} // namespace
+
+CDVBFileTransportStreamSource::CDVBFileTransportStreamSource(CString fileName)
+    : m_fileName(std::move(fileName))
+    , m_clock(GetMillisecondTime)
+    , m_pause([] { std::this_thread::sleep_for(std::chrono::milliseconds(1)); })
+{
+}
+
+CDVBFileTransportStreamSource::~CDVBFileTransportStreamSource()
+{
+    CloseFile();
+}
+
+void CDVBFileTransportStreamSource::SetClock(MillisecondClock clock, Pause pause)
+{
+    m_clock = std::move(clock);
+    m_pause = std::move(pause);
+}
+
+bool CDVBFileTransportStreamSource::Start()
+{
+    m_state = EState::Closed;
+    CloseFile();
+    const EState state = OpenFile();
+    if (state != EState::Open)
+        CloseFile();
+    RestartFromFirstPacket();
+    m_pacer.Restart(m_clock());
+    m_state = state;
+    return state == EState::Open;
+}
+
+CDVBFileTransportStreamSource::EState CDVBFileTransportStreamSource::OpenFile()
+{
+    m_fileSize = 0;
+    m_file = open(m_fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat status;
+    if (m_file < 0 || fstat(m_file, &status) != 0 || S_ISDIR(status.st_mode))
+        return EState::NotOpened;
+    m_fileSize = static_cast<uint64_t>(status.st_size);
+    if (status.st_size == 0)
+        return EState::Empty;
+    if (static_cast<uint64_t>(status.st_size) < DVB_PACKET_SIZE)
+        return EState::TooShort;
+    const long firstPacket = FindFirstPacket(m_file);
+    if (firstPacket < 0)
+        return EState::NoPackets;
+    m_firstPacket = static_cast<uint64_t>(firstPacket);
+    return EState::Open;
+}
+
+void CDVBFileTransportStreamSource::CloseFile()
+{
+    if (m_file >= 0)
+        close(m_file);
+    m_file = -1;
+}
+
+bool CDVBFileTransportStreamSource::Stop()
+{
+    CloseFile();
+    m_state = EState::Closed;
+    return true;
+}
+
+void CDVBFileTransportStreamSource::RestartFromFirstPacket()
+{
+    m_position = m_firstPacket;
+    m_bytesDelivered = 0;
+}
+
+unsigned long CDVBFileTransportStreamSource::ReadBuffer(unsigned char* buffer, unsigned long size)
+{
+    // Only whole packets, so every read (and every recording of the reads)
+    // stays on packet boundaries.
+    const unsigned long request = size - size % DVB_PACKET_SIZE;
+    if (m_file < 0 || request == 0)
+        return 0;
+    if (!m_pacer.IsDue(request, m_clock())) {
+        m_pause();
+        return 0;
+    }
+    unsigned long got = ReadWholePackets(buffer, request);
+    if (got == 0) {
+        // Pacing goes on as it was: restarting it here would deliver the
+        // first chunk of every loop early and then hold the next one back
+        // for a chunk's time, slowing short looping files down.
+        RestartFromFirstPacket();
+        m_pacer.Rebase();
+        got = ReadWholePackets(buffer, request);
+    }
+    m_pacer.OnDelivered(got);
+    m_bytesDelivered += got;
+    return got;
+}
+
+unsigned long CDVBFileTransportStreamSource::ReadWholePackets(unsigned char* buffer, unsigned long size)
+{
+    unsigned long got = 0;
+    while (got < size) {
+        const ssize_t n = pread(m_file, buffer + got, size - got, static_cast<off_t>(m_position + got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        // End of file, or a read error, which is played like the end of the file.
+        if (n <= 0)
+            break;
+        got += static_cast<unsigned long>(n);
+    }
+    // A partial packet at the end is left for the loop restart (or for a file
+    // still being written to complete).
+    got -= got % DVB_PACKET_SIZE;
+    m_position += got;
+    return got;
+}
+
+void CDVBFileTransportStreamSource::NotifyBitrate(int bitsPerSecond)
+{
+    m_pacer.SetBitrate(bitsPerSecond);
+}
+
+void CDVBFileTransportStreamSource::GetStatus(CString& text)
+{
+    switch (m_state.load()) {
+    case EState::Open:
+        text = FormatString("%.2lf%% complete",
+            static_cast<double>(m_bytesDelivered.load()) / static_cast<double>(m_fileSize.load()) * 100);
+        break;
+    case EState::Empty:
+        text = "file empty";
+        break;
+    case EState::TooShort:
+        text = "file too short for one transport packet";
+        break;
+    case EState::NoPackets:
+        text = "no transport packets found in file";
+        break;
+    case EState::Closed:
+    case EState::NotOpened:
+        text = "file not opened";
+        break;
+    }
+}

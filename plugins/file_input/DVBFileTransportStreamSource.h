@@ -1,0 +1,65 @@
+#pragma once
+// Plays a transport-stream file as if it were a live multiplex: reads whole
+// packets in fixed chunks, paced to the stream's bitrate as the receiver
+// measures it, and starts again from the first packet at the end of the file.
+// Files cut anywhere play too: Start finds where the packets begin and every
+// read, loop restarts included, delivers whole packets from there.
+#include "DVBReadPacer.h"
+
+#include "stream/DVBTransportStreamSource.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
+class CDVBFileTransportStreamSource : public CDVBTransportStreamSource
+{
+public:
+    static constexpr unsigned long ChunkSize = 96256; // 512 packets
+
+    using MillisecondClock = std::function<uint32_t()>;
+    using Pause = std::function<void()>;
+
+    explicit CDVBFileTransportStreamSource(CString fileName);
+    // The receiver always stops the source first; this only catches a source
+    // deleted while open.
+    ~CDVBFileTransportStreamSource() override;
+
+    bool Initialise() override { return true; }
+    bool DeInitialise() override { return true; }
+    // Opens the file and finds its packets; false, with the reason in the
+    // status, when it cannot be opened or holds no transport packet.
+    bool Start() override;
+    bool Stop() override;
+    unsigned long ReadBuffer(unsigned char* buffer, unsigned long size) override;
+    unsigned long GetSuggestedBufferSize() override { return ChunkSize; }
+    void NotifyBitrate(int bitsPerSecond) override;
+    void GetStatus(CString& text) override;
+
+    // Where pacing takes its time from and how it waits when a chunk is not
+    // yet due (the system's millisecond clock and a 1 ms sleep by default).
+    void SetClock(MillisecondClock clock, Pause pause);
+    const CString& GetFileName() const { return m_fileName; }
+    uint64_t GetBitrate() const { return m_pacer.GetBitrate(); }
+
+private:
+    // What GetStatus reports; read by the application's thread while the
+    // receive thread changes it.
+    enum class EState { Closed, Open, NotOpened, Empty, TooShort, NoPackets };
+
+    EState OpenFile();
+    void CloseFile();
+    void RestartFromFirstPacket();
+    unsigned long ReadWholePackets(unsigned char* buffer, unsigned long size);
+
+    CString m_fileName;
+    int m_file = -1;
+    CDVBReadPacer m_pacer;
+    uint64_t m_firstPacket = 0;
+    uint64_t m_position = 0;
+    std::atomic<uint64_t> m_fileSize { 0 };
+    std::atomic<uint64_t> m_bytesDelivered { 0 };
+    std::atomic<EState> m_state { EState::Closed };
+    MillisecondClock m_clock;
+    Pause m_pause;
+};

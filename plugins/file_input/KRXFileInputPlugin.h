@@ -1,0 +1,15 @@
+#pragma once
+// The input plug-in that plays back recorded transport-stream files: each of
+// its multiplexes is a named file.
+#include "plugin/KRXInputPlugin.h"
+
+class CKRXFileInputPlugin : public CKRXInputPlugin
+{
+public:
+    CString GetName() override { return "File"; }
+    CString GetDescription() override { return "Allows playback of recorded transport stream files."; }
+    CDVBTransportStreamSource* OpenMultiplex(CDVBMultiplexDefinition* definition) override;
+    bool CloseMultiplex(CDVBTransportStreamSource* source) override;
+    bool ConfigureMultiplexDefinition(CDVBMultiplexDefinition* definition) override;
+    CDVBMultiplexDefinition* CreateMultiplexDefinition() override;
+};

@@ -1,0 +1,214 @@
+#include "DVBFileTransportStreamSource.h"
+
+#include "core/plugin/TemporaryFolder.h"
+#include "support/TsPacketWriter.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+constexpr unsigned long kChunk = CDVBFileTransportStreamSource::ChunkSize;
+
+// Packets on PID 0x100 whose payload starts with the packet's index, so a
+// test can tell which packet of the file a read delivered.
+CString NumberedPackets(uint32_t count)
+{
+    ts::TsPacketWriter writer;
+    for (uint32_t i = 0; i < count; ++i) {
+        ts::Bytes payload(184, 0xFF);
+        payload[0] = uint8_t(i >> 24);
+        payload[1] = uint8_t(i >> 16);
+        payload[2] = uint8_t(i >> 8);
+        payload[3] = uint8_t(i);
+        writer.WritePacket(ts::PacketHeader(0x100), payload);
+    }
+    return CString(writer.Data().begin(), writer.Data().end());
+}
+
+uint32_t PacketIndex(const unsigned char* packet)
+{
+    return uint32_t(packet[4]) << 24 | uint32_t(packet[5]) << 16 | uint32_t(packet[6]) << 8 | packet[7];
+}
+
+class FileSourceTest : public ::testing::Test
+{
+protected:
+    // A source on a fake clock that moves only when the source pauses or the
+    // test says so.
+    CDVBFileTransportStreamSource& Open(const CString& content)
+    {
+        m_source = std::make_unique<CDVBFileTransportStreamSource>(folder.Write("stream.ts", content));
+        m_source->SetClock([this] { return now; },
+            [this] {
+                ++now;
+                ++pauses;
+            });
+        return *m_source;
+    }
+    // Reads on every millisecond tick, as the receive thread does, until a read delivers.
+    unsigned long ReadWhenDue(CDVBFileTransportStreamSource& source)
+    {
+        for (;;) {
+            const unsigned long got = source.ReadBuffer(buffer.data(), kChunk);
+            if (got != 0)
+                return got;
+        }
+    }
+    CString Status()
+    {
+        CString text;
+        m_source->GetStatus(text);
+        return text;
+    }
+
+    TemporaryFolder folder;
+    uint32_t now = 5000;
+    int pauses = 0;
+    std::vector<unsigned char> buffer = std::vector<unsigned char>(kChunk);
+
+private:
+    std::unique_ptr<CDVBFileTransportStreamSource> m_source;
+};
+} // namespace
+
+TEST_F(FileSourceTest, DeliversTheFirstChunkWhenTheDefaultRateSaysItIsDue)
+{
+    CDVBFileTransportStreamSource& source = Open(NumberedPackets(1024));
+    EXPECT_EQ(source.GetSuggestedBufferSize(), 96256u);
+    ASSERT_TRUE(source.Start());
+    now += 30;
+    EXPECT_EQ(source.ReadBuffer(buffer.data(), kChunk), 0u);
+    EXPECT_EQ(pauses, 1) << "a read that is not due waits a millisecond";
+    EXPECT_EQ(source.ReadBuffer(buffer.data(), kChunk), kChunk) << "due at 31 ms";
+    EXPECT_EQ(PacketIndex(&buffer[0]), 0u);
+    EXPECT_EQ(PacketIndex(&buffer[kChunk - 188]), 511u);
+}
+
+TEST_F(FileSourceTest, FollowsTheNotifiedBitrate)
+{
+    CDVBFileTransportStreamSource& source = Open(NumberedPackets(1024));
+    ASSERT_TRUE(source.Start());
+    source.NotifyBitrate(0);
+    EXPECT_EQ(source.GetBitrate(), 24128512u);
+    source.NotifyBitrate(4000000);
+    now += 191;
+    EXPECT_EQ(source.ReadBuffer(buffer.data(), kChunk), 0u);
+    EXPECT_EQ(source.ReadBuffer(buffer.data(), kChunk), kChunk) << "770,048 / 4,000 ms after the start";
+}
+
+TEST_F(FileSourceTest, LoopsToTheFirstPacketAndRestartsThePercentage)
+{
+    CDVBFileTransportStreamSource& source = Open(NumberedPackets(600));
+    ASSERT_TRUE(source.Start());
+    EXPECT_EQ(Status(), "0.00% complete");
+    EXPECT_EQ(ReadWhenDue(source), kChunk);
+    EXPECT_EQ(Status(), "85.33% complete");
+    EXPECT_EQ(ReadWhenDue(source), 88u * 188);
+    EXPECT_EQ(PacketIndex(&buffer[0]), 512u);
+    EXPECT_EQ(Status(), "100.00% complete");
+    EXPECT_EQ(ReadWhenDue(source), kChunk);
+    EXPECT_EQ(PacketIndex(&buffer[0]), 0u);
+    EXPECT_EQ(Status(), "85.33% complete");
+}
+
+TEST_F(FileSourceTest, PlaysAFileCutAnywhereInWholePackets)
+{
+    // The capture begins 77 bytes into packet 0 and ends 50 bytes into packet 600.
+    const CString stream = NumberedPackets(601);
+    CDVBFileTransportStreamSource& source = Open(stream.substr(77, 188 * 600 - 77 + 50));
+    ASSERT_TRUE(source.Start());
+    const unsigned long first = ReadWhenDue(source);
+    EXPECT_EQ(first, kChunk);
+    EXPECT_EQ(PacketIndex(&buffer[0]), 1u);
+    EXPECT_EQ(ReadWhenDue(source), 87u * 188) << "the partial packet at the end is not delivered";
+    EXPECT_EQ(PacketIndex(&buffer[86 * 188]), 599u);
+    ReadWhenDue(source);
+    EXPECT_EQ(PacketIndex(&buffer[0]), 1u) << "the loop restarts on the first whole packet";
+    for (unsigned long offset = 0; offset < kChunk; offset += 188)
+        ASSERT_EQ(buffer[offset], 0x47) << offset;
+}
+
+TEST_F(FileSourceTest, DeliversOnlyWholePacketsWhateverIsAskedFor)
+{
+    CDVBFileTransportStreamSource& source = Open(NumberedPackets(20));
+    ASSERT_TRUE(source.Start());
+    now += 1000;
+    EXPECT_EQ(source.ReadBuffer(buffer.data(), 1000), 940u);
+    EXPECT_EQ(source.ReadBuffer(buffer.data(), 187), 0u);
+    EXPECT_EQ(source.ReadBuffer(buffer.data(), 188), 188u);
+    EXPECT_EQ(PacketIndex(&buffer[0]), 5u);
+}
+
+TEST_F(FileSourceTest, AFileWithoutPacketsIsAnErrorTheUserSees)
+{
+    struct Case {
+        CString content;
+        const char* status;
+    };
+    const Case cases[] = {
+        { "", "file empty" },
+        { CString(187, '\x47'), "file too short for one transport packet" },
+        { CString(1000, '\0'), "no transport packets found in file" },
+    };
+    for (const Case& bad : cases) {
+        CDVBFileTransportStreamSource& source = Open(bad.content);
+        EXPECT_FALSE(source.Start()) << bad.status;
+        EXPECT_EQ(Status(), bad.status);
+        now += 1000;
+        EXPECT_EQ(source.ReadBuffer(buffer.data(), kChunk), 0u) << bad.status;
+        EXPECT_TRUE(source.Stop());
+        EXPECT_EQ(Status(), "file not opened");
+    }
+}
+
+TEST_F(FileSourceTest, AFileThatCannotBeOpenedIsReported)
+{
+    for (const CString& path : { folder.File("absent.ts"), folder.Path() }) {
+        CDVBFileTransportStreamSource source(path);
+        EXPECT_FALSE(source.Start()) << path;
+        CString text;
+        source.GetStatus(text);
+        EXPECT_EQ(text, "file not opened");
+        EXPECT_EQ(source.ReadBuffer(buffer.data(), kChunk), 0u);
+        EXPECT_TRUE(source.Stop());
+    }
+}
+
+TEST_F(FileSourceTest, StopClosesAndStartReopensFromTheBeginning)
+{
+    CDVBFileTransportStreamSource& source = Open(NumberedPackets(1024));
+    ASSERT_TRUE(source.Start());
+    ReadWhenDue(source);
+    EXPECT_TRUE(source.Stop());
+    EXPECT_EQ(Status(), "file not opened");
+    EXPECT_EQ(source.ReadBuffer(buffer.data(), kChunk), 0u);
+    // The file grew while stopped: its size is taken afresh.
+    folder.Write("stream.ts", NumberedPackets(2048));
+    ASSERT_TRUE(source.Start());
+    ReadWhenDue(source);
+    EXPECT_EQ(PacketIndex(&buffer[0]), 0u);
+    EXPECT_EQ(Status(), "25.00% complete");
+}
+
+TEST_F(FileSourceTest, PlaysAtTheMeasuredRateWithinOnePercent)
+{
+    // Once a second the receiver tells the source the rate it measured from
+    // the stream's PCRs; from the second second on that is 24 Mbit/s.
+    CDVBFileTransportStreamSource& source = Open(NumberedPackets(1024));
+    ASSERT_TRUE(source.Start());
+    const uint32_t measured = now + 2000;
+    const uint32_t end = measured + 10000;
+    uint64_t bytesSinceMeasured = 0;
+    while (now != end) {
+        if (now == measured)
+            source.NotifyBitrate(24000000);
+        const unsigned long got = source.ReadBuffer(buffer.data(), kChunk);
+        if (now >= measured)
+            bytesSinceMeasured += got;
+        if (got != 0)
+            ++now; // the receiver reads again at its next millisecond tick
+    }
+    const double bitsPerSecond = static_cast<double>(bytesSinceMeasured) * 8 / 10;
+    EXPECT_NEAR(bitsPerSecond, 24000000, 240000);
+}
