@@ -90,6 +90,16 @@ Bytes StreamIdentifierDescriptor(uint8_t componentTag)
     return Descriptor(0x52, { componentTag });
 }
 
+Bytes ServiceListDescriptor(const std::vector<ServiceListEntry>& services)
+{
+    Bytes payload;
+    for (const ServiceListEntry& service : services) {
+        Append16(payload, service.serviceId);
+        payload.push_back(service.serviceType);
+    }
+    return Descriptor(0x41, payload);
+}
+
 Bytes SubtitlingDescriptor(const std::vector<SubtitlingEntry>& entries)
 {
     Bytes payload;

@@ -20,6 +20,12 @@ Bytes ServiceDescriptor(uint8_t serviceType, const std::string& provider, const 
 Bytes ShortEventDescriptor(const std::string& language, const std::string& name, const std::string& text);
 Bytes StreamIdentifierDescriptor(uint8_t componentTag);
 
+struct ServiceListEntry {
+    uint16_t serviceId = 0;
+    uint8_t serviceType = 0;
+};
+Bytes ServiceListDescriptor(const std::vector<ServiceListEntry>& services);
+
 struct SubtitlingEntry {
     std::string language = "eng";
     uint8_t type = 0x10; // DVB subtitles, no aspect ratio criticality

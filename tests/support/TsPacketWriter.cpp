@@ -62,9 +62,10 @@ Bytes TsPacketWriter::TakeData()
 uint8_t TsPacketWriter::NextContinuityCounter(const PacketHeader& header, bool hasPayload)
 {
     uint8_t& next = m_next[header.pid];
-    uint8_t counter = header.continuityCounter ? uint8_t(*header.continuityCounter & 0x0F) : next;
-    // A packet without payload repeats the counter; the next one with payload advances it.
-    next = hasPayload ? uint8_t((counter + 1) & 0x0F) : counter;
+    // A packet without payload repeats the counter of the packet before it.
+    uint8_t counter = header.continuityCounter ? *header.continuityCounter : hasPayload ? next : uint8_t(next - 1);
+    counter &= 0x0F;
+    next = uint8_t((counter + 1) & 0x0F);
     return counter;
 }
 

@@ -13,8 +13,9 @@ public:
     // Appends one packet. A payload shorter than the room left by the
     // adaptation field is padded with adaptation-field stuffing; a longer one
     // throws std::invalid_argument. The continuity counter advances only on
-    // packets that carry a payload; an explicit counter in the header is
-    // written and the PID's count continues from it.
+    // packets that carry a payload (one without repeats the last value); an
+    // explicit counter in the header is written and the PID's count continues
+    // from it.
     void WritePacket(
         const PacketHeader& header, const uint8_t* payload, size_t size, const AdaptationField* field = nullptr);
     void WritePacket(const PacketHeader& header, const Bytes& payload, const AdaptationField* field = nullptr)

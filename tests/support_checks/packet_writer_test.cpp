@@ -122,7 +122,7 @@ TEST(TsPacketWriter, ContinuityCountersRunModulo16PerPid)
     std::vector<int> expected;
     for (int i = 0; i < 20; ++i)
         expected.push_back(i % 16);
-    expected.insert(expected.end(), { 4, 4, 2, 3 });
+    expected.insert(expected.end(), { 3, 4, 2, 3 });
     EXPECT_EQ(first, expected);
     EXPECT_EQ(second, (std::vector<int> { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9 }));
 }
