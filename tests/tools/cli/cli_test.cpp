@@ -1,0 +1,71 @@
+#include "CliCommands.h"
+
+#include "core/plugin/TemporaryFolder.h"
+#include "platform/Event.h"
+
+#include <algorithm>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sstream>
+
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+namespace {
+class CliTest : public ::testing::Test
+{
+protected:
+    int Run(const KRXCliArguments& arguments, const CString& pluginFolder = KRX_PROGRAM_FOLDER)
+    {
+        out.str("");
+        err.str("");
+        KRXCliContext context { out, err, &interrupted, pluginFolder };
+        return RunKorrixCli(arguments, context);
+    }
+    // A failure is told in exactly one line, naming the program.
+    void ExpectOneErrorLine(const CString& about)
+    {
+        const CString text = err.str();
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+        EXPECT_THAT(text, StartsWith("korrix-cli: "));
+        EXPECT_THAT(text, HasSubstr(about));
+    }
+
+    std::ostringstream out;
+    std::ostringstream err;
+    CEvent interrupted { true, false };
+    TemporaryFolder folder;
+};
+} // namespace
+
+TEST_F(CliTest, ListsThePluginsOfTheProgramFolder)
+{
+    EXPECT_EQ(Run({ "plugins" }), 0) << err.str();
+    EXPECT_THAT(
+        out.str(), HasSubstr("input    File             Allows playback of recorded transport stream files.\n"));
+    EXPECT_EQ(err.str(), "");
+}
+
+TEST_F(CliTest, SaysSoWhenNoPluginIsFound)
+{
+    EXPECT_EQ(Run({ "plugins" }, folder.Path()), 1);
+    ExpectOneErrorLine("no plug-ins found in " + folder.Path());
+    EXPECT_EQ(out.str(), "");
+}
+
+TEST_F(CliTest, RefusesCommandLinesItCannotUnderstand)
+{
+    EXPECT_EQ(Run({ "bogus" }), 2);
+    ExpectOneErrorLine("unknown command 'bogus'");
+    EXPECT_EQ(Run({ "plugins", "extra" }), 2);
+    ExpectOneErrorLine("'plugins' takes no arguments");
+}
+
+TEST_F(CliTest, ShowsUsageOnRequestAndWhenCalledBare)
+{
+    EXPECT_EQ(Run({ "--help" }), 0);
+    EXPECT_THAT(out.str(), HasSubstr("korrix-cli plugins\n"));
+    EXPECT_EQ(Run({}), 2);
+    EXPECT_THAT(err.str(), HasSubstr("Usage: korrix-cli COMMAND"));
+    EXPECT_EQ(out.str(), "");
+}

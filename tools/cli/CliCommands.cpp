@@ -1,0 +1,36 @@
+#include "CliCommands.h"
+
+namespace {
+void PrintUsage(std::ostream& stream)
+{
+    stream << "Usage: korrix-cli COMMAND [ARGUMENTS]\n\nCommands:\n";
+    for (const KRXCliCommand& command : GetCliCommands())
+        stream << "  korrix-cli " << command.usage << "\n      " << command.summary << "\n";
+}
+} // namespace
+
+const std::vector<KRXCliCommand>& GetCliCommands()
+{
+    static const std::vector<KRXCliCommand> commands = {
+        { "plugins", "plugins", "Lists the loaded plug-ins with their type, name and description.", RunPluginsCommand },
+    };
+    return commands;
+}
+
+int RunKorrixCli(const KRXCliArguments& arguments, KRXCliContext& context)
+{
+    if (arguments.empty()) {
+        PrintUsage(context.err);
+        return KRX_CLI_MISUSED;
+    }
+    const CString& name = arguments.front();
+    if (name == "help" || name == "--help" || name == "-h") {
+        PrintUsage(context.out);
+        return KRX_CLI_OK;
+    }
+    for (const KRXCliCommand& command : GetCliCommands()) {
+        if (name == command.name)
+            return command.run(KRXCliArguments(arguments.begin() + 1, arguments.end()), context);
+    }
+    return context.Misused("unknown command '" + name + "'");
+}

@@ -1,0 +1,39 @@
+// korrix-cli plugins: what the program would load, one plug-in a line.
+#include "CliCommands.h"
+#include "CliPlugins.h"
+
+#include "plugin/KRXPlugin.h"
+#include "plugin/KRXPluginManager.h"
+
+namespace {
+const char* TypeName(int type)
+{
+    switch (type) {
+    case KRX_PLUGIN_INPUT:
+        return "input";
+    case KRX_PLUGIN_DECODER:
+        return "decoder";
+    case KRX_PLUGIN_DISPLAY:
+        return "display";
+    default:
+        return "other";
+    }
+}
+} // namespace
+
+int RunPluginsCommand(const KRXCliArguments& arguments, KRXCliContext& context)
+{
+    if (!arguments.empty())
+        return context.Misused("'plugins' takes no arguments");
+    CKRXCliPlugins plugins(context.pluginFolder);
+    CKRXPluginManager* manager = plugins.GetManager();
+    if (manager->GetPluginCount() == 0)
+        return context.Fail("no plug-ins found in " + plugins.GetFolder());
+    for (int i = 0; i < manager->GetPluginCount(); ++i) {
+        CKRXPlugin* plugin = manager->GetPluginAtIndex(i);
+        if (plugin != nullptr)
+            context.out << FormatString("%-8s %-16s %s\n", TypeName(plugin->GetType()), plugin->GetName().c_str(),
+                plugin->GetDescription().c_str());
+    }
+    return KRX_CLI_OK;
+}

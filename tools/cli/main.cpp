@@ -1,0 +1,32 @@
+// korrix-cli: Korrix without a window, for playing, recording and inspecting
+// transport streams from a terminal or a script.
+#include "CliCommands.h"
+
+#include "platform/Event.h"
+
+#include <csignal>
+#include <iostream>
+
+namespace {
+CEvent* g_interrupted = nullptr;
+
+// Setting an event only writes to its descriptor, which a signal handler may do.
+void OnInterrupt(int)
+{
+    g_interrupted->Set();
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    CEvent interrupted(true, false);
+    g_interrupted = &interrupted;
+    struct sigaction action = {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+
+    KRXCliContext context { std::cout, std::cerr, &interrupted, "" };
+    return RunKorrixCli(KRXCliArguments(argv + 1, argv + argc), context);
+}
