@@ -57,6 +57,8 @@ public:
     static unsigned long GetTimeStampsFromPESData(unsigned char* pes, unsigned long size, int64_t& pts, int64_t& dts);
     static unsigned long GetTimeStampsFromPacket(unsigned char* packet, int64_t& pts, int64_t& dts);
     static bool GetPESInternalData(unsigned char* packet, unsigned char*& data, unsigned long& size);
+    // Moves data past the PES header that starts it; false if the header runs past size.
+    static bool SkipPESHeader(unsigned char*& data, unsigned long& size);
 
     static bool IsPayloadUnitStart(const unsigned char* packet) { return (packet[1] & 0x40) != 0; }
     static unsigned short GetPacketPID(const unsigned char* packet)

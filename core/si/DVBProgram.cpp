@@ -1,0 +1,6 @@
+#include "si/DVBProgram.h"
+
+CDVBProgram::CDVBProgram(unsigned short programNumber)
+    : m_programNumber(programNumber)
+{
+}

@@ -1,0 +1,120 @@
+#include "stream/DVBPCRReceiver.h"
+
+#include <climits>
+#include <cmath>
+
+namespace {
+constexpr unsigned char kPCRFlag = 0x10;
+// The flags byte and the six PCR bytes.
+constexpr unsigned char kMinPCRFieldLength = 7;
+constexpr uint64_t kBitsPerPacket = DVB_PACKET_SIZE * 8;
+constexpr uint64_t kPCRFrequency = 90000;
+
+// Doubles outside this range do not convert to int64_t.
+bool FitsInt64(double value)
+{
+    return std::isfinite(value) && value > -9.2e18 && value < 9.2e18;
+}
+} // namespace
+
+CDVBPCRReceiver::CDVBPCRReceiver()
+{
+    m_type = DVB_RECEIVER_PCR;
+}
+
+bool CDVBPCRReceiver::GetPCRFromPacket(unsigned char* packet, uint64_t& pcr)
+{
+    unsigned char* field;
+    unsigned char length;
+    // A shorter field has no room for a PCR: its "flags" would be payload bytes.
+    if (!GetPacketAdaptationField(packet, field, length) || length < kMinPCRFieldLength || !(field[1] & kPCRFlag))
+        return false;
+    const unsigned char* p = field + 2;
+    pcr = (((uint64_t(p[0]) << 8 | p[1]) << 8 | p[2]) << 8 | p[3]) << 1 | (p[4] >> 7);
+    return true;
+}
+
+void CDVBPCRReceiver::OnReceivePacket(uint64_t packetNumber, unsigned char* packet)
+{
+    uint64_t pcr;
+    if (GetPCRFromPacket(packet, pcr))
+        AddSample(packetNumber, pcr);
+}
+
+void CDVBPCRReceiver::AddSample(uint64_t packetNumber, uint64_t pcr)
+{
+    CSingleLock lock(&m_lock, true);
+    if (m_sampleCount == kMaxSamples) {
+        for (unsigned i = 1; i < kMaxSamples; i++)
+            m_samples[i - 1] = m_samples[i];
+        m_sampleCount--;
+    }
+    m_samples[m_sampleCount++] = Sample { packetNumber, pcr };
+    m_dirty = true;
+}
+
+void CDVBPCRReceiver::RecalculateIfNecessary()
+{
+    if (!m_dirty)
+        return;
+    m_packetSpan = 0;
+    m_pcrSpan = 0;
+    for (unsigned i = 1; i < m_sampleCount; i++) {
+        const Sample& older = m_samples[i - 1];
+        const Sample& newer = m_samples[i];
+        // A PCR wrap or splice, or packet numbering restarted by a new Start,
+        // says nothing about the rate: skip that pair.
+        if (newer.pcr > older.pcr && newer.packetNumber > older.packetNumber) {
+            m_pcrSpan += newer.pcr - older.pcr;
+            m_packetSpan += newer.packetNumber - older.packetNumber;
+        }
+    }
+    m_dirty = false;
+}
+
+int CDVBPCRReceiver::GetBitrate()
+{
+    CSingleLock lock(&m_lock, true);
+    RecalculateIfNecessary();
+    if (m_pcrSpan == 0)
+        return 0;
+    // Saturates rather than wrapping into a negative rate for a PCR that barely moves.
+    const unsigned __int128 bits = (unsigned __int128)m_packetSpan * kBitsPerPacket * kPCRFrequency;
+    const unsigned __int128 bitrate = bits / m_pcrSpan;
+    return bitrate > unsigned(INT_MAX) ? INT_MAX : static_cast<int>(bitrate);
+}
+
+bool CDVBPCRReceiver::EstimateClockAtPacket(uint64_t packetNumber, int64_t& clock)
+{
+    CSingleLock lock(&m_lock, true);
+    RecalculateIfNecessary();
+    if (m_sampleCount == 0 || m_packetSpan == 0)
+        return false;
+    const Sample& last = m_samples[m_sampleCount - 1];
+    // Signed, so that a packet before the newest sample extrapolates backwards.
+    const int64_t packets = static_cast<int64_t>(packetNumber - last.packetNumber);
+    const __int128 elapsed = (__int128)packets * (__int128)m_pcrSpan / (__int128)m_packetSpan;
+    clock = static_cast<int64_t>(static_cast<__int128>(last.pcr) + elapsed);
+    return true;
+}
+
+bool CDVBPCRReceiver::EstimateClockAtTime(
+    double frequency, double referenceClock, uint64_t referencePackets, double now, int64_t& clock)
+{
+    CSingleLock lock(&m_lock, true);
+    RecalculateIfNecessary();
+    const int bitrate = GetBitrate();
+    if (m_sampleCount == 0 || m_packetSpan == 0 || bitrate <= 0 || frequency <= 0)
+        return false;
+    const Sample& last = m_samples[m_sampleCount - 1];
+    // How long after the newest PCR sample the reference point lies, and so
+    // when (in system time) that sample arrived.
+    const int64_t packets = static_cast<int64_t>(referencePackets - last.packetNumber);
+    const double seconds = double(packets) * double(kBitsPerPacket) / bitrate;
+    const double sampleArrival = referenceClock - seconds * frequency;
+    const double elapsed = (now - sampleArrival) * (double(kPCRFrequency) / frequency);
+    if (!FitsInt64(elapsed))
+        return false;
+    clock = static_cast<int64_t>(last.pcr) + static_cast<int64_t>(elapsed);
+    return true;
+}

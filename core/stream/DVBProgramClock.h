@@ -1,0 +1,29 @@
+#pragma once
+// The programme clock (90 kHz) of one service, reconstructed on demand from
+// its PCR receiver and the receiver's reference point: either at the packet
+// being dispatched (to stamp incoming data) or at the present instant (to
+// present it). It holds no lock: both pointers are set before decoders use it.
+#include <cstdint>
+
+class CDVBTransportStreamReceiver;
+class CDVBPCRReceiver;
+
+class CDVBProgramClock
+{
+public:
+    CDVBProgramClock() = default;
+    virtual ~CDVBProgramClock() = default;
+
+    void SetTransportStreamReceiver(CDVBTransportStreamReceiver* receiver) { m_receiver = receiver; }
+    // Binds the clock to the programme's PCR receiver; false (keeping the
+    // previous one) while the programme has none.
+    bool SetProgram(unsigned short programNumber);
+    bool GetProgramClock(int64_t& clock, bool now);
+
+protected:
+    void SetPCRReceiver(CDVBPCRReceiver* receiver) { m_pcrReceiver = receiver; }
+
+private:
+    CDVBTransportStreamReceiver* m_receiver = nullptr;
+    CDVBPCRReceiver* m_pcrReceiver = nullptr;
+};

@@ -1,0 +1,303 @@
+#include "stream/DVBTransportStreamReceiver.h"
+
+#include "platform/PeriodicTimer.h"
+#include "si/DVBProgram.h"
+#include "stream/DVBPCRReceiver.h"
+#include "stream/DVBPIDReceiver.h"
+#include "stream/DVBPIDReceiverList.h"
+#include "stream/DVBTiming.h"
+#include "stream/DVBTransportStreamSource.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+constexpr uint32_t kThreadEndTimeoutMs = 1000;
+constexpr uint32_t kTickMs = 1;
+} // namespace
+
+CDVBTransportStreamReceiver::CDVBTransportStreamReceiver(
+    CDVBTransportStreamSource* source, CDVBTransportStreamUpdateHandler* handler)
+    : m_timeNotificationList(new CDVBPIDReceiverList)
+    , m_source(source)
+    , m_updateHandler(handler)
+{
+}
+
+CDVBTransportStreamReceiver::~CDVBTransportStreamReceiver()
+{
+    if (m_receiveThread.IsRunning()) {
+        m_quitEvent.Set();
+        m_receiveThread.StopWithin(kThreadEndTimeoutMs);
+    }
+    Reset();
+    for (auto& entry : m_pidTable)
+        delete entry.load();
+    delete m_timeNotificationList;
+}
+
+bool CDVBTransportStreamReceiver::Initialise()
+{
+    if (m_receiveThread.IsRunning())
+        return true;
+    m_quitEvent.Reset();
+    m_idleEvent.Set();
+    if (m_source)
+        m_source->Initialise();
+    m_receiveThread.Start([this] { ReceiveThreadProc(); });
+    return true;
+}
+
+bool CDVBTransportStreamReceiver::DeInitialise()
+{
+    if (m_receiveThread.IsRunning()) {
+        m_quitEvent.Set();
+        m_receiveThread.StopWithin(kThreadEndTimeoutMs);
+    }
+    if (m_source)
+        m_source->DeInitialise();
+    return true;
+}
+
+void CDVBTransportStreamReceiver::Start()
+{
+    m_packetsReceived = 0;
+    m_packetsAtPreviousSecond = 0;
+    m_secondsSinceStart = 0;
+    m_stopEvent.Reset();
+    m_startEvent.Set();
+}
+
+void CDVBTransportStreamReceiver::Stop()
+{
+    m_startEvent.Reset();
+    m_stopEvent.Set();
+}
+
+bool CDVBTransportStreamReceiver::WaitForStop(unsigned long timeoutMs)
+{
+    return m_idleEvent.Wait(static_cast<uint32_t>(std::min<unsigned long>(timeoutMs, KRX_INFINITE)));
+}
+
+void CDVBTransportStreamReceiver::Reset()
+{
+    // Every receiver is deleted below, so none may stay behind in the time
+    // notifications; the lists themselves stay for a receive thread that may
+    // still be looking at them.
+    m_timeNotificationList->RemoveAll();
+    for (auto& entry : m_pidTable) {
+        if (CDVBPIDReceiverList* list = entry.load(std::memory_order_acquire))
+            list->DeleteAll();
+    }
+    {
+        CSingleLock lock(&m_programsSection, true);
+        m_programs.DeleteAll();
+        m_patSeen = false;
+        m_transportStreamId = 0xFFFF;
+    }
+    m_packetsReceived = 0;
+}
+
+CDVBPIDReceiverList* CDVBTransportStreamReceiver::GetList(unsigned short pid) const
+{
+    return pid < DVB_PID_COUNT ? m_pidTable[pid].load(std::memory_order_acquire) : nullptr;
+}
+
+CDVBPIDReceiverList* CDVBTransportStreamReceiver::GetOrCreateList(unsigned short pid)
+{
+    CDVBPIDReceiverList* list = GetList(pid);
+    if (list != nullptr || pid >= DVB_PID_COUNT)
+        return list;
+    // The owner and the receive thread (PAT and PMT handlers) may both be first.
+    CDVBPIDReceiverList* created = new CDVBPIDReceiverList;
+    if (m_pidTable[pid].compare_exchange_strong(list, created, std::memory_order_acq_rel))
+        return created;
+    delete created;
+    return list;
+}
+
+bool CDVBTransportStreamReceiver::AddPIDReceiver(unsigned short pid, CDVBPIDReceiver* receiver)
+{
+    CDVBPIDReceiverList* list = receiver ? GetOrCreateList(pid) : nullptr;
+    if (list == nullptr)
+        return false;
+    receiver->SetPID(pid);
+    list->Add(receiver);
+    if (receiver->RequiresTimeNotifications())
+        m_timeNotificationList->Add(receiver);
+    return true;
+}
+
+bool CDVBTransportStreamReceiver::HasPIDReceiver(unsigned short pid, int type)
+{
+    return GetPIDReceiver(pid, type) != nullptr;
+}
+
+CDVBPIDReceiver* CDVBTransportStreamReceiver::GetPIDReceiver(unsigned short pid, int type)
+{
+    CDVBPIDReceiverList* list = GetList(pid);
+    return list ? list->FindFirstOfType(type) : nullptr;
+}
+
+bool CDVBTransportStreamReceiver::DeletePIDReceiver(unsigned short pid, int type)
+{
+    CDVBPIDReceiverList* list = GetList(pid);
+    CDVBPIDReceiver* receiver = list ? list->RemoveFirstOfType(type) : nullptr;
+    if (receiver == nullptr)
+        return false;
+    // Whatever its type, a deleted receiver must not be ticked again.
+    m_timeNotificationList->Remove(receiver);
+    delete receiver;
+    return true;
+}
+
+CDVBPIDReceiver* CDVBTransportStreamReceiver::RemovePIDReceiverWithCookie(unsigned short pid, GUID* cookie)
+{
+    CDVBPIDReceiverList* list = GetList(pid);
+    CDVBPIDReceiver* receiver = list ? list->RemoveWithCookie(cookie) : nullptr;
+    if (receiver != nullptr)
+        m_timeNotificationList->Remove(receiver);
+    return receiver;
+}
+
+void CDVBTransportStreamReceiver::ReceiveThreadProc()
+{
+    unsigned long size = m_source ? m_source->GetSuggestedBufferSize() : 0;
+    // Room for at least one packet, so that a source never gets an empty buffer.
+    size = std::max(size, DVB_PACKET_SIZE);
+    AddReferencePoint(0);
+    m_lastSecondClock = CDVBTiming::GetSystemClock();
+    std::vector<unsigned char> buffer(size);
+    SetCurrentThreadPriority(KRX_PRIORITY_HIGHEST);
+
+    for (;;) {
+        const int signalled = WaitForEvents({ &m_quitEvent, &m_startEvent }, KRX_INFINITE);
+        if (signalled == 0)
+            break;
+        if (signalled == 1 && RunReception(buffer.data(), size))
+            break;
+    }
+}
+
+bool CDVBTransportStreamReceiver::RunReception(unsigned char* buffer, unsigned long size)
+{
+    m_idleEvent.Reset();
+    if (m_source)
+        m_source->Start();
+    CPeriodicTimer timer;
+    timer.Start(kTickMs, &m_tickEvent);
+
+    bool quit = false;
+    for (;;) {
+        const int signalled = WaitForEvents({ &m_quitEvent, &m_stopEvent, &m_tickEvent }, kTickMs);
+        if (signalled == 0)
+            quit = true;
+        if (signalled == 0 || signalled == 1)
+            break;
+        OnEveryMillisecond();
+        // A source that claims more than the buffer holds is not believed.
+        const unsigned long read = m_source ? std::min(m_source->ReadBuffer(buffer, size), size) : 0;
+        if (read == 0)
+            continue;
+        m_source->GetSuggestedBufferSize(); // part of the source contract; the answer is not used
+        AddReferencePoint(m_packetsReceived);
+        ProcessBuffer(buffer, read);
+    }
+
+    timer.Stop();
+    if (m_source)
+        m_source->Stop();
+    m_idleEvent.Set();
+    return quit;
+}
+
+void CDVBTransportStreamReceiver::ProcessBuffer(unsigned char* data, unsigned long size)
+{
+    const unsigned long packets = size / DVB_PACKET_SIZE;
+    uint64_t number = m_packetsReceived.load(std::memory_order_relaxed);
+    for (unsigned long i = 0; i < packets; i++) {
+        unsigned char* packet = data + i * DVB_PACKET_SIZE;
+        if (CDVBPIDReceiverList* list
+            = m_pidTable[CDVBPIDReceiver::GetPacketPID(packet)].load(std::memory_order_acquire))
+            list->OnReceivePacket(number, packet);
+        // Receivers asking for the programme clock during dispatch see this packet's number.
+        m_packetsReceived.store(++number, std::memory_order_relaxed);
+    }
+}
+
+void CDVBTransportStreamReceiver::AddReferencePoint(uint64_t packets)
+{
+    m_referencePoints.Add(CDVBTiming::GetSystemClock(), packets);
+}
+
+void CDVBTransportStreamReceiver::OnEveryMillisecond()
+{
+    m_timeNotificationList->OnEveryMillisecond();
+    const int64_t now = CDVBTiming::GetSystemClock();
+    if (now >= m_lastSecondClock + CDVBTiming::GetSystemClockFrequency()) {
+        OnEverySecond();
+        m_lastSecondClock = now;
+    }
+}
+
+void CDVBTransportStreamReceiver::OnEverySecond()
+{
+    CalculateBitrate();
+    if (m_source) {
+        m_source->NotifyBitrate(GetBitrate());
+        m_source->OnEverySecond();
+    }
+    for (auto& entry : m_pidTable) {
+        if (CDVBPIDReceiverList* list = entry.load(std::memory_order_acquire))
+            list->OnEverySecond();
+    }
+    const uint64_t packets = m_packetsReceived;
+    m_dataBeingReceived = packets != m_packetsAtPreviousSecond;
+    m_packetsAtPreviousSecond = packets;
+    m_secondsSinceStart++;
+}
+
+void CDVBTransportStreamReceiver::CalculateBitrate()
+{
+    int64_t sum = 0;
+    int64_t count = 0;
+    {
+        CSingleLock lock(&m_programsSection, true);
+        for (CDVBProgram* program : m_programs) {
+            const unsigned short pid = program->GetPCRPID();
+            auto* receiver = dynamic_cast<CDVBPCRReceiver*>(GetPIDReceiver(pid, DVB_RECEIVER_PCR));
+            const int bitrate = receiver ? receiver->GetBitrate() : 0;
+            if (bitrate != 0) {
+                sum += bitrate;
+                count++;
+            }
+        }
+    }
+    m_bitrate = count ? static_cast<int>(sum / count) : 0;
+}
+
+CDVBPCRReceiver* CDVBTransportStreamReceiver::GetPCRReceiver(unsigned short programNumber)
+{
+    CSingleLock lock(&m_programsSection, true);
+    CDVBProgram* program = m_programs.Find(programNumber);
+    if (program == nullptr)
+        return nullptr;
+    // A plug-in's receiver of the same type is no PCR receiver.
+    return dynamic_cast<CDVBPCRReceiver*>(GetPIDReceiver(program->GetPCRPID(), DVB_RECEIVER_PCR));
+}
+
+bool CDVBTransportStreamReceiver::GetProgramClock(unsigned short programNumber, int64_t& clock)
+{
+    CSingleLock lock(&m_programsSection, true);
+    CDVBPCRReceiver* receiver = GetPCRReceiver(programNumber);
+    return receiver && receiver->EstimateClockAtPacket(GetPacketsReceived(), clock);
+}
+
+bool CDVBTransportStreamReceiver::GetProgramClock(unsigned short programNumber, CString& text)
+{
+    int64_t clock;
+    if (!GetProgramClock(programNumber, clock))
+        return false;
+    ClockToString(clock, text);
+    return true;
+}

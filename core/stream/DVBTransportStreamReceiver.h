@@ -1,0 +1,125 @@
+#pragma once
+// The demultiplexer at the centre of the system. Its receive thread reads the
+// source once per millisecond tick, cuts each read into 188-byte packets,
+// numbers them and hands each to the receivers registered for its PID. The
+// same thread notifies the receivers that asked for it every millisecond and
+// makes a pass over everything once a second (bitrate, source, receivers).
+//
+// Threads: the owner calls Start, Stop, the table operations and the queries;
+// the receive thread makes every receiver and source call apart from the
+// source's Initialise and DeInitialise.
+#include "platform/CriticalSection.h"
+#include "platform/Event.h"
+#include "platform/Guid.h"
+#include "platform/Thread.h"
+#include "si/DVBProgramList.h"
+#include "si/DVBSISectionHandler.h"
+#include "stream/DVBReferencePointTracker.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+class CDVBPIDReceiver;
+class CDVBPIDReceiverList;
+class CDVBPCRReceiver;
+class CDVBProgram;
+class CDVBTransportStreamSource;
+class CDVBTransportStreamUpdateHandler;
+class CDVBSICollector;
+
+constexpr unsigned DVB_PID_COUNT = 8192;
+
+class CDVBTransportStreamReceiver : public CDVBSISectionHandler
+{
+public:
+    CDVBTransportStreamReceiver(CDVBTransportStreamSource* source, CDVBTransportStreamUpdateHandler* handler);
+    // The owner calls DeInitialise first; a receive thread still running is ended here.
+    ~CDVBTransportStreamReceiver() override;
+    CDVBTransportStreamReceiver(const CDVBTransportStreamReceiver&) = delete;
+    CDVBTransportStreamReceiver& operator=(const CDVBTransportStreamReceiver&) = delete;
+
+    void OnSectionAdd(unsigned short pid, CDVBSISection* section) override;
+
+    // Creates the receive thread, idle until Start.
+    bool Initialise();
+    // Ends the receive thread, then de-initialises the source.
+    bool DeInitialise();
+    void Start();
+    // Returns at once; WaitForStop waits for the receive thread to go idle.
+    void Stop();
+    bool WaitForStop(unsigned long timeoutMs);
+    bool IsReceiving() const { return m_startEvent.IsSet(); }
+    // Deletes every PID receiver and programme; meant for an idle receiver.
+    void Reset();
+
+    // PIDs must be below 8192; the operations refuse others.
+    bool AddPIDReceiver(unsigned short pid, CDVBPIDReceiver* receiver);
+    bool HasPIDReceiver(unsigned short pid, int type);
+    CDVBPIDReceiver* GetPIDReceiver(unsigned short pid, int type);
+    bool DeletePIDReceiver(unsigned short pid, int type);
+    // Takes the receiver out (also from the time notifications) and hands it back undeleted.
+    CDVBPIDReceiver* RemovePIDReceiverWithCookie(unsigned short pid, GUID* cookie);
+
+    int GetBitrate() const { return m_bitrate; }
+    uint64_t GetPacketsReceived() const { return m_packetsReceived; }
+    bool IsDataBeingReceived() const { return m_dataBeingReceived; }
+    int GetSecondsSinceStart() const { return m_secondsSinceStart; }
+    void GetReferencePoint(int64_t& clock, uint64_t& packets) { m_referencePoints.GetReferencePoint(clock, packets); }
+
+    CDVBPCRReceiver* GetPCRReceiver(unsigned short programNumber);
+    bool GetProgramClock(unsigned short programNumber, int64_t& clock);
+    bool GetProgramClock(unsigned short programNumber, CString& text);
+
+    void SetSICollector(CDVBSICollector* collector) { m_siCollector = collector; }
+    CDVBSICollector* GetSICollector() const { return m_siCollector; }
+    CDVBTransportStreamUpdateHandler* GetUpdateHandler() const { return m_updateHandler; }
+
+    // The programme list; callers walk it holding the programme lock.
+    CDVBProgramList* GetProgramsList() { return &m_programs; }
+    CCriticalSection* GetProgramsSection() { return &m_programsSection; }
+    CDVBProgram* GetProgram(unsigned short programNumber);
+    CDVBProgram* GetOrCreateProgram(unsigned short programNumber);
+
+protected:
+    void ReceiveThreadProc();
+    void ProcessBuffer(unsigned char* data, unsigned long size);
+    void AddReferencePoint(uint64_t packets);
+    void OnEveryMillisecond();
+    void OnEverySecond();
+    void CalculateBitrate();
+
+private:
+    // One reception, from a start request until stop or quit; true when quit was asked.
+    bool RunReception(unsigned char* buffer, unsigned long size);
+    CDVBPIDReceiverList* GetList(unsigned short pid) const;
+    CDVBPIDReceiverList* GetOrCreateList(unsigned short pid);
+
+    CThread m_receiveThread { "receive thread" };
+    CEvent m_startEvent { true, false };
+    CEvent m_stopEvent { true, false };
+    CEvent m_quitEvent { true, false };
+    CEvent m_idleEvent { true, true };
+    CEvent m_tickEvent { false, false };
+
+    std::atomic<uint64_t> m_packetsReceived { 0 };
+    // Lists are published by pointer and freed only by the destructor, so the
+    // receive thread can index the table without a lock.
+    std::array<std::atomic<CDVBPIDReceiverList*>, DVB_PID_COUNT> m_pidTable {};
+    CDVBPIDReceiverList* m_timeNotificationList;
+
+    CDVBProgramList m_programs;
+    CCriticalSection m_programsSection;
+    bool m_patSeen = false;
+    unsigned short m_transportStreamId = 0xFFFF;
+
+    std::atomic<uint64_t> m_packetsAtPreviousSecond { 0 };
+    std::atomic<int> m_bitrate { 0 };
+    CDVBTransportStreamSource* m_source;
+    CDVBTransportStreamUpdateHandler* m_updateHandler;
+    std::atomic<bool> m_dataBeingReceived { false };
+    std::atomic<int> m_secondsSinceStart { 0 };
+    CDVBReferencePointTracker m_referencePoints { 50 };
+    int64_t m_lastSecondClock = 0;
+    std::atomic<CDVBSICollector*> m_siCollector { nullptr };
+};
