@@ -1,0 +1,46 @@
+#pragma once
+// Writes DVB subtitle display sets (ETSI EN 300 743) as the PES payloads of
+// private_stream_1: page composition, region compositions, one CLUT
+// definition and one object per region, coded as 2-bit or 4-bit pixel
+// strings by the region's depth.
+#include "SubtitleBitmap.h"
+#include "support/TsTypes.h"
+
+#include <vector>
+
+struct SubtitleRegion {
+    int x = 0;
+    int y = 0;
+    int depthBits = 4; // 2 or 4
+    SubtitleBitmap bitmap;
+};
+
+class DvbSubtitleEncoder
+{
+public:
+    explicit DvbSubtitleEncoder(uint16_t pageId)
+        : m_pageId(pageId)
+    {
+    }
+
+    // A new page (page state "mode change") showing the regions until the
+    // time-out or the next display set.
+    ts::Bytes ShowPage(const std::vector<SubtitleRegion>& regions, uint8_t timeoutSeconds);
+    // A page without regions: whatever was shown disappears.
+    ts::Bytes ClearPage();
+
+    // The object's pixel data: even rows in the top field, odd rows in the bottom.
+    static ts::Bytes PixelData(const SubtitleBitmap& bitmap, int depthBits);
+
+private:
+    void AppendSegment(ts::Bytes& out, uint8_t type, const ts::Bytes& body) const;
+    ts::Bytes PageComposition(const std::vector<SubtitleRegion>& regions, uint8_t timeout, uint8_t state);
+    ts::Bytes RegionComposition(uint8_t id, const SubtitleRegion& region) const;
+    ts::Bytes ClutDefinition() const;
+    ts::Bytes ObjectData(uint16_t id, const SubtitleRegion& region) const;
+    ts::Bytes DisplaySet(const std::vector<ts::Bytes>& segments) const;
+
+    uint16_t m_pageId;
+    uint8_t m_pageVersion = 0;
+    uint8_t m_version = 0; // of the regions, CLUT and objects of the current page
+};

@@ -1,0 +1,119 @@
+#include "LoadedStream.h"
+#include "DvbSubtitleEncoder.h"
+#include "MpegAudioStream.h"
+#include "MpegVideoStream.h"
+#include "MuxError.h"
+#include "SubtitlePalette.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+constexpr int SUBTITLE_SCALE = 3;
+constexpr int PICTURE_WIDTH = 720;
+constexpr int PICTURE_HEIGHT = 576;
+constexpr int BOTTOM_MARGIN = 48;
+constexpr int LINE_GAP = 6;
+
+ts::Bytes ReadFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        throw MuxError("cannot read " + path + ": " + std::strerror(errno));
+    ts::Bytes data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (file.bad())
+        throw MuxError("cannot read " + path + ": " + std::strerror(errno));
+    return data;
+}
+
+int64_t Ticks(double seconds)
+{
+    return std::llround(seconds * 90000);
+}
+
+// Lines stacked upwards from the bottom of the picture, centred; the top
+// line of a pair in a 4-bit region in yellow, the bottom one in a 2-bit
+// region in white, so both pixel codings appear in every page.
+std::vector<SubtitleRegion> LayOut(const SubtitleCue& cue)
+{
+    std::vector<SubtitleRegion> regions;
+    int count = int(cue.lines.size());
+    for (int i = 0; i < count; ++i) {
+        SubtitleRegion region;
+        region.depthBits = (count - 1 - i) % 2 == 0 ? 2 : 4;
+        uint8_t text = region.depthBits == 4 ? SubtitlePalette::YELLOW : SubtitlePalette::WHITE;
+        region.bitmap = SubtitleBitmap::RenderText(
+            cue.lines[size_t(i)], SUBTITLE_SCALE, text, SubtitlePalette::BLACK, SubtitlePalette::SHADE);
+        if (region.bitmap.Width() > PICTURE_WIDTH)
+            throw MuxError("subtitle line " + std::to_string(cue.line) + " is too wide for the picture: \""
+                + cue.lines[size_t(i)] + "\"");
+        region.x = (PICTURE_WIDTH - region.bitmap.Width()) / 2;
+        region.y = PICTURE_HEIGHT - BOTTOM_MARGIN - (count - i) * (region.bitmap.Height() + LINE_GAP);
+        if (region.y < 0)
+            throw MuxError("subtitle on line " + std::to_string(cue.line) + " has too many lines");
+        regions.push_back(std::move(region));
+    }
+    return regions;
+}
+
+std::vector<AccessUnit> SubtitleUnits(const MuxDescription& mux, const StreamDescription& stream)
+{
+    std::vector<const SubtitleCue*> cues;
+    for (const SubtitleCue& cue : mux.cues)
+        if (cue.pid == stream.pid)
+            cues.push_back(&cue);
+    std::sort(cues.begin(), cues.end(), [](auto* a, auto* b) { return a->start < b->start; });
+    DvbSubtitleEncoder encoder(stream.page);
+    std::vector<AccessUnit> units;
+    double shownUntil = 0;
+    for (const SubtitleCue* cue : cues) {
+        if (cue->start < shownUntil)
+            throw MuxError("subtitle on line " + std::to_string(cue->line) + " starts before the one before it ends");
+        auto timeout = uint8_t(std::min(255.0, std::ceil(cue->end - cue->start) + 1));
+        units.push_back({ encoder.ShowPage(LayOut(*cue), timeout), Ticks(cue->start), std::nullopt, true });
+        units.push_back({ encoder.ClearPage(), Ticks(cue->end), std::nullopt, true });
+        shownUntil = cue->end;
+    }
+    return units;
+}
+
+} // namespace
+
+std::vector<LoadedStream> LoadedStream::LoadAll(const MuxDescription& mux)
+{
+    std::vector<LoadedStream> loaded;
+    uint8_t nextAudioId = 0xC0;
+    for (const StreamDescription& stream : mux.streams) {
+        LoadedStream one;
+        one.pid = stream.pid;
+        one.kind = stream.kind;
+        switch (stream.kind) {
+        case StreamKind::Video: {
+            MpegVideoStream video(ReadFile(stream.file), stream.file);
+            one.streamType = video.IsMpeg2() ? 0x02 : 0x01;
+            one.streamId = 0xE0;
+            one.units = video.Units();
+            break;
+        }
+        case StreamKind::Audio: {
+            MpegAudioStream audio(ReadFile(stream.file), stream.file);
+            one.streamType = audio.IsMpeg1() ? 0x03 : 0x04;
+            one.streamId = nextAudioId++;
+            one.units = audio.Units();
+            break;
+        }
+        case StreamKind::Subtitles:
+            one.streamType = 0x06;
+            one.streamId = 0xBD; // private_stream_1
+            one.units = SubtitleUnits(mux, stream);
+            break;
+        }
+        loaded.push_back(std::move(one));
+    }
+    return loaded;
+}

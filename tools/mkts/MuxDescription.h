@@ -1,0 +1,77 @@
+#pragma once
+// What korrix-mkts is asked to make: the multiplex, its elementary streams,
+// services, events and subtitle cues, read from a small text file.
+//
+// One statement per line, a keyword then key=value pairs; values with spaces
+// go in double quotes; '#' starts a comment. Numbers may be hexadecimal (0x).
+//   multiplex name= network_id= transport_stream_id= original_network_id= frequency=(Hz) [bandwidth=(MHz)] [provider=]
+//   [rate=(bit/s)] stream pid= kind=video|audio|subtitles [file=] [language=] [audio_type=] [page=] service id=
+//   pmt_pid= type=tv|radio name= streams=pid,pid,... [provider=] [free_ca=0|1] event service= start=(s from now)
+//   duration=(s) title= [text=] subtitle pid= start=(s) end=(s) text=(lines separated by |)
+// Files are found relative to the description's folder.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum class StreamKind { Video, Audio, Subtitles };
+
+struct StreamDescription {
+    uint16_t pid = 0;
+    StreamKind kind = StreamKind::Video;
+    std::string file; // absolute or relative to the description's folder
+    std::string language;
+    uint8_t audioType = 0; // ISO 639 audio_type: 3 is commentary for the visually impaired
+    uint16_t page = 1; // subtitle composition page
+    int line = 0;
+};
+
+struct ServiceDescription {
+    uint16_t id = 0;
+    uint16_t pmtPid = 0;
+    bool radio = false;
+    std::string name;
+    std::string provider;
+    bool freeCa = false;
+    std::vector<uint16_t> streams;
+    int line = 0;
+};
+
+struct EventDescription {
+    uint16_t service = 0;
+    int64_t start = 0; // seconds from the moment the stream is made
+    int64_t duration = 0;
+    std::string title;
+    std::string text;
+    int line = 0;
+};
+
+struct SubtitleCue {
+    uint16_t pid = 0;
+    double start = 0; // seconds of stream time
+    double end = 0;
+    std::vector<std::string> lines;
+    int line = 0;
+};
+
+struct MuxDescription {
+    std::string name;
+    std::string provider = "Korrix";
+    uint16_t networkId = 0;
+    uint16_t transportStreamId = 0;
+    uint16_t originalNetworkId = 0;
+    uint32_t frequency = 0; // Hz
+    uint8_t bandwidthMHz = 8;
+    uint32_t rate = 0; // bit/s; 0 chooses one
+    std::vector<StreamDescription> streams;
+    std::vector<ServiceDescription> services;
+    std::vector<EventDescription> events;
+    std::vector<SubtitleCue> cues;
+
+    // Throws MuxError naming the file and line of the first problem: unknown
+    // keywords or keys, missing values, PIDs that collide or are reserved,
+    // services naming streams that do not exist.
+    static MuxDescription Parse(const std::string& text, const std::string& fileName);
+    static MuxDescription Load(const std::string& path);
+
+    const StreamDescription* FindStream(uint16_t pid) const;
+};
