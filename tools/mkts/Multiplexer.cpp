@@ -66,7 +66,7 @@ uint16_t Multiplexer::PcrPid(const ServiceDescription& service) const
     return service.streams.front();
 }
 
-uint32_t Multiplexer::SuggestedRate() const
+uint32_t Multiplexer::AverageRate() const
 {
     int64_t packets = 0;
     int64_t end = 0;
@@ -78,8 +78,22 @@ uint32_t Multiplexer::SuggestedRate() const
     }
     double seconds = std::max(1.0, double(end) / 90000 + 1);
     double tablesPerSecond = 10.0 * (1 + m_mux.services.size()) + 0.5 * (2 + 2 * m_mux.services.size()) + 0.4;
-    double bits = (1.2 * double(packets) / seconds + tablesPerSecond + 30) * ts::PACKET_SIZE * 8;
+    double pcrPerSecond = 30.0 * m_mux.services.size();
+    double bits = (double(packets) / seconds + tablesPerSecond + pcrPerSecond) * ts::PACKET_SIZE * 8;
     return uint32_t(std::ceil(bits / 10000) * 10000);
+}
+
+Multiplexer::Result Multiplexer::Make(uint32_t fixedRate)
+{
+    uint32_t rate = fixedRate ? fixedRate : AverageRate();
+    for (int attempt = 0; attempt < 30; ++attempt) {
+        if (auto stream = Run(rate))
+            return { std::move(*stream), rate };
+        if (fixedRate)
+            break;
+        rate = uint32_t(std::ceil(rate * 1.1 / 10000) * 10000);
+    }
+    throw MuxError("rate=" + std::to_string(rate) + " bit/s is too low: some PES would arrive after its decoding time");
 }
 
 void Multiplexer::Reset(ts::TsPacketWriter& out)

@@ -21,11 +21,19 @@ public:
     // TDT and TOT count on from it and events are placed around it.
     Multiplexer(const MuxDescription& mux, std::vector<LoadedStream> streams, int64_t moment);
 
-    // A rate that comfortably carries every stream, in bit/s.
-    uint32_t SuggestedRate() const;
+    struct Result {
+        ts::Bytes stream;
+        uint32_t rate = 0;
+    };
+    // The whole stream at the given rate (bit/s); without one, at the lowest
+    // of a rising series of rates from the average need up at which every
+    // PES arrives in time. Throws MuxError when no rate tried is enough.
+    Result Make(uint32_t fixedRate = 0);
     // The whole stream at the given rate, or nothing when some PES would
     // arrive after its decoding time.
     std::optional<ts::Bytes> Run(uint32_t rate);
+    // The average need of the streams and tables, in bit/s.
+    uint32_t AverageRate() const;
 
     // Time stamps of the first decoded unit, in 90 kHz ticks.
     static constexpr int64_t START = 90000;

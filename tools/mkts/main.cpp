@@ -27,22 +27,6 @@ int64_t ParseTime(const char* text)
     return value;
 }
 
-ts::Bytes Multiplex(Multiplexer& multiplexer, uint32_t rate, bool rateGiven)
-{
-    // A chosen rate that proves too low for the bursts of the video is raised
-    // until every PES arrives in time; a rate the user gave is kept or refused.
-    for (int attempt = 0;; ++attempt) {
-        if (auto stream = multiplexer.Run(rate)) {
-            std::printf("%u bit/s, ", rate);
-            return *stream;
-        }
-        if (rateGiven || attempt == 7)
-            break;
-        rate += rate / 4;
-    }
-    throw MuxError("rate=" + std::to_string(rate) + " bit/s is too low: some PES would arrive after its decoding time");
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -62,10 +46,10 @@ int main(int argc, char** argv)
         const std::string outputPath = argv[arg + 1];
         MuxDescription mux = MuxDescription::Load(descriptionPath);
         Multiplexer multiplexer(mux, LoadedStream::LoadAll(mux), moment);
-        uint32_t rate = mux.rate ? mux.rate : multiplexer.SuggestedRate();
-        ts::Bytes stream = Multiplex(multiplexer, rate, mux.rate != 0);
-        OutputFile::Write(outputPath, stream);
-        std::printf("%zu packets written to %s\n", stream.size() / ts::PACKET_SIZE, outputPath.c_str());
+        Multiplexer::Result result = multiplexer.Make(mux.rate);
+        OutputFile::Write(outputPath, result.stream);
+        std::printf(
+            "%s: %zu packets at %u bit/s\n", outputPath.c_str(), result.stream.size() / ts::PACKET_SIZE, result.rate);
         return 0;
     } catch (const MuxError& error) {
         std::fprintf(stderr, "korrix-mkts: %s\n", error.what());
