@@ -1,5 +1,8 @@
 #include "platform/DebugOutput.h"
+#include "stream/DVBPCRReceiver.h"
+#include "stream/DVBProgramClock.h"
 #include "stream/DVBPullReceiver.h"
+#include "stream/DVBTransportStreamReceiver.h"
 #include "support/PesWriter.h"
 
 #include <gtest/gtest.h>
@@ -578,4 +581,102 @@ TEST(PullReceiverThread, TheBaseDestructorReportsAndEndsAThreadItsDecoderLeftRun
     decoder.reset();
     SetDebugOutputSink(previous);
     EXPECT_NE(captured.find("decode thread running"), CString::npos) << captured;
+}
+
+// Stamping with the programme clock, in a transport stream receiver.
+
+namespace {
+
+constexpr uint16_t kPcrPid = 0x101;
+
+class CDirectTransportStreamReceiver : public CDVBTransportStreamReceiver
+{
+public:
+    CDirectTransportStreamReceiver()
+        : CDVBTransportStreamReceiver(nullptr, nullptr)
+    {
+    }
+    void Process(ts::Bytes& stream) { ProcessBuffer(stream.data(), static_cast<unsigned long>(stream.size())); }
+};
+
+class CPCRBoundClock : public CDVBProgramClock
+{
+public:
+    CPCRBoundClock(CDVBTransportStreamReceiver* receiver, CDVBPCRReceiver* pcr)
+    {
+        SetTransportStreamReceiver(receiver);
+        SetPCRReceiver(pcr);
+    }
+};
+
+// Packet 0 carries PCR 0 and packet 100 PCR 9,000 (90 ticks a packet); the
+// PES headers come in packets 150 and 152.
+ts::Bytes StreamWithPCRs(int pcrCount)
+{
+    ts::TsPacketWriter out;
+    ts::PesWriter video(out, kPid);
+    for (int n = 0; n < 160; n++) {
+        if (n % 100 == 0 && n / 100 < pcrCount) {
+            const ts::AdaptationField field = ts::AdaptationField::WithPcr(ts::Pcr { uint64_t(90 * n), 0 });
+            out.WritePacket(ts::PacketHeader(kPcrPid), nullptr, 0, &field);
+        } else if (n == 150 || n == 152) {
+            video.Write(ts::PesPacket(0xE0, 20000 + n, std::nullopt, Pattern(100, 1)));
+        } else {
+            out.WriteNullPacket();
+        }
+    }
+    return out.TakeData();
+}
+
+} // namespace
+
+TEST(PullReceiverStamping, EachBufferCarriesTheProgrammeClockOfItsPESHeaderPacket)
+{
+    CDirectTransportStreamReceiver transportStream;
+    auto* pcr = new CDVBPCRReceiver;
+    transportStream.AddPIDReceiver(kPcrPid, pcr);
+    CPCRBoundClock clock(&transportStream, pcr);
+    CTestPullReceiver receiver(4, 1024);
+    GUID cookie;
+    CreateGuid(&cookie);
+    receiver.SetCookie(&cookie);
+    receiver.SetProgramClock(&clock);
+    transportStream.AddPIDReceiver(kPid, &receiver);
+
+    ts::Bytes stream = StreamWithPCRs(2);
+    transportStream.Process(stream);
+    ASSERT_EQ(transportStream.RemovePIDReceiverWithCookie(kPid, &cookie), &receiver);
+    receiver.SubmitWriteBuffer();
+
+    for (int n : { 150, 152 }) {
+        unsigned long flags = 0;
+        int64_t pts = 0;
+        ASSERT_EQ(receiver.TakeFilled(&flags, &pts), Pattern(100, 1));
+        EXPECT_EQ(flags, DVB_BUFFER_PTS_VALID | DVB_BUFFER_CLOCK_VALID);
+        EXPECT_EQ(pts, 20000 + n);
+        EXPECT_EQ(receiver.ReadBuffer()->GetProgramClock(), 90 * n);
+    }
+}
+
+TEST(PullReceiverStamping, WithoutAClockEstimateTheBufferIsNotClockStamped)
+{
+    CDirectTransportStreamReceiver transportStream;
+    auto* pcr = new CDVBPCRReceiver;
+    transportStream.AddPIDReceiver(kPcrPid, pcr);
+    CPCRBoundClock clock(&transportStream, pcr);
+    CTestPullReceiver receiver(4, 1024);
+    GUID cookie;
+    CreateGuid(&cookie);
+    receiver.SetCookie(&cookie);
+    receiver.SetProgramClock(&clock);
+    transportStream.AddPIDReceiver(kPid, &receiver);
+
+    ts::Bytes stream = StreamWithPCRs(1); // one PCR sample gives no estimate
+    transportStream.Process(stream);
+    ASSERT_EQ(transportStream.RemovePIDReceiverWithCookie(kPid, &cookie), &receiver);
+    receiver.SubmitWriteBuffer();
+
+    unsigned long flags = 0;
+    ASSERT_FALSE(receiver.TakeFilled(&flags).empty());
+    EXPECT_EQ(flags, DVB_BUFFER_PTS_VALID);
 }
