@@ -162,6 +162,7 @@ TEST(ComponentDefinitionList, CopiesOwnTheirOwnDefinitions)
     ExpectSame(**copy.begin(), subtitles);
     ASSERT_EQ(assigned.GetCount(), 1);
     ExpectSame(**assigned.begin(), subtitles);
-    assigned = assigned;
+    const CDVBComponentDefinitionList& same = assigned;
+    assigned = same;
     EXPECT_EQ(assigned.GetCount(), 1);
 }
