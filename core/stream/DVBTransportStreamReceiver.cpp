@@ -26,6 +26,7 @@ CDVBTransportStreamReceiver::CDVBTransportStreamReceiver(
 
 CDVBTransportStreamReceiver::~CDVBTransportStreamReceiver()
 {
+    StopRecording();
     if (m_receiveThread.IsRunning()) {
         m_quitEvent.Set();
         m_receiveThread.StopWithin(kThreadEndTimeoutMs);
@@ -165,6 +166,7 @@ void CDVBTransportStreamReceiver::ReceiveThreadProc()
     unsigned long size = m_source ? m_source->GetSuggestedBufferSize() : 0;
     // Room for at least one packet, so that a source never gets an empty buffer.
     size = std::max(size, DVB_PACKET_SIZE);
+    m_readBufferSize = size;
     AddReferencePoint(0);
     m_lastSecondClock = CDVBTiming::GetSystemClock();
     std::vector<unsigned char> buffer(size);
@@ -202,6 +204,8 @@ bool CDVBTransportStreamReceiver::RunReception(unsigned char* buffer, unsigned l
         m_source->GetSuggestedBufferSize(); // part of the source contract; the answer is not used
         AddReferencePoint(m_packetsReceived);
         ProcessBuffer(buffer, read);
+        if (m_recording.load(std::memory_order_relaxed))
+            QueueForRecording(buffer, read);
     }
 
     timer.Stop();

@@ -20,15 +20,28 @@
 #include <atomic>
 #include <cstdint>
 
+class CDVBBufferList;
 class CDVBPIDReceiver;
 class CDVBPIDReceiverList;
 class CDVBPCRReceiver;
 class CDVBProgram;
+class CDVBRecordingParameters;
 class CDVBTransportStreamSource;
 class CDVBTransportStreamUpdateHandler;
 class CDVBSICollector;
 
 constexpr unsigned DVB_PID_COUNT = 8192;
+constexpr int DVB_RECORDING_BUFFER_COUNT = 10;
+
+// How a recording is going, for status displays.
+struct CDVBRecordingStatus {
+    bool recording = false;
+    // A file is open and taking the writes.
+    bool fileOpen = false;
+    uint64_t bytesWritten = 0;
+    // Reads that found every recording buffer still waiting for the disk.
+    uint64_t readsSkipped = 0;
+};
 
 class CDVBTransportStreamReceiver : public CDVBSISectionHandler
 {
@@ -71,6 +84,13 @@ public:
     bool GetProgramClock(unsigned short programNumber, int64_t& clock);
     bool GetProgramClock(unsigned short programNumber, CString& text);
 
+    // Records every read from now on into the file; false (with a line on the
+    // debug output) if the file cannot be created. Stops a recording in progress.
+    bool StartRecording(CDVBRecordingParameters* parameters);
+    // Writes what is still queued, then closes the file; harmless when not recording.
+    bool StopRecording();
+    CDVBRecordingStatus GetRecordingStatus() const;
+
     void SetSICollector(CDVBSICollector* collector) { m_siCollector = collector; }
     CDVBSICollector* GetSICollector() const { return m_siCollector; }
     CDVBTransportStreamUpdateHandler* GetUpdateHandler() const { return m_updateHandler; }
@@ -88,12 +108,32 @@ protected:
     void OnEveryMillisecond();
     void OnEverySecond();
     void CalculateBitrate();
+    void RecordThreadProc(int file);
 
 private:
     // One reception, from a start request until stop or quit; true when quit was asked.
     bool RunReception(unsigned char* buffer, unsigned long size);
     CDVBPIDReceiverList* GetList(unsigned short pid) const;
     CDVBPIDReceiverList* GetOrCreateList(unsigned short pid);
+    // Receive thread: copies one read into a free recording buffer and queues it.
+    void QueueForRecording(const unsigned char* data, unsigned long size);
+    // Recording thread: writes the oldest queued buffer; false when none is queued.
+    bool WriteNextRecordingBuffer(int file);
+
+    CThread m_recordThread { "recording thread" };
+    CEvent m_recordStopEvent { true, false };
+    CDVBBufferList* m_freeRecordingBuffers = nullptr;
+    CDVBBufferList* m_fullRecordingBuffers = nullptr;
+    CString m_recordingFileName;
+    // Set and cleared under the recording lock; the receive thread checks it
+    // again under the lock before it queues.
+    std::atomic<bool> m_recording { false };
+    CCriticalSection m_recordingSection;
+    std::atomic<bool> m_recordingFileOpen { false };
+    std::atomic<uint64_t> m_recordedBytes { 0 };
+    std::atomic<uint64_t> m_recordingReadsSkipped { 0 };
+    // The size of the receive thread's reads, so that a recording buffer holds a whole read.
+    std::atomic<unsigned long> m_readBufferSize { 0 };
 
     CThread m_receiveThread { "receive thread" };
     CEvent m_startEvent { true, false };

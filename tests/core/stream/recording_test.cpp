@@ -1,0 +1,207 @@
+#include "StreamTestSupport.h"
+#include "platform/DebugOutput.h"
+#include "stream/DVBRecordingParameters.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+constexpr uint32_t kGenerous = 10000;
+
+// A numbered run of bytes, so that a misplaced or repeated read shows.
+Bytes Read(size_t size, unsigned seed)
+{
+    Bytes read(size);
+    for (size_t i = 0; i < size; i++)
+        read[i] = static_cast<unsigned char>(seed * 31 + i * 7 + (i >> 8));
+    return read;
+}
+
+Bytes FileContents(const CString& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+class RecordingTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/krx-recording-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_folder = pattern;
+        m_receiver.Initialise();
+        m_receiver.Start();
+        ASSERT_TRUE(m_source.startEvent.Wait(kGenerous));
+    }
+    void TearDown() override
+    {
+        m_receiver.StopRecording();
+        m_receiver.Stop();
+        m_receiver.WaitForStop(1000);
+        m_receiver.DeInitialise();
+        std::system(("rm -rf " + m_folder).c_str());
+    }
+
+    CString Path(const char* name) { return m_folder + "/" + name; }
+    // Queues the reads and waits until the receive thread has taken them all.
+    void Deliver(const std::vector<Bytes>& reads)
+    {
+        for (const Bytes& read : reads)
+            m_source.QueueRead(read);
+        ASSERT_TRUE(m_source.drainedEvent.Wait(kGenerous));
+    }
+    void Restart()
+    {
+        m_receiver.Stop();
+        ASSERT_TRUE(m_receiver.WaitForStop(1000));
+        m_receiver.Start();
+        ASSERT_TRUE(m_source.startEvent.Wait(kGenerous));
+    }
+
+    CString m_folder;
+    CScriptedSource m_source;
+    CTestableReceiver m_receiver { &m_source, nullptr };
+};
+
+Bytes Joined(const std::vector<Bytes>& reads)
+{
+    Bytes joined;
+    for (const Bytes& read : reads)
+        joined.insert(joined.end(), read.begin(), read.end());
+    return joined;
+}
+} // namespace
+
+TEST_F(RecordingTest, StopWithoutARecordingChangesNothing)
+{
+    EXPECT_TRUE(m_receiver.StopRecording());
+    CDVBRecordingStatus status = m_receiver.GetRecordingStatus();
+    EXPECT_FALSE(status.recording);
+    EXPECT_FALSE(status.fileOpen);
+    EXPECT_EQ(status.bytesWritten, 0u);
+}
+
+TEST_F(RecordingTest, HoldsExactlyTheReadsMadeWhileRecordingAcrossARestart)
+{
+    Deliver({ Read(188 * 4, 0) }); // before the recording: not in the file
+    CDVBRecordingParameters parameters(Path("a.ts"));
+    ASSERT_TRUE(m_receiver.StartRecording(&parameters));
+    EXPECT_TRUE(m_receiver.GetRecordingStatus().recording);
+    EXPECT_TRUE(m_receiver.GetRecordingStatus().fileOpen);
+
+    const std::vector<Bytes> reads
+        = { Read(188 * 3, 1), Read(188 * 2 + 100, 2), Read(1, 3), Read(188 * 1024, 4), Read(57, 5) };
+    Deliver({ reads[0], reads[1], reads[2] });
+    Restart(); // reception restarts, the recording goes on
+    Deliver({ reads[3], reads[4] });
+    ASSERT_TRUE(m_receiver.StopRecording());
+
+    EXPECT_EQ(FileContents(Path("a.ts")), Joined(reads));
+    CDVBRecordingStatus status = m_receiver.GetRecordingStatus();
+    EXPECT_FALSE(status.recording);
+    EXPECT_FALSE(status.fileOpen);
+    EXPECT_EQ(status.bytesWritten, Joined(reads).size());
+    EXPECT_EQ(status.readsSkipped, 0u);
+
+    Deliver({ Read(188, 6) }); // after the recording: not in the file
+    EXPECT_EQ(FileContents(Path("a.ts")).size(), Joined(reads).size());
+}
+
+TEST_F(RecordingTest, StartingAgainClosesTheFirstFileCompleteAndReplacesAnOldSecond)
+{
+    {
+        std::ofstream old(Path("b.ts"));
+        old << "an older recording that must be replaced";
+    }
+    CDVBRecordingParameters first(Path("a.ts")), second(Path("b.ts"));
+    ASSERT_TRUE(m_receiver.StartRecording(&first));
+    Deliver({ Read(188 * 5, 1), Read(188 * 5, 2) });
+    ASSERT_TRUE(m_receiver.StartRecording(&second));
+    Deliver({ Read(188 * 2, 3) });
+    ASSERT_TRUE(m_receiver.StopRecording());
+    EXPECT_EQ(FileContents(Path("a.ts")), Joined({ Read(188 * 5, 1), Read(188 * 5, 2) }));
+    EXPECT_EQ(FileContents(Path("b.ts")), Read(188 * 2, 3));
+}
+
+TEST_F(RecordingTest, AFileThatCannotBeCreatedIsReported)
+{
+    CString debug;
+    DebugOutputSink previous = SetDebugOutputSink([&](const CString& text) { debug += text; });
+    CDVBRecordingParameters parameters(Path("missing/folder.ts"));
+    EXPECT_FALSE(m_receiver.StartRecording(&parameters));
+    SetDebugOutputSink(previous);
+    EXPECT_NE(debug.find("Cannot create recording file " + Path("missing/folder.ts")), CString::npos) << debug;
+    EXPECT_FALSE(m_receiver.GetRecordingStatus().recording);
+    Deliver({ Read(188, 1) });
+    EXPECT_TRUE(m_receiver.StopRecording());
+}
+
+// The recording goes to a pipe that nobody reads yet, so the recording
+// thread blocks in its first write while later reads queue up behind it.
+class BlockedDiskTest : public RecordingTest
+{
+protected:
+    void SetUp() override
+    {
+        RecordingTest::SetUp();
+        ASSERT_EQ(mkfifo(Path("pipe").c_str(), 0600), 0);
+        m_reader = open(Path("pipe").c_str(), O_RDONLY | O_NONBLOCK);
+        ASSERT_GE(m_reader, 0);
+        fcntl(m_reader, F_SETFL, 0); // blocking reads from here on
+    }
+    void TearDown() override
+    {
+        close(m_reader);
+        RecordingTest::TearDown();
+    }
+
+    // Stops the recording while reading the pipe to its end.
+    Bytes StopAndCollect()
+    {
+        std::thread stopper([this] { m_receiver.StopRecording(); });
+        Bytes collected;
+        unsigned char chunk[65536];
+        ssize_t count;
+        while ((count = read(m_reader, chunk, sizeof chunk)) > 0)
+            collected.insert(collected.end(), chunk, chunk + count);
+        stopper.join();
+        return collected;
+    }
+
+    int m_reader = -1;
+};
+
+TEST_F(BlockedDiskTest, StoppingWritesTheReadsStillQueued)
+{
+    CDVBRecordingParameters parameters(Path("pipe"));
+    ASSERT_TRUE(m_receiver.StartRecording(&parameters));
+    // The first read alone is more than the pipe holds.
+    std::vector<Bytes> reads = { Read(188 * 532, 0) };
+    for (unsigned i = 1; i < 6; i++)
+        reads.push_back(Read(188 * 10 + i, i));
+    Deliver(reads);
+    EXPECT_EQ(StopAndCollect(), Joined(reads));
+    EXPECT_EQ(m_receiver.GetRecordingStatus().bytesWritten, Joined(reads).size());
+}
+
+TEST_F(BlockedDiskTest, ReadsFindingNoFreeBufferAreSkippedWhole)
+{
+    CDVBRecordingParameters parameters(Path("pipe"));
+    ASSERT_TRUE(m_receiver.StartRecording(&parameters));
+    std::vector<Bytes> reads;
+    for (unsigned i = 0; i < DVB_RECORDING_BUFFER_COUNT + 2; i++)
+        reads.push_back(Read(188 * 532, i));
+    Deliver(reads);
+    EXPECT_EQ(m_receiver.GetRecordingStatus().readsSkipped, 2u);
+    reads.resize(DVB_RECORDING_BUFFER_COUNT);
+    EXPECT_EQ(StopAndCollect(), Joined(reads));
+}
