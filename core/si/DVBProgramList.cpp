@@ -1,33 +1,26 @@
 #include "si/DVBProgramList.h"
 
-#include "si/DVBProgram.h"
-
-#include <algorithm>
-
-CDVBProgramList::~CDVBProgramList()
-{
-    DeleteAll();
-}
+#include <memory>
 
 CDVBProgram* CDVBProgramList::Find(unsigned short programNumber) const
 {
-    for (CDVBProgram* program : m_programs) {
+    for (CDVBProgram* program : *this) {
         if (program->GetProgramNumber() == programNumber)
             return program;
+        if (program->GetProgramNumber() > programNumber)
+            break;
     }
     return nullptr;
 }
 
-void CDVBProgramList::Add(CDVBProgram* program)
+CDVBProgram* CDVBProgramList::GetOrCreate(unsigned short programNumber)
 {
-    const auto larger = std::find_if(m_programs.begin(), m_programs.end(),
-        [program](CDVBProgram* held) { return held->GetProgramNumber() > program->GetProgramNumber(); });
-    m_programs.insert(larger, program);
-}
-
-void CDVBProgramList::DeleteAll()
-{
-    for (CDVBProgram* program : m_programs)
-        delete program;
-    m_programs.clear();
+    auto position = begin();
+    for (; position != end(); ++position) {
+        if ((*position)->GetProgramNumber() == programNumber)
+            return *position;
+        if ((*position)->GetProgramNumber() > programNumber)
+            break;
+    }
+    return InsertBefore(position, std::make_unique<CDVBProgram>(programNumber));
 }

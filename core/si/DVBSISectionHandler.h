@@ -1,12 +1,12 @@
 #pragma once
-// Told by an SI receiver what became of each section it tracks. The section
-// stays owned by the SI receiver: a handler copies what it needs during the call.
+// Told by each SI receiver about the sections it stores. The section stays
+// owned by the SI receiver; a handler copies what it needs during the call.
 class CDVBSISection;
 
 class CDVBSISectionHandler
 {
 public:
-    // The order of these virtual operations is the interface with the plug-ins.
+    // The order of these virtual operations is part of the core's interface.
     virtual ~CDVBSISectionHandler() = default;
     virtual void OnSectionAdd(unsigned short /*pid*/, CDVBSISection* /*section*/) { }
     virtual void OnSectionUpdate(unsigned short /*pid*/, CDVBSISection* /*section*/) { }

@@ -1,0 +1,61 @@
+#include "si/DVBDescriptor.h"
+
+#include "si/DVBLanguageDescriptor.h"
+#include "si/DVBNetworkNameDescriptor.h"
+#include "si/DVBServiceDescriptor.h"
+#include "si/DVBShortEventDescriptor.h"
+#include "si/DVBSubtitlingDescriptor.h"
+#include "si/DVBTerrestrialDeliveryDescriptor.h"
+
+bool CDVBDescriptor::Parse(const unsigned char*)
+{
+    return true;
+}
+
+CDVBDescriptor* CDVBDescriptor::Clone() const
+{
+    CDVBDescriptor* copy = Create(m_tag);
+    copy->CopyFrom(this);
+    return copy;
+}
+
+void CDVBDescriptor::CopyFrom(const CDVBDescriptor* other)
+{
+    m_tag = other->m_tag;
+    m_length = other->m_length;
+}
+
+CDVBDescriptor* CDVBDescriptor::Create(unsigned char tag)
+{
+    switch (tag) {
+    case DVB_TAG_ISO_639_LANGUAGE:
+        return new CDVBLanguageDescriptor;
+    case DVB_TAG_NETWORK_NAME:
+        return new CDVBNetworkNameDescriptor;
+    case DVB_TAG_SERVICE:
+        return new CDVBServiceDescriptor;
+    case DVB_TAG_SHORT_EVENT:
+        return new CDVBShortEventDescriptor;
+    case DVB_TAG_SUBTITLING:
+        return new CDVBSubtitlingDescriptor;
+    case DVB_TAG_TERRESTRIAL_DELIVERY:
+        return new CDVBTerrestrialDeliveryDescriptor;
+    default:
+        return new CDVBDescriptor;
+    }
+}
+
+bool CDVBDescriptor::ReadLengthPrefixedText(const unsigned char*& data, int& remaining, CString& text)
+{
+    if (remaining <= 0)
+        return false;
+    int length = *data++;
+    --remaining;
+    for (; length > 0; --length) {
+        if (remaining <= 0)
+            return false;
+        text += static_cast<char>(*data++);
+        --remaining;
+    }
+    return true;
+}

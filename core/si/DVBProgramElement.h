@@ -1,0 +1,33 @@
+#pragma once
+// One elementary stream of a programme, as its PMT describes it.
+#include "platform/CString.h"
+#include "si/DVBDescriptorList.h"
+
+class CDVBProgramElement
+{
+public:
+    explicit CDVBProgramElement(unsigned short pid)
+        : m_pid(pid)
+    {
+    }
+    CDVBProgramElement(const CDVBProgramElement&) = delete;
+    CDVBProgramElement& operator=(const CDVBProgramElement&) = delete;
+    virtual ~CDVBProgramElement() = default;
+
+    // The text decoder plug-ins match: "video", "audio (eng)", "subtitles (eng)", ...
+    CString GetDescription() const;
+
+    unsigned char GetStreamType() const { return m_streamType; }
+    void SetStreamType(unsigned char streamType) { m_streamType = streamType; }
+    unsigned short GetPID() const { return m_pid; }
+    const CDVBDescriptorList& GetDescriptors() const { return m_descriptors; }
+    CDVBDescriptorList& GetDescriptors() { return m_descriptors; }
+
+private:
+    CString GetAudioDescription() const;
+    CString GetPrivatePESDescription() const;
+
+    unsigned char m_streamType = 0;
+    unsigned short m_pid;
+    CDVBDescriptorList m_descriptors;
+};

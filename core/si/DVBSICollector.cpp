@@ -1,0 +1,184 @@
+#include "si/DVBSICollector.h"
+
+#include "si/DVBEITSection.h"
+#include "si/DVBNITSection.h"
+#include "si/DVBPATSection.h"
+#include "si/DVBPMTSection.h"
+#include "si/DVBSDTSection.h"
+
+#include <cstring>
+#include <memory>
+
+CDVBSICollector::CDVBSICollector(const CString& folder)
+    : m_path(folder + "epg/epg.xml")
+{
+    Update();
+}
+
+void CDVBSICollector::EnableUpdates(bool enable)
+{
+    m_updatesEnabled = enable;
+    // The next tick then writes the file if anything has changed.
+    if (enable)
+        m_seconds = 0;
+}
+
+void CDVBSICollector::OnEverySecond()
+{
+    if (m_updatesEnabled && m_changed && m_seconds % 5 == 0)
+        Update();
+    ++m_seconds;
+}
+
+void CDVBSICollector::OnReceivePAT(unsigned short, CDVBPATSection* section)
+{
+    {
+        CSingleLock hold(&m_programsLock, true);
+        for (const CDVBPATEntry* entry : section->GetEntries()) {
+            if (entry->programNumber != 0)
+                m_programs.GetOrCreate(entry->programNumber)->OnReceivePAT(section, entry);
+        }
+    }
+    {
+        CSingleLock hold(&m_transportStreamsLock, true);
+        m_transportStreams.GetOrCreate(section->GetTableIdExtension())->OnReceivePAT(section);
+    }
+    m_changed = true;
+}
+
+void CDVBSICollector::OnReceivePMT(unsigned short, CDVBPMTSection* section)
+{
+    {
+        CSingleLock hold(&m_programsLock, true);
+        m_programs.GetOrCreate(section->GetProgramNumber())->OnReceivePMT(section);
+    }
+    m_changed = true;
+}
+
+void CDVBSICollector::OnReceiveSDT(unsigned short, CDVBSDTSection* section)
+{
+    {
+        CSingleLock hold(&m_programsLock, true);
+        for (const CDVBSDTEntry* entry : section->GetEntries())
+            m_programs.GetOrCreate(entry->serviceId)->OnReceiveSDT(section, entry);
+    }
+    {
+        CSingleLock hold(&m_transportStreamsLock, true);
+        m_transportStreams.GetOrCreate(section->GetTransportStreamId())->OnReceiveSDT(section);
+    }
+    m_changed = true;
+}
+
+void CDVBSICollector::OnReceiveEIT(unsigned short, CDVBEITSection* section)
+{
+    {
+        CSingleLock hold(&m_programsLock, true);
+        m_programs.GetOrCreate(section->GetServiceId())->OnReceiveEIT(section);
+    }
+    m_changed = true;
+}
+
+void CDVBSICollector::OnReceiveNIT(unsigned short, CDVBNITSection* section)
+{
+    {
+        CSingleLock hold(&m_transportStreamsLock, true);
+        for (const CDVBNITEntry* entry : section->GetEntries())
+            m_transportStreams.GetOrCreate(entry->transportStreamId)->OnReceiveNIT(section, entry);
+    }
+    m_changed = true;
+}
+
+void CDVBSICollector::Update()
+{
+    // A missing folder or unwritable file is retried only after the next change.
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(m_path.c_str(), "w"), std::fclose);
+    if (file) {
+        std::fputs("<system>\n", file.get());
+        WriteTransportStreams(file.get());
+        WriteServices(file.get());
+        std::fputs("</system>\n", file.get());
+    }
+    m_changed = false;
+}
+
+void CDVBSICollector::WriteTransportStreams(FILE* file)
+{
+    std::fputs("<transportstreams>\n", file);
+    {
+        CSingleLock hold(&m_transportStreamsLock, true);
+        for (const CDVBTransportStream* stream : m_transportStreams) {
+            std::fprintf(file, "\t<transportstream id=\"%d\">", stream->GetId());
+            if (const CDVBTerrestrialDeliveryDescriptor* t = stream->GetTerrestrialDelivery()) {
+                using T = CDVBTerrestrialDeliveryDescriptor;
+                std::fprintf(file,
+                    "\t\t<terrestrial frequency=\"%lu\" bandwidth=\"%s\" constellation=\"%s\" "
+                    "hierarchy=\"%s\" coderateHP=\"%s\" coderateLP=\"%s\" guard=\"%s\" "
+                    "transmissionmode=\"%s\" />",
+                    static_cast<unsigned long>(t->GetCentreFrequency()), T::GetBandwidthText(t->GetBandwidth()).c_str(),
+                    T::GetConstellationText(t->GetConstellation()).c_str(),
+                    T::GetHierarchyText(t->GetHierarchyInformation()).c_str(),
+                    T::GetCodeRateText(t->GetCodeRateHP()).c_str(), T::GetCodeRateText(t->GetCodeRateLP()).c_str(),
+                    T::GetGuardIntervalText(t->GetGuardInterval()).c_str(),
+                    T::GetTransmissionModeText(t->GetTransmissionMode()).c_str());
+            }
+            std::fputs("\t</transportstream>\n", file);
+        }
+    }
+    std::fputs("</transportstreams>\n", file);
+}
+
+void CDVBSICollector::WriteServices(FILE* file)
+{
+    CSingleLock hold(&m_programsLock, true);
+    std::fputs("<services>\n", file);
+    for (CDVBProgram* program : m_programs) {
+        CString name = program->GetServiceName();
+        Sanitise(name);
+        std::fprintf(file,
+            "\t<service tsid=\"%d\" id=\"%d\" name=\"%s\" sdttype=\"%s\" pmttype=\"%s\" access=\"%s\">\n",
+            program->GetTransportStreamIdFromSDT(), program->GetProgramNumber(), name.c_str(),
+            CDVBProgram::GetServiceTypeText(program->GetServiceTypeFromSDT()).c_str(),
+            CDVBProgram::GetServiceTypeText(program->GetServiceTypeFromPMT()).c_str(),
+            program->GetAccessTypeText().c_str());
+        CDVBScheduleEntry now, next;
+        const int found = program->GetSchedule()->GetNowAndNextInformation(&now, &next);
+        if (found & DVB_HAS_NOW)
+            WriteScheduleItem(file, now);
+        if (found & DVB_HAS_NEXT)
+            WriteScheduleItem(file, next);
+        std::fputs("\t</service>\n", file);
+    }
+    std::fputs("</services>\n", file);
+}
+
+void CDVBSICollector::WriteScheduleItem(FILE* file, const CDVBScheduleEntry& entry)
+{
+    const SYSTEMTIME& start = entry.m_start;
+    const SYSTEMTIME& end = entry.m_end;
+    std::fprintf(file,
+        "\t\t<scheduleitem status=\"%s\" startDate=\"%02d/%02d/%02d\" startTime=\"%02d:%02d\" "
+        "endDate=\"%02d/%02d/%02d\" endTime=\"%02d:%02d\" duration=\"%s\">\n",
+        entry.m_runningStatus == DVB_RUNNING_RUNNING ? "now" : "next", start.wYear, start.wMonth, start.wDay,
+        start.wHour, start.wMinute, end.wYear, end.wMonth, end.wDay, end.wHour, end.wMinute,
+        entry.m_durationText.c_str());
+    CString title = entry.m_title;
+    CString description = entry.m_description;
+    Sanitise(title);
+    Sanitise(description);
+    std::fprintf(file, "\t\t\t<title>%s</title>\n", title.c_str());
+    std::fprintf(file, "\t\t\t<description>%s</description>\n", description.c_str());
+    std::fputs("\t\t</scheduleitem>", file);
+}
+
+void CDVBSICollector::Sanitise(CString& text)
+{
+    for (char& c : text) {
+        const unsigned char value = static_cast<unsigned char>(c);
+        const bool letterOrDigit
+            = (value >= 'a' && value <= 'z') || (value >= 'A' && value <= 'Z') || (value >= '0' && value <= '9');
+        if (c == '&')
+            c = '+';
+        else if (!letterOrDigit && (value == 0 || std::strchr("(){}[]?!,.@:;'/ \t\n\v\f\r", c) == nullptr))
+            c = ' ';
+    }
+}

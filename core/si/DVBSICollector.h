@@ -1,0 +1,73 @@
+#pragma once
+// Gathers services and transport streams from every multiplex it is attached
+// to, and keeps "epg/epg.xml" up to date with them while its export is on.
+// Sections and ticks arrive on a receive thread; EnableUpdates comes from the
+// application's thread.
+#include "platform/CString.h"
+#include "platform/CriticalSection.h"
+#include "si/DVBProgramList.h"
+#include "si/DVBTransportStreamList.h"
+
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+
+class CDVBPATSection;
+class CDVBPMTSection;
+class CDVBSDTSection;
+class CDVBEITSection;
+class CDVBNITSection;
+class CDVBTDTSection;
+class CDVBTOTSection;
+class CDVBScheduleEntry;
+
+class CDVBSICollector
+{
+public:
+    // The export goes to folder + "epg/epg.xml"; an empty folder means the
+    // current directory. Writes the file once straight away.
+    explicit CDVBSICollector(const CString& folder = "");
+    CDVBSICollector(const CDVBSICollector&) = delete;
+    CDVBSICollector& operator=(const CDVBSICollector&) = delete;
+    virtual ~CDVBSICollector() = default;
+
+    void EnableUpdates(bool enable);
+    // Rewrites the export at most every five seconds, and only after a change.
+    void OnEverySecond();
+    void OnChangeTransportStream() { }
+
+    void OnReceivePAT(unsigned short pid, CDVBPATSection* section);
+    void OnReceivePMT(unsigned short pid, CDVBPMTSection* section);
+    void OnReceiveSDT(unsigned short pid, CDVBSDTSection* section);
+    void OnReceiveEIT(unsigned short pid, CDVBEITSection* section);
+    void OnReceiveNIT(unsigned short pid, CDVBNITSection* section);
+    void OnReceiveTDT(unsigned short, CDVBTDTSection*) { }
+    void OnReceiveTOT(unsigned short, CDVBTOTSection*) { }
+
+    // Writes the export and clears the changed flag.
+    void Update();
+
+    // For readers of the collected data, who hold the matching lock.
+    CDVBProgramList* GetProgramsList() { return &m_programs; }
+    CCriticalSection* GetProgramsSection() { return &m_programsLock; }
+    CDVBTransportStreamList* GetTransportStreamsList() { return &m_transportStreams; }
+    CCriticalSection* GetTransportStreamsSection() { return &m_transportStreamsLock; }
+
+    // Makes text safe inside an XML attribute or element, keeping its length.
+    static void Sanitise(CString& text);
+
+private:
+    void WriteTransportStreams(FILE* file);
+    void WriteServices(FILE* file);
+    static void WriteScheduleItem(FILE* file, const CDVBScheduleEntry& entry);
+
+    CString m_path;
+    CDVBProgramList m_programs;
+    CCriticalSection m_programsLock;
+    CDVBTransportStreamList m_transportStreams;
+    CCriticalSection m_transportStreamsLock;
+    // Written by the receive thread and the application's thread alike.
+    std::atomic<bool> m_changed { true };
+    std::atomic<bool> m_updatesEnabled { false };
+    std::atomic<uint32_t> m_seconds { 0 };
+};
