@@ -5,10 +5,12 @@
 #include "si/DVBSISection.h"
 #include "si/DVBSISectionHandler.h"
 #include "stream/DVBPIDReceiver.h"
+#include "support/SectionWriter.h"
 #include "support/TsTypes.h"
 
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,24 @@ inline std::vector<ts::Bytes> Packets(const ts::Bytes& stream)
     for (size_t offset = 0; offset + ts::PACKET_SIZE <= stream.size(); offset += ts::PACKET_SIZE)
         packets.emplace_back(stream.begin() + offset, stream.begin() + offset + ts::PACKET_SIZE);
     return packets;
+}
+
+// A section of the given class parsed from whole section bytes; null when it does not parse.
+template <class T> std::unique_ptr<T> ParseSection(const ts::Bytes& bytes)
+{
+    auto section = std::make_unique<T>();
+    if (!section->Parse(bytes.data(), bytes.size()))
+        return nullptr;
+    return section;
+}
+
+// A long-form section of the given table with a hand-made body.
+inline ts::Bytes LongSection(unsigned char tableId, unsigned short extension, const ts::Bytes& body)
+{
+    ts::LongSectionHeader header;
+    header.tableId = tableId;
+    header.tableIdExtension = extension;
+    return ts::SectionWriter::BuildLong(header, body);
 }
 
 struct SectionSeen {
