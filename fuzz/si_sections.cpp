@@ -1,0 +1,70 @@
+// Arbitrary bytes as one whole section, through the factory into every body
+// parser, and from there into the programme, schedule and collector models
+// that consume parsed sections.
+#include "si/DVBEITSection.h"
+#include "si/DVBNITSection.h"
+#include "si/DVBPATSection.h"
+#include "si/DVBPMTSection.h"
+#include "si/DVBSDTSection.h"
+#include "si/DVBSICollector.h"
+#include "si/DVBSISection.h"
+
+#include "platform/DebugOutput.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+void Consume(CDVBSICollector& collector, CDVBSISection* section)
+{
+    switch (section->GetKind()) {
+    case DVB_SECTION_PAT:
+        collector.OnReceivePAT(0, static_cast<CDVBPATSection*>(section));
+        break;
+    case DVB_SECTION_PMT:
+        collector.OnReceivePMT(0, static_cast<CDVBPMTSection*>(section));
+        break;
+    case DVB_SECTION_SDT:
+        collector.OnReceiveSDT(0, static_cast<CDVBSDTSection*>(section));
+        break;
+    case DVB_SECTION_EIT:
+        collector.OnReceiveEIT(0, static_cast<CDVBEITSection*>(section));
+        break;
+    case DVB_SECTION_NIT:
+        collector.OnReceiveNIT(0, static_cast<CDVBNITSection*>(section));
+        break;
+    default:
+        break;
+    }
+}
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    setenv("TZ", "Europe/London", 1);
+    SetDebugOutputSink([](const CString&) {});
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size < 3)
+        return 0;
+    std::unique_ptr<CDVBSISection> section(CDVBSISection::Create(data[0], (data[1] & 0x80) != 0));
+    if (!section || !section->Parse(data, size))
+        return 0;
+    // The export folder does not exist, so nothing is written.
+    CDVBSICollector collector("/nonexistent-krx-fuzz/");
+    Consume(collector, section.get());
+    for (CDVBProgram* program : *collector.GetProgramsList()) {
+        program->GetServiceTypeFromPMT();
+        program->GetServiceTypeFromSDT();
+        CDVBScheduleEntry now, next;
+        program->GetSchedule()->GetNowAndNextInformation(&now, &next);
+        CString text;
+        CDVBSchedule::ReformatDescription(now.m_description, text);
+    }
+    return 0;
+}
