@@ -2,6 +2,7 @@
 
 #include "platform/PeriodicTimer.h"
 #include "si/DVBProgram.h"
+#include "si/DVBSICollector.h"
 #include "stream/DVBPCRReceiver.h"
 #include "stream/DVBPIDReceiver.h"
 #include "stream/DVBPIDReceiverList.h"
@@ -65,6 +66,8 @@ void CDVBTransportStreamReceiver::Start()
     m_packetsReceived = 0;
     m_packetsAtPreviousSecond = 0;
     m_secondsSinceStart = 0;
+    for (unsigned short pid : {0x0000, 0x0010, 0x0011, 0x0012, 0x0014}) // PAT, NIT, SDT/BAT, EIT, TDT/TOT
+        AddSIReceiverIfNotPresent(pid);
     m_stopEvent.Reset();
     m_startEvent.Set();
 }
@@ -255,6 +258,8 @@ void CDVBTransportStreamReceiver::OnEverySecond()
         if (CDVBPIDReceiverList* list = entry.load(std::memory_order_acquire))
             list->OnEverySecond();
     }
+    if (CDVBSICollector* collector = m_siCollector)
+        collector->OnEverySecond();
     const uint64_t packets = m_packetsReceived;
     m_dataBeingReceived = packets != m_packetsAtPreviousSecond;
     m_packetsAtPreviousSecond = packets;

@@ -29,6 +29,16 @@ class CDVBRecordingParameters;
 class CDVBTransportStreamSource;
 class CDVBTransportStreamUpdateHandler;
 class CDVBSICollector;
+class CDVBComponentDefinition;
+class CDVBScheduleEntry;
+class CDVBSISection;
+class CDVBPATSection;
+class CDVBPMTSection;
+class CDVBSDTSection;
+class CDVBEITSection;
+class CDVBNITSection;
+class CDVBTDTSection;
+class CDVBTOTSection;
 
 constexpr unsigned DVB_PID_COUNT = 8192;
 constexpr int DVB_RECORDING_BUFFER_COUNT = 10;
@@ -53,6 +63,8 @@ public:
     CDVBTransportStreamReceiver& operator=(const CDVBTransportStreamReceiver&) = delete;
 
     void OnSectionAdd(unsigned short pid, CDVBSISection* section) override;
+    // Routes a new or changed section to the table handlers, then to the SI collector.
+    void OnSectionUpdate(unsigned short pid, CDVBSISection* section) override;
 
     // Creates the receive thread, idle until Start.
     bool Initialise();
@@ -73,6 +85,8 @@ public:
     bool DeletePIDReceiver(unsigned short pid, int type);
     // Takes the receiver out (also from the time notifications) and hands it back undeleted.
     CDVBPIDReceiver* RemovePIDReceiverWithCookie(unsigned short pid, GUID* cookie);
+    // Puts an SI receiver on the PID unless one is there already; true when it added one.
+    bool AddSIReceiverIfNotPresent(unsigned short pid);
 
     int GetBitrate() const { return m_bitrate; }
     uint64_t GetPacketsReceived() const { return m_packetsReceived; }
@@ -100,6 +114,13 @@ public:
     CCriticalSection* GetProgramsSection() { return &m_programsSection; }
     CDVBProgram* GetProgram(unsigned short programNumber);
     CDVBProgram* GetOrCreateProgram(unsigned short programNumber);
+    // True once a PAT has been seen and every programme has had its PMT and SDT.
+    bool HasCompleteBasicServiceInformation();
+    // Fills PID and programme number whatever the outcome; the description
+    // only when the programme has an element on the PID.
+    bool GetComponentDefinition(unsigned short programNumber, unsigned short pid, CDVBComponentDefinition* definition);
+    // The programme's schedule answer (DVB_HAS_NOW, DVB_HAS_NEXT), or 0 for an unknown programme.
+    int GetNowAndNextInformation(unsigned short programNumber, CDVBScheduleEntry* now, CDVBScheduleEntry* next);
 
 protected:
     void ReceiveThreadProc();
@@ -110,11 +131,23 @@ protected:
     void CalculateBitrate();
     void RecordThreadProc(int file);
 
+    // The table handlers, on the receive thread. Update notifications are made
+    // after the programme lock is released.
+    void OnReceivePAT(CDVBPATSection* section);
+    void OnReceivePMT(CDVBPMTSection* section);
+    void OnReceiveSDT(CDVBSDTSection* section);
+    void OnReceiveEIT(CDVBEITSection* section);
+    void OnReceiveNIT(CDVBNITSection*) {}
+    void OnReceiveTDT(CDVBTDTSection* section);
+    void OnReceiveTOT(CDVBTOTSection* section);
+
 private:
     // One reception, from a start request until stop or quit; true when quit was asked.
     bool RunReception(unsigned char* buffer, unsigned long size);
     CDVBPIDReceiverList* GetList(unsigned short pid) const;
     CDVBPIDReceiverList* GetOrCreateList(unsigned short pid);
+    void RouteToCollector(unsigned short pid, CDVBSISection* section);
+    void NotifyUpdate(unsigned short id, int type);
     // Receive thread: copies one read into a free recording buffer and queues it.
     void QueueForRecording(const unsigned char* data, unsigned long size);
     // Recording thread: writes the oldest queued buffer; false when none is queued.
