@@ -331,6 +331,9 @@ std::optional<ts::Bytes> Multiplexer::Run(uint32_t rate)
         else
             out.WriteNullPacket();
     }
+    // The writers point at this run's packet writer; none may outlive it.
+    m_states.clear();
+    m_sectionWriters.clear();
     if (m_late)
         return std::nullopt;
     return out.TakeData();
