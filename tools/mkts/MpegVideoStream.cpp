@@ -47,6 +47,7 @@ std::vector<MpegVideoStream::Picture> MpegVideoStream::CutPictures(const ts::Byt
 {
     std::vector<Picture> pictures;
     int64_t groupBase = 0; // pictures coded before the current group
+    int64_t lastReference = -1;
     int64_t coded = 0;
     bool inPicture = false;
     size_t unitStart = 0;
@@ -60,12 +61,18 @@ std::vector<MpegVideoStream::Picture> MpegVideoStream::CutPictures(const ts::Byt
             inPicture = false;
             unitStart = code;
         }
-        if (id == GROUP_START)
+        if (id == GROUP_START) {
             groupBase = coded;
+            lastReference = -1;
+        }
         if (id == PICTURE_START) {
             if (code + 5 >= data.size())
                 throw MuxError(name + ": truncated picture header at byte " + std::to_string(code));
             int64_t temporalReference = int64_t(data[code + 4]) << 2 | data[code + 5] >> 6;
+            // Without group headers the 10-bit count wraps at 1024.
+            if (temporalReference + 512 < lastReference)
+                groupBase += 1024;
+            lastReference = temporalReference;
             pictures.push_back({ unitStart, groupBase + temporalReference });
             ++coded;
             inPicture = true;

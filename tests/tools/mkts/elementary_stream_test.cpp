@@ -91,6 +91,18 @@ TEST(MpegVideoStream, ReordersAnchorsAfterTheirBPictures)
     EXPECT_EQ(units[7].data[3], 0xB3) << "headers belong to the picture after them";
 }
 
+TEST(MpegVideoStream, TemporalReferenceWrapsWithoutGroupHeaders)
+{
+    ts::Bytes es;
+    SequenceHeader(es);
+    for (int i = 0; i < 1100; ++i)
+        Picture(es, i % 1024, i == 0 ? I : P);
+    MpegVideoStream video(es, "long.m2v");
+    ASSERT_EQ(video.Units().size(), 1100u);
+    for (size_t i = 0; i < 1100; ++i)
+        ASSERT_EQ(video.Units()[i].pts, int64_t(i) * 3600) << "picture " << i;
+}
+
 TEST(MpegVideoStream, RefusesWhatIsNotVideo)
 {
     EXPECT_THAT(ErrorOf([] { MpegVideoStream(AudioFrames(2), "tone.mp2"); }), HasSubstr("tone.mp2 is not MPEG video"));
