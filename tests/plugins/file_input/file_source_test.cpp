@@ -191,11 +191,18 @@ TEST_F(FileSourceTest, StopClosesAndStartReopensFromTheBeginning)
     EXPECT_EQ(Status(), "25.00% complete");
 }
 
-TEST_F(FileSourceTest, PlaysAtTheMeasuredRateWithinOnePercent)
+class FileSourceRateTest : public FileSourceTest, public ::testing::WithParamInterface<uint32_t>
+{
+};
+
+// Files of whole chunks, of a chunk and a half, and smaller than one chunk, all looping.
+INSTANTIATE_TEST_SUITE_P(FileSizes, FileSourceRateTest, ::testing::Values(1024u, 768u, 300u));
+
+TEST_P(FileSourceRateTest, PlaysAtTheMeasuredRateWithinOnePercent)
 {
     // Once a second the receiver tells the source the rate it measured from
     // the stream's PCRs; from the second second on that is 24 Mbit/s.
-    CDVBFileTransportStreamSource& source = Open(NumberedPackets(1024));
+    CDVBFileTransportStreamSource& source = Open(NumberedPackets(GetParam()));
     ASSERT_TRUE(source.Start());
     const uint32_t measured = now + 2000;
     const uint32_t end = measured + 10000;
