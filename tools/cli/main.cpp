@@ -10,10 +10,12 @@
 namespace {
 CEvent* g_interrupted = nullptr;
 
-// Setting an event only writes to its descriptor, which a signal handler may do.
-void OnInterrupt(int)
+// Setting an event only writes to its descriptor, which a signal handler may
+// do. A second Ctrl-C ends the program at once, should stopping hang.
+void OnInterrupt(int signal)
 {
     g_interrupted->Set();
+    std::signal(signal, SIG_DFL);
 }
 } // namespace
 
