@@ -13,6 +13,10 @@ const std::vector<KRXCliCommand>& GetCliCommands()
 {
     static const std::vector<KRXCliCommand> commands = {
         { "plugins", "plugins", "Lists the loaded plug-ins with their type, name and description.", RunPluginsCommand },
+        { "play", "play FILE.ts [--seconds N] [--record OUT.ts]",
+            "Plays a transport-stream file through the File plug-in, showing the reception status once a second;\n"
+            "      with --record, records the multiplex to OUT.ts. Ctrl-C stops.",
+            RunPlayCommand },
     };
     return commands;
 }

@@ -21,3 +21,4 @@ const std::vector<KRXCliCommand>& GetCliCommands();
 int RunKorrixCli(const KRXCliArguments& arguments, KRXCliContext& context);
 
 int RunPluginsCommand(const KRXCliArguments& arguments, KRXCliContext& context);
+int RunPlayCommand(const KRXCliArguments& arguments, KRXCliContext& context);

@@ -1,0 +1,124 @@
+// korrix-cli play FILE.ts [--seconds N] [--record OUT.ts]: plays a file as the
+// program does and prints the reception status once a second.
+#include "CliCommands.h"
+#include "CliPlugins.h"
+#include "FileMultiplexSession.h"
+
+#include "stream/DVBRecordingParameters.h"
+#include "stream/DVBTransportStreamReceiver.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+struct PlayOptions {
+    CString file;
+    int seconds = 0; // 0: until interrupted
+    CString recordFile;
+};
+
+bool ParseSeconds(const CString& text, int& seconds)
+{
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || errno != 0 || value < 1 || value > 1000000)
+        return false;
+    seconds = static_cast<int>(value);
+    return true;
+}
+
+// Returns an empty text when the arguments are understood, else what is wrong.
+CString ParsePlayOptions(const KRXCliArguments& arguments, PlayOptions& options)
+{
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const CString& argument = arguments[i];
+        if (argument == "--seconds" || argument == "--record") {
+            if (i + 1 == arguments.size())
+                return "'" + argument + "' needs a value";
+            const CString& value = arguments[++i];
+            if (argument == "--record")
+                options.recordFile = value;
+            else if (!ParseSeconds(value, options.seconds))
+                return "'--seconds' needs a whole number of seconds from 1, not '" + value + "'";
+        } else if (argument.size() > 1 && argument[0] == '-') {
+            return "unknown option '" + argument + "'";
+        } else if (options.file.empty()) {
+            options.file = argument;
+        } else {
+            return "'play' takes one file, not also '" + argument + "'";
+        }
+    }
+    return options.file.empty() ? "'play' needs a file to play" : "";
+}
+
+// The recording thread creates the file later; a path the user cannot write
+// to is better found out now, before playing starts.
+bool CheckWritable(const CString& path, CString& error)
+{
+    const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (file < 0) {
+        error = "cannot record to '" + path + "': " + std::strerror(errno);
+        return false;
+    }
+    close(file);
+    return true;
+}
+
+// Ends a recording in progress and says how it went; false when the file
+// could not be written or reads had to be left out because the disc could not
+// keep up.
+bool StopRecording(CDVBTransportStreamReceiver* receiver, const CString& recordFile, KRXCliContext& context)
+{
+    if (recordFile.empty())
+        return true;
+    // The file closes when the recording ends, so a write error shows only before.
+    const bool written = receiver->GetRecordingStatus().fileOpen;
+    receiver->StopRecording();
+    const CDVBRecordingStatus status = receiver->GetRecordingStatus();
+    context.out << FormatString("Recorded %" PRIu64 " bytes to %s", status.bytesWritten, recordFile.c_str())
+                << std::endl;
+    if (!written)
+        context.Fail("writing to '" + recordFile + "' failed; the recording is incomplete");
+    else if (status.readsSkipped != 0)
+        context.Fail(
+            FormatString("the recording misses %" PRIu64 " reads: the disc did not keep up", status.readsSkipped));
+    return written && status.readsSkipped == 0;
+}
+} // namespace
+
+int RunPlayCommand(const KRXCliArguments& arguments, KRXCliContext& context)
+{
+    PlayOptions options;
+    const CString misuse = ParsePlayOptions(arguments, options);
+    if (!misuse.empty())
+        return context.Misused(misuse);
+
+    CKRXCliPlugins plugins(context.pluginFolder);
+    CKRXInputPlugin* filePlugin = plugins.FindInputPlugin("File");
+    if (filePlugin == nullptr)
+        return context.Fail("the File input plug-in (KRXFileInput.so) is not in " + plugins.GetFolder());
+
+    CKRXFileMultiplexSession session(filePlugin);
+    CString error;
+    if (!session.Open(options.file, error))
+        return context.Fail(error);
+    if (!options.recordFile.empty() && !CheckWritable(options.recordFile, error))
+        return context.Fail(error);
+
+    session.StartReceiver();
+    CDVBTransportStreamReceiver* receiver = session.GetReceiver();
+    if (!options.recordFile.empty()) {
+        CDVBRecordingParameters recording(options.recordFile);
+        if (!receiver->StartRecording(&recording))
+            return context.Fail("cannot record to '" + options.recordFile + "'");
+        context.out << "Recording to " << options.recordFile << std::endl;
+    }
+    CKRXFileMultiplexSession::RunFor(
+        options.seconds, context.interrupted, [&] { context.out << session.GetStatusLine() << std::endl; });
+    // Recording ends before the receiver stops, as in the program.
+    return StopRecording(receiver, options.recordFile, context) && session.Close() ? KRX_CLI_OK : KRX_CLI_FAILED;
+}
