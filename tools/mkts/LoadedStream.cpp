@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -39,7 +40,7 @@ int64_t Ticks(double seconds)
 // Lines stacked upwards from the bottom of the picture, centred; the top
 // line of a pair in a 4-bit region in yellow, the bottom one in a 2-bit
 // region in white, so both pixel codings appear in every page.
-std::vector<SubtitleRegion> LayOut(const SubtitleCue& cue)
+std::vector<SubtitleRegion> LayOut(const SubtitleCue& cue, const std::string& where)
 {
     std::vector<SubtitleRegion> regions;
     int count = int(cue.lines.size());
@@ -50,12 +51,11 @@ std::vector<SubtitleRegion> LayOut(const SubtitleCue& cue)
         region.bitmap = SubtitleBitmap::RenderText(
             cue.lines[size_t(i)], SUBTITLE_SCALE, text, SubtitlePalette::BLACK, SubtitlePalette::SHADE);
         if (region.bitmap.Width() > PICTURE_WIDTH)
-            throw MuxError("subtitle line " + std::to_string(cue.line) + " is too wide for the picture: \""
-                + cue.lines[size_t(i)] + "\"");
+            throw MuxError(where + "subtitle text too wide for the picture: \"" + cue.lines[size_t(i)] + "\"");
         region.x = (PICTURE_WIDTH - region.bitmap.Width()) / 2;
         region.y = PICTURE_HEIGHT - BOTTOM_MARGIN - (count - i) * (region.bitmap.Height() + LINE_GAP);
         if (region.y < 0)
-            throw MuxError("subtitle on line " + std::to_string(cue.line) + " has too many lines");
+            throw MuxError(where + "subtitle has too many lines for the picture");
         regions.push_back(std::move(region));
     }
     return regions;
@@ -72,14 +72,47 @@ std::vector<AccessUnit> SubtitleUnits(const MuxDescription& mux, const StreamDes
     std::vector<AccessUnit> units;
     double shownUntil = 0;
     for (const SubtitleCue* cue : cues) {
+        std::string where = mux.fileName + ":" + std::to_string(cue->line) + ": ";
         if (cue->start < shownUntil)
-            throw MuxError("subtitle on line " + std::to_string(cue->line) + " starts before the one before it ends");
+            throw MuxError(where + "subtitle starts before the previous one ends");
         auto timeout = uint8_t(std::min(255.0, std::ceil(cue->end - cue->start) + 1));
-        units.push_back({ encoder.ShowPage(LayOut(*cue), timeout), Ticks(cue->start), std::nullopt, true });
+        units.push_back({ encoder.ShowPage(LayOut(*cue, where), timeout), Ticks(cue->start), std::nullopt, true });
         units.push_back({ encoder.ClearPage(), Ticks(cue->end), std::nullopt, true });
         shownUntil = cue->end;
     }
     return units;
+}
+
+LoadedStream LoadOne(const MuxDescription& mux, const StreamDescription& stream, uint8_t& nextAudioId)
+{
+    LoadedStream one;
+    one.pid = stream.pid;
+    one.kind = stream.kind;
+    switch (stream.kind) {
+    case StreamKind::Video: {
+        MpegVideoStream video(ReadFile(stream.file), stream.file);
+        one.streamType = video.IsMpeg2() ? 0x02 : 0x01;
+        one.streamId = 0xE0;
+        one.units = video.Units();
+        break;
+    }
+    case StreamKind::Audio: {
+        // Audio stream ids run from 0xC0 to 0xDF.
+        if (nextAudioId > 0xDF)
+            throw MuxError("more than 32 audio streams");
+        MpegAudioStream audio(ReadFile(stream.file), stream.file);
+        one.streamType = audio.IsMpeg1() ? 0x03 : 0x04;
+        one.streamId = nextAudioId++;
+        one.units = audio.Units();
+        break;
+    }
+    case StreamKind::Subtitles:
+        one.streamType = 0x06;
+        one.streamId = 0xBD; // private_stream_1
+        one.units = SubtitleUnits(mux, stream);
+        break;
+    }
+    return one;
 }
 
 } // namespace
@@ -89,31 +122,15 @@ std::vector<LoadedStream> LoadedStream::LoadAll(const MuxDescription& mux)
     std::vector<LoadedStream> loaded;
     uint8_t nextAudioId = 0xC0;
     for (const StreamDescription& stream : mux.streams) {
-        LoadedStream one;
-        one.pid = stream.pid;
-        one.kind = stream.kind;
-        switch (stream.kind) {
-        case StreamKind::Video: {
-            MpegVideoStream video(ReadFile(stream.file), stream.file);
-            one.streamType = video.IsMpeg2() ? 0x02 : 0x01;
-            one.streamId = 0xE0;
-            one.units = video.Units();
-            break;
+        try {
+            loaded.push_back(LoadOne(mux, stream, nextAudioId));
+        } catch (const MuxError& error) {
+            if (stream.kind == StreamKind::Subtitles)
+                throw; // cue messages name their own line
+            char pid[8];
+            std::snprintf(pid, sizeof pid, "0x%04X", stream.pid);
+            throw MuxError(mux.fileName + ":" + std::to_string(stream.line) + ": stream " + pid + ": " + error.what());
         }
-        case StreamKind::Audio: {
-            MpegAudioStream audio(ReadFile(stream.file), stream.file);
-            one.streamType = audio.IsMpeg1() ? 0x03 : 0x04;
-            one.streamId = nextAudioId++;
-            one.units = audio.Units();
-            break;
-        }
-        case StreamKind::Subtitles:
-            one.streamType = 0x06;
-            one.streamId = 0xBD; // private_stream_1
-            one.units = SubtitleUnits(mux, stream);
-            break;
-        }
-        loaded.push_back(std::move(one));
     }
     return loaded;
 }

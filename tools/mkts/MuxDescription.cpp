@@ -287,6 +287,7 @@ void CheckReferences(const MuxDescription& mux, const std::string& fileName)
 MuxDescription MuxDescription::Parse(const std::string& text, const std::string& fileName)
 {
     MuxDescription mux;
+    mux.fileName = fileName;
     bool haveMultiplex = false;
     int number = 0;
     for (std::string line : Split(text, '\n')) {

@@ -54,6 +54,7 @@ struct SubtitleCue {
 };
 
 struct MuxDescription {
+    std::string fileName; // for messages
     std::string name;
     std::string provider = "Korrix";
     uint16_t networkId = 0;

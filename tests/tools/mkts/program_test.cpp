@@ -51,7 +51,7 @@ TEST(KorrixMkts, BadInputLeavesNoFileBehind)
 
     auto [wrongStatus, wrong] = RunMkts(work, "wrong.mux", "out.ts");
     EXPECT_EQ(wrongStatus, 1);
-    EXPECT_THAT(wrong, HasSubstr("video.m2v is not MPEG audio"));
+    EXPECT_THAT(wrong, HasSubstr("wrong.mux:2: stream 0x0100: " + DemoPath("video.m2v") + " is not MPEG audio"));
     auto [missingStatus, missing] = RunMkts(work, "missing.mux", "out.ts");
     EXPECT_EQ(missingStatus, 1);
     EXPECT_THAT(missing, HasSubstr("cannot read " + work.Path("nowhere.mp2").string() + ": No such file or directory"));
