@@ -17,6 +17,14 @@ const std::vector<KRXCliCommand>& GetCliCommands()
             "Plays a transport-stream file through the File plug-in, showing the reception status once a second;\n"
             "      with --record, records the multiplex to OUT.ts. Ctrl-C stops.",
             RunPlayCommand },
+        { "services", "services FILE.ts [--seconds N]",
+            "Plays a transport-stream file until its service information is complete (at most N seconds,\n"
+            "      10 by default) and prints every service with its now and next events and its components.",
+            RunServicesCommand },
+        { "epg", "epg FILE.ts [--seconds N] [--dir D]",
+            "Plays a transport-stream file for N seconds (10 by default) collecting service information\n"
+            "      and leaves the guide's export in D/epg/epg.xml (D is the current folder by default).",
+            RunEpgCommand },
     };
     return commands;
 }

@@ -22,3 +22,5 @@ int RunKorrixCli(const KRXCliArguments& arguments, KRXCliContext& context);
 
 int RunPluginsCommand(const KRXCliArguments& arguments, KRXCliContext& context);
 int RunPlayCommand(const KRXCliArguments& arguments, KRXCliContext& context);
+int RunServicesCommand(const KRXCliArguments& arguments, KRXCliContext& context);
+int RunEpgCommand(const KRXCliArguments& arguments, KRXCliContext& context);

@@ -111,7 +111,8 @@ CString CKRXFileMultiplexSession::GetStatusLine() const
     return FormatString("%s | %" PRIu64 " packets | %d s", status.c_str(), m_receiver->GetPacketsReceived(), seconds);
 }
 
-void CKRXFileMultiplexSession::RunFor(int seconds, CEvent* interrupted, const std::function<void()>& everySecond)
+void CKRXFileMultiplexSession::RunFor(int seconds, CEvent* interrupted, const std::function<void()>& everySecond,
+    const std::function<bool()>& finished)
 {
     // Seconds are counted on one schedule, so printing does not make them drift.
     constexpr int64_t second = KRX_MONOTONIC_FREQUENCY;
@@ -122,5 +123,7 @@ void CKRXFileMultiplexSession::RunFor(int seconds, CEvent* interrupted, const st
         if (interrupted->Wait(wait))
             return;
         everySecond();
+        if (finished && finished())
+            return;
     }
 }

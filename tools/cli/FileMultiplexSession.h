@@ -40,8 +40,10 @@ public:
     CString GetStatusLine() const;
 
     // Calls everySecond once a second until the given number of seconds has
-    // passed (0: no limit) or the interrupted event is set.
-    static void RunFor(int seconds, CEvent* interrupted, const std::function<void()>& everySecond);
+    // passed (0: no limit), the interrupted event is set or, when given,
+    // finished (asked after each call) says so.
+    static void RunFor(int seconds, CEvent* interrupted, const std::function<void()>& everySecond,
+        const std::function<bool()>& finished = nullptr);
 
 private:
     CKRXInputPlugin* m_plugin;

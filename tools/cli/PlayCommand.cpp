@@ -1,6 +1,7 @@
 // korrix-cli play FILE.ts [--seconds N] [--record OUT.ts]: plays a file as the
 // program does and prints the reception status once a second.
 #include "CliCommands.h"
+#include "CliOptions.h"
 #include "CliPlugins.h"
 #include "FileMultiplexSession.h"
 
@@ -8,7 +9,6 @@
 #include "stream/DVBTransportStreamReceiver.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
@@ -19,17 +19,6 @@ struct PlayOptions {
     int seconds = 0; // 0: until interrupted
     CString recordFile;
 };
-
-bool ParseSeconds(const CString& text, int& seconds)
-{
-    char* end = nullptr;
-    errno = 0;
-    const long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || errno != 0 || value < 1 || value > 1000000)
-        return false;
-    seconds = static_cast<int>(value);
-    return true;
-}
 
 // Returns an empty text when the arguments are understood, else what is wrong.
 CString ParsePlayOptions(const KRXCliArguments& arguments, PlayOptions& options)
@@ -42,7 +31,7 @@ CString ParsePlayOptions(const KRXCliArguments& arguments, PlayOptions& options)
             const CString& value = arguments[++i];
             if (argument == "--record")
                 options.recordFile = value;
-            else if (!ParseSeconds(value, options.seconds))
+            else if (!ParseCliSeconds(value, options.seconds))
                 return "'--seconds' needs a whole number of seconds from 1, not '" + value + "'";
         } else if (argument.size() > 1 && argument[0] == '-') {
             return "unknown option '" + argument + "'";

@@ -1,0 +1,167 @@
+#include "CliCommands.h"
+
+#include "core/plugin/TemporaryFolder.h"
+#include "core/si/SITestHelpers.h"
+#include "platform/Event.h"
+#include "support/Descriptors.h"
+#include "support/SectionWriter.h"
+#include "support/SiTables.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+namespace {
+
+ts::EitEvent Event(uint8_t status, uint32_t bcdTime, const std::string& title, const std::string& text)
+{
+    ts::EitEvent event;
+    event.start = { 0xC079, bcdTime };
+    event.durationBcd = 0x013000;
+    event.runningStatus = status;
+    event.descriptors = ts::ShortEventDescriptor("eng", title, text);
+    return event;
+}
+
+// Two services; the first announces present/following events and has them,
+// the second has none. Its name begins with a character-table byte.
+CString Multiplex()
+{
+    ts::TsPacketWriter out;
+    ts::SdtService one, two;
+    one.serviceId = 1;
+    one.descriptors = ts::ServiceDescriptor(1, "Provider", "One & Only");
+    two.serviceId = 2;
+    two.eitPresentFollowing = false;
+    two.freeCaMode = true;
+    two.descriptors = ts::ServiceDescriptor(2, "Provider", "\x05Radio\\Two");
+    ts::EitHeader header;
+    header.serviceId = 1;
+    header.transportStreamId = 0x0401;
+    for (int repeat = 0; repeat < 20; ++repeat) {
+        ts::SectionWriter(out, 0x00).Write(ts::PatSection(0x0401, { { 0, 0x10 }, { 1, 0x100 }, { 2, 0x200 } }));
+        ts::SectionWriter(out, 0x100)
+            .Write(
+                ts::PmtSection(1, 0x101, {}, { { 2, 0x101, {} }, { 3, 0x102, ts::Iso639LanguageDescriptor("eng") } }));
+        ts::SectionWriter(out, 0x200).Write(ts::PmtSection(2, 0x201, {}, { { 3, 0x201, {} } }));
+        ts::SectionWriter(out, 0x11).Write(ts::SdtSection(0x0401, 0x233A, { one, two }));
+        ts::SectionWriter(out, 0x10).Write(
+            ts::NitSection(0x3005, {}, { { 0x0401, 0x233A, ts::TerrestrialDeliveryDescriptor({}) } }));
+        ts::SectionWriter(out, 0x12).WritePacked(
+            { ts::EitSection(header, { Event(4, 0x124500, "News", "Line one\nLine two & more") }) });
+        ts::EitHeader following = header;
+        following.sectionNumber = 1;
+        ts::SectionWriter(out, 0x12).Write(ts::EitSection(following, { Event(1, 0x141500, "Film", "A film") }));
+        for (int i = 0; i < 50; ++i)
+            out.WriteNullPacket();
+    }
+    return CString(out.Data().begin(), out.Data().end());
+}
+
+class SICommandsTest : public ::testing::Test
+{
+protected:
+    int Run(KRXCliArguments arguments)
+    {
+        out.str("");
+        err.str("");
+        KRXCliContext context { out, err, &interrupted, KRX_PROGRAM_FOLDER };
+        return RunKorrixCli(arguments, context);
+    }
+    void ExpectOneErrorLine(const CString& about)
+    {
+        const CString text = err.str();
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+        EXPECT_THAT(text, StartsWith("korrix-cli: "));
+        EXPECT_THAT(text, HasSubstr(about));
+    }
+
+    std::ostringstream out;
+    std::ostringstream err;
+    CEvent interrupted { true, false };
+    TemporaryFolder folder;
+};
+
+} // namespace
+
+TEST_F(SICommandsTest, RefuseArgumentsTheyDoNotKnow)
+{
+    const CString file = folder.Write("a.ts", Multiplex());
+    struct Case {
+        KRXCliArguments arguments;
+        const char* complaint;
+    };
+    const Case cases[] = {
+        { { "services" }, "'services' needs a file to read" },
+        { { "services", file, "--seconds", "0" }, "not '0'" },
+        { { "services", file, "--dir", "x" }, "unknown option '--dir'" },
+        { { "services", file, file }, "'services' takes one file" },
+        { { "epg" }, "'epg' needs a file to read" },
+        { { "epg", file, "--dir" }, "'--dir' needs a value" },
+        { { "epg", file, "--dir", "" }, "'--dir' needs a folder" },
+        { { "epg", file, "--seconds", "x" }, "not 'x'" },
+    };
+    for (const Case& misuse : cases) {
+        EXPECT_EQ(Run(misuse.arguments), KRX_CLI_MISUSED) << misuse.complaint;
+        ExpectOneErrorLine(misuse.complaint);
+        EXPECT_EQ(out.str(), "");
+    }
+}
+
+TEST_F(SICommandsTest, ServicesPrintsEveryServiceOnceTheInformationIsComplete)
+{
+    si_test::TimeZone zone("UTC");
+    const CString file = folder.Write("mux.ts", Multiplex());
+    ASSERT_EQ(Run({ "services", file, "--seconds", "20" }), KRX_CLI_OK) << err.str();
+    EXPECT_EQ(err.str(), ""); // complete, with now and next, before the time ran out
+    EXPECT_EQ(out.str(),
+        "Service 1: One & Only\n"
+        "  Provider: Provider\n"
+        "  Type: digital television service (SDT), digital television service (PMT)\n"
+        "  Access: free to air\n"
+        "  Now: 1993/10/13 12:45, 1 hour, 30 mins, News\n"
+        "      Line one\n"
+        "      Line two + more\n"
+        "  Next: 1993/10/13 14:15, 1 hour, 30 mins, Film\n"
+        "      A film\n"
+        "  Components:\n"
+        "    video (PID 257)\n"
+        "    audio (eng) (PID 258)\n"
+        "\n"
+        "Service 2: \\x05Radio\\\\Two\n"
+        "  Provider: Provider\n"
+        "  Type: digital radio service (SDT), digital radio service (PMT)\n"
+        "  Access: encrypted\n"
+        "  Components:\n"
+        "    audio (PID 513)\n"
+        "\n");
+}
+
+TEST_F(SICommandsTest, ServicesFailsOnAStreamWithoutServiceInformation)
+{
+    ts::TsPacketWriter writer;
+    for (int i = 0; i < 100; ++i)
+        writer.WriteNullPacket();
+    const CString file = folder.Write("null.ts", CString(writer.Data().begin(), writer.Data().end()));
+    EXPECT_EQ(Run({ "services", file, "--seconds", "1" }), KRX_CLI_FAILED);
+    ExpectOneErrorLine("no service information found in 1 seconds");
+}
+
+TEST_F(SICommandsTest, EpgLeavesTheExportInTheFolder)
+{
+    const CString file = folder.Write("mux.ts", Multiplex());
+    ASSERT_EQ(Run({ "epg", file, "--seconds", "1", "--dir", folder.Path() + "out" }), KRX_CLI_FAILED);
+    ExpectOneErrorLine("cannot make the folder");
+
+    ASSERT_EQ(Run({ "epg", file, "--seconds", "1", "--dir", folder.Path() }), KRX_CLI_OK) << err.str();
+    EXPECT_EQ(out.str(), "Wrote " + folder.Path() + "epg/epg.xml: 1 transport streams, 2 services\n");
+    const CString xml = folder.Read("epg/epg.xml");
+    EXPECT_THAT(xml, StartsWith("<system>\n<transportstreams>\n\t<transportstream id=\"1025\">\t\t<terrestrial"));
+    EXPECT_THAT(xml, HasSubstr("<service tsid=\"1025\" id=\"1\" name=\"One + Only\""));
+    EXPECT_THAT(xml, HasSubstr("name=\" Radio Two\""));
+    EXPECT_THAT(xml, HasSubstr("<title>News</title>"));
+}

@@ -1,0 +1,104 @@
+// korrix-cli epg FILE.ts [--seconds N] [--dir D]: plays a file with an SI
+// collector attached and its export on, as the program does while its guide
+// window is open, and leaves D/epg/epg.xml behind.
+#include "CliCommands.h"
+#include "CliOptions.h"
+#include "CliPlugins.h"
+#include "FileMultiplexSession.h"
+
+#include "si/DVBSICollector.h"
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace {
+constexpr int DEFAULT_SECONDS = 10;
+
+struct EpgOptions {
+    CString file;
+    int seconds = DEFAULT_SECONDS;
+    CString folder = "./";
+};
+
+CString ParseEpgOptions(const KRXCliArguments& arguments, EpgOptions& options)
+{
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const CString& argument = arguments[i];
+        if (argument == "--seconds" || argument == "--dir") {
+            if (i + 1 == arguments.size())
+                return "'" + argument + "' needs a value";
+            const CString& value = arguments[++i];
+            if (argument == "--dir")
+                options.folder = value;
+            else if (!ParseCliSeconds(value, options.seconds))
+                return "'--seconds' needs a whole number of seconds from 1, not '" + value + "'";
+        } else if (argument.size() > 1 && argument[0] == '-') {
+            return "unknown option '" + argument + "'";
+        } else if (options.file.empty()) {
+            options.file = argument;
+        } else {
+            return "'epg' takes one file, not also '" + argument + "'";
+        }
+    }
+    if (options.folder.empty())
+        return "'--dir' needs a folder";
+    if (options.folder.back() != '/')
+        options.folder += '/';
+    return options.file.empty() ? "'epg' needs a file to read" : "";
+}
+
+// The export goes into an "epg" folder that the program provides beside it.
+bool MakeExportFolder(const CString& folder, CString& error)
+{
+    const CString path = folder + "epg";
+    if (mkdir(path.c_str(), 0777) == 0 || errno == EEXIST) {
+        struct stat status;
+        if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode))
+            return true;
+    }
+    error
+        = "cannot make the folder '" + path + "': " + (errno == EEXIST ? "a file is in the way" : std::strerror(errno));
+    return false;
+}
+} // namespace
+
+int RunEpgCommand(const KRXCliArguments& arguments, KRXCliContext& context)
+{
+    EpgOptions options;
+    const CString misuse = ParseEpgOptions(arguments, options);
+    if (!misuse.empty())
+        return context.Misused(misuse);
+
+    CKRXCliPlugins plugins(context.pluginFolder);
+    CKRXInputPlugin* filePlugin = plugins.FindInputPlugin("File");
+    if (filePlugin == nullptr)
+        return context.Fail("the File input plug-in (KRXFileInput.so) is not in " + plugins.GetFolder());
+    CString error;
+    if (!MakeExportFolder(options.folder, error))
+        return context.Fail(error);
+    CKRXFileMultiplexSession session(filePlugin);
+    if (!session.Open(options.file, error))
+        return context.Fail(error);
+
+    CDVBSICollector collector(options.folder);
+    collector.EnableUpdates(true);
+    session.StartReceiver(nullptr, &collector);
+    CKRXFileMultiplexSession::RunFor(options.seconds, context.interrupted, [] {});
+    const bool stopped = session.Close();
+    // The export is throttled to every five seconds; what came after the last write goes out now.
+    collector.Update();
+
+    const CString path = options.folder + "epg/epg.xml";
+    struct stat status;
+    if (stat(path.c_str(), &status) != 0)
+        return context.Fail("cannot write '" + path + "'");
+    {
+        CSingleLock streams(collector.GetTransportStreamsSection(), true);
+        CSingleLock programs(collector.GetProgramsSection(), true);
+        context.out << FormatString("Wrote %s: %zu transport streams, %zu services", path.c_str(),
+            collector.GetTransportStreamsList()->GetCount(), collector.GetProgramsList()->GetCount())
+                    << std::endl;
+    }
+    return stopped ? KRX_CLI_OK : KRX_CLI_FAILED;
+}

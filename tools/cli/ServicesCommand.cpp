@@ -1,0 +1,156 @@
+// korrix-cli services FILE.ts [--seconds N]: plays a file until its service
+// information is complete (and every service that announces present/following
+// events has its now and next), then prints each service as the program's
+// service list would show it.
+#include "CliCommands.h"
+#include "CliOptions.h"
+#include "CliPlugins.h"
+#include "FileMultiplexSession.h"
+
+#include "si/DVBProgram.h"
+#include "stream/DVBTransportStreamReceiver.h"
+
+namespace {
+constexpr int DEFAULT_SECONDS = 10;
+
+struct ServicesOptions {
+    CString file;
+    int seconds = DEFAULT_SECONDS;
+};
+
+CString ParseServicesOptions(const KRXCliArguments& arguments, ServicesOptions& options)
+{
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const CString& argument = arguments[i];
+        if (argument == "--seconds") {
+            if (i + 1 == arguments.size())
+                return "'--seconds' needs a value";
+            const CString& value = arguments[++i];
+            if (!ParseCliSeconds(value, options.seconds))
+                return "'--seconds' needs a whole number of seconds from 1, not '" + value + "'";
+        } else if (argument.size() > 1 && argument[0] == '-') {
+            return "unknown option '" + argument + "'";
+        } else if (options.file.empty()) {
+            options.file = argument;
+        } else {
+            return "'services' takes one file, not also '" + argument + "'";
+        }
+    }
+    return options.file.empty() ? "'services' needs a file to read" : "";
+}
+
+// DVB texts are raw bytes; control bytes are shown as \xNN so that a terminal
+// never acts on them.
+CString Visible(const CString& text)
+{
+    CString shown;
+    for (const char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F)
+            shown += FormatString("\\x%02X", byte);
+        else if (c == '\\')
+            shown += "\\\\";
+        else
+            shown += c;
+    }
+    return shown;
+}
+
+// Every service that says it has present/following events has its now and
+// next, unless the stream carries none at all.
+bool HasNowAndNextWhereAnnounced(CDVBTransportStreamReceiver* receiver)
+{
+    CSingleLock lock(receiver->GetProgramsSection(), true);
+    bool anyEIT = false;
+    for (const CDVBProgram* program : *receiver->GetProgramsList())
+        anyEIT |= program->HasSeenEIT();
+    if (!anyEIT)
+        return true;
+    for (CDVBProgram* program : *receiver->GetProgramsList()) {
+        CDVBScheduleEntry now, next;
+        const int found = program->GetSchedule()->GetNowAndNextInformation(&now, &next);
+        if (program->GetEITPresentFollowingFlag() && found != (DVB_HAS_NOW | DVB_HAS_NEXT))
+            return false;
+    }
+    return true;
+}
+
+void PrintEvent(std::ostream& out, const char* label, const CDVBScheduleEntry& entry)
+{
+    out << "  " << label << ": " << entry.m_startDateText << " " << entry.m_startTimeText << ", "
+        << entry.m_durationText << ", " << Visible(entry.m_title) << "\n";
+    CString description;
+    CDVBSchedule::ReformatDescription(entry.m_description, description);
+    // Each of the description's line breaks starts an indented line of its own.
+    size_t start = 0;
+    while (start < description.size()) {
+        size_t end = description.find("\r\n", start);
+        if (end == CString::npos)
+            end = description.size();
+        if (end > start)
+            out << "      " << Visible(description.substr(start, end - start)) << "\n";
+        start = end + 2;
+    }
+}
+
+void PrintService(std::ostream& out, CDVBProgram* program)
+{
+    out << FormatString("Service %u: ", program->GetProgramNumber()) << Visible(program->GetServiceName()) << "\n";
+    out << "  Provider: " << Visible(program->GetProviderName()) << "\n";
+    out << "  Type: " << CDVBProgram::GetServiceTypeText(program->GetServiceTypeFromSDT()) << " (SDT), "
+        << CDVBProgram::GetServiceTypeText(program->GetServiceTypeFromPMT()) << " (PMT)\n";
+    out << "  Access: " << program->GetAccessTypeText() << "\n";
+    CDVBScheduleEntry now, next;
+    const int found = program->GetSchedule()->GetNowAndNextInformation(&now, &next);
+    if (found & DVB_HAS_NOW)
+        PrintEvent(out, "Now", now);
+    if (found & DVB_HAS_NEXT)
+        PrintEvent(out, "Next", next);
+    out << "  Components:";
+    if (program->GetElements().IsEmpty())
+        out << " none known";
+    out << "\n";
+    for (const CDVBProgramElement* element : program->GetElements())
+        out << FormatString("    %s (PID %u)\n", element->GetDescription().c_str(), element->GetPID());
+}
+} // namespace
+
+int RunServicesCommand(const KRXCliArguments& arguments, KRXCliContext& context)
+{
+    ServicesOptions options;
+    const CString misuse = ParseServicesOptions(arguments, options);
+    if (!misuse.empty())
+        return context.Misused(misuse);
+
+    CKRXCliPlugins plugins(context.pluginFolder);
+    CKRXInputPlugin* filePlugin = plugins.FindInputPlugin("File");
+    if (filePlugin == nullptr)
+        return context.Fail("the File input plug-in (KRXFileInput.so) is not in " + plugins.GetFolder());
+    CKRXFileMultiplexSession session(filePlugin);
+    CString error;
+    if (!session.Open(options.file, error))
+        return context.Fail(error);
+
+    session.StartReceiver();
+    CDVBTransportStreamReceiver* receiver = session.GetReceiver();
+    auto complete = [receiver] {
+        return receiver->HasCompleteBasicServiceInformation() && HasNowAndNextWhereAnnounced(receiver);
+    };
+    CKRXFileMultiplexSession::RunFor(
+        options.seconds, context.interrupted, [] {}, complete);
+
+    const bool basicComplete = receiver->HasCompleteBasicServiceInformation();
+    CSingleLock lock(receiver->GetProgramsSection(), true);
+    const CDVBProgramList* programs = receiver->GetProgramsList();
+    for (CDVBProgram* program : *programs) {
+        PrintService(context.out, program);
+        context.out << "\n";
+    }
+    context.out.flush();
+    if (programs->IsEmpty() && !basicComplete)
+        return context.Fail(FormatString("no service information found in %d seconds", options.seconds));
+    if (!basicComplete)
+        context.err << "korrix-cli: the service information was still incomplete after " << options.seconds
+                    << " seconds\n";
+    return KRX_CLI_OK;
+}
