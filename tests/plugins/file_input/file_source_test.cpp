@@ -1,6 +1,7 @@
 #include "DVBFileTransportStreamSource.h"
 
 #include "core/plugin/TemporaryFolder.h"
+#include "stream/DVBPCRReceiver.h"
 #include "support/TsPacketWriter.h"
 
 #include <filesystem>
@@ -218,4 +219,51 @@ TEST_P(FileSourceRateTest, PlaysAtTheMeasuredRateWithinOnePercent)
     }
     const double bitsPerSecond = static_cast<double>(bytesSinceMeasured) * 8 / 10;
     EXPECT_NEAR(bitsPerSecond, 24000000, 240000);
+}
+
+TEST_F(FileSourceTest, PlaysAFileAtTheRateItsPCRsSay)
+{
+    // 24 Mbit/s is one packet every 1,692 ticks of the 27 MHz clock; a PCR every 100 packets.
+    ts::TsPacketWriter writer;
+    for (uint64_t n = 0; n < 10000; ++n) {
+        if (n % 100 == 0) {
+            const ts::AdaptationField field = ts::AdaptationField::WithPcr(ts::Pcr::From27MHz(n * 1692));
+            writer.WritePacket(ts::PacketHeader(0x100), ts::Bytes(), &field);
+        } else {
+            writer.WritePacket(ts::PacketHeader(0x101), ts::Bytes(184, 0));
+        }
+    }
+    CDVBFileTransportStreamSource& source = Open(CString(writer.Data().begin(), writer.Data().end()));
+    ASSERT_TRUE(source.Start());
+
+    // The receiver's part: number the packets, sample the PCRs and, once a
+    // second, tell the source the rate they give.
+    CDVBPCRReceiver pcrReceiver;
+    uint64_t packetNumber = 0;
+    uint32_t nextSecond = now + 1000;
+    uint32_t measuredAt = 0;
+    bool measured = false;
+    uint64_t bytesSinceMeasured = 0;
+    while (!measured || now != measuredAt + 10000) {
+        if (now == nextSecond) {
+            const int bitrate = pcrReceiver.GetBitrate();
+            source.NotifyBitrate(bitrate);
+            if (bitrate != 0 && !measured) {
+                measured = true;
+                measuredAt = now;
+            }
+            nextSecond += 1000;
+        }
+        const unsigned long got = source.ReadBuffer(buffer.data(), kChunk);
+        for (unsigned long offset = 0; offset < got; offset += 188, ++packetNumber) {
+            if (CDVBPIDReceiver::GetPacketPID(&buffer[offset]) == 0x100)
+                pcrReceiver.OnReceivePacket(packetNumber, &buffer[offset]);
+        }
+        if (measured)
+            bytesSinceMeasured += got;
+        if (got != 0)
+            ++now;
+    }
+    EXPECT_NEAR(pcrReceiver.GetBitrate(), 24000000, 24000);
+    EXPECT_NEAR(static_cast<double>(bytesSinceMeasured) * 8 / 10, 24000000, 240000);
 }
