@@ -30,6 +30,12 @@ bool CheckReadable(const CString& path, CString& error)
         error = "cannot play '" + path + "': it is a folder";
         return false;
     }
+    // Pipes and devices cannot be read at a position, nor looped; opening a
+    // pipe would also wait for a writer.
+    if (!S_ISREG(status.st_mode)) {
+        error = "cannot play '" + path + "': it is not a regular file";
+        return false;
+    }
     const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (file < 0) {
         error = "cannot open '" + path + "': " + std::strerror(errno);
@@ -111,8 +117,8 @@ CString CKRXFileMultiplexSession::GetStatusLine() const
     return FormatString("%s | %" PRIu64 " packets | %d s", status.c_str(), m_receiver->GetPacketsReceived(), seconds);
 }
 
-void CKRXFileMultiplexSession::RunFor(int seconds, CEvent* interrupted, const std::function<void()>& everySecond,
-    const std::function<bool()>& finished)
+void CKRXFileMultiplexSession::RunFor(
+    int seconds, CEvent* interrupted, const std::function<void()>& everySecond, const std::function<bool()>& finished)
 {
     // Seconds are counted on one schedule, so printing does not make them drift.
     constexpr int64_t second = KRX_MONOTONIC_FREQUENCY;
