@@ -88,6 +88,7 @@ TEST_F(PlayTest, TellsWhyAFileCannotBePlayed)
     const Case cases[] = {
         { folder.File("absent.ts"), "No such file or directory" },
         { folder.Path(), "it is a folder" },
+        { "/dev/null", "it is not a regular file" },
         { folder.Write("empty.ts", ""), "file empty" },
         { folder.Write("short.ts", CString(100, '\x47')), "file too short for one transport packet" },
         { folder.Write("text.ts", CString(5000, 'x')), "no transport packets found in file" },
