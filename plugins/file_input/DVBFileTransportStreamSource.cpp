@@ -1,5 +1,6 @@
 #include "DVBFileTransportStreamSource.h"
 
+#include "DVBPCRRateEstimate.h"
 #include "DVBPacketAlignment.h"
 
 #include "platform/Clock.h"
@@ -14,15 +15,9 @@
 #include <vector>
 
 namespace {
-// Enough to pass over a damaged or foreign start of a file.
-constexpr size_t kAlignmentProbeSize = 65536 + DVB_ALIGNMENT_CONFIRMATIONS * DVB_PACKET_SIZE;
-
-long FindFirstPacket(int file)
-{
-    std::vector<unsigned char> probe(kAlignmentProbeSize);
-    const ssize_t got = pread(file, probe.data(), probe.size(), 0);
-    return got > 0 ? FindPacketAlignment(probe.data(), static_cast<size_t>(got)) : -1;
-}
+// Enough to pass over a damaged or foreign start of a file, and to hold a
+// second or more of a low-rate stream's PCRs.
+constexpr size_t kProbeSize = 1024 * 1024;
 } // namespace
 
 CDVBFileTransportStreamSource::CDVBFileTransportStreamSource(CString fileName)
@@ -68,10 +63,13 @@ CDVBFileTransportStreamSource::EState CDVBFileTransportStreamSource::OpenFile()
         return EState::Empty;
     if (static_cast<uint64_t>(status.st_size) < DVB_PACKET_SIZE)
         return EState::TooShort;
-    const long firstPacket = FindFirstPacket(m_file);
+    std::vector<unsigned char> probe(kProbeSize);
+    const ssize_t got = pread(m_file, probe.data(), probe.size(), 0);
+    const long firstPacket = got > 0 ? FindPacketAlignment(probe.data(), static_cast<size_t>(got)) : -1;
     if (firstPacket < 0)
         return EState::NoPackets;
     m_firstPacket = static_cast<uint64_t>(firstPacket);
+    m_pacer.SetBitrate(EstimateBitrateFromPCRs(&probe[m_firstPacket], static_cast<size_t>(got) - m_firstPacket));
     return EState::Open;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Plays a transport-stream file as if it were a live multiplex: reads whole
 // packets in fixed chunks, paced to the stream's bitrate as the receiver
-// measures it, and starts again from the first packet at the end of the file.
+// measures it (until then, as the PCRs at the start of the file give it), and
+// starts again from the first packet at the end of the file.
 // Files cut anywhere play too: Start finds where the packets begin and every
 // read, loop restarts included, delivers whole packets from there.
 #include "DVBReadPacer.h"

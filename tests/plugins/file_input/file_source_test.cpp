@@ -1,4 +1,5 @@
 #include "DVBFileTransportStreamSource.h"
+#include "PcrStream.h"
 
 #include "core/plugin/TemporaryFolder.h"
 #include "stream/DVBPCRReceiver.h"
@@ -223,17 +224,7 @@ TEST_P(FileSourceRateTest, PlaysAtTheMeasuredRateWithinOnePercent)
 
 TEST_F(FileSourceTest, PlaysAFileAtTheRateItsPCRsSay)
 {
-    // 24 Mbit/s is one packet every 1,692 ticks of the 27 MHz clock; a PCR every 100 packets.
-    ts::TsPacketWriter writer;
-    for (uint64_t n = 0; n < 10000; ++n) {
-        if (n % 100 == 0) {
-            const ts::AdaptationField field = ts::AdaptationField::WithPcr(ts::Pcr::From27MHz(n * 1692));
-            writer.WritePacket(ts::PacketHeader(0x100), ts::Bytes(), &field);
-        } else {
-            writer.WritePacket(ts::PacketHeader(0x101), ts::Bytes(184, 0));
-        }
-    }
-    CDVBFileTransportStreamSource& source = Open(CString(writer.Data().begin(), writer.Data().end()));
+    CDVBFileTransportStreamSource& source = Open(StreamWithPCRs(10000, 24000000));
     ASSERT_TRUE(source.Start());
 
     // The receiver's part: number the packets, sample the PCRs and, once a
@@ -266,4 +257,15 @@ TEST_F(FileSourceTest, PlaysAFileAtTheRateItsPCRsSay)
     }
     EXPECT_NEAR(pcrReceiver.GetBitrate(), 24000000, 24000);
     EXPECT_NEAR(static_cast<double>(bytesSinceMeasured) * 8 / 10, 24000000, 240000);
+}
+
+TEST_F(FileSourceTest, StartsAtTheRateThePCRsAtTheStartOfTheFileGive)
+{
+    // 2.5 Mbit/s: the first chunk is due after 770,048 / 2,500 = 308 ms, not the default's 31.
+    CDVBFileTransportStreamSource& source = Open(StreamWithPCRs(20000, 2500000));
+    ASSERT_TRUE(source.Start());
+    EXPECT_NEAR(static_cast<double>(source.GetBitrate()), 2500000, 2500);
+    now += 307;
+    EXPECT_EQ(source.ReadBuffer(buffer.data(), kChunk), 0u);
+    EXPECT_EQ(source.ReadBuffer(buffer.data(), kChunk), kChunk);
 }
