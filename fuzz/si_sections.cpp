@@ -1,4 +1,4 @@
-// Arbitrary bytes as one whole section, through the factory into every body
+// Arbitrary bytes as one section, through the factory into every body
 // parser, and from there into the programme, schedule and collector models
 // that consume parsed sections.
 #include "si/DVBEITSection.h"
@@ -11,9 +11,11 @@
 
 #include "platform/DebugOutput.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -52,8 +54,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 3)
         return 0;
+    // A copy of exactly the declared section, so that reading past its end is caught.
+    const size_t declared = std::min<size_t>(size, (((data[1] & 0x0F) << 8) | data[2]) + 3);
+    std::unique_ptr<unsigned char[]> bytes(new unsigned char[declared]);
+    std::memcpy(bytes.get(), data, declared);
     std::unique_ptr<CDVBSISection> section(CDVBSISection::Create(data[0], (data[1] & 0x80) != 0));
-    if (!section || !section->Parse(data, size))
+    if (!section || !section->Parse(bytes.get(), declared))
         return 0;
     // The export folder does not exist, so nothing is written.
     CDVBSICollector collector("/nonexistent-krx-fuzz/");
