@@ -94,10 +94,12 @@ int RunEpgCommand(const KRXCliArguments& arguments, KRXCliContext& context)
     if (stat(path.c_str(), &status) != 0)
         return context.Fail("cannot write '" + path + "'");
     {
-        CSingleLock streams(collector.GetTransportStreamsSection(), true);
-        CSingleLock programs(collector.GetProgramsSection(), true);
-        context.out << FormatString("Wrote %s: %zu transport streams, %zu services", path.c_str(),
-            collector.GetTransportStreamsList()->GetCount(), collector.GetProgramsList()->GetCount())
+        CSingleLock streamsLock(collector.GetTransportStreamsSection(), true);
+        CSingleLock programsLock(collector.GetProgramsSection(), true);
+        const size_t streams = collector.GetTransportStreamsList()->GetCount();
+        const size_t services = collector.GetProgramsList()->GetCount();
+        context.out << FormatString("Wrote %s: %zu transport stream%s, %zu service%s", path.c_str(), streams,
+            streams == 1 ? "" : "s", services, services == 1 ? "" : "s")
                     << std::endl;
     }
     return stopped ? KRX_CLI_OK : KRX_CLI_FAILED;

@@ -111,7 +111,7 @@ void PrintService(std::ostream& out, CDVBProgram* program)
         out << " none known";
     out << "\n";
     for (const CDVBProgramElement* element : program->GetElements())
-        out << FormatString("    %s (PID %u)\n", element->GetDescription().c_str(), element->GetPID());
+        out << "    " << Visible(element->GetDescription()) << FormatString(" (PID %u)\n", element->GetPID());
 }
 } // namespace
 

@@ -47,7 +47,9 @@ CString Multiplex()
         ts::SectionWriter(out, 0x100)
             .Write(
                 ts::PmtSection(1, 0x101, {}, { { 2, 0x101, {} }, { 3, 0x102, ts::Iso639LanguageDescriptor("eng") } }));
-        ts::SectionWriter(out, 0x200).Write(ts::PmtSection(2, 0x201, {}, { { 3, 0x201, {} } }));
+        // A language code that would be a terminal command if printed as it is.
+        ts::SectionWriter(out, 0x200)
+            .Write(ts::PmtSection(2, 0x201, {}, { { 3, 0x201, ts::Iso639LanguageDescriptor("\x1b[J") } }));
         ts::SectionWriter(out, 0x11).Write(ts::SdtSection(0x0401, 0x233A, { one, two }));
         ts::SectionWriter(out, 0x10).Write(
             ts::NitSection(0x3005, {}, { { 0x0401, 0x233A, ts::TerrestrialDeliveryDescriptor({}) } }));
@@ -137,7 +139,7 @@ TEST_F(SICommandsTest, ServicesPrintsEveryServiceOnceTheInformationIsComplete)
         "  Type: digital radio service (SDT), digital radio service (PMT)\n"
         "  Access: encrypted\n"
         "  Components:\n"
-        "    audio (PID 513)\n"
+        "    audio (\\x1B[J) (PID 513)\n"
         "\n");
 }
 
@@ -158,7 +160,7 @@ TEST_F(SICommandsTest, EpgLeavesTheExportInTheFolder)
     ExpectOneErrorLine("cannot make the folder");
 
     ASSERT_EQ(Run({ "epg", file, "--seconds", "1", "--dir", folder.Path() }), KRX_CLI_OK) << err.str();
-    EXPECT_EQ(out.str(), "Wrote " + folder.Path() + "epg/epg.xml: 1 transport streams, 2 services\n");
+    EXPECT_EQ(out.str(), "Wrote " + folder.Path() + "epg/epg.xml: 1 transport stream, 2 services\n");
     const CString xml = folder.Read("epg/epg.xml");
     EXPECT_THAT(xml, StartsWith("<system>\n<transportstreams>\n\t<transportstream id=\"1025\">\t\t<terrestrial"));
     EXPECT_THAT(xml, HasSubstr("<service tsid=\"1025\" id=\"1\" name=\"One + Only\""));
