@@ -53,14 +53,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size)
     collector.Reset();
     CDVBPCRReceiver pcr;
     uint64_t number = 0;
+    static const std::unique_ptr<unsigned char[]> packet = std::make_unique<unsigned char[]>(DVB_PACKET_SIZE);
     for (size_t offset = 0; offset + DVB_PACKET_SIZE <= size; offset += DVB_PACKET_SIZE) {
-        auto packet = std::make_unique<unsigned char[]>(DVB_PACKET_SIZE);
         std::memcpy(packet.get(), input + offset, DVB_PACKET_SIZE);
         ParsePacket(packet.get(), collector, pcr, number++);
     }
 
     // Arbitrary sizes for the PES parser: the first tails of the input, each in its own allocation.
-    for (size_t start = 0; start < size && start < 16; start++) {
+    for (size_t start = 0; start < size && start < 8; start++) {
         const size_t length = size - start;
         auto pes = std::make_unique<unsigned char[]>(length);
         std::memcpy(pes.get(), input + start, length);

@@ -19,8 +19,7 @@ constexpr uint32_t kTickMs = 1;
 
 CDVBTransportStreamReceiver::CDVBTransportStreamReceiver(
     CDVBTransportStreamSource* source, CDVBTransportStreamUpdateHandler* handler)
-    : m_timeNotificationList(new CDVBPIDReceiverList)
-    , m_source(source)
+    : m_source(source)
     , m_updateHandler(handler)
 {
 }
@@ -28,14 +27,10 @@ CDVBTransportStreamReceiver::CDVBTransportStreamReceiver(
 CDVBTransportStreamReceiver::~CDVBTransportStreamReceiver()
 {
     StopRecording();
-    if (m_receiveThread.IsRunning()) {
-        m_quitEvent.Set();
-        m_receiveThread.StopWithin(kThreadEndTimeoutMs);
-    }
+    EndReceiveThread();
     Reset();
     for (auto& entry : m_pidTable)
         delete entry.load();
-    delete m_timeNotificationList;
 }
 
 bool CDVBTransportStreamReceiver::Initialise()
@@ -50,12 +45,17 @@ bool CDVBTransportStreamReceiver::Initialise()
     return true;
 }
 
-bool CDVBTransportStreamReceiver::DeInitialise()
+void CDVBTransportStreamReceiver::EndReceiveThread()
 {
     if (m_receiveThread.IsRunning()) {
         m_quitEvent.Set();
         m_receiveThread.StopWithin(kThreadEndTimeoutMs);
     }
+}
+
+bool CDVBTransportStreamReceiver::DeInitialise()
+{
+    EndReceiveThread();
     if (m_source)
         m_source->DeInitialise();
     return true;
@@ -88,7 +88,7 @@ void CDVBTransportStreamReceiver::Reset()
     // Every receiver is deleted below, so none may stay behind in the time
     // notifications; the lists themselves stay for a receive thread that may
     // still be looking at them.
-    m_timeNotificationList->RemoveAll();
+    m_timeNotificationList.RemoveAll();
     for (auto& entry : m_pidTable) {
         if (CDVBPIDReceiverList* list = entry.load(std::memory_order_acquire))
             list->DeleteAll();
@@ -128,7 +128,7 @@ bool CDVBTransportStreamReceiver::AddPIDReceiver(unsigned short pid, CDVBPIDRece
     receiver->SetPID(pid);
     list->Add(receiver);
     if (receiver->RequiresTimeNotifications())
-        m_timeNotificationList->Add(receiver);
+        m_timeNotificationList.Add(receiver);
     return true;
 }
 
@@ -150,7 +150,7 @@ bool CDVBTransportStreamReceiver::DeletePIDReceiver(unsigned short pid, int type
     if (receiver == nullptr)
         return false;
     // Whatever its type, a deleted receiver must not be ticked again.
-    m_timeNotificationList->Remove(receiver);
+    m_timeNotificationList.Remove(receiver);
     delete receiver;
     return true;
 }
@@ -160,7 +160,7 @@ CDVBPIDReceiver* CDVBTransportStreamReceiver::RemovePIDReceiverWithCookie(unsign
     CDVBPIDReceiverList* list = GetList(pid);
     CDVBPIDReceiver* receiver = list ? list->RemoveWithCookie(cookie) : nullptr;
     if (receiver != nullptr)
-        m_timeNotificationList->Remove(receiver);
+        m_timeNotificationList.Remove(receiver);
     return receiver;
 }
 
@@ -239,7 +239,7 @@ void CDVBTransportStreamReceiver::AddReferencePoint(uint64_t packets)
 
 void CDVBTransportStreamReceiver::OnEveryMillisecond()
 {
-    m_timeNotificationList->OnEveryMillisecond();
+    m_timeNotificationList.OnEveryMillisecond();
     const int64_t now = CDVBTiming::GetSystemClock();
     if (now >= m_lastSecondClock + CDVBTiming::GetSystemClockFrequency()) {
         OnEverySecond();

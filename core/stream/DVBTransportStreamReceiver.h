@@ -14,6 +14,7 @@
 #include "platform/Thread.h"
 #include "si/DVBProgramList.h"
 #include "si/DVBSISectionHandler.h"
+#include "stream/DVBPIDReceiverList.h"
 #include "stream/DVBReferencePointTracker.h"
 
 #include <array>
@@ -22,7 +23,6 @@
 
 class CDVBBufferList;
 class CDVBPIDReceiver;
-class CDVBPIDReceiverList;
 class CDVBPCRReceiver;
 class CDVBProgram;
 class CDVBRecordingParameters;
@@ -142,6 +142,8 @@ protected:
     void OnReceiveTOT(CDVBTOTSection* section);
 
 private:
+    // Asks the receive thread to quit and waits for it (no-op without one).
+    void EndReceiveThread();
     // One reception, from a start request until stop or quit; true when quit was asked.
     bool RunReception(unsigned char* buffer, unsigned long size);
     CDVBPIDReceiverList* GetList(unsigned short pid) const;
@@ -179,7 +181,8 @@ private:
     // Lists are published by pointer and freed only by the destructor, so the
     // receive thread can index the table without a lock.
     std::array<std::atomic<CDVBPIDReceiverList*>, DVB_PID_COUNT> m_pidTable {};
-    CDVBPIDReceiverList* m_timeNotificationList;
+    // Receivers that asked for a call every millisecond; each is also on its PID's list.
+    CDVBPIDReceiverList m_timeNotificationList;
 
     CDVBProgramList m_programs;
     CCriticalSection m_programsSection;

@@ -64,6 +64,22 @@ TEST(ReceiveThread, StartsAndStopsTheSourceAndEndsOnDeInitialise)
     EXPECT_EQ(debug.Text(), "") << "the thread ended within its time";
 }
 
+TEST(ReceiveThread, CanBeInitialisedAgainAfterDeInitialise)
+{
+    CScriptedSource source;
+    CTestableReceiver receiver(&source, nullptr);
+    receiver.Initialise();
+    receiver.DeInitialise();
+    receiver.Initialise();
+    receiver.Start();
+    ASSERT_TRUE(source.startEvent.Wait(kGenerous)) << "a new thread takes up the start";
+    receiver.Stop();
+    EXPECT_TRUE(receiver.WaitForStop(1000));
+    receiver.DeInitialise();
+    EXPECT_EQ(source.initialised, 2);
+    EXPECT_EQ(source.deInitialised, 2);
+}
+
 TEST(ReceiveThread, DispatchesEveryReadAndRestartsNumberingOnStart)
 {
     CScriptedSource source;
