@@ -72,24 +72,43 @@ void CDVBSIReceiver::OnReceivePacket(uint64_t, unsigned char* packet)
 
 void CDVBSIReceiver::Append(const unsigned char* data, unsigned long count, bool startNew)
 {
+    for (;;) {
+        const unsigned long used = Collect(data, count, startNew);
+        // Further sections may be packed straight after one that began in this
+        // payload; a table id of 0xFF means the rest is stuffing. Bytes after a
+        // section that began in an earlier packet can only be stuffing, since a
+        // new section there would have needed a unit start.
+        if (!startNew || used == 0 || used >= count || data[used] == 0xFF)
+            return;
+        data += used;
+        count -= used;
+    }
+}
+
+// Adds bytes to the section being assembled; returns how far into the data a
+// section completed by them ended, or 0 when none did.
+unsigned long CDVBSIReceiver::Collect(const unsigned char* data, unsigned long count, bool startNew)
+{
     if (startNew && m_collected != 0) {
         OnSectionAborted();
         ResetAssembly();
     }
+    const unsigned long before = m_collected;
     const unsigned long copied = std::min(count, DVB_SECTION_BUFFER_SIZE - m_collected);
     if (copied == 0)
-        return;
+        return 0;
     std::memcpy(m_buffer + m_collected, data, copied);
     m_collected += copied;
     if (!m_headerKnown && m_collected >= 3) {
         m_expected = (((m_buffer[1] & 0x0F) << 8) | m_buffer[2]) + 3ul;
         m_headerKnown = true;
     }
-    // Whatever follows the section in this packet (stuffing, another section) goes with it.
-    if (m_headerKnown && m_collected >= m_expected) {
-        OnSectionComplete();
-        ResetAssembly();
-    }
+    if (!m_headerKnown || m_collected < m_expected)
+        return 0;
+    const unsigned long sectionEnd = m_expected - before;
+    OnSectionComplete();
+    ResetAssembly();
+    return sectionEnd;
 }
 
 void CDVBSIReceiver::OnSectionComplete()

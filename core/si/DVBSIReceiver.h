@@ -35,6 +35,7 @@ private:
     using Position = CDVBOwningList<CDVBSISection>::Iterator;
 
     void Append(const unsigned char* data, unsigned long count, bool startNew);
+    unsigned long Collect(const unsigned char* data, unsigned long count, bool startNew);
     void ResetAssembly();
     void CompleteLongForm();
     void CompleteShortForm();

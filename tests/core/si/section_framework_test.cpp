@@ -94,13 +94,27 @@ TEST_F(SIReceiverTest, ASectionStartingMidPacketFollowsTheTailOfThePreviousOne)
     EXPECT_EQ(handler.added[1].kind, DVB_SECTION_PAT);
 }
 
-TEST_F(SIReceiverTest, OnlyTheFirstOfTwoSectionsInOnePacketIsDelivered)
+TEST_F(SIReceiverTest, EverySectionPackedIntoOnePacketIsDelivered)
 {
-    const ts::Bytes stream = Written({ Pat(), ts::PatSection(0x9999, { { 5, 0x500 } }) }, PMT_PID, true);
+    const ts::Bytes stream = Written(
+        { Pat(), ts::PatSection(0x9999, { { 5, 0x500 } }), ts::PatSection(0x7777, { { 6, 0x600 } }) }, PMT_PID, true);
     ASSERT_EQ(stream.size(), ts::PACKET_SIZE);
     Feed(receiver, stream);
-    ASSERT_EQ(handler.added.size(), 1u);
+    ASSERT_EQ(handler.added.size(), 3u);
     EXPECT_EQ(handler.added[0].tableIdExtension, 0x1234);
+    EXPECT_EQ(handler.added[1].tableIdExtension, 0x9999);
+    EXPECT_EQ(handler.added[2].tableIdExtension, 0x7777);
+}
+
+TEST_F(SIReceiverTest, SectionsPackedAfterATailAreDeliveredAndOneLeftOpenCompletesLater)
+{
+    // The PMT's tail, two PATs, then a PMT that runs on into the next packets.
+    Feed(receiver, Written({ LongPmt(), Pat(), ts::PatSection(0x9999, { { 5, 0x500 } }), LongPmt(1) }, PMT_PID, true));
+    ASSERT_EQ(handler.added.size(), 4u);
+    EXPECT_EQ(handler.added[1].tableIdExtension, 0x1234);
+    EXPECT_EQ(handler.added[2].tableIdExtension, 0x9999);
+    EXPECT_EQ(handler.added[3].kind, DVB_SECTION_PMT);
+    EXPECT_EQ(handler.added[3].version, 1);
 }
 
 TEST_F(SIReceiverTest, StuffingAfterASectionIsIgnored)
