@@ -5,6 +5,31 @@
 
 #include "plugin/KRXMultiplexDialogs.h"
 
+#include <filesystem>
+
+void CKRXFileInputPlugin::Initialise()
+{
+    if (std::filesystem::exists(GetMultiplexDefinitionsFilename()))
+        CKRXInputPlugin::Initialise();
+    else
+        OfferDemoMultiplex();
+}
+
+void CKRXFileInputPlugin::OfferDemoMultiplex()
+{
+    // The demo stream is built beside the program; its path is worked out now,
+    // so the program folder can be moved anywhere.
+    const std::filesystem::path folder = std::filesystem::path(GetMultiplexDefinitionsFilename()).parent_path();
+    const std::filesystem::path demo = std::filesystem::absolute(folder / "demo" / "demo.ts");
+    if (!std::filesystem::is_regular_file(demo))
+        return;
+    auto* definition = new CDVBFileMultiplexDefinition;
+    definition->ReadFieldFromString(CDVBFileMultiplexDefinition::NameField, "Demo");
+    definition->ReadFieldFromString(CDVBFileMultiplexDefinition::FilenameField, demo.lexically_normal().string());
+    AddMultiplexDefinition(definition);
+    SaveMultiplexDefinitions();
+}
+
 CDVBTransportStreamSource* CKRXFileInputPlugin::OpenMultiplex(CDVBMultiplexDefinition* definition)
 {
     // Only the file name matters; it is field 1 of any definition that has one.

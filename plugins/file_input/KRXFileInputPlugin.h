@@ -8,8 +8,13 @@ class CKRXFileInputPlugin : public CKRXInputPlugin
 public:
     CString GetName() override { return "File"; }
     CString GetDescription() override { return "Allows playback of recorded transport stream files."; }
+    // On first use (no definitions file yet) the bundled demo stream is offered.
+    void Initialise() override;
     CDVBTransportStreamSource* OpenMultiplex(CDVBMultiplexDefinition* definition) override;
     bool CloseMultiplex(CDVBTransportStreamSource* source) override;
     bool ConfigureMultiplexDefinition(CDVBMultiplexDefinition* definition) override;
     CDVBMultiplexDefinition* CreateMultiplexDefinition() override;
+
+private:
+    void OfferDemoMultiplex();
 };

@@ -98,3 +98,56 @@ TEST(FileInputModule, RegistersTheFilePluginWhenLoaded)
     manager->UnloadPlugins();
     EXPECT_EQ(manager->GetPluginCount(), 0);
 }
+
+namespace {
+// The file plug-in with its definitions file in a folder of the test's choosing.
+class CFileInputPluginIn : public CKRXFileInputPlugin
+{
+public:
+    explicit CFileInputPluginIn(const TemporaryFolder& folder)
+        : m_folder(folder)
+    {
+    }
+    CString GetMultiplexDefinitionsFilename() override { return m_folder.File("File Multiplexes.txt"); }
+
+private:
+    const TemporaryFolder& m_folder;
+};
+} // namespace
+
+TEST(FileInputPlugin, OffersTheDemoStreamWhenThereAreNoDefinitionsYet)
+{
+    TemporaryFolder folder;
+    std::filesystem::create_directory(folder.File("demo"));
+    folder.Write("demo/demo.ts", CString(188, 'G'));
+
+    CFileInputPluginIn plugin(folder);
+    plugin.Initialise();
+    ASSERT_EQ(plugin.GetMultiplexDefinitionCount(), 1);
+    CDVBMultiplexDefinition* demo = plugin.GetMultiplexDefinitionAtIndex(0);
+    EXPECT_EQ(demo->GetName(), "Demo");
+    CString path;
+    demo->WriteFieldToString(CDVBFileMultiplexDefinition::FilenameField, path);
+    EXPECT_EQ(path, folder.File("demo/demo.ts"));
+    plugin.DeInitialise();
+    EXPECT_EQ(folder.Read("File Multiplexes.txt"), "Demo, " + folder.File("demo/demo.ts") + "\n");
+
+    // From then on the user's own file is what counts, even once emptied.
+    folder.Write("File Multiplexes.txt", "News, /data/news.ts\n");
+    plugin.Initialise();
+    ASSERT_EQ(plugin.GetMultiplexDefinitionCount(), 1);
+    EXPECT_EQ(plugin.GetMultiplexDefinitionAtIndex(0)->GetName(), "News");
+    plugin.DeInitialise();
+    folder.Write("File Multiplexes.txt", "");
+    plugin.Initialise();
+    EXPECT_EQ(plugin.GetMultiplexDefinitionCount(), 0);
+}
+
+TEST(FileInputPlugin, OffersNothingWhenTheDemoStreamIsMissing)
+{
+    TemporaryFolder folder;
+    CFileInputPluginIn plugin(folder);
+    plugin.Initialise();
+    EXPECT_EQ(plugin.GetMultiplexDefinitionCount(), 0);
+    EXPECT_FALSE(std::filesystem::exists(folder.File("File Multiplexes.txt")));
+}
