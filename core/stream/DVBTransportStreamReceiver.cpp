@@ -66,7 +66,7 @@ void CDVBTransportStreamReceiver::Start()
     m_packetsReceived = 0;
     m_packetsAtPreviousSecond = 0;
     m_secondsSinceStart = 0;
-    for (unsigned short pid : {0x0000, 0x0010, 0x0011, 0x0012, 0x0014}) // PAT, NIT, SDT/BAT, EIT, TDT/TOT
+    for (unsigned short pid : { 0x0000, 0x0010, 0x0011, 0x0012, 0x0014 }) // PAT, NIT, SDT/BAT, EIT, TDT/TOT
         AddSIReceiverIfNotPresent(pid);
     m_stopEvent.Reset();
     m_startEvent.Set();
@@ -268,36 +268,43 @@ void CDVBTransportStreamReceiver::OnEverySecond()
 
 void CDVBTransportStreamReceiver::CalculateBitrate()
 {
-    int64_t sum = 0;
-    int64_t count = 0;
+    std::vector<unsigned short> pcrPIDs;
     {
         CSingleLock lock(&m_programsSection, true);
-        for (CDVBProgram* program : m_programs) {
-            const unsigned short pid = program->GetPCRPID();
-            auto* receiver = dynamic_cast<CDVBPCRReceiver*>(GetPIDReceiver(pid, DVB_RECEIVER_PCR));
-            const int bitrate = receiver ? receiver->GetBitrate() : 0;
-            if (bitrate != 0) {
-                sum += bitrate;
-                count++;
-            }
+        for (CDVBProgram* program : m_programs)
+            pcrPIDs.push_back(program->GetPCRPID());
+    }
+    int64_t sum = 0;
+    int64_t count = 0;
+    for (unsigned short pid : pcrPIDs) {
+        auto* receiver = dynamic_cast<CDVBPCRReceiver*>(GetPIDReceiver(pid, DVB_RECEIVER_PCR));
+        const int bitrate = receiver ? receiver->GetBitrate() : 0;
+        if (bitrate != 0) {
+            sum += bitrate;
+            count++;
         }
     }
     m_bitrate = count ? static_cast<int>(sum / count) : 0;
 }
 
-CDVBPCRReceiver* CDVBTransportStreamReceiver::GetPCRReceiver(unsigned short programNumber)
+unsigned short CDVBTransportStreamReceiver::GetPCRPID(unsigned short programNumber)
 {
     CSingleLock lock(&m_programsSection, true);
     CDVBProgram* program = m_programs.Find(programNumber);
-    if (program == nullptr)
-        return nullptr;
+    return program ? program->GetPCRPID() : DVB_NO_PID;
+}
+
+// The PID's list is searched without the programme lock: section handlers take
+// that lock while their list is locked for dispatch, and a hostile PMT may name
+// an SI PID as PCR PID, so holding both here the other way round could deadlock.
+CDVBPCRReceiver* CDVBTransportStreamReceiver::GetPCRReceiver(unsigned short programNumber)
+{
     // A plug-in's receiver of the same type is no PCR receiver.
-    return dynamic_cast<CDVBPCRReceiver*>(GetPIDReceiver(program->GetPCRPID(), DVB_RECEIVER_PCR));
+    return dynamic_cast<CDVBPCRReceiver*>(GetPIDReceiver(GetPCRPID(programNumber), DVB_RECEIVER_PCR));
 }
 
 bool CDVBTransportStreamReceiver::GetProgramClock(unsigned short programNumber, int64_t& clock)
 {
-    CSingleLock lock(&m_programsSection, true);
     CDVBPCRReceiver* receiver = GetPCRReceiver(programNumber);
     return receiver && receiver->EstimateClockAtPacket(GetPacketsReceived(), clock);
 }

@@ -137,11 +137,13 @@ protected:
     void OnReceivePMT(CDVBPMTSection* section);
     void OnReceiveSDT(CDVBSDTSection* section);
     void OnReceiveEIT(CDVBEITSection* section);
-    void OnReceiveNIT(CDVBNITSection*) {}
+    void OnReceiveNIT(CDVBNITSection*) { }
     void OnReceiveTDT(CDVBTDTSection* section);
     void OnReceiveTOT(CDVBTOTSection* section);
 
 private:
+    // DVB_NO_PID when the programme is unknown.
+    unsigned short GetPCRPID(unsigned short programNumber);
     // Asks the receive thread to quit and waits for it (no-op without one).
     void EndReceiveThread();
     // One reception, from a start request until stop or quit; true when quit was asked.

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace {
 GUID Cookie(uint32_t value)
 {
@@ -286,4 +288,57 @@ TEST(ReceiverOneSecondPass, TellsTheSourceTicksReceiversAndTracksData)
     receiver.Start();
     EXPECT_EQ(receiver.GetSecondsSinceStart(), 0) << "Start restarts the count";
     EXPECT_EQ(receiver.GetPacketsReceived(), 0u);
+}
+
+// Looked at while its PID's list is searched: records whether another thread
+// can take the programme lock meanwhile (it cannot if the searcher holds it).
+class CLockProbe : public CDVBPIDReceiver
+{
+public:
+    explicit CLockProbe(CDVBTransportStreamReceiver* owner)
+        : m_owner(owner)
+    {
+    }
+    ~CLockProbe() override { Finish(); }
+    int GetType() override
+    {
+        Finish();
+        m_taken.Reset();
+        m_other = std::thread([this] {
+            CSingleLock lock(m_owner->GetProgramsSection(), true);
+            m_taken.Set();
+        });
+        programLockFree = m_taken.Wait(2000);
+        return DVB_RECEIVER_BASE;
+    }
+    // Joined only after the search, when a lock held by the searcher is free again.
+    void Finish()
+    {
+        if (m_other.joinable())
+            m_other.join();
+    }
+    bool programLockFree = false;
+
+private:
+    CDVBTransportStreamReceiver* m_owner;
+    CEvent m_taken { true, false };
+    std::thread m_other;
+};
+
+// Section handlers take the programme lock while their PID's list is locked;
+// a PCR PID shared with an SI PID must not let a query take them the other way round.
+TEST(ReceiverBitrate, PCRQueriesDoNotSearchListsUnderTheProgrammeLock)
+{
+    CTestableReceiver receiver(nullptr, nullptr);
+    receiver.GetOrCreateProgram(1)->SetPCRPID(0x0000);
+    auto* probe = new CLockProbe(&receiver);
+    receiver.AddPIDReceiver(0x0000, probe);
+    receiver.AddPIDReceiver(0x0000, new CDVBPCRReceiver);
+    EXPECT_NE(receiver.GetPCRReceiver(1), nullptr);
+    probe->Finish();
+    EXPECT_TRUE(probe->programLockFree);
+    probe->programLockFree = false;
+    receiver.CalculateBitrate();
+    probe->Finish();
+    EXPECT_TRUE(probe->programLockFree);
 }
