@@ -13,7 +13,8 @@ constexpr int kMaxWaitEvents = 16;
 }
 
 CEvent::CEvent(bool manualReset, bool initiallySet)
-    : m_fd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)), m_manualReset(manualReset)
+    : m_fd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+    , m_manualReset(manualReset)
 {
     if (m_fd < 0)
         throw std::runtime_error("eventfd failed");
@@ -30,21 +31,23 @@ void CEvent::Set()
 {
     // The counter only ever needs to be non-zero; repeated sets just add to it.
     const uint64_t one = 1;
-    while (write(m_fd, &one, sizeof one) < 0 && errno == EINTR) {
-    }
+    m_sets.fetch_add(1, std::memory_order_release);
+    while (write(m_fd, &one, sizeof one) < 0 && errno == EINTR) { }
 }
 
 void CEvent::Reset()
 {
     uint64_t value;
-    while (read(m_fd, &value, sizeof value) < 0 && errno == EINTR) {
-    }
+    while (read(m_fd, &value, sizeof value) < 0 && errno == EINTR) { }
 }
 
 bool CEvent::IsSet() const
 {
-    pollfd pfd{m_fd, POLLIN, 0};
-    return poll(&pfd, 1, 0) == 1 && (pfd.revents & POLLIN);
+    pollfd pfd { m_fd, POLLIN, 0 };
+    const bool set = poll(&pfd, 1, 0) == 1 && (pfd.revents & POLLIN);
+    if (set)
+        Acquire();
+    return set;
 }
 
 bool CEvent::TryClaim()
@@ -52,7 +55,10 @@ bool CEvent::TryClaim()
     if (m_manualReset)
         return IsSet();
     uint64_t value;
-    return read(m_fd, &value, sizeof value) == static_cast<ssize_t>(sizeof value);
+    const bool claimed = read(m_fd, &value, sizeof value) == static_cast<ssize_t>(sizeof value);
+    if (claimed)
+        Acquire();
+    return claimed;
 }
 
 bool CEvent::Wait(uint32_t timeoutMs)
@@ -72,7 +78,7 @@ int WaitForEvents(CEvent* const* events, int count, uint32_t timeoutMs)
         return KRX_WAIT_TIMEOUT;
     pollfd fds[kMaxWaitEvents];
     for (int i = 0; i < count; i++)
-        fds[i] = pollfd{events[i]->GetDescriptor(), POLLIN, 0};
+        fds[i] = pollfd { events[i]->GetDescriptor(), POLLIN, 0 };
 
     const int64_t deadline = GetMonotonicNanoseconds() + int64_t(timeoutMs) * 1000000;
     for (;;) {

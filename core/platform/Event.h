@@ -5,6 +5,7 @@
 // shared lock and without lost wake-ups. WaitForEvents reports the first
 // signalled event in list order: the order of the list is its priority. An
 // auto-reset event is consumed by the wait that reports it, and by no other.
+#include <atomic>
 #include <cstdint>
 #include <initializer_list>
 
@@ -36,8 +37,14 @@ public:
     bool TryClaim();
 
 private:
+    // Orders what the setter wrote before Set with what the waiter reads after
+    // seeing the event, in terms the thread checker understands as well as
+    // the kernel's own ordering.
+    void Acquire() const { (void)m_sets.load(std::memory_order_acquire); }
+
     int m_fd;
     bool m_manualReset;
+    std::atomic<uint64_t> m_sets { 0 };
 };
 
 // Returns the index of the first signalled event in list order, or

@@ -54,7 +54,7 @@ TEST(Guid, CreatedGuidsAreDistinctVersion4)
     EXPECT_EQ(a.Data3 >> 12, 4) << GuidToString(a);
     GUID copy = a;
     EXPECT_EQ(copy, a);
-    EXPECT_EQ(GuidToString(GUID{}), "{00000000-0000-0000-0000-000000000000}");
+    EXPECT_EQ(GuidToString(GUID {}), "{00000000-0000-0000-0000-000000000000}");
 }
 
 TEST(SystemTime, ConvertsBothWaysWithDayOfWeek)
@@ -74,7 +74,7 @@ TEST(SystemTime, ConvertsBothWaysWithDayOfWeek)
     EXPECT_EQ(back.wHour, 12);
     EXPECT_EQ(back.wMinute, 45);
     EXPECT_EQ(back.wDayOfWeek, 3); // a Wednesday
-    const SYSTEMTIME leap = SecondsToSystemTime(SystemTimeToSeconds(SYSTEMTIME{2024, 2, 0, 29, 23, 59, 59, 0}) + 1);
+    const SYSTEMTIME leap = SecondsToSystemTime(SystemTimeToSeconds(SYSTEMTIME { 2024, 2, 0, 29, 23, 59, 59, 0 }) + 1);
     EXPECT_EQ(leap.wMonth, 3);
     EXPECT_EQ(leap.wDay, 1);
     EXPECT_EQ(leap.wHour, 0);
@@ -85,8 +85,8 @@ TEST(SystemTime, LocalOffsetFollowsTheTimeZoneRules)
     const char* saved = getenv("TZ");
     const CString previous = saved ? saved : "";
     setenv("TZ", "Europe/London", 1);
-    EXPECT_EQ(GetLocalOffsetSeconds(SystemTimeToSeconds(SYSTEMTIME{2026, 1, 0, 15, 12, 0, 0, 0})), 0);
-    EXPECT_EQ(GetLocalOffsetSeconds(SystemTimeToSeconds(SYSTEMTIME{2026, 7, 0, 15, 12, 0, 0, 0})), 3600);
+    EXPECT_EQ(GetLocalOffsetSeconds(SystemTimeToSeconds(SYSTEMTIME { 2026, 1, 0, 15, 12, 0, 0, 0 })), 0);
+    EXPECT_EQ(GetLocalOffsetSeconds(SystemTimeToSeconds(SYSTEMTIME { 2026, 7, 0, 15, 12, 0, 0, 0 })), 3600);
     if (saved)
         setenv("TZ", previous.c_str(), 1);
     else

@@ -18,14 +18,17 @@ TEST(Thread, StopWithinJoinsAThreadThatEndsWhenAsked)
 TEST(Thread, ALateThreadIsReportedAndStillJoined)
 {
     CString captured;
-    DebugOutputSink previous = SetDebugOutputSink([&](const CString& text) { captured += text; });
+    CEvent reported(true, false);
+    DebugOutputSink previous = SetDebugOutputSink([&](const CString& text) {
+        captured += text;
+        reported.Set();
+    });
     CEvent release(true, false);
     CThread thread("slow worker");
     thread.Start([&] { release.Wait(KRX_INFINITE); });
+    // Let StopWithin give up and report first, then let the body end.
     std::thread releaser([&] {
-        // Let StopWithin give up first, then let the body end.
-        while (captured.empty())
-            std::this_thread::yield();
+        reported.Wait(KRX_INFINITE);
         release.Set();
     });
     EXPECT_FALSE(thread.StopWithin(10));
