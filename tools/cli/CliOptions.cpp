@@ -1,8 +1,11 @@
 #include "CliOptions.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
+namespace {
+// A whole number of seconds from 1 to 1,000,000; false for anything else.
 bool ParseCliSeconds(const CString& text, int& seconds)
 {
     char* end = nullptr;
@@ -12,4 +15,34 @@ bool ParseCliSeconds(const CString& text, int& seconds)
         return false;
     seconds = static_cast<int>(value);
     return true;
+}
+} // namespace
+
+CString ParseFileCommandLine(const KRXCliArguments& arguments, const CString& command, const CString& purpose,
+    std::initializer_list<const char*> valueOptions, KRXFileCommandLine& line)
+{
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const CString& argument = arguments[i];
+        const bool takesValue = std::find(valueOptions.begin(), valueOptions.end(), argument) != valueOptions.end();
+        if (takesValue) {
+            if (i + 1 == arguments.size())
+                return "'" + argument + "' needs a value";
+            line.values[argument] = arguments[++i];
+        } else if (argument.size() > 1 && argument[0] == '-') {
+            return "unknown option '" + argument + "'";
+        } else if (line.file.empty()) {
+            line.file = argument;
+        } else {
+            return "'" + command + "' takes one file, not also '" + argument + "'";
+        }
+    }
+    return line.file.empty() ? "'" + command + "' needs a file to " + purpose : "";
+}
+
+CString ReadSecondsOption(const KRXFileCommandLine& line, int& seconds)
+{
+    const auto given = line.values.find("--seconds");
+    if (given == line.values.end() || ParseCliSeconds(given->second, seconds))
+        return "";
+    return "'--seconds' needs a whole number of seconds from 1, not '" + given->second + "'";
 }

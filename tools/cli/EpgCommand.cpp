@@ -23,29 +23,20 @@ struct EpgOptions {
 
 CString ParseEpgOptions(const KRXCliArguments& arguments, EpgOptions& options)
 {
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const CString& argument = arguments[i];
-        if (argument == "--seconds" || argument == "--dir") {
-            if (i + 1 == arguments.size())
-                return "'" + argument + "' needs a value";
-            const CString& value = arguments[++i];
-            if (argument == "--dir")
-                options.folder = value;
-            else if (!ParseCliSeconds(value, options.seconds))
-                return "'--seconds' needs a whole number of seconds from 1, not '" + value + "'";
-        } else if (argument.size() > 1 && argument[0] == '-') {
-            return "unknown option '" + argument + "'";
-        } else if (options.file.empty()) {
-            options.file = argument;
-        } else {
-            return "'epg' takes one file, not also '" + argument + "'";
-        }
-    }
+    KRXFileCommandLine line;
+    CString misuse = ParseFileCommandLine(arguments, "epg", "read", { "--seconds", "--dir" }, line);
+    if (misuse.empty())
+        misuse = ReadSecondsOption(line, options.seconds);
+    if (!misuse.empty())
+        return misuse;
+    options.file = line.file;
+    if (line.values.count("--dir"))
+        options.folder = line.values["--dir"];
     if (options.folder.empty())
         return "'--dir' needs a folder";
     if (options.folder.back() != '/')
         options.folder += '/';
-    return options.file.empty() ? "'epg' needs a file to read" : "";
+    return "";
 }
 
 // The export goes into an "epg" folder that the program provides beside it.
@@ -71,13 +62,10 @@ int RunEpgCommand(const KRXCliArguments& arguments, KRXCliContext& context)
         return context.Misused(misuse);
 
     CKRXCliPlugins plugins(context.pluginFolder);
-    CKRXInputPlugin* filePlugin = plugins.FindInputPlugin("File");
-    if (filePlugin == nullptr)
-        return context.Fail("the File input plug-in (KRXFileInput.so) is not in " + plugins.GetFolder());
     CString error;
     if (!MakeExportFolder(options.folder, error))
         return context.Fail(error);
-    CKRXFileMultiplexSession session(filePlugin);
+    CKRXFileMultiplexSession session(plugins);
     if (!session.Open(options.file, error))
         return context.Fail(error);
 

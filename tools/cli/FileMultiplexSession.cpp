@@ -1,5 +1,7 @@
 #include "FileMultiplexSession.h"
 
+#include "CliPlugins.h"
+
 #include "platform/Clock.h"
 #include "platform/Event.h"
 #include "platform/MessageBox.h"
@@ -52,9 +54,19 @@ CString FileTitle(const CString& path)
 }
 } // namespace
 
+CKRXFileMultiplexSession::CKRXFileMultiplexSession(const CKRXCliPlugins& plugins)
+    : m_plugin(plugins.FindInputPlugin("File"))
+    , m_pluginFolder(plugins.GetFolder())
+{
+}
+
 bool CKRXFileMultiplexSession::Open(const CString& path, CString& error)
 {
     Close();
+    if (m_plugin == nullptr) {
+        error = "the File input plug-in (KRXFileInput.so) is not in " + m_pluginFolder;
+        return false;
+    }
     if (!CheckReadable(path, error))
         return false;
     std::unique_ptr<CDVBMultiplexDefinition> definition(m_plugin->CreateMultiplexDefinition());

@@ -12,21 +12,21 @@ class CDVBTransportStreamReceiver;
 class CDVBTransportStreamSource;
 class CDVBTransportStreamUpdateHandler;
 class CEvent;
+class CKRXCliPlugins;
 class CKRXInputPlugin;
 
 class CKRXFileMultiplexSession
 {
 public:
-    explicit CKRXFileMultiplexSession(CKRXInputPlugin* filePlugin)
-        : m_plugin(filePlugin)
-    {
-    }
+    // The File plug-in is taken from the plug-ins loaded for the command.
+    explicit CKRXFileMultiplexSession(const CKRXCliPlugins& plugins);
     ~CKRXFileMultiplexSession() { Close(); }
     CKRXFileMultiplexSession(const CKRXFileMultiplexSession&) = delete;
     CKRXFileMultiplexSession& operator=(const CKRXFileMultiplexSession&) = delete;
 
     // Opens the file as a multiplex and makes sure it holds transport packets;
-    // false with a one-line reason the user can act on.
+    // false with a one-line reason the user can act on (the File plug-in
+    // missing among them).
     bool Open(const CString& path, CString& error);
     // Builds the receiver on the open multiplex (the handler and the collector
     // may be null), initialises and starts it.
@@ -47,6 +47,7 @@ public:
 
 private:
     CKRXInputPlugin* m_plugin;
+    CString m_pluginFolder;
     CDVBTransportStreamSource* m_source = nullptr;
     CDVBTransportStreamReceiver* m_receiver = nullptr;
 };

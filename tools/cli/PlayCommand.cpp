@@ -20,28 +20,15 @@ struct PlayOptions {
     CString recordFile;
 };
 
-// Returns an empty text when the arguments are understood, else what is wrong.
 CString ParsePlayOptions(const KRXCliArguments& arguments, PlayOptions& options)
 {
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const CString& argument = arguments[i];
-        if (argument == "--seconds" || argument == "--record") {
-            if (i + 1 == arguments.size())
-                return "'" + argument + "' needs a value";
-            const CString& value = arguments[++i];
-            if (argument == "--record")
-                options.recordFile = value;
-            else if (!ParseCliSeconds(value, options.seconds))
-                return "'--seconds' needs a whole number of seconds from 1, not '" + value + "'";
-        } else if (argument.size() > 1 && argument[0] == '-') {
-            return "unknown option '" + argument + "'";
-        } else if (options.file.empty()) {
-            options.file = argument;
-        } else {
-            return "'play' takes one file, not also '" + argument + "'";
-        }
-    }
-    return options.file.empty() ? "'play' needs a file to play" : "";
+    KRXFileCommandLine line;
+    CString misuse = ParseFileCommandLine(arguments, "play", "play", { "--seconds", "--record" }, line);
+    if (misuse.empty())
+        misuse = ReadSecondsOption(line, options.seconds);
+    options.file = line.file;
+    options.recordFile = line.values["--record"];
+    return misuse;
 }
 
 // The recording thread creates the file later; a path the user cannot write
@@ -87,11 +74,7 @@ int RunPlayCommand(const KRXCliArguments& arguments, KRXCliContext& context)
         return context.Misused(misuse);
 
     CKRXCliPlugins plugins(context.pluginFolder);
-    CKRXInputPlugin* filePlugin = plugins.FindInputPlugin("File");
-    if (filePlugin == nullptr)
-        return context.Fail("the File input plug-in (KRXFileInput.so) is not in " + plugins.GetFolder());
-
-    CKRXFileMultiplexSession session(filePlugin);
+    CKRXFileMultiplexSession session(plugins);
     CString error;
     if (!session.Open(options.file, error))
         return context.Fail(error);

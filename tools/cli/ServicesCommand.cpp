@@ -20,23 +20,12 @@ struct ServicesOptions {
 
 CString ParseServicesOptions(const KRXCliArguments& arguments, ServicesOptions& options)
 {
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const CString& argument = arguments[i];
-        if (argument == "--seconds") {
-            if (i + 1 == arguments.size())
-                return "'--seconds' needs a value";
-            const CString& value = arguments[++i];
-            if (!ParseCliSeconds(value, options.seconds))
-                return "'--seconds' needs a whole number of seconds from 1, not '" + value + "'";
-        } else if (argument.size() > 1 && argument[0] == '-') {
-            return "unknown option '" + argument + "'";
-        } else if (options.file.empty()) {
-            options.file = argument;
-        } else {
-            return "'services' takes one file, not also '" + argument + "'";
-        }
-    }
-    return options.file.empty() ? "'services' needs a file to read" : "";
+    KRXFileCommandLine line;
+    CString misuse = ParseFileCommandLine(arguments, "services", "read", { "--seconds" }, line);
+    if (misuse.empty())
+        misuse = ReadSecondsOption(line, options.seconds);
+    options.file = line.file;
+    return misuse;
 }
 
 // DVB texts are raw bytes; control bytes are shown as \xNN so that a terminal
@@ -123,10 +112,7 @@ int RunServicesCommand(const KRXCliArguments& arguments, KRXCliContext& context)
         return context.Misused(misuse);
 
     CKRXCliPlugins plugins(context.pluginFolder);
-    CKRXInputPlugin* filePlugin = plugins.FindInputPlugin("File");
-    if (filePlugin == nullptr)
-        return context.Fail("the File input plug-in (KRXFileInput.so) is not in " + plugins.GetFolder());
-    CKRXFileMultiplexSession session(filePlugin);
+    CKRXFileMultiplexSession session(plugins);
     CString error;
     if (!session.Open(options.file, error))
         return context.Fail(error);
