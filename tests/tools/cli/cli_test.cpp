@@ -1,4 +1,4 @@
-#include "CliCommands.h"
+#include "CliTest.h"
 
 #include "core/plugin/TemporaryFolder.h"
 #include "platform/Event.h"
@@ -10,33 +10,6 @@
 
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
-
-namespace {
-class CliTest : public ::testing::Test
-{
-protected:
-    int Run(const KRXCliArguments& arguments, const CString& pluginFolder = KRX_PROGRAM_FOLDER)
-    {
-        out.str("");
-        err.str("");
-        KRXCliContext context { out, err, &interrupted, pluginFolder };
-        return RunKorrixCli(arguments, context);
-    }
-    // A failure is told in exactly one line, naming the program.
-    void ExpectOneErrorLine(const CString& about)
-    {
-        const CString text = err.str();
-        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
-        EXPECT_THAT(text, StartsWith("korrix-cli: "));
-        EXPECT_THAT(text, HasSubstr(about));
-    }
-
-    std::ostringstream out;
-    std::ostringstream err;
-    CEvent interrupted { true, false };
-    TemporaryFolder folder;
-};
-} // namespace
 
 TEST_F(CliTest, ListsThePluginsOfTheProgramFolder)
 {

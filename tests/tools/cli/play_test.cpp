@@ -1,4 +1,4 @@
-#include "CliCommands.h"
+#include "CliTest.h"
 
 #include "core/plugin/TemporaryFolder.h"
 #include "platform/Event.h"
@@ -28,29 +28,14 @@ CString Packets(uint32_t count)
     return CString(writer.Data().begin(), writer.Data().end());
 }
 
-class PlayTest : public ::testing::Test
+class PlayTest : public CliTest
 {
 protected:
     int Play(KRXCliArguments arguments)
     {
         arguments.insert(arguments.begin(), "play");
-        out.str("");
-        err.str("");
-        KRXCliContext context { out, err, &interrupted, KRX_PROGRAM_FOLDER };
-        return RunKorrixCli(arguments, context);
+        return Run(arguments);
     }
-    void ExpectOneErrorLine(const CString& about)
-    {
-        const CString text = err.str();
-        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
-        EXPECT_THAT(text, StartsWith("korrix-cli: "));
-        EXPECT_THAT(text, HasSubstr(about));
-    }
-
-    std::ostringstream out;
-    std::ostringstream err;
-    CEvent interrupted { true, false };
-    TemporaryFolder folder;
 };
 } // namespace
 

@@ -1,4 +1,4 @@
-#include "CliCommands.h"
+#include "CliTest.h"
 
 #include "core/plugin/TemporaryFolder.h"
 #include "core/si/SITestHelpers.h"
@@ -64,28 +64,8 @@ CString Multiplex()
     return CString(out.Data().begin(), out.Data().end());
 }
 
-class SICommandsTest : public ::testing::Test
+class SICommandsTest : public CliTest
 {
-protected:
-    int Run(KRXCliArguments arguments)
-    {
-        out.str("");
-        err.str("");
-        KRXCliContext context { out, err, &interrupted, KRX_PROGRAM_FOLDER };
-        return RunKorrixCli(arguments, context);
-    }
-    void ExpectOneErrorLine(const CString& about)
-    {
-        const CString text = err.str();
-        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
-        EXPECT_THAT(text, StartsWith("korrix-cli: "));
-        EXPECT_THAT(text, HasSubstr(about));
-    }
-
-    std::ostringstream out;
-    std::ostringstream err;
-    CEvent interrupted { true, false };
-    TemporaryFolder folder;
 };
 
 } // namespace
