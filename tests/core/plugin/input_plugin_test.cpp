@@ -1,4 +1,4 @@
-#include "core/plugin/TemporaryFolder.h"
+#include "support/TemporaryFolder.h"
 
 #include "plugin/DVBMultiplexDefinition.h"
 #include "plugin/KRXInputPlugin.h"

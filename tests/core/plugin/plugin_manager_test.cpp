@@ -1,4 +1,4 @@
-#include "core/plugin/TemporaryFolder.h"
+#include "support/TemporaryFolder.h"
 
 #include "platform/DebugOutput.h"
 #include "platform/ProgramFolder.h"

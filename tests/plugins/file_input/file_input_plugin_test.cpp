@@ -2,9 +2,9 @@
 #include "DVBFileTransportStreamSource.h"
 #include "KRXFileInputPlugin.h"
 
-#include "core/plugin/TemporaryFolder.h"
 #include "plugin/KRXMultiplexDialogs.h"
 #include "plugin/KRXPluginManager.h"
+#include "support/TemporaryFolder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

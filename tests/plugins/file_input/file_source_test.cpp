@@ -1,8 +1,8 @@
 #include "DVBFileTransportStreamSource.h"
 #include "PcrStream.h"
 
-#include "core/plugin/TemporaryFolder.h"
 #include "stream/DVBPCRReceiver.h"
+#include "support/TemporaryFolder.h"
 #include "support/TsPacketWriter.h"
 
 #include <filesystem>

@@ -3,8 +3,8 @@
 // keeping what they print.
 #include "CliCommands.h"
 
-#include "core/plugin/TemporaryFolder.h"
 #include "platform/Event.h"
+#include "support/TemporaryFolder.h"
 
 #include <algorithm>
 #include <gmock/gmock.h>

@@ -1,7 +1,7 @@
 #include "CliTest.h"
 
-#include "core/plugin/TemporaryFolder.h"
 #include "platform/Event.h"
+#include "support/TemporaryFolder.h"
 
 #include <algorithm>
 #include <gmock/gmock.h>

@@ -1,11 +1,11 @@
 #include "CliTest.h"
 
-#include "core/plugin/TemporaryFolder.h"
 #include "core/si/SITestHelpers.h"
 #include "platform/Event.h"
 #include "support/Descriptors.h"
 #include "support/SectionWriter.h"
 #include "support/SiTables.h"
+#include "support/TemporaryFolder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
