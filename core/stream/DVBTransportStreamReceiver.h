@@ -51,6 +51,9 @@ struct CDVBRecordingStatus {
     uint64_t bytesWritten = 0;
     // Reads that found every recording buffer still waiting for the disk.
     uint64_t readsSkipped = 0;
+    // Some of the reads never reached the file. Kept after the recording ends,
+    // since the reads still queued at the stop are written only then.
+    bool writeFailed = false;
 };
 
 class CDVBTransportStreamReceiver : public CDVBSISectionHandler
@@ -169,6 +172,7 @@ private:
     std::atomic<bool> m_recordingFileOpen { false };
     std::atomic<uint64_t> m_recordedBytes { 0 };
     std::atomic<uint64_t> m_recordingReadsSkipped { 0 };
+    std::atomic<bool> m_recordingWriteFailed { false };
     // The size of the receive thread's reads, so that a recording buffer holds a whole read.
     std::atomic<unsigned long> m_readBufferSize { 0 };
 

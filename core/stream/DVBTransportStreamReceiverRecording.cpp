@@ -36,6 +36,7 @@ bool CDVBTransportStreamReceiver::StartRecording(CDVBRecordingParameters* parame
 {
     StopRecording();
     m_recordingFileName = parameters->GetFileName();
+    m_recordingWriteFailed = false;
     const int file = open(m_recordingFileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (file < 0) {
         DebugOutput(
@@ -82,7 +83,8 @@ bool CDVBTransportStreamReceiver::StopRecording()
 
 CDVBRecordingStatus CDVBTransportStreamReceiver::GetRecordingStatus() const
 {
-    return CDVBRecordingStatus { m_recording, m_recordingFileOpen, m_recordedBytes, m_recordingReadsSkipped };
+    return CDVBRecordingStatus { m_recording, m_recordingFileOpen, m_recordedBytes, m_recordingReadsSkipped,
+        m_recordingWriteFailed };
 }
 
 void CDVBTransportStreamReceiver::QueueForRecording(const unsigned char* data, unsigned long size)
@@ -111,9 +113,11 @@ bool CDVBTransportStreamReceiver::WriteNextRecordingBuffer(int file)
         return false;
     if (WriteAll(file, buffer->GetData(), buffer->GetUsed())) {
         m_recordedBytes += buffer->GetUsed();
-    } else if (m_recordingFileOpen.exchange(false)) {
-        DebugOutput(
-            FormatString("Cannot write recording file %s: %s\n", m_recordingFileName.c_str(), std::strerror(errno)));
+    } else {
+        m_recordingWriteFailed = true;
+        if (m_recordingFileOpen.exchange(false))
+            DebugOutput(FormatString(
+                "Cannot write recording file %s: %s\n", m_recordingFileName.c_str(), std::strerror(errno)));
     }
     CSingleLock lock(&m_recordingSection, true);
     m_freeRecordingBuffers->AddBuffer(buffer);
@@ -132,6 +136,8 @@ void CDVBTransportStreamReceiver::RecordThreadProc(int file)
     }
     // Reception stopped queueing before the stop was asked: what is queued is all there is.
     while (WriteNextRecordingBuffer(file)) { }
-    close(file);
+    // Some file systems only report a failed write when the file is closed.
+    if (close(file) != 0)
+        m_recordingWriteFailed = true;
     m_recordingFileOpen = false;
 }

@@ -51,10 +51,10 @@ bool StopRecording(CDVBTransportStreamReceiver* receiver, const CString& recordF
 {
     if (recordFile.empty())
         return true;
-    // The file closes when the recording ends, so a write error shows only before.
-    const bool written = receiver->GetRecordingStatus().fileOpen;
     receiver->StopRecording();
+    // Read after the stop: the reads still queued are written by it.
     const CDVBRecordingStatus status = receiver->GetRecordingStatus();
+    const bool written = !status.writeFailed;
     context.out << FormatString("Recorded %" PRIu64 " bytes to %s", status.bytesWritten, recordFile.c_str())
                 << std::endl;
     if (!written)

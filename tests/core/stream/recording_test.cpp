@@ -145,6 +145,23 @@ TEST_F(RecordingTest, AFileThatCannotBeCreatedIsReported)
     EXPECT_TRUE(m_receiver.StopRecording());
 }
 
+TEST_F(RecordingTest, AFailedWriteIsStillKnownAfterTheStop)
+{
+    CDVBRecordingParameters parameters("/dev/full");
+    ASSERT_TRUE(m_receiver.StartRecording(&parameters));
+    Deliver({ Read(188 * 2, 1) });
+    ASSERT_TRUE(m_receiver.StopRecording());
+    EXPECT_TRUE(m_receiver.GetRecordingStatus().writeFailed);
+
+    // The next recording starts with a clean record.
+    CDVBRecordingParameters good(Path("good.ts"));
+    ASSERT_TRUE(m_receiver.StartRecording(&good));
+    Deliver({ Read(188, 2) });
+    ASSERT_TRUE(m_receiver.StopRecording());
+    EXPECT_FALSE(m_receiver.GetRecordingStatus().writeFailed);
+    EXPECT_EQ(FileContents(Path("good.ts")), Read(188, 2));
+}
+
 // The recording goes to a pipe that nobody reads yet, so the recording
 // thread blocks in its first write while later reads queue up behind it.
 class BlockedDiskTest : public RecordingTest
