@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -42,6 +43,15 @@ bool CheckWritable(const CString& path, CString& error)
     }
     close(file);
     return true;
+}
+
+// Starting the recording empties its file, so recording onto the file being
+// played (under any of its names) would destroy it.
+bool IsFileBeingPlayed(const CString& recordFile, const CString& playedFile)
+{
+    struct stat recorded, played;
+    return stat(recordFile.c_str(), &recorded) == 0 && stat(playedFile.c_str(), &played) == 0
+        && recorded.st_dev == played.st_dev && recorded.st_ino == played.st_ino;
 }
 
 // Ends a recording in progress and says how it went; false when the file
@@ -78,6 +88,8 @@ int RunPlayCommand(const KRXCliArguments& arguments, KRXCliContext& context)
     CString error;
     if (!session.Open(options.file, error))
         return context.Fail(error);
+    if (!options.recordFile.empty() && IsFileBeingPlayed(options.recordFile, options.file))
+        return context.Fail("cannot record to '" + options.recordFile + "': it is the file being played");
     if (!options.recordFile.empty() && !CheckWritable(options.recordFile, error))
         return context.Fail(error);
 

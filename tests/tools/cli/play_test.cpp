@@ -101,6 +101,17 @@ TEST_F(PlayTest, RefusesARecordingThatCannotBeWritten)
     ExpectOneErrorLine("cannot record to '" + folder.File("absent/out.ts") + "'");
 }
 
+TEST_F(PlayTest, RefusesToRecordOverTheFileBeingPlayed)
+{
+    const CString packets = Packets(100);
+    const CString file = folder.Write("a.ts", packets);
+    const CString otherName = folder.File("b.ts");
+    ASSERT_EQ(link(file.c_str(), otherName.c_str()), 0);
+    EXPECT_EQ(Play({ file, "--seconds", "1", "--record", otherName }), 1);
+    ExpectOneErrorLine("cannot record to '" + otherName + "': it is the file being played");
+    EXPECT_EQ(folder.Read("a.ts"), packets);
+}
+
 TEST_F(PlayTest, PrintsTheStatusOnceASecond)
 {
     const CString file = folder.Write("a.ts", Packets(2000));
