@@ -9,10 +9,14 @@
 
 void CKRXFileInputPlugin::Initialise()
 {
-    if (std::filesystem::exists(GetMultiplexDefinitionsFilename()))
-        CKRXInputPlugin::Initialise();
-    else
+    // Only a definitions file that is certainly absent is replaced: one that
+    // cannot be looked at (no permission) may still hold the user's multiplexes.
+    std::error_code error;
+    const auto status = std::filesystem::status(GetMultiplexDefinitionsFilename(), error);
+    if (status.type() == std::filesystem::file_type::not_found)
         OfferDemoMultiplex();
+    else
+        CKRXInputPlugin::Initialise();
 }
 
 void CKRXFileInputPlugin::OfferDemoMultiplex()
@@ -20,8 +24,9 @@ void CKRXFileInputPlugin::OfferDemoMultiplex()
     // The demo stream is built beside the program; its path is worked out now,
     // so the program folder can be moved anywhere.
     const std::filesystem::path folder = std::filesystem::path(GetMultiplexDefinitionsFilename()).parent_path();
-    const std::filesystem::path demo = std::filesystem::absolute(folder / "demo" / "demo.ts");
-    if (!std::filesystem::is_regular_file(demo))
+    std::error_code error;
+    const std::filesystem::path demo = std::filesystem::absolute(folder / "demo" / "demo.ts", error);
+    if (error || !std::filesystem::is_regular_file(demo, error))
         return;
     auto* definition = new CDVBFileMultiplexDefinition;
     definition->ReadFieldFromString(CDVBFileMultiplexDefinition::NameField, "Demo");
