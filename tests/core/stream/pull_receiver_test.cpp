@@ -628,25 +628,38 @@ ts::Bytes StreamWithPCRs(int pcrCount)
     return out.TakeData();
 }
 
+// A pull receiver stamped by a programme clock bound to a real PCR receiver.
+class PullReceiverStamping : public ::testing::Test
+{
+protected:
+    PullReceiverStamping()
+    {
+        transportStream.AddPIDReceiver(kPcrPid, pcr);
+        CreateGuid(&cookie);
+        receiver.SetCookie(&cookie);
+        receiver.SetProgramClock(&clock);
+        transportStream.AddPIDReceiver(kPid, &receiver);
+    }
+    // Passes the stream through, then takes the receiver out and hands on its last buffer.
+    void Receive(ts::Bytes stream)
+    {
+        transportStream.Process(stream);
+        ASSERT_EQ(transportStream.RemovePIDReceiverWithCookie(kPid, &cookie), &receiver);
+        receiver.SubmitWriteBuffer();
+    }
+
+    CDirectTransportStreamReceiver transportStream;
+    CDVBPCRReceiver* pcr = new CDVBPCRReceiver;
+    CPCRBoundClock clock { &transportStream, pcr };
+    CTestPullReceiver receiver { 4, 1024 };
+    GUID cookie;
+};
+
 } // namespace
 
-TEST(PullReceiverStamping, EachBufferCarriesTheProgrammeClockOfItsPESHeaderPacket)
+TEST_F(PullReceiverStamping, EachBufferCarriesTheProgrammeClockOfItsPESHeaderPacket)
 {
-    CDirectTransportStreamReceiver transportStream;
-    auto* pcr = new CDVBPCRReceiver;
-    transportStream.AddPIDReceiver(kPcrPid, pcr);
-    CPCRBoundClock clock(&transportStream, pcr);
-    CTestPullReceiver receiver(4, 1024);
-    GUID cookie;
-    CreateGuid(&cookie);
-    receiver.SetCookie(&cookie);
-    receiver.SetProgramClock(&clock);
-    transportStream.AddPIDReceiver(kPid, &receiver);
-
-    ts::Bytes stream = StreamWithPCRs(2);
-    transportStream.Process(stream);
-    ASSERT_EQ(transportStream.RemovePIDReceiverWithCookie(kPid, &cookie), &receiver);
-    receiver.SubmitWriteBuffer();
+    Receive(StreamWithPCRs(2));
 
     for (int n : { 150, 152 }) {
         unsigned long flags = 0;
@@ -658,23 +671,9 @@ TEST(PullReceiverStamping, EachBufferCarriesTheProgrammeClockOfItsPESHeaderPacke
     }
 }
 
-TEST(PullReceiverStamping, WithoutAClockEstimateTheBufferIsNotClockStamped)
+TEST_F(PullReceiverStamping, WithoutAClockEstimateTheBufferIsNotClockStamped)
 {
-    CDirectTransportStreamReceiver transportStream;
-    auto* pcr = new CDVBPCRReceiver;
-    transportStream.AddPIDReceiver(kPcrPid, pcr);
-    CPCRBoundClock clock(&transportStream, pcr);
-    CTestPullReceiver receiver(4, 1024);
-    GUID cookie;
-    CreateGuid(&cookie);
-    receiver.SetCookie(&cookie);
-    receiver.SetProgramClock(&clock);
-    transportStream.AddPIDReceiver(kPid, &receiver);
-
-    ts::Bytes stream = StreamWithPCRs(1); // one PCR sample gives no estimate
-    transportStream.Process(stream);
-    ASSERT_EQ(transportStream.RemovePIDReceiverWithCookie(kPid, &cookie), &receiver);
-    receiver.SubmitWriteBuffer();
+    Receive(StreamWithPCRs(1)); // one PCR sample gives no estimate
 
     unsigned long flags = 0;
     ASSERT_FALSE(receiver.TakeFilled(&flags).empty());
