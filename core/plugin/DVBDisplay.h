@@ -29,6 +29,11 @@ public:
     virtual bool AddDisplayLayer(CDVBDisplayLayer* /*layer*/) { return false; }
     // Once this returns, the layer is never called again: its owner deletes it next.
     virtual bool RemoveDisplayLayer(CDVBDisplayLayer* /*layer*/) { return false; }
+    // The shape the pictures are meant to be seen at (16:9, 4:3), from the
+    // video sequence; 0:0 when unknown, and the picture fills the window.
+    virtual void SetDisplayAspectRatio(int /*numerator*/, int /*denominator*/) { }
+    // Pictures presented, and pictures dropped because the queue was full, since the display opened.
+    virtual void GetPictureCounts(uint64_t& shown, uint64_t& dropped) const { shown = dropped = 0; }
 
 protected:
     CDVBProgramClock* m_programClock = nullptr;

@@ -9,11 +9,10 @@ public:
     virtual ~CDVBDisplayLayer() = default;
     // Called for each frame about to be shown, after it is in the display's own
     // frame memory. pitch is the distance between luma rows; chroma rows have
-    // half the pitch, width and height. The planes are writable frame memory
-    // although passed as const. time is the programme clock when the display
+    // half the pitch, width and height; layers write into the planes. time is the programme clock when the display
     // released the frame (90 kHz), or 0 when the display has no clock.
-    virtual void DrawIntoFrame(int /*width*/, int /*height*/, int /*pitch*/, const unsigned char* /*Y*/,
-        const unsigned char* /*U*/, const unsigned char* /*V*/, int64_t /*time*/)
+    virtual void DrawIntoFrame(int /*width*/, int /*height*/, int /*pitch*/, unsigned char* /*Y*/,
+        unsigned char* /*U*/, unsigned char* /*V*/, int64_t /*time*/)
     {
     }
 };

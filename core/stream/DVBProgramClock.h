@@ -18,7 +18,8 @@ public:
     // Binds the clock to the programme's PCR receiver; false (keeping the
     // previous one) while the programme has none.
     bool SetProgram(unsigned short programNumber);
-    bool GetProgramClock(int64_t& clock, bool now);
+    // Virtual so that tests can stand a scripted clock in its place.
+    virtual bool GetProgramClock(int64_t& clock, bool now);
 
 protected:
     void SetPCRReceiver(CDVBPCRReceiver* receiver) { m_pcrReceiver = receiver; }

@@ -39,3 +39,15 @@ void ClockToString(int64_t clock, CString& text)
 {
     CDVBTiming::ClockToString(DVB_PROGRAM_CLOCK_FREQUENCY, clock, text);
 }
+
+int64_t DVBClockModulo(int64_t clock)
+{
+    return int64_t(uint64_t(clock) & uint64_t(DVB_CLOCK_WRAP - 1));
+}
+
+int64_t DVBClockDifference(int64_t a, int64_t b)
+{
+    // Unsigned arithmetic: the subtraction may overflow for extreme inputs.
+    const int64_t difference = int64_t((uint64_t(a) - uint64_t(b)) & uint64_t(DVB_CLOCK_WRAP - 1));
+    return difference >= DVB_CLOCK_WRAP / 2 ? difference - DVB_CLOCK_WRAP : difference;
+}

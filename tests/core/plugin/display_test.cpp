@@ -38,7 +38,7 @@ class CRecordingLayer : public CDVBDisplayLayer
 {
 public:
     void DrawIntoFrame(
-        int, int, int, const unsigned char*, const unsigned char*, const unsigned char*, int64_t time) override
+        int, int, int, unsigned char*, unsigned char*, unsigned char*, int64_t time) override
     {
         m_time = time;
     }

@@ -259,3 +259,21 @@ TEST(ProgramClock, StampsEachPacketWithTheClockAtItsNumber)
     // thread), so only check that an estimate is given.
     EXPECT_TRUE(clock.GetProgramClock(value, true));
 }
+
+TEST(ClockWrap, ComparesTimesOnThe33BitCircle)
+{
+    const int64_t justBeforeWrap = DVB_CLOCK_WRAP - 900; // 10 ms before the wrap
+    // The extrapolated clock has gone past 2^33; a time stamp just after the wrap is small again.
+    EXPECT_TRUE(DVBClockHasReached(DVB_CLOCK_WRAP + 10, justBeforeWrap));
+    EXPECT_TRUE(DVBClockHasReached(DVB_CLOCK_WRAP + 10, 10));
+    EXPECT_FALSE(DVBClockHasReached(DVB_CLOCK_WRAP + 10, 11));
+    // Clock before the wrap, time stamped just after it: not yet, and 1,000 ticks to go.
+    EXPECT_FALSE(DVBClockHasReached(justBeforeWrap, 100));
+    EXPECT_EQ(DVBClockDifference(100, justBeforeWrap), 1000);
+    EXPECT_EQ(DVBClockDifference(justBeforeWrap, 100), -1000);
+    // Half the circle apart is the most negative distance; extreme inputs do not overflow.
+    EXPECT_EQ(DVBClockDifference(0, DVB_CLOCK_WRAP / 2), -DVB_CLOCK_WRAP / 2);
+    EXPECT_EQ(DVBClockDifference(INT64_MIN, INT64_MAX), 1);
+    EXPECT_EQ(DVBClockModulo(-1), DVB_CLOCK_WRAP - 1);
+    EXPECT_EQ(DVBClockModulo(3 * DVB_CLOCK_WRAP + 5), 5);
+}

@@ -1,0 +1,17 @@
+#pragma once
+// Where display plug-ins put the pictures they present: a window, a
+// YUV4MPEG2 file of exactly the frames a viewer would have seen, or nowhere
+// (still paced and counted). The front end chooses before it opens a display;
+// a display reads the choice when it is opened.
+#include "platform/CString.h"
+
+class CKRXVideoOutput
+{
+public:
+    enum Kind { Window, Y4M, None };
+
+    static void Set(Kind kind, const CString& path = CString());
+    static Kind GetKind();
+    // The file of a Y4M output.
+    static CString GetPath();
+};
