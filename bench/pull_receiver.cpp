@@ -1,7 +1,7 @@
 // The pull receiver's receive side (header stripping, copying into the pool,
 // stamping) and its byte-stream read side, on one thread, per transport packet.
 #include "stream/DVBPullReceiver.h"
-#include "support/PesWriter.h"
+#include "tswriter/PesWriter.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,9 +4,9 @@
 // a repeat, which is what a receiver sees almost all the time.
 #include "si/DVBSIReceiver.h"
 #include "si/DVBSISectionHandler.h"
-#include "support/Descriptors.h"
-#include "support/SectionWriter.h"
-#include "support/SiTables.h"
+#include "tswriter/Descriptors.h"
+#include "tswriter/SectionWriter.h"
+#include "tswriter/SiTables.h"
 
 #include <benchmark/benchmark.h>
 

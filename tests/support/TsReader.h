@@ -2,7 +2,7 @@
 // Reads a transport stream back into packets, sections and PES packets, for
 // tests that check what a writer produced. Written from the standard, apart
 // from the core's parsing, so each can check the other.
-#include "support/PesWriter.h"
+#include "tswriter/PesWriter.h"
 
 #include <map>
 #include <optional>

@@ -1,6 +1,6 @@
 #pragma once
 // One unit of an elementary stream as it goes into one PES packet.
-#include "support/TsTypes.h"
+#include "tswriter/TsTypes.h"
 
 #include <optional>
 

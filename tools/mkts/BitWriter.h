@@ -1,6 +1,6 @@
 #pragma once
 // Appends bit fields most significant bit first, as the DVB pixel code strings need.
-#include "support/TsTypes.h"
+#include "tswriter/TsTypes.h"
 
 class BitWriter
 {

@@ -4,7 +4,7 @@
 // definition and one object per region, coded as 2-bit or 4-bit pixel
 // strings by the region's depth.
 #include "SubtitleBitmap.h"
-#include "support/TsTypes.h"
+#include "tswriter/TsTypes.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 #include "Multiplexer.h"
 #include "MuxError.h"
-#include "support/Descriptors.h"
-#include "support/SiTables.h"
+#include "tswriter/Descriptors.h"
+#include "tswriter/SiTables.h"
 
 #include <algorithm>
 #include <cmath>

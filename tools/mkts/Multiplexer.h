@@ -7,8 +7,8 @@
 // decodes and must have arrived by then.
 #include "LoadedStream.h"
 #include "MuxDescription.h"
-#include "support/PesWriter.h"
-#include "support/SectionWriter.h"
+#include "tswriter/PesWriter.h"
+#include "tswriter/SectionWriter.h"
 
 #include <functional>
 #include <memory>

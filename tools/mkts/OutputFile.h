@@ -2,7 +2,7 @@
 // Writes a file so that it appears whole or not at all: the bytes go to a
 // temporary name beside it, which is renamed on success and removed on any
 // failure.
-#include "support/TsTypes.h"
+#include "tswriter/TsTypes.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Run-length pixel code strings of DVB subtitle object data (ETSI EN 300 743):
 // one object line in, the bytes of its data block out.
-#include "support/TsTypes.h"
+#include "tswriter/TsTypes.h"
 
 #include <cstddef>
 

@@ -5,8 +5,8 @@
 #include "si/DVBSISection.h"
 #include "si/DVBSISectionHandler.h"
 #include "stream/DVBPIDReceiver.h"
-#include "support/SectionWriter.h"
-#include "support/TsTypes.h"
+#include "tswriter/SectionWriter.h"
+#include "tswriter/TsTypes.h"
 
 #include <cstdlib>
 #include <ctime>

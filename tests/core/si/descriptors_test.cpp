@@ -5,7 +5,7 @@
 #include "si/DVBShortEventDescriptor.h"
 #include "si/DVBSubtitlingDescriptor.h"
 #include "si/DVBTerrestrialDeliveryDescriptor.h"
-#include "support/Descriptors.h"
+#include "tswriter/Descriptors.h"
 
 #include <gtest/gtest.h>
 

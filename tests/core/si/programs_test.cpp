@@ -3,8 +3,8 @@
 #include "si/DVBPMTSection.h"
 #include "si/DVBProgram.h"
 #include "si/DVBProgramList.h"
-#include "support/Descriptors.h"
-#include "support/SiTables.h"
+#include "tswriter/Descriptors.h"
+#include "tswriter/SiTables.h"
 
 #include <gtest/gtest.h>
 

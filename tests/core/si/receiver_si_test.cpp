@@ -4,8 +4,8 @@
 #include "si/DVBProgram.h"
 #include "si/DVBSICollector.h"
 #include "si/DVBStandardTSUpdateHandler.h"
-#include "support/Descriptors.h"
-#include "support/SiTables.h"
+#include "tswriter/Descriptors.h"
+#include "tswriter/SiTables.h"
 
 #include <gtest/gtest.h>
 

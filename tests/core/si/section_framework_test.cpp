@@ -2,9 +2,9 @@
 #include "si/DVBCRC32.h"
 #include "si/DVBPATSection.h"
 #include "si/DVBSIReceiver.h"
-#include "support/Descriptors.h"
-#include "support/SectionWriter.h"
-#include "support/SiTables.h"
+#include "tswriter/Descriptors.h"
+#include "tswriter/SectionWriter.h"
+#include "tswriter/SiTables.h"
 
 #include <gtest/gtest.h>
 

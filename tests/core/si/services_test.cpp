@@ -5,8 +5,8 @@
 #include "si/DVBSDTSection.h"
 #include "si/DVBTransportStream.h"
 #include "si/DVBTransportStreamList.h"
-#include "support/Descriptors.h"
-#include "support/SiTables.h"
+#include "tswriter/Descriptors.h"
+#include "tswriter/SiTables.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "SITestHelpers.h"
 #include "si/DVBTDTSection.h"
 #include "si/DVBTOTSection.h"
-#include "support/Descriptors.h"
-#include "support/SiTables.h"
+#include "tswriter/Descriptors.h"
+#include "tswriter/SiTables.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "stream/DVBProgramClock.h"
 #include "stream/DVBPullReceiver.h"
 #include "stream/DVBTransportStreamReceiver.h"
-#include "support/PesWriter.h"
+#include "tswriter/PesWriter.h"
 
 #include <gtest/gtest.h>
 

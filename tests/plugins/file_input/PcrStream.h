@@ -2,7 +2,7 @@
 // A stream whose PCRs say it runs at the given rate: every pcrEvery-th packet
 // carries a PCR on PID 0x100, the others are payload on PID 0x101.
 #include "platform/CString.h"
-#include "support/TsPacketWriter.h"
+#include "tswriter/TsPacketWriter.h"
 
 inline CString StreamWithPCRs(uint64_t packets, uint64_t bitsPerSecond, uint64_t pcrEvery = 100)
 {

@@ -3,7 +3,7 @@
 
 #include "stream/DVBPCRReceiver.h"
 #include "support/TemporaryFolder.h"
-#include "support/TsPacketWriter.h"
+#include "tswriter/TsPacketWriter.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

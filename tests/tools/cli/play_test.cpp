@@ -2,7 +2,7 @@
 
 #include "platform/Event.h"
 #include "support/TemporaryFolder.h"
-#include "support/TsPacketWriter.h"
+#include "tswriter/TsPacketWriter.h"
 
 #include <algorithm>
 #include <chrono>

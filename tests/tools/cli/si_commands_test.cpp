@@ -2,10 +2,10 @@
 
 #include "core/si/SITestHelpers.h"
 #include "platform/Event.h"
-#include "support/Descriptors.h"
-#include "support/SectionWriter.h"
-#include "support/SiTables.h"
 #include "support/TemporaryFolder.h"
+#include "tswriter/Descriptors.h"
+#include "tswriter/SectionWriter.h"
+#include "tswriter/SiTables.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // look into it, at a fixed moment so that times can be checked.
 #include "LoadedStream.h"
 #include "MuxDescription.h"
-#include "support/TsTypes.h"
+#include "tswriter/TsTypes.h"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 // An independent reading of DVB subtitle display sets (EN 300 743) for the
 // tests: segments, CLUT entries and 2-bit/4-bit pixel strings decoded from
 // the standard, not from the encoder.
-#include "support/TsTypes.h"
+#include "tswriter/TsTypes.h"
 
 #include <map>
 #include <vector>

@@ -1,8 +1,8 @@
 #include "DemoStream.h"
 #include "Multiplexer.h"
-#include "support/Crc32Mpeg2.h"
-#include "support/DvbTime.h"
 #include "support/TsReader.h"
+#include "tswriter/Crc32Mpeg2.h"
+#include "tswriter/DvbTime.h"
 
 #include <gtest/gtest.h>
 

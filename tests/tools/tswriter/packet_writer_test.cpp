@@ -1,6 +1,6 @@
-#include "support/Crc32Mpeg2.h"
-#include "support/TsPacketWriter.h"
 #include "support/TsReader.h"
+#include "tswriter/Crc32Mpeg2.h"
+#include "tswriter/TsPacketWriter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "support/SectionWriter.h"
-#include "support/Crc32Mpeg2.h"
+#include "tswriter/SectionWriter.h"
+#include "tswriter/Crc32Mpeg2.h"
 
 #include <algorithm>
 #include <stdexcept>

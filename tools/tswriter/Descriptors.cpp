@@ -1,5 +1,5 @@
-#include "support/Descriptors.h"
-#include "support/DvbTime.h"
+#include "tswriter/Descriptors.h"
+#include "tswriter/DvbTime.h"
 
 #include <cstdlib>
 #include <stdexcept>

@@ -1,4 +1,4 @@
-#include "support/Crc32Mpeg2.h"
+#include "tswriter/Crc32Mpeg2.h"
 
 #include <array>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Whole PSI/SI sections of the tables the system reads, CRC included.
-#include "support/DvbTime.h"
-#include "support/TsTypes.h"
+#include "tswriter/DvbTime.h"
+#include "tswriter/TsTypes.h"
 
 namespace ts {
 

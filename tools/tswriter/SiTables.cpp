@@ -1,5 +1,5 @@
-#include "support/SiTables.h"
-#include "support/SectionWriter.h"
+#include "tswriter/SiTables.h"
+#include "tswriter/SectionWriter.h"
 
 #include <stdexcept>
 

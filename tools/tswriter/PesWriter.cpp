@@ -1,4 +1,4 @@
-#include "support/PesWriter.h"
+#include "tswriter/PesWriter.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,5 +1,5 @@
-#include "support/PesWriter.h"
 #include "support/TsReader.h"
+#include "tswriter/PesWriter.h"
 
 #include <gtest/gtest.h>
 

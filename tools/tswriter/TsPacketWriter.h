@@ -1,7 +1,7 @@
 #pragma once
 // Writes 188-byte transport packets into a growing byte stream and keeps the
 // continuity counter of every PID.
-#include "support/TsTypes.h"
+#include "tswriter/TsTypes.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "support/TsPacketWriter.h"
+#include "tswriter/TsPacketWriter.h"
 
 #include <stdexcept>
 

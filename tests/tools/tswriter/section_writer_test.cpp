@@ -1,8 +1,8 @@
-#include "support/Crc32Mpeg2.h"
-#include "support/Descriptors.h"
-#include "support/SectionWriter.h"
-#include "support/SiTables.h"
 #include "support/TsReader.h"
+#include "tswriter/Crc32Mpeg2.h"
+#include "tswriter/Descriptors.h"
+#include "tswriter/SectionWriter.h"
+#include "tswriter/SiTables.h"
 
 #include <gtest/gtest.h>
 

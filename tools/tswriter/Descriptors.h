@@ -1,7 +1,7 @@
 #pragma once
 // Descriptors of ISO/IEC 13818-1 and ETSI EN 300 468, each with its tag and
 // length. Texts are written byte for byte without a character table byte.
-#include "support/TsTypes.h"
+#include "tswriter/TsTypes.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Builds PSI/SI sections with their CRC and carries them in transport
 // packets of one PID with pointer fields.
-#include "support/TsPacketWriter.h"
+#include "tswriter/TsPacketWriter.h"
 
 namespace ts {
 

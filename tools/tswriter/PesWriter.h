@@ -2,7 +2,7 @@
 // Builds PES packets and spreads them over transport packets of one PID,
 // either all at once or one transport packet at a time so that a multiplexer
 // can interleave PIDs.
-#include "support/TsPacketWriter.h"
+#include "tswriter/TsPacketWriter.h"
 
 #include <optional>
 

@@ -1,4 +1,4 @@
-#include "support/DvbTime.h"
+#include "tswriter/DvbTime.h"
 
 #include <stdexcept>
 
