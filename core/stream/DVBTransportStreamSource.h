@@ -19,7 +19,15 @@ public:
     virtual unsigned long ReadBuffer(unsigned char* /*buffer*/, unsigned long /*size*/) { return 0; }
     virtual unsigned long GetSuggestedBufferSize() { return DVB_DEFAULT_READ_BUFFER_SIZE; }
     // Once a second with the current bitrate in bits per second (0 while none is known).
-    virtual void NotifyBitrate(int /*bitsPerSecond*/) {}
-    virtual void OnEverySecond() {}
+    virtual void NotifyBitrate(int /*bitsPerSecond*/) { }
+    virtual void OnEverySecond() { }
     virtual void GetStatus(CString& text) { text = ""; }
+    // Asks for the stream to be delivered once, as fast as it is read, rather
+    // than at its broadcast pace (for analysing a file); set before Start.
+    // False from a source that cannot, such as a live one.
+    virtual bool SetSinglePass(bool /*singlePass*/) { return false; }
+    // True once a single-pass source has delivered all it has. Reads and their
+    // processing alternate on the receive thread, so every read it returned has
+    // then been handed to the receivers.
+    virtual bool HasEnded() { return false; }
 };

@@ -1,7 +1,7 @@
 #include "DVBFileTransportStreamSource.h"
 
-#include "DVBPCRRateEstimate.h"
 #include "DVBPacketAlignment.h"
+#include "DVBRateEstimate.h"
 
 #include "platform/Clock.h"
 #include "stream/DVBPIDReceiver.h"
@@ -42,6 +42,7 @@ bool CDVBFileTransportStreamSource::Start()
 {
     m_state = EState::Closed;
     CloseFile();
+    m_ended.store(false, std::memory_order_release);
     const EState state = OpenFile();
     if (state != EState::Open)
         CloseFile();
@@ -54,10 +55,14 @@ bool CDVBFileTransportStreamSource::Start()
 CDVBFileTransportStreamSource::EState CDVBFileTransportStreamSource::OpenFile()
 {
     m_fileSize = 0;
-    m_file = open(m_fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a named pipe waits for a writer, forever.
+    m_file = open(m_fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat status;
-    if (m_file < 0 || fstat(m_file, &status) != 0 || S_ISDIR(status.st_mode))
+    if (m_file < 0 || fstat(m_file, &status) != 0)
         return EState::NotOpened;
+    // Pipes, devices and folders can neither be looped nor read at a position.
+    if (!S_ISREG(status.st_mode))
+        return S_ISDIR(status.st_mode) ? EState::NotOpened : EState::NotRegular;
     m_fileSize = static_cast<uint64_t>(status.st_size);
     if (status.st_size == 0)
         return EState::Empty;
@@ -69,8 +74,20 @@ CDVBFileTransportStreamSource::EState CDVBFileTransportStreamSource::OpenFile()
     if (firstPacket < 0)
         return EState::NoPackets;
     m_firstPacket = static_cast<uint64_t>(firstPacket);
-    m_pacer.SetBitrate(EstimateBitrateFromPCRs(&probe[m_firstPacket], static_cast<size_t>(got) - m_firstPacket));
+    EstimateRate(&probe[m_firstPacket], static_cast<size_t>(got) - m_firstPacket);
     return EState::Open;
+}
+
+void CDVBFileTransportStreamSource::EstimateRate(unsigned char* packets, size_t size)
+{
+    m_pacedByTimestamps = false;
+    if (const int pcrRate = EstimateBitrateFromPCRs(packets, size)) {
+        m_pacer.SetBitrate(pcrRate);
+    } else if (const int timestampRate = EstimateBitrateFromTimestamps(packets, size)) {
+        // Without PCRs the receiver never measures a rate, so this one stays.
+        m_pacer.SetBitrate(timestampRate);
+        m_pacedByTimestamps = true;
+    }
 }
 
 void CDVBFileTransportStreamSource::CloseFile()
@@ -98,19 +115,24 @@ unsigned long CDVBFileTransportStreamSource::ReadBuffer(unsigned char* buffer, u
     // Only whole packets, so every read (and every recording of the reads)
     // stays on packet boundaries.
     const unsigned long request = size - size % DVB_PACKET_SIZE;
-    if (m_file < 0 || request == 0)
+    if (m_file < 0 || request == 0 || HasEnded())
         return 0;
-    if (!m_pacer.IsDue(request, m_clock())) {
+    if (!m_singlePass && !m_pacer.IsDue(request, m_clock())) {
         m_pause();
         return 0;
     }
     unsigned long got = ReadWholePackets(buffer, request);
+    if (got == 0 && m_singlePass) {
+        m_ended.store(true, std::memory_order_release);
+        return 0;
+    }
     if (got == 0) {
         // Pacing goes on as it was: restarting it here would deliver the
         // first chunk of every loop early and then hold the next one back
         // for a chunk's time, slowing short looping files down.
         RestartFromFirstPacket();
         m_pacer.Rebase();
+        RefreshFileSize();
         got = ReadWholePackets(buffer, request);
     }
     m_pacer.OnDelivered(got);
@@ -134,20 +156,53 @@ unsigned long CDVBFileTransportStreamSource::ReadWholePackets(unsigned char* buf
     // still being written to complete).
     got -= got % DVB_PACKET_SIZE;
     m_position += got;
+    if (m_position > m_fileSize)
+        RefreshFileSize();
     return got;
+}
+
+// A file still being recorded grows while it plays; the percentage is of
+// what it holds now.
+void CDVBFileTransportStreamSource::RefreshFileSize()
+{
+    struct stat status;
+    if (fstat(m_file, &status) == 0)
+        m_fileSize = static_cast<uint64_t>(status.st_size);
+}
+
+bool CDVBFileTransportStreamSource::SetSinglePass(bool singlePass)
+{
+    m_singlePass = singlePass;
+    return true;
 }
 
 void CDVBFileTransportStreamSource::NotifyBitrate(int bitsPerSecond)
 {
     m_pacer.SetBitrate(bitsPerSecond);
+    if (bitsPerSecond >= 1000)
+        m_pacedByTimestamps = false;
+}
+
+// Said only while the pace comes from the PES time stamps: it is an estimate
+// the receiver will not correct, as it measures rates from PCRs alone.
+CString CDVBFileTransportStreamSource::DescribeRateOrigin() const
+{
+    return !m_singlePass && m_pacedByTimestamps ? ", no PCRs: paced by PTS/DTS" : "";
 }
 
 void CDVBFileTransportStreamSource::GetStatus(CString& text)
 {
     switch (m_state.load()) {
     case EState::Open:
-        text = FormatString("%.2lf%% complete",
-            static_cast<double>(m_bytesDelivered.load()) / static_cast<double>(m_fileSize.load()) * 100);
+        if (HasEnded())
+            text = "file played once to the end";
+        else
+            text = FormatString("%.2lf%% complete",
+                       static_cast<double>(m_bytesDelivered.load()) / static_cast<double>(m_fileSize.load()) * 100)
+                + DescribeRateOrigin();
+        break;
+    case EState::NotRegular:
+        text = "not a regular file";
         break;
     case EState::Empty:
         text = "file empty";

@@ -5,6 +5,7 @@
 // starts again from the first packet at the end of the file.
 // Files cut anywhere play too: Start finds where the packets begin and every
 // read, loop restarts included, delivers whole packets from there.
+// For analysis the source can instead play the file once, as fast as it is read.
 #include "DVBReadPacer.h"
 
 #include "stream/DVBTransportStreamSource.h"
@@ -36,6 +37,8 @@ public:
     unsigned long GetSuggestedBufferSize() override { return ChunkSize; }
     void NotifyBitrate(int bitsPerSecond) override;
     void GetStatus(CString& text) override;
+    bool SetSinglePass(bool singlePass) override;
+    bool HasEnded() override { return m_ended.load(std::memory_order_acquire); }
 
     // Where pacing takes its time from and how it waits when a chunk is not
     // yet due (the system's millisecond clock and a 1 ms sleep by default).
@@ -46,12 +49,15 @@ public:
 private:
     // What GetStatus reports; read by the application's thread while the
     // receive thread changes it.
-    enum class EState { Closed, Open, NotOpened, Empty, TooShort, NoPackets };
+    enum class EState { Closed, Open, NotOpened, NotRegular, Empty, TooShort, NoPackets };
 
     EState OpenFile();
+    void EstimateRate(unsigned char* packets, size_t size);
     void CloseFile();
     void RestartFromFirstPacket();
     unsigned long ReadWholePackets(unsigned char* buffer, unsigned long size);
+    void RefreshFileSize();
+    CString DescribeRateOrigin() const;
 
     CString m_fileName;
     int m_file = -1;
@@ -61,6 +67,10 @@ private:
     std::atomic<uint64_t> m_fileSize { 0 };
     std::atomic<uint64_t> m_bytesDelivered { 0 };
     std::atomic<EState> m_state { EState::Closed };
+    // The pace is the PES time stamps' estimate, as the file has no PCRs.
+    std::atomic<bool> m_pacedByTimestamps { false };
+    bool m_singlePass = false;
+    std::atomic<bool> m_ended { false };
     MillisecondClock m_clock;
     Pause m_pause;
 };

@@ -6,7 +6,9 @@
 #include "tswriter/TsPacketWriter.h"
 
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -177,6 +179,56 @@ TEST_F(FileSourceTest, AFileThatCannotBeOpenedIsReported)
     }
 }
 
+TEST_F(FileSourceTest, RefusesPipesAndDevicesWithoutWaitingForAWriter)
+{
+    // Opening a pipe for reading waits for a writer unless told not to: a
+    // source that does not say so never returns from Start here.
+    const CString pipe = folder.File("pipe.ts");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    for (const CString& path : { pipe, CString("/dev/null") }) {
+        CDVBFileTransportStreamSource source(path);
+        EXPECT_FALSE(source.Start()) << path;
+        CString text;
+        source.GetStatus(text);
+        EXPECT_EQ(text, "not a regular file") << path;
+        EXPECT_EQ(source.ReadBuffer(buffer.data(), kChunk), 0u);
+    }
+}
+
+TEST_F(FileSourceTest, ThePercentageFollowsAFileThatGrowsWhilePlaying)
+{
+    CDVBFileTransportStreamSource& source = Open(NumberedPackets(1024));
+    ASSERT_TRUE(source.Start());
+    ReadWhenDue(source);
+    EXPECT_EQ(Status(), "50.00% complete");
+    // Still being recorded: twice as long by now.
+    std::ofstream(folder.File("stream.ts"), std::ios::binary | std::ios::app) << NumberedPackets(1024);
+    ReadWhenDue(source);
+    ReadWhenDue(source);
+    EXPECT_EQ(PacketIndex(&buffer[0]), 0u) << "the packets appended are read";
+    EXPECT_EQ(Status(), "75.00% complete");
+}
+
+TEST_F(FileSourceTest, ASinglePassReadsAtOnceAndEndsAtTheEndOfTheFile)
+{
+    CDVBFileTransportStreamSource& source = Open(NumberedPackets(600));
+    ASSERT_TRUE(source.SetSinglePass(true));
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_TRUE(source.Start());
+        EXPECT_FALSE(source.HasEnded());
+        EXPECT_EQ(source.ReadBuffer(buffer.data(), kChunk), kChunk) << "no waiting for the pace";
+        EXPECT_EQ(source.ReadBuffer(buffer.data(), kChunk), 88u * 188);
+        EXPECT_EQ(PacketIndex(&buffer[87 * 188]), 599u);
+        EXPECT_FALSE(source.HasEnded()) << "the last read is not yet processed";
+        EXPECT_EQ(source.ReadBuffer(buffer.data(), kChunk), 0u);
+        EXPECT_TRUE(source.HasEnded());
+        EXPECT_EQ(Status(), "file played once to the end");
+        EXPECT_EQ(source.ReadBuffer(buffer.data(), kChunk), 0u) << "no loop";
+        EXPECT_TRUE(source.Stop());
+    }
+    EXPECT_EQ(pauses, 0);
+}
+
 TEST_F(FileSourceTest, StopClosesAndStartReopensFromTheBeginning)
 {
     CDVBFileTransportStreamSource& source = Open(NumberedPackets(1024));
@@ -268,4 +320,18 @@ TEST_F(FileSourceTest, StartsAtTheRateThePCRsAtTheStartOfTheFileGive)
     now += 307;
     EXPECT_EQ(source.ReadBuffer(buffer.data(), kChunk), 0u);
     EXPECT_EQ(source.ReadBuffer(buffer.data(), kChunk), kChunk);
+}
+
+TEST_F(FileSourceTest, WithoutPCRsStartsAtTheRateTheTimeStampsGiveAndSaysSo)
+{
+    // 2 Mbit/s: the first chunk is due after 770,048 / 2,000 = 385 ms, not the default's 31.
+    CDVBFileTransportStreamSource& source = Open(StreamWithTimestamps(20000, 2000000));
+    ASSERT_TRUE(source.Start());
+    EXPECT_NEAR(static_cast<double>(source.GetBitrate()), 2000000, 20000);
+    EXPECT_EQ(Status(), "0.00% complete, no PCRs: paced by PTS/DTS");
+    now += 370;
+    EXPECT_EQ(source.ReadBuffer(buffer.data(), kChunk), 0u);
+    // A rate the receiver measured from PCRs found later replaces the estimate.
+    source.NotifyBitrate(3000000);
+    EXPECT_EQ(Status(), "0.00% complete");
 }

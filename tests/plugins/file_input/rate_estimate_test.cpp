@@ -1,4 +1,4 @@
-#include "DVBPCRRateEstimate.h"
+#include "DVBRateEstimate.h"
 #include "PcrStream.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +7,11 @@ namespace {
 int Estimate(CString stream)
 {
     return EstimateBitrateFromPCRs(reinterpret_cast<unsigned char*>(stream.data()), stream.size());
+}
+
+int EstimateFromTimestamps(CString stream)
+{
+    return EstimateBitrateFromTimestamps(reinterpret_cast<unsigned char*>(stream.data()), stream.size());
 }
 } // namespace
 
@@ -45,4 +50,30 @@ TEST(PCRRateEstimate, GivesNothingWithoutTwoUsablePCRs)
     EXPECT_EQ(Estimate(StreamWithPCRs(300, 24000000) + StreamWithPCRs(50, 24000000)), 0);
     // PCRs that barely move: a rate beyond any broadcast.
     EXPECT_EQ(Estimate(StreamWithPCRs(5000, 1000000000)), 0);
+}
+
+TEST(TimestampRateEstimate, GivesTheRateTheDecodingTimesSay)
+{
+    EXPECT_NEAR(EstimateFromTimestamps(StreamWithTimestamps(5000, 4000000)), 4000000, 40000);
+    EXPECT_NEAR(EstimateFromTimestamps(StreamWithTimestamps(5000, 24000000, 20)), 24000000, 240000);
+    // The 33-bit clock wraps within the span.
+    const int64_t beforeWrap = (int64_t(1) << 33) - 90000;
+    EXPECT_NEAR(EstimateFromTimestamps(StreamWithTimestamps(5000, 4000000, 50, beforeWrap)), 4000000, 40000);
+    // Stamps carry no rate of their own in a stream that has PCRs too: PCRs come first.
+    EXPECT_EQ(Estimate(StreamWithTimestamps(5000, 4000000)), 0);
+}
+
+TEST(TimestampRateEstimate, MeasuresAfterASplice)
+{
+    // A recording joined to one whose clock is an hour on: across the join
+    // the rate would look thousands of times too low.
+    const CString joined = StreamWithTimestamps(3000, 4000000) + StreamWithTimestamps(4000, 4000000, 50, 90000 * 3600);
+    EXPECT_NEAR(EstimateFromTimestamps(joined), 4000000, 40000);
+}
+
+TEST(TimestampRateEstimate, GivesNothingWithoutTwoUsableStamps)
+{
+    EXPECT_EQ(EstimateFromTimestamps(StreamWithTimestamps(40, 4000000)), 0) << "one stamp";
+    EXPECT_EQ(EstimateFromTimestamps(StreamWithPCRs(5000, 4000000)), 0) << "PCRs but no PES";
+    EXPECT_EQ(EstimateFromTimestamps(""), 0);
 }

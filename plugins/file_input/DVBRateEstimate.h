@@ -1,0 +1,15 @@
+#pragma once
+// A first estimate of a stream's bitrate from the start of a file, so that
+// playback starts at about the right pace instead of a fixed default until the
+// receiver has measured the rate itself. The data must begin on a packet
+// boundary; both give bits per second, or 0 when the data cannot tell.
+#include <cstddef>
+
+// The packets between the first and the last PCR of one PID over the time
+// those PCRs span; 0 without two usable PCRs of one PID.
+int EstimateBitrateFromPCRs(unsigned char* data, size_t size);
+
+// For streams without PCRs: the packets between the first and the last PES
+// time stamp (DTS, else PTS) of the PID whose stamps span the most packets,
+// over the time those stamps span; 0 without two usable stamps of one PID.
+int EstimateBitrateFromTimestamps(unsigned char* data, size_t size);
