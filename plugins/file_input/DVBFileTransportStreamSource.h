@@ -18,6 +18,9 @@ class CDVBFileTransportStreamSource : public CDVBTransportStreamSource
 {
 public:
     static constexpr unsigned long ChunkSize = 96256; // 512 packets
+    // The receiver reads once a millisecond: a single pass reads bigger chunks
+    // so that it is not held to 96 MB/s.
+    static constexpr unsigned long SinglePassChunkSize = 16 * ChunkSize;
 
     using MillisecondClock = std::function<uint32_t()>;
     using Pause = std::function<void()>;
@@ -34,9 +37,10 @@ public:
     bool Start() override;
     bool Stop() override;
     unsigned long ReadBuffer(unsigned char* buffer, unsigned long size) override;
-    unsigned long GetSuggestedBufferSize() override { return ChunkSize; }
+    unsigned long GetSuggestedBufferSize() override { return m_singlePass ? SinglePassChunkSize : ChunkSize; }
     void NotifyBitrate(int bitsPerSecond) override;
     void GetStatus(CString& text) override;
+    // Asked before the receiver is initialised, as it sizes its buffer then.
     bool SetSinglePass(bool singlePass) override;
     bool HasEnded() override { return m_ended.load(std::memory_order_acquire); }
 

@@ -1,11 +1,32 @@
 #include "CliCommands.h"
 
+#include <algorithm>
+
 namespace {
+void PrintCommand(std::ostream& stream, const KRXCliCommand& command)
+{
+    stream << "  korrix-cli " << command.usage << "\n      " << command.summary << "\n";
+}
+
 void PrintUsage(std::ostream& stream)
 {
-    stream << "Usage: korrix-cli COMMAND [ARGUMENTS]\n\nCommands:\n";
+    stream << "Usage: korrix-cli COMMAND [ARGUMENTS]\n       korrix-cli COMMAND --help\n       korrix-cli --version\n"
+              "\nCommands:\n";
     for (const KRXCliCommand& command : GetCliCommands())
-        stream << "  korrix-cli " << command.usage << "\n      " << command.summary << "\n";
+        PrintCommand(stream, command);
+}
+
+bool IsHelpRequest(const CString& argument)
+{
+    return argument == "--help" || argument == "-h";
+}
+
+const KRXCliCommand* FindCommand(const CString& name)
+{
+    const auto& commands = GetCliCommands();
+    const auto found = std::find_if(
+        commands.begin(), commands.end(), [&](const KRXCliCommand& command) { return name == command.name; });
+    return found == commands.end() ? nullptr : &*found;
 }
 } // namespace
 
@@ -17,13 +38,15 @@ const std::vector<KRXCliCommand>& GetCliCommands()
             "Plays a transport-stream file through the File plug-in, showing the reception status once a second;\n"
             "      with --record, records the multiplex to OUT.ts. Ctrl-C stops.",
             RunPlayCommand },
-        { "services", "services FILE.ts [--seconds N]",
-            "Plays a transport-stream file until its service information is complete (at most N seconds,\n"
-            "      10 by default) and prints every service with its now and next events and its components.",
+        { "services", "services FILE.ts [--seconds N] [--paced]",
+            "Reads a transport-stream file once, as fast as it can, until its service information is\n"
+            "      complete (at most N seconds, 10 by default) and prints every service with its now and next\n"
+            "      events and its components. With --paced, plays it at its broadcast pace instead.",
             RunServicesCommand },
-        { "epg", "epg FILE.ts [--seconds N] [--dir D]",
-            "Plays a transport-stream file for N seconds (10 by default) collecting service information\n"
-            "      and leaves the guide's export in D/epg/epg.xml (D is the current folder by default).",
+        { "epg", "epg FILE.ts [--seconds N] [--dir D] [--paced]",
+            "Reads a transport-stream file once, as fast as it can (at most N seconds, 10 by default),\n"
+            "      collecting service information, and leaves the guide's export in D/epg/epg.xml (D is the\n"
+            "      current folder by default). With --paced, plays it at its broadcast pace for N seconds.",
             RunEpgCommand },
     };
     return commands;
@@ -36,13 +59,25 @@ int RunKorrixCli(const KRXCliArguments& arguments, KRXCliContext& context)
         return KRX_CLI_MISUSED;
     }
     const CString& name = arguments.front();
-    if (name == "help" || name == "--help" || name == "-h") {
+    if (name == "--version") {
+        context.out << "korrix-cli " << KRX_VERSION << "\n";
+        return KRX_CLI_OK;
+    }
+    const bool help = name == "help" || IsHelpRequest(name);
+    // "help play" as well as "play --help".
+    const CString& commandName = help && arguments.size() > 1 ? arguments[1] : name;
+    if (help && arguments.size() == 1) {
         PrintUsage(context.out);
         return KRX_CLI_OK;
     }
-    for (const KRXCliCommand& command : GetCliCommands()) {
-        if (name == command.name)
-            return command.run(KRXCliArguments(arguments.begin() + 1, arguments.end()), context);
+    const KRXCliCommand* command = FindCommand(commandName);
+    if (command == nullptr)
+        return context.Misused("unknown command '" + commandName + "'");
+    const KRXCliArguments rest(arguments.begin() + 1, arguments.end());
+    if (help || std::any_of(rest.begin(), rest.end(), IsHelpRequest)) {
+        context.out << "Usage:\n";
+        PrintCommand(context.out, *command);
+        return KRX_CLI_OK;
     }
-    return context.Misused("unknown command '" + name + "'");
+    return command->run(rest, context);
 }

@@ -19,12 +19,16 @@ bool ParseCliSeconds(const CString& text, int& seconds)
 } // namespace
 
 CString ParseFileCommandLine(const KRXCliArguments& arguments, const CString& command, const CString& purpose,
-    std::initializer_list<const char*> valueOptions, KRXFileCommandLine& line)
+    std::initializer_list<const char*> valueOptions, KRXFileCommandLine& line,
+    std::initializer_list<const char*> flagOptions)
 {
     for (size_t i = 0; i < arguments.size(); ++i) {
         const CString& argument = arguments[i];
         const bool takesValue = std::find(valueOptions.begin(), valueOptions.end(), argument) != valueOptions.end();
-        if (takesValue) {
+        const bool isFlag = std::find(flagOptions.begin(), flagOptions.end(), argument) != flagOptions.end();
+        if (isFlag) {
+            line.values[argument] = "";
+        } else if (takesValue) {
             if (i + 1 == arguments.size())
                 return "'" + argument + "' needs a value";
             line.values[argument] = arguments[++i];

@@ -5,7 +5,8 @@
 #include <initializer_list>
 #include <map>
 
-// One file and the values of the options given, each of which takes one value.
+// One file and the values of the options given: those that take one value
+// with it, those that take none with an empty one.
 struct KRXFileCommandLine {
     CString file;
     std::map<CString, CString> values;
@@ -15,7 +16,8 @@ struct KRXFileCommandLine {
 // Returns an empty text when they are understood, else what is wrong.
 // purpose ends the complaint about a missing file ("'play' needs a file to play").
 CString ParseFileCommandLine(const KRXCliArguments& arguments, const CString& command, const CString& purpose,
-    std::initializer_list<const char*> valueOptions, KRXFileCommandLine& line);
+    std::initializer_list<const char*> valueOptions, KRXFileCommandLine& line,
+    std::initializer_list<const char*> flagOptions = {});
 
 // The value of --seconds, when given, as a whole number from 1 to 1,000,000;
 // an empty text, or what is wrong with it.

@@ -1,4 +1,5 @@
-// korrix-cli epg FILE.ts [--seconds N] [--dir D]: plays a file with an SI
+// korrix-cli epg FILE.ts [--seconds N] [--dir D] [--paced]: reads a file
+// once, as fast as the receiver takes it (or plays it at its pace), with an SI
 // collector attached and its export on, as the program does while its guide
 // window is open, and leaves D/epg/epg.xml behind.
 #include "CliCommands.h"
@@ -19,17 +20,19 @@ struct EpgOptions {
     CString file;
     int seconds = DEFAULT_SECONDS;
     CString folder = "./";
+    bool paced = false;
 };
 
 CString ParseEpgOptions(const KRXCliArguments& arguments, EpgOptions& options)
 {
     KRXFileCommandLine line;
-    CString misuse = ParseFileCommandLine(arguments, "epg", "read", { "--seconds", "--dir" }, line);
+    CString misuse = ParseFileCommandLine(arguments, "epg", "read", { "--seconds", "--dir" }, line, { "--paced" });
     if (misuse.empty())
         misuse = ReadSecondsOption(line, options.seconds);
     if (!misuse.empty())
         return misuse;
     options.file = line.file;
+    options.paced = line.values.count("--paced") != 0;
     if (line.values.count("--dir"))
         options.folder = line.values["--dir"];
     if (options.folder.empty())
@@ -71,8 +74,14 @@ int RunEpgCommand(const KRXCliArguments& arguments, KRXCliContext& context)
 
     CDVBSICollector collector(options.folder);
     collector.EnableUpdates(true);
+    std::function<bool()> finished;
+    if (!options.paced) {
+        session.ReadOnceUnpaced();
+        finished = [&session] { return session.HasReadWholeFile(); };
+    }
     session.StartReceiver(nullptr, &collector);
-    CKRXFileMultiplexSession::RunFor(options.seconds, context.interrupted, [] {});
+    CKRXFileMultiplexSession::RunFor(
+        options.seconds, context.interrupted, [] {}, finished);
     const bool stopped = session.Close();
     // The export is throttled to every five seconds; what came after the last write goes out now.
     collector.Update();

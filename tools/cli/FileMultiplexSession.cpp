@@ -11,6 +11,7 @@
 #include "stream/DVBTransportStreamReceiver.h"
 #include "stream/DVBTransportStreamSource.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -92,6 +93,16 @@ bool CKRXFileMultiplexSession::Open(const CString& path, CString& error)
     return true;
 }
 
+void CKRXFileMultiplexSession::ReadOnceUnpaced()
+{
+    m_source->SetSinglePass(true);
+}
+
+bool CKRXFileMultiplexSession::HasReadWholeFile() const
+{
+    return m_source != nullptr && m_source->HasEnded();
+}
+
 void CKRXFileMultiplexSession::StartReceiver(CDVBTransportStreamUpdateHandler* handler, CDVBSICollector* collector)
 {
     m_receiver = new CDVBTransportStreamReceiver(m_source, handler);
@@ -134,14 +145,22 @@ void CKRXFileMultiplexSession::RunFor(
 {
     // Seconds are counted on one schedule, so printing does not make them drift.
     constexpr int64_t second = KRX_MONOTONIC_FREQUENCY;
+    constexpr int64_t millisecond = KRX_MONOTONIC_FREQUENCY / 1000;
+    // An unpaced read of a file ends within milliseconds; waiting for the
+    // next whole second would be most of the run.
+    constexpr int64_t finishedPoll = 10 * millisecond;
     const int64_t start = GetMonotonicNanoseconds();
-    for (int elapsed = 1; seconds == 0 || elapsed <= seconds; ++elapsed) {
-        const int64_t remaining = start + elapsed * second - GetMonotonicNanoseconds();
-        const uint32_t wait = remaining > 0 ? static_cast<uint32_t>(remaining / 1000000) : 0;
-        if (interrupted->Wait(wait))
-            return;
+    int elapsed = 0;
+    while (!(finished && finished())) {
+        const int64_t remaining = start + (elapsed + 1) * second - GetMonotonicNanoseconds();
+        if (remaining > 0) {
+            const int64_t wait = finished ? std::min(remaining, finishedPoll) : remaining;
+            if (interrupted->Wait(static_cast<uint32_t>((wait + millisecond - 1) / millisecond)))
+                return;
+            continue;
+        }
         everySecond();
-        if (finished && finished())
+        if (++elapsed == seconds)
             return;
     }
 }

@@ -28,6 +28,11 @@ public:
     // false with a one-line reason the user can act on (the File plug-in
     // missing among them).
     bool Open(const CString& path, CString& error);
+    // Has the file read once, as fast as the receiver takes it, instead of at
+    // its broadcast pace; asked before StartReceiver.
+    void ReadOnceUnpaced();
+    // True once the file has been read once and the receiver has processed all of it.
+    bool HasReadWholeFile() const;
     // Builds the receiver on the open multiplex (the handler and the collector
     // may be null), initialises and starts it.
     void StartReceiver(CDVBTransportStreamUpdateHandler* handler = nullptr, CDVBSICollector* collector = nullptr);
@@ -41,7 +46,7 @@ public:
 
     // Calls everySecond once a second until the given number of seconds has
     // passed (0: no limit), the interrupted event is set or, when given,
-    // finished (asked after each call) says so.
+    // finished (asked every few milliseconds) says so.
     static void RunFor(int seconds, CEvent* interrupted, const std::function<void()>& everySecond,
         const std::function<bool()>& finished = nullptr);
 

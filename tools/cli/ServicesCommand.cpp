@@ -1,7 +1,8 @@
-// korrix-cli services FILE.ts [--seconds N]: plays a file until its service
+// korrix-cli services FILE.ts [--seconds N] [--paced]: reads a file once, as
+// fast as the receiver takes it (or plays it at its pace), until its service
 // information is complete (and every service that announces present/following
-// events has its now and next), then prints each service as the program's
-// service list would show it.
+// events has its now and next) or the file has been read, then prints each
+// service as the program's service list would show it.
 #include "CliCommands.h"
 #include "CliOptions.h"
 #include "CliPlugins.h"
@@ -16,15 +17,17 @@ constexpr int DEFAULT_SECONDS = 10;
 struct ServicesOptions {
     CString file;
     int seconds = DEFAULT_SECONDS;
+    bool paced = false;
 };
 
 CString ParseServicesOptions(const KRXCliArguments& arguments, ServicesOptions& options)
 {
     KRXFileCommandLine line;
-    CString misuse = ParseFileCommandLine(arguments, "services", "read", { "--seconds" }, line);
+    CString misuse = ParseFileCommandLine(arguments, "services", "read", { "--seconds" }, line, { "--paced" });
     if (misuse.empty())
         misuse = ReadSecondsOption(line, options.seconds);
     options.file = line.file;
+    options.paced = line.values.count("--paced") != 0;
     return misuse;
 }
 
@@ -117,15 +120,20 @@ int RunServicesCommand(const KRXCliArguments& arguments, KRXCliContext& context)
     if (!session.Open(options.file, error))
         return context.Fail(error);
 
+    if (!options.paced)
+        session.ReadOnceUnpaced();
     session.StartReceiver();
     CDVBTransportStreamReceiver* receiver = session.GetReceiver();
-    auto complete = [receiver] {
-        return receiver->HasCompleteBasicServiceInformation() && HasNowAndNextWhereAnnounced(receiver);
+    auto finished = [&session, receiver] {
+        return session.HasReadWholeFile()
+            || (receiver->HasCompleteBasicServiceInformation() && HasNowAndNextWhereAnnounced(receiver));
     };
     CKRXFileMultiplexSession::RunFor(
-        options.seconds, context.interrupted, [] {}, complete);
+        options.seconds, context.interrupted, [] {}, finished);
 
     const bool basicComplete = receiver->HasCompleteBasicServiceInformation();
+    const CString searched
+        = session.HasReadWholeFile() ? CString("in the file") : FormatString("in %d seconds", options.seconds);
     CSingleLock lock(receiver->GetProgramsSection(), true);
     const CDVBProgramList* programs = receiver->GetProgramsList();
     for (CDVBProgram* program : *programs) {
@@ -134,9 +142,8 @@ int RunServicesCommand(const KRXCliArguments& arguments, KRXCliContext& context)
     }
     context.out.flush();
     if (programs->IsEmpty() && !basicComplete)
-        return context.Fail(FormatString("no service information found in %d seconds", options.seconds));
+        return context.Fail("no service information found " + searched);
     if (!basicComplete)
-        context.err << "korrix-cli: the service information was still incomplete after " << options.seconds
-                    << " seconds\n";
+        context.err << "korrix-cli: the service information found " << searched << " is incomplete\n";
     return KRX_CLI_OK;
 }

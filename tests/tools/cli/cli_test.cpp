@@ -9,6 +9,8 @@
 #include <sstream>
 
 using ::testing::HasSubstr;
+using ::testing::MatchesRegex;
+using ::testing::Not;
 using ::testing::StartsWith;
 
 TEST_F(CliTest, ListsThePluginsOfTheProgramFolder)
@@ -41,4 +43,33 @@ TEST_F(CliTest, ShowsUsageOnRequestAndWhenCalledBare)
     EXPECT_EQ(Run({}), 2);
     EXPECT_THAT(err.str(), HasSubstr("Usage: korrix-cli COMMAND"));
     EXPECT_EQ(out.str(), "");
+}
+
+TEST_F(CliTest, ShowsEachCommandsOwnHelpWhereverItIsAsked)
+{
+    // Asked anywhere on a command's line, help wins over the rest of it, a
+    // missing file or a bad value included.
+    const KRXCliArguments requests[] = {
+        { "play", "--help" },
+        { "play", "a.ts", "--seconds", "-h" },
+        { "help", "play" },
+        { "-h", "play" },
+    };
+    for (const KRXCliArguments& arguments : requests) {
+        EXPECT_EQ(Run(arguments), 0) << arguments.back();
+        EXPECT_EQ(err.str(), "");
+        EXPECT_THAT(out.str(), StartsWith("Usage:\n  korrix-cli play FILE.ts [--seconds N] [--record OUT.ts]\n"));
+        EXPECT_THAT(out.str(), Not(HasSubstr("korrix-cli services")));
+    }
+    EXPECT_EQ(Run({ "services", "-h" }), 0);
+    EXPECT_THAT(out.str(), HasSubstr("korrix-cli services FILE.ts [--seconds N] [--paced]\n"));
+    EXPECT_EQ(Run({ "help", "bogus" }), 2);
+    ExpectOneErrorLine("unknown command 'bogus'");
+}
+
+TEST_F(CliTest, SaysItsVersion)
+{
+    EXPECT_EQ(Run({ "--version" }), 0);
+    EXPECT_THAT(out.str(), MatchesRegex("korrix-cli [0-9]+\\.[0-9]+(\\.[0-9]+)*\n"));
+    EXPECT_EQ(err.str(), "");
 }

@@ -31,10 +31,10 @@ CString Packets(uint32_t count)
 class PlayTest : public CliTest
 {
 protected:
-    int Play(KRXCliArguments arguments)
+    int Play(KRXCliArguments arguments, const std::function<bool()>& stopWhen = nullptr)
     {
         arguments.insert(arguments.begin(), "play");
-        return Run(arguments);
+        return Run(arguments, KRX_PROGRAM_FOLDER, stopWhen);
     }
 };
 } // namespace
@@ -130,14 +130,10 @@ TEST_F(PlayTest, RecordsExactlyTheReadsOfALoopingFileCutAnywhere)
     const CString file = folder.Write("cut.ts", CString(100, '\x11') + packets + packets.substr(0, 60));
     const CString recording = folder.File("recording.ts");
     // Plays until the recording holds three loops of the file, then stops as Ctrl-C would.
-    std::thread stopper([&] {
+    const int status = Play({ file, "--record", recording }, [&] {
         std::error_code missing;
-        while (std::filesystem::file_size(recording, missing) < 3 * packets.size() || missing)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        interrupted.Set();
+        return std::filesystem::file_size(recording, missing) >= 3 * packets.size() && !missing;
     });
-    const int status = Play({ file, "--record", recording });
-    stopper.join();
     EXPECT_EQ(status, 0) << err.str();
     EXPECT_THAT(out.str(), StartsWith("Recording to " + recording + "\n"));
 

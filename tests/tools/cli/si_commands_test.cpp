@@ -28,8 +28,10 @@ ts::EitEvent Event(uint8_t status, uint32_t bcdTime, const std::string& title, c
 }
 
 // Two services; the first announces present/following events and has them,
-// the second has none. Its name begins with a character-table byte.
-CString Multiplex()
+// the second has none. Its name begins with a character-table byte. With an
+// orphan, the SDT also names a third service that has no PMT, so the service
+// information is never complete.
+CString Multiplex(bool orphan = false)
 {
     ts::TsPacketWriter out;
     ts::SdtService one, two;
@@ -39,6 +41,13 @@ CString Multiplex()
     two.eitPresentFollowing = false;
     two.freeCaMode = true;
     two.descriptors = ts::ServiceDescriptor(2, "Provider", "\x05Radio\\Two");
+    std::vector<ts::SdtService> services { one, two };
+    if (orphan) {
+        ts::SdtService three = two;
+        three.serviceId = 3;
+        three.descriptors = ts::ServiceDescriptor(1, "Provider", "Three");
+        services.push_back(three);
+    }
     ts::EitHeader header;
     header.serviceId = 1;
     header.transportStreamId = 0x0401;
@@ -50,7 +59,7 @@ CString Multiplex()
         // A language code that would be a terminal command if printed as it is.
         ts::SectionWriter(out, 0x200)
             .Write(ts::PmtSection(2, 0x201, {}, { { 3, 0x201, ts::Iso639LanguageDescriptor("\x1b[J") } }));
-        ts::SectionWriter(out, 0x11).Write(ts::SdtSection(0x0401, 0x233A, { one, two }));
+        ts::SectionWriter(out, 0x11).Write(ts::SdtSection(0x0401, 0x233A, services));
         ts::SectionWriter(out, 0x10).Write(
             ts::NitSection(0x3005, {}, { { 0x0401, 0x233A, ts::TerrestrialDeliveryDescriptor({}) } }));
         ts::SectionWriter(out, 0x12).WritePacked(
@@ -67,6 +76,8 @@ CString Multiplex()
 class SICommandsTest : public CliTest
 {
 };
+
+const CString kDemo = KRX_PROGRAM_FOLDER "demo/demo.ts";
 
 } // namespace
 
@@ -129,8 +140,36 @@ TEST_F(SICommandsTest, ServicesFailsOnAStreamWithoutServiceInformation)
     for (int i = 0; i < 100; ++i)
         writer.WriteNullPacket();
     const CString file = folder.Write("null.ts", CString(writer.Data().begin(), writer.Data().end()));
-    EXPECT_EQ(Run({ "services", file, "--seconds", "1" }), KRX_CLI_FAILED);
+    EXPECT_EQ(Run({ "services", file }), KRX_CLI_FAILED);
+    ExpectOneErrorLine("no service information found in the file");
+    EXPECT_EQ(Run({ "services", file, "--seconds", "1", "--paced" }), KRX_CLI_FAILED);
     ExpectOneErrorLine("no service information found in 1 seconds");
+}
+
+TEST_F(SICommandsTest, ServicesStopsAfterOnePassWhenTheInformationCanNeverBeComplete)
+{
+    // Read at the file's pace, this would take the whole million seconds:
+    // the test's deadline stops it long before.
+    const CString file = folder.Write("mux.ts", Multiplex(true));
+    ASSERT_EQ(Run({ "services", file, "--seconds", "1000000" }), KRX_CLI_OK) << err.str();
+    ExpectOneErrorLine("the service information found in the file is incomplete");
+    EXPECT_THAT(out.str(), HasSubstr("Service 2: \\x05Radio\\\\Two\n"));
+    EXPECT_THAT(out.str(), HasSubstr("Service 3: Three\n  Provider: Provider\n"));
+}
+
+TEST_F(SICommandsTest, ReadingAFileOnceGivesWhatPlayingItGives)
+{
+    ASSERT_EQ(Run({ "services", kDemo }), KRX_CLI_OK) << err.str();
+    const CString once = out.str();
+    ASSERT_EQ(Run({ "services", kDemo, "--paced" }), KRX_CLI_OK) << err.str();
+    EXPECT_EQ(once, out.str());
+    EXPECT_THAT(once, HasSubstr("Service 3: "));
+
+    ASSERT_EQ(Run({ "epg", kDemo, "--dir", folder.Path() }), KRX_CLI_OK) << err.str();
+    const CString onceXml = folder.Read("epg/epg.xml");
+    ASSERT_EQ(Run({ "epg", kDemo, "--dir", folder.Path(), "--paced", "--seconds", "2" }), KRX_CLI_OK) << err.str();
+    EXPECT_EQ(onceXml, folder.Read("epg/epg.xml"));
+    EXPECT_THAT(onceXml, HasSubstr("<service "));
 }
 
 TEST_F(SICommandsTest, EpgLeavesTheExportInTheFolder)
