@@ -11,10 +11,28 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 namespace {
 constexpr uint32_t kRecordThreadEndTimeoutMs = 5000;
+// The file is written without blocking, so that a pipe or device nobody
+// reads cannot hold the recording thread (and the stop) forever; a write that
+// cannot go on waits at most this long for room.
+constexpr int kWriteWaitMs = 5000;
+
+// True when the file can take more within the wait.
+bool WaitForRoom(int file)
+{
+    pollfd room { file, POLLOUT, 0 };
+    int ready;
+    do
+        ready = poll(&room, 1, kWriteWaitMs);
+    while (ready < 0 && errno == EINTR);
+    if (ready == 0)
+        errno = ETIMEDOUT;
+    return ready > 0;
+}
 
 // Writes all of it, resuming after partial writes and interruptions.
 bool WriteAll(int file, const unsigned char* data, unsigned long size)
@@ -22,6 +40,8 @@ bool WriteAll(int file, const unsigned char* data, unsigned long size)
     while (size > 0) {
         const ssize_t written = write(file, data, size);
         if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0 && errno == EAGAIN && WaitForRoom(file))
             continue;
         if (written <= 0)
             return false;
@@ -37,7 +57,8 @@ bool CDVBTransportStreamReceiver::StartRecording(CDVBRecordingParameters* parame
     StopRecording();
     m_recordingFileName = parameters->GetFileName();
     m_recordingWriteFailed = false;
-    const int file = open(m_recordingFileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // Opening a pipe without a reader fails at once instead of waiting for one.
+    const int file = open(m_recordingFileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0644);
     if (file < 0) {
         DebugOutput(
             FormatString("Cannot create recording file %s: %s\n", m_recordingFileName.c_str(), std::strerror(errno)));
@@ -111,9 +132,12 @@ bool CDVBTransportStreamReceiver::WriteNextRecordingBuffer(int file)
     }
     if (buffer == nullptr)
         return false;
-    if (WriteAll(file, buffer->GetData(), buffer->GetUsed())) {
+    // After a failed write the recording is incomplete anyway; writing on
+    // could only add a wait for every buffer still queued.
+    const bool failedBefore = m_recordingWriteFailed;
+    if (!failedBefore && WriteAll(file, buffer->GetData(), buffer->GetUsed())) {
         m_recordedBytes += buffer->GetUsed();
-    } else {
+    } else if (!failedBefore) {
         m_recordingWriteFailed = true;
         if (m_recordingFileOpen.exchange(false))
             DebugOutput(FormatString(

@@ -33,10 +33,16 @@ CString ParsePlayOptions(const KRXCliArguments& arguments, PlayOptions& options)
 }
 
 // The recording thread creates the file later; a path the user cannot write
-// to is better found out now, before playing starts.
+// to is better found out now, before playing starts. A pipe or device is no
+// recording: nothing may be there to read it.
 bool CheckWritable(const CString& path, CString& error)
 {
-    const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    struct stat status;
+    if (stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+        error = "cannot record to '" + path + "': it is not a regular file";
+        return false;
+    }
+    const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
     if (file < 0) {
         error = "cannot record to '" + path + "': " + std::strerror(errno);
         return false;

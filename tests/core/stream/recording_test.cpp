@@ -162,6 +162,15 @@ TEST_F(RecordingTest, AFailedWriteIsStillKnownAfterTheStop)
     EXPECT_EQ(FileContents(Path("good.ts")), Read(188, 2));
 }
 
+TEST_F(RecordingTest, APipeWithoutAReaderIsRefusedAtOnce)
+{
+    // Opened as a file is, a pipe without a reader waits for one forever.
+    ASSERT_EQ(mkfifo(Path("pipe").c_str(), 0600), 0);
+    CDVBRecordingParameters parameters(Path("pipe"));
+    EXPECT_FALSE(m_receiver.StartRecording(&parameters));
+    EXPECT_FALSE(m_receiver.GetRecordingStatus().recording);
+}
+
 // The recording goes to a pipe that nobody reads yet, so the recording
 // thread blocks in its first write while later reads queue up behind it.
 class BlockedDiskTest : public RecordingTest
@@ -221,4 +230,19 @@ TEST_F(BlockedDiskTest, ReadsFindingNoFreeBufferAreSkippedWhole)
     EXPECT_EQ(m_receiver.GetRecordingStatus().readsSkipped, 2u);
     reads.resize(DVB_RECORDING_BUFFER_COUNT);
     EXPECT_EQ(StopAndCollect(), Joined(reads));
+}
+
+TEST_F(BlockedDiskTest, AWriteThatCannotGoOnFailsAfterAWaitInsteadOfHangingTheStop)
+{
+    CDVBRecordingParameters parameters(Path("pipe"));
+    ASSERT_TRUE(m_receiver.StartRecording(&parameters));
+    // More than the pipe holds, and nobody ever reads it.
+    std::vector<Bytes> reads;
+    for (unsigned i = 0; i < 3; i++)
+        reads.push_back(Read(188 * 532, i));
+    Deliver(reads);
+    ASSERT_TRUE(m_receiver.StopRecording());
+    const CDVBRecordingStatus status = m_receiver.GetRecordingStatus();
+    EXPECT_TRUE(status.writeFailed);
+    EXPECT_LT(status.bytesWritten, Joined(reads).size());
 }

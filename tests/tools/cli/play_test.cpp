@@ -10,6 +10,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -99,6 +100,12 @@ TEST_F(PlayTest, RefusesARecordingThatCannotBeWritten)
     const CString file = folder.Write("a.ts", Packets(10));
     EXPECT_EQ(Play({ file, "--record", folder.File("absent/out.ts") }), 1);
     ExpectOneErrorLine("cannot record to '" + folder.File("absent/out.ts") + "'");
+    // A pipe nobody reads would hold the check forever.
+    ASSERT_EQ(mkfifo(folder.File("pipe").c_str(), 0600), 0);
+    for (const CString& target : { folder.File("pipe"), CString("/dev/null"), folder.Path() }) {
+        EXPECT_EQ(Play({ file, "--record", target }), 1) << target;
+        ExpectOneErrorLine("cannot record to '" + target + "': it is not a regular file");
+    }
 }
 
 TEST_F(PlayTest, RefusesToRecordOverTheFileBeingPlayed)
