@@ -1,5 +1,6 @@
 #include "plugin/KRXInputPlugin.h"
 
+#include "platform/MessageBox.h"
 #include "plugin/DVBMultiplexDefinition.h"
 #include "plugin/KRXMultiplexDialogs.h"
 #include "plugin/KRXPluginManager.h"
@@ -7,6 +8,21 @@
 
 #include <cstdio>
 #include <cstdlib>
+
+namespace {
+// The index of the first field holding a comma, or -1. Fields are separated
+// by commas in the definitions file, so such a field would load back as two.
+int FindFieldWithComma(CDVBMultiplexDefinition* definition)
+{
+    for (int index = 0; index < definition->GetTotalFieldCount(); ++index) {
+        CString text;
+        definition->WriteFieldToString(index, text);
+        if (text.find(',') != CString::npos)
+            return index;
+    }
+    return -1;
+}
+} // namespace
 
 CKRXInputPlugin::~CKRXInputPlugin()
 {
@@ -111,6 +127,17 @@ bool CKRXInputPlugin::LoadMultiplexDefinitions()
 
 bool CKRXInputPlugin::SaveMultiplexDefinitions()
 {
+    // Nothing is saved rather than a file that no longer loads back as it was.
+    for (CDVBMultiplexDefinition* definition : m_definitions) {
+        const int field = FindFieldWithComma(definition);
+        if (field >= 0) {
+            KRXMessageBox("The multiplex \"" + definition->GetName() + "\" cannot be saved: its "
+                    + definition->GetFieldName(field) + " contains a comma, which the multiplex definitions "
+                    + "file cannot hold.",
+                GetName(), KRX_MB_OK | KRX_MB_ICONERROR);
+            return false;
+        }
+    }
     // Written beside the file and renamed over it, so a failed save (a full
     // disc, a vanished folder) leaves the previous definitions in place.
     const CString filename = GetMultiplexDefinitionsFilename();

@@ -28,6 +28,10 @@ void CKRXFileInputPlugin::OfferDemoMultiplex()
     const std::filesystem::path demo = std::filesystem::absolute(folder / "demo" / "demo.ts", error);
     if (error || !std::filesystem::is_regular_file(demo, error))
         return;
+    // The definitions file separates fields with commas: such a path would
+    // not load back, and could not be saved.
+    if (demo.string().find(',') != std::string::npos)
+        return;
     auto* definition = new CDVBFileMultiplexDefinition;
     definition->ReadFieldFromString(CDVBFileMultiplexDefinition::NameField, "Demo");
     definition->ReadFieldFromString(CDVBFileMultiplexDefinition::FilenameField, demo.lexically_normal().string());

@@ -1,5 +1,6 @@
 #include "support/TemporaryFolder.h"
 
+#include "platform/MessageBox.h"
 #include "plugin/DVBMultiplexDefinition.h"
 #include "plugin/KRXInputPlugin.h"
 #include "plugin/KRXMultiplexDialogs.h"
@@ -273,6 +274,33 @@ TEST_F(InputPluginTest, AFailedSaveReportsItAndKeepsTheOldFile)
     EXPECT_EQ(folder.Read("Test Multiplexes.txt/keep"), "kept");
     EXPECT_FALSE(std::filesystem::exists(folder.File("Test Multiplexes.txt.new"))) << "no litter left behind";
     nowhere.DeInitialise();
+}
+
+TEST_F(InputPluginTest, RefusesToSaveAFieldHoldingACommaAndSaysWhy)
+{
+    folder.Write("Test Multiplexes.txt", "Old, 1, H\n");
+    for (const char* line : { "A, 1, H", "B, 2, V" }) {
+        CDVBMultiplexDefinition* definition = plugin.CreateMultiplexDefinition();
+        definition->ReadFromString(line);
+        plugin.AddMultiplexDefinition(definition);
+    }
+    // Saved as it is, this would load back as "B", "2" and "V" with a fourth field "W".
+    plugin.At(1)->ReadFieldFromString(2, "V,W");
+    CString shown;
+    MessageBoxHandler previous = SetMessageBoxHandler([&](const CString& text, const CString&, unsigned) {
+        shown += text;
+        return KRX_IDOK;
+    });
+    EXPECT_FALSE(plugin.SaveMultiplexDefinitions());
+    SetMessageBoxHandler(previous);
+    EXPECT_EQ(shown,
+        "The multiplex \"B\" cannot be saved: its Polarisation contains a comma, which the multiplex "
+        "definitions file cannot hold.");
+    EXPECT_EQ(folder.Read("Test Multiplexes.txt"), "Old, 1, H\n");
+
+    plugin.At(1)->ReadFieldFromString(2, "V");
+    EXPECT_TRUE(plugin.SaveMultiplexDefinitions());
+    EXPECT_EQ(folder.Read("Test Multiplexes.txt"), "A, 1, H\nB, 2, V\n");
 }
 
 TEST_F(InputPluginTest, IndexAndPositionAccessStopAtTheEnds)

@@ -105,13 +105,17 @@ class CFileInputPluginIn : public CKRXFileInputPlugin
 {
 public:
     explicit CFileInputPluginIn(const TemporaryFolder& folder)
-        : m_folder(folder)
+        : m_folder(folder.Path())
     {
     }
-    CString GetMultiplexDefinitionsFilename() override { return m_folder.File("File Multiplexes.txt"); }
+    explicit CFileInputPluginIn(CString folder)
+        : m_folder(std::move(folder))
+    {
+    }
+    CString GetMultiplexDefinitionsFilename() override { return m_folder + "File Multiplexes.txt"; }
 
 private:
-    const TemporaryFolder& m_folder;
+    CString m_folder;
 };
 } // namespace
 
@@ -150,4 +154,18 @@ TEST(FileInputPlugin, OffersNothingWhenTheDemoStreamIsMissing)
     plugin.Initialise();
     EXPECT_EQ(plugin.GetMultiplexDefinitionCount(), 0);
     EXPECT_FALSE(std::filesystem::exists(folder.File("File Multiplexes.txt")));
+}
+
+TEST(FileInputPlugin, NeverOffersTheDemoFromAFolderWithACommaInItsPath)
+{
+    // Saved, "Demo, /tmp/…/a,b/demo/demo.ts" would load back with the file
+    // name "/tmp/…/a" and a stray third field.
+    TemporaryFolder folder;
+    std::filesystem::create_directories(folder.File("a,b/demo"));
+    folder.Write("a,b/demo/demo.ts", CString(188, 'G'));
+    CFileInputPluginIn plugin(folder.File("a,b/"));
+    plugin.Initialise();
+    EXPECT_EQ(plugin.GetMultiplexDefinitionCount(), 0);
+    EXPECT_FALSE(std::filesystem::exists(folder.File("a,b/File Multiplexes.txt")));
+    plugin.DeInitialise();
 }
