@@ -5,6 +5,7 @@
 #include "si/DVBServiceDescriptor.h"
 #include "si/DVBShortEventDescriptor.h"
 #include "si/DVBSubtitlingDescriptor.h"
+#include "si/DVBTeletextDescriptor.h"
 #include "si/DVBTerrestrialDeliveryDescriptor.h"
 
 bool CDVBDescriptor::Parse(const unsigned char*)
@@ -36,6 +37,8 @@ CDVBDescriptor* CDVBDescriptor::Create(unsigned char tag)
         return new CDVBServiceDescriptor;
     case DVB_TAG_SHORT_EVENT:
         return new CDVBShortEventDescriptor;
+    case DVB_TAG_TELETEXT:
+        return new CDVBTeletextDescriptor;
     case DVB_TAG_SUBTITLING:
         return new CDVBSubtitlingDescriptor;
     case DVB_TAG_TERRESTRIAL_DELIVERY:

@@ -72,20 +72,73 @@ int CDVBProgram::GetServiceTypeFromPMT() const
     return data ? DVB_SERVICE_DATA : DVB_SERVICE_UNKNOWN;
 }
 
+namespace {
+struct SDTServiceType {
+    unsigned char code;
+    const char* name;
+    int type;
+};
+
+// The service types of the SDT's service descriptor, with the kind of
+// service each is: the television services of every codec, the sound
+// services and data broadcast.
+constexpr SDTServiceType SDT_SERVICE_TYPES[] = {
+    { 0x01, "digital television service", DVB_SERVICE_TELEVISION },
+    { 0x02, "digital radio sound service", DVB_SERVICE_RADIO },
+    { 0x03, "Teletext service", DVB_SERVICE_UNKNOWN },
+    { 0x04, "NVOD reference service", DVB_SERVICE_UNKNOWN },
+    { 0x05, "NVOD time-shifted service", DVB_SERVICE_UNKNOWN },
+    { 0x06, "mosaic service", DVB_SERVICE_UNKNOWN },
+    { 0x07, "FM radio service", DVB_SERVICE_RADIO },
+    { 0x08, "DVB SRM service", DVB_SERVICE_UNKNOWN },
+    { 0x0A, "advanced codec digital radio sound service", DVB_SERVICE_RADIO },
+    { 0x0B, "H.264/AVC mosaic service", DVB_SERVICE_UNKNOWN },
+    { 0x0C, "data broadcast service", DVB_SERVICE_DATA },
+    { 0x0D, "reserved for Common Interface usage", DVB_SERVICE_UNKNOWN },
+    { 0x0E, "RCS Map", DVB_SERVICE_UNKNOWN },
+    { 0x0F, "RCS FLS", DVB_SERVICE_UNKNOWN },
+    { 0x10, "DVB MHP service", DVB_SERVICE_UNKNOWN },
+    { 0x11, "MPEG-2 HD digital television service", DVB_SERVICE_TELEVISION },
+    { 0x16, "H.264/AVC SD digital television service", DVB_SERVICE_TELEVISION },
+    { 0x17, "H.264/AVC SD NVOD time-shifted service", DVB_SERVICE_UNKNOWN },
+    { 0x18, "H.264/AVC SD NVOD reference service", DVB_SERVICE_UNKNOWN },
+    { 0x19, "H.264/AVC HD digital television service", DVB_SERVICE_TELEVISION },
+    { 0x1A, "H.264/AVC HD NVOD time-shifted service", DVB_SERVICE_UNKNOWN },
+    { 0x1B, "H.264/AVC HD NVOD reference service", DVB_SERVICE_UNKNOWN },
+    { 0x1C, "H.264/AVC frame compatible plano-stereoscopic HD digital television service", DVB_SERVICE_TELEVISION },
+    { 0x1D, "H.264/AVC frame compatible plano-stereoscopic HD NVOD time-shifted service", DVB_SERVICE_UNKNOWN },
+    { 0x1E, "H.264/AVC frame compatible plano-stereoscopic HD NVOD reference service", DVB_SERVICE_UNKNOWN },
+    { 0x1F, "HEVC digital television service", DVB_SERVICE_TELEVISION },
+    { 0x20, "HEVC UHD digital television service", DVB_SERVICE_TELEVISION },
+};
+
+const SDTServiceType* FindSDTServiceType(unsigned char code)
+{
+    for (const SDTServiceType& type : SDT_SERVICE_TYPES) {
+        if (type.code == code)
+            return &type;
+    }
+    return nullptr;
+}
+} // namespace
+
 int CDVBProgram::GetServiceTypeFromSDT() const
 {
     if (!m_hasServiceDescriptor)
         return DVB_SERVICE_UNKNOWN;
-    switch (m_serviceType) {
-    case 0x01:
-        return DVB_SERVICE_TELEVISION;
-    case 0x02:
-        return DVB_SERVICE_RADIO;
-    case 0x0C:
-        return DVB_SERVICE_DATA;
-    default:
-        return DVB_SERVICE_UNKNOWN;
-    }
+    const SDTServiceType* type = FindSDTServiceType(m_serviceType);
+    return type != nullptr ? type->type : DVB_SERVICE_UNKNOWN;
+}
+
+CString CDVBProgram::GetSDTServiceTypeName() const
+{
+    if (!m_hasServiceDescriptor)
+        return GetServiceTypeText(DVB_SERVICE_UNKNOWN);
+    if (const SDTServiceType* type = FindSDTServiceType(m_serviceType))
+        return type->name;
+    return FormatString(m_serviceType >= 0x80 && m_serviceType <= 0xFE ? "user-defined service type 0x%02X"
+                                                                       : "reserved service type 0x%02X",
+        m_serviceType);
 }
 
 CString CDVBProgram::GetServiceTypeText(int code)

@@ -42,6 +42,9 @@ public:
     int GetServiceTypeFromPMT() const;
     int GetServiceTypeFromSDT() const;
     static CString GetServiceTypeText(int code);
+    // The name of the SDT's service type ("H.264/AVC HD digital television
+    // service"); "unknown" without a service descriptor.
+    CString GetSDTServiceTypeName() const;
     // "unknown" before any SDT, then "encrypted" or "free to air".
     CString GetAccessTypeText() const;
 

@@ -2,8 +2,18 @@
 
 #include "si/DVBLanguageDescriptor.h"
 #include "si/DVBSubtitlingDescriptor.h"
+#include "si/DVBTeletextDescriptor.h"
 
 #include <iterator>
+
+namespace {
+enum : unsigned char {
+    STREAM_TYPE_AAC = 0x0F,
+    STREAM_TYPE_AAC_LATM = 0x11,
+    STREAM_TYPE_H264 = 0x1B,
+    STREAM_TYPE_HEVC = 0x24,
+};
+} // namespace
 
 CString CDVBProgramElement::GetDescription() const
 {
@@ -12,27 +22,56 @@ CString CDVBProgramElement::GetDescription() const
     switch (m_streamType) {
     case 3:
     case 4:
-        return GetAudioDescription();
+        return GetAudioDescription(nullptr);
     case 6:
         return GetPrivatePESDescription();
+    case STREAM_TYPE_AAC:
+        return GetAudioDescription("AAC");
+    case STREAM_TYPE_AAC_LATM:
+        return GetAudioDescription("AAC LATM");
+    case STREAM_TYPE_H264:
+        return "video (H.264)";
+    case STREAM_TYPE_HEVC:
+        return "video (HEVC)";
     default:
         return m_streamType < std::size(plain) ? plain[m_streamType] : "unknown";
     }
 }
 
-CString CDVBProgramElement::GetAudioDescription() const
+bool CDVBProgramElement::IsMPEGAudioDescription(const CString& description)
+{
+    // "audio" or "audio description", then nothing or " (" with up to three
+    // language characters and ")"; other audio names a codec after the kind.
+    CString rest;
+    if (description.starts_with("audio description"))
+        rest = description.substr(17);
+    else if (description.starts_with("audio"))
+        rest = description.substr(5);
+    else
+        return false;
+    return rest.empty() || (rest.size() <= 6 && rest.starts_with(" (") && rest.ends_with(")"));
+}
+
+CString CDVBProgramElement::GetAudioDescription(const char* codec) const
 {
     auto* language = dynamic_cast<const CDVBLanguageDescriptor*>(m_descriptors.Find(DVB_TAG_ISO_639_LANGUAGE));
-    if (language == nullptr)
-        return "audio";
-    const CString kind = language->GetAudioType() == 3 ? "audio description" : "audio";
-    return kind + " (" + language->GetLanguage() + ")";
+    CString description = language != nullptr && language->GetAudioType() == 3 ? "audio description" : "audio";
+    if (codec != nullptr)
+        description += CString(" ") + codec;
+    if (language != nullptr)
+        description += CString(" (") + language->GetLanguage() + ")";
+    return description;
 }
 
 CString CDVBProgramElement::GetPrivatePESDescription() const
 {
-    auto* subtitling = dynamic_cast<const CDVBSubtitlingDescriptor*>(m_descriptors.Find(DVB_TAG_SUBTITLING));
-    if (subtitling == nullptr)
-        return "private PES";
-    return CString("subtitles (") + subtitling->GetLanguage() + ")";
+    if (auto* subtitling = dynamic_cast<const CDVBSubtitlingDescriptor*>(m_descriptors.Find(DVB_TAG_SUBTITLING)))
+        return CString("subtitles (") + subtitling->GetLanguage() + ")";
+    if (auto* teletext = dynamic_cast<const CDVBTeletextDescriptor*>(m_descriptors.Find(DVB_TAG_TELETEXT)))
+        return CString("teletext (") + teletext->GetLanguage() + ")";
+    if (m_descriptors.Find(DVB_TAG_AC3) != nullptr)
+        return GetAudioDescription("AC-3");
+    if (m_descriptors.Find(DVB_TAG_ENHANCED_AC3) != nullptr)
+        return GetAudioDescription("E-AC-3");
+    return "private PES";
 }

@@ -14,8 +14,13 @@ public:
     CDVBProgramElement& operator=(const CDVBProgramElement&) = delete;
     virtual ~CDVBProgramElement() = default;
 
-    // The text decoder plug-ins match: "video", "audio (eng)", "subtitles (eng)", ...
+    // The text decoder plug-ins match: "video", "audio (eng)", "subtitles (eng)",
+    // and for newer codecs the kind followed by the codec: "video (H.264)",
+    // "audio AC-3 (eng)", "audio description E-AC-3 (eng)", "teletext (fra)".
     CString GetDescription() const;
+    // True for the descriptions of MPEG audio streams only (stream types 3
+    // and 4): what an MPEG audio decoder can take.
+    static bool IsMPEGAudioDescription(const CString& description);
 
     unsigned char GetStreamType() const { return m_streamType; }
     void SetStreamType(unsigned char streamType) { m_streamType = streamType; }
@@ -24,7 +29,8 @@ public:
     CDVBDescriptorList& GetDescriptors() { return m_descriptors; }
 
 private:
-    CString GetAudioDescription() const;
+    // codec is null for MPEG audio, whose description names none.
+    CString GetAudioDescription(const char* codec) const;
     CString GetPrivatePESDescription() const;
 
     unsigned char m_streamType = 0;

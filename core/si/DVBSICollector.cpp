@@ -1,12 +1,13 @@
 #include "si/DVBSICollector.h"
 
+#include "platform/UTF8.h"
 #include "si/DVBEITSection.h"
 #include "si/DVBNITSection.h"
 #include "si/DVBPATSection.h"
 #include "si/DVBPMTSection.h"
 #include "si/DVBSDTSection.h"
+#include "si/DVBText.h"
 
-#include <cstring>
 #include <memory>
 
 CDVBSICollector::CDVBSICollector(const CString& folder)
@@ -93,7 +94,7 @@ void CDVBSICollector::Update()
     // A missing folder or unwritable file is retried only after the next change.
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(m_path.c_str(), "w"), std::fclose);
     if (file) {
-        std::fputs("<system>\n", file.get());
+        std::fputs("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<system>\n", file.get());
         WriteTransportStreams(file.get());
         WriteServices(file.get());
         std::fputs("</system>\n", file.get());
@@ -132,8 +133,7 @@ void CDVBSICollector::WriteServices(FILE* file)
     CSingleLock hold(&m_programsLock, true);
     std::fputs("<services>\n", file);
     for (CDVBProgram* program : m_programs) {
-        CString name = program->GetServiceName();
-        Sanitise(name);
+        const CString name = XMLText(program->GetServiceName());
         std::fprintf(file,
             "\t<service tsid=\"%d\" id=\"%d\" name=\"%s\" sdttype=\"%s\" pmttype=\"%s\" access=\"%s\">\n",
             program->GetTransportStreamIdFromSDT(), program->GetProgramNumber(), name.c_str(),
@@ -161,24 +161,31 @@ void CDVBSICollector::WriteScheduleItem(FILE* file, const CDVBScheduleEntry& ent
         entry.m_runningStatus == DVB_RUNNING_RUNNING ? "now" : "next", start.wYear, start.wMonth, start.wDay,
         start.wHour, start.wMinute, end.wYear, end.wMonth, end.wDay, end.wHour, end.wMinute,
         entry.m_durationText.c_str());
-    CString title = entry.m_title;
-    CString description = entry.m_description;
-    Sanitise(title);
-    Sanitise(description);
-    std::fprintf(file, "\t\t\t<title>%s</title>\n", title.c_str());
-    std::fprintf(file, "\t\t\t<description>%s</description>\n", description.c_str());
+    std::fprintf(file, "\t\t\t<title>%s</title>\n", XMLText(entry.m_title).c_str());
+    std::fprintf(file, "\t\t\t<description>%s</description>\n", XMLText(entry.m_description).c_str());
     std::fputs("\t\t</scheduleitem>", file);
 }
 
-void CDVBSICollector::Sanitise(CString& text)
+CString CDVBSICollector::XMLText(const CString& dvbText)
 {
-    for (char& c : text) {
-        const unsigned char value = static_cast<unsigned char>(c);
-        const bool letterOrDigit
-            = (value >= 'a' && value <= 'z') || (value >= 'A' && value <= 'Z') || (value >= '0' && value <= '9');
+    const CString text = DVBTextToUTF8(dvbText);
+    CString xml;
+    for (size_t i = 0; i < text.size();) {
+        const UTF8Sequence sequence = ReadUTF8Sequence(text.data() + i, text.size() - i);
+        const char32_t c = sequence.codePoint;
+        const bool allowed = sequence.status == UTF8Sequence::VALID
+            && (c >= 0x20 || c == '\t' || c == '\n' || c == '\r') && c != 0xFFFE && c != 0xFFFF;
         if (c == '&')
-            c = '+';
-        else if (!letterOrDigit && (value == 0 || std::strchr("(){}[]?!,.@:;'/ \t\n\v\f\r", c) == nullptr))
-            c = ' ';
+            xml += "&amp;";
+        else if (c == '<')
+            xml += "&lt;";
+        else if (c == '>')
+            xml += "&gt;";
+        else if (c == '"')
+            xml += "&quot;";
+        else if (allowed)
+            xml.append(text, i, sequence.length);
+        i += sequence.length;
     }
+    return xml;
 }

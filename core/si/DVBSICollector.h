@@ -53,8 +53,10 @@ public:
     CDVBTransportStreamList* GetTransportStreamsList() { return &m_transportStreams; }
     CCriticalSection* GetTransportStreamsSection() { return &m_transportStreamsLock; }
 
-    // Makes text safe inside an XML attribute or element, keeping its length.
-    static void Sanitise(CString& text);
+    // A DVB text as XML character data for an attribute or element: decoded
+    // to UTF-8, with the markup characters escaped and the characters XML
+    // does not allow removed.
+    static CString XMLText(const CString& dvbText);
 
 private:
     void WriteTransportStreams(FILE* file);

@@ -1,5 +1,6 @@
 #include "si/DVBSchedule.h"
 
+#include "platform/UTF8.h"
 #include "si/DVBEITSection.h"
 #include "si/DVBShortEventDescriptor.h"
 #include "si/DVBTime.h"
@@ -70,13 +71,21 @@ int CDVBSchedule::GetNowAndNextInformation(CDVBScheduleEntry* now, CDVBScheduleE
 
 void CDVBSchedule::ReformatDescription(const CString& text, CString& out)
 {
-    for (const char c : text) {
-        const signed char value = static_cast<signed char>(c);
-        if (value < 32 || value == 127)
+    for (size_t i = 0; i < text.size();) {
+        const UTF8Sequence sequence = ReadUTF8Sequence(text.data() + i, text.size() - i);
+        const char32_t c = sequence.codePoint;
+        // A byte that is not part of a character is shown as the break it was.
+        if (sequence.status != UTF8Sequence::VALID) {
+            out += "\r\n";
+            ++i;
+            continue;
+        }
+        if (c < 32 || c == 127 || (c >= 0x80 && c <= 0x9F))
             out += "\r\n";
         else if (c == '&')
             out += '+';
         else
-            out += c;
+            out.append(text, i, sequence.length);
+        i += sequence.length;
     }
 }

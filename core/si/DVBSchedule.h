@@ -25,8 +25,9 @@ public:
     // answer has DVB_HAS_NOW and DVB_HAS_NEXT set for those found. An
     // argument whose bit is clear is left as it was.
     int GetNowAndNextInformation(CDVBScheduleEntry* now, CDVBScheduleEntry* next);
-    // Makes an event text displayable: control codes, DEL and bytes from 0x80
-    // become line breaks, '&' becomes '+'. Appends to out.
+    // Makes a decoded (UTF-8) event text displayable: control characters,
+    // DEL and bytes that are not part of a UTF-8 character become line
+    // breaks, '&' becomes '+'; other characters are kept whole. Appends to out.
     static void ReformatDescription(const CString& text, CString& out);
 
 protected:

@@ -9,6 +9,7 @@
 #include "FileMultiplexSession.h"
 
 #include "si/DVBProgram.h"
+#include "si/DVBText.h"
 #include "stream/DVBTransportStreamReceiver.h"
 
 namespace {
@@ -31,7 +32,7 @@ CString ParseServicesOptions(const KRXCliArguments& arguments, ServicesOptions& 
     return misuse;
 }
 
-// DVB texts are raw bytes; control bytes are shown as \xNN so that a terminal
+// Control characters of a decoded text are shown as \xNN so that a terminal
 // never acts on them.
 CString Visible(const CString& text)
 {
@@ -70,9 +71,9 @@ bool HasNowAndNextWhereAnnounced(CDVBTransportStreamReceiver* receiver)
 void PrintEvent(std::ostream& out, const char* label, const CDVBScheduleEntry& entry)
 {
     out << "  " << label << ": " << entry.m_startDateText << " " << entry.m_startTimeText << ", "
-        << entry.m_durationText << ", " << Visible(entry.m_title) << "\n";
+        << entry.m_durationText << ", " << Visible(DVBTextToUTF8(entry.m_title)) << "\n";
     CString description;
-    CDVBSchedule::ReformatDescription(entry.m_description, description);
+    CDVBSchedule::ReformatDescription(DVBTextToUTF8(entry.m_description), description);
     // Each of the description's line breaks starts an indented line of its own.
     size_t start = 0;
     while (start < description.size()) {
@@ -87,9 +88,10 @@ void PrintEvent(std::ostream& out, const char* label, const CDVBScheduleEntry& e
 
 void PrintService(std::ostream& out, CDVBProgram* program)
 {
-    out << FormatString("Service %u: ", program->GetProgramNumber()) << Visible(program->GetServiceName()) << "\n";
-    out << "  Provider: " << Visible(program->GetProviderName()) << "\n";
-    out << "  Type: " << CDVBProgram::GetServiceTypeText(program->GetServiceTypeFromSDT()) << " (SDT), "
+    out << FormatString("Service %u: ", program->GetProgramNumber())
+        << Visible(DVBTextToUTF8(program->GetServiceName())) << "\n";
+    out << "  Provider: " << Visible(DVBTextToUTF8(program->GetProviderName())) << "\n";
+    out << "  Type: " << program->GetSDTServiceTypeName() << " (SDT), "
         << CDVBProgram::GetServiceTypeText(program->GetServiceTypeFromPMT()) << " (PMT)\n";
     out << "  Access: " << program->GetAccessTypeText() << "\n";
     CDVBScheduleEntry now, next;

@@ -4,6 +4,7 @@
 #include "platform/MessageBox.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SystemTime.h"
+#include "platform/UTF8.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,46 @@ TEST(FormatString, FormatsLongTextAnd64BitValues)
     const CString big(5000, 'x');
     EXPECT_EQ(FormatString("<%s>", big.c_str()).size(), 5002u);
     EXPECT_EQ(FormatString("%s", ""), "");
+}
+
+TEST(UTF8, ReadsWholeCharactersAndRefusesMalformedOnes)
+{
+    struct Case {
+        const char* text;
+        UTF8Sequence::Status status;
+        char32_t codePoint;
+        size_t length;
+    };
+    const Case cases[] = {
+        { "A", UTF8Sequence::VALID, 'A', 1 },
+        { "\xC3\xA9x", UTF8Sequence::VALID, 0xE9, 2 },
+        { "\xE2\x82\xAC", UTF8Sequence::VALID, 0x20AC, 3 },
+        { "\xF0\x9F\x93\xBA", UTF8Sequence::VALID, 0x1F4FA, 4 },
+        { "\xC0\xAF", UTF8Sequence::INVALID, 0, 1 }, // overlong '/'
+        { "\xE0\x9F\xBF", UTF8Sequence::INVALID, 0, 1 }, // overlong
+        { "\xED\xA0\x80", UTF8Sequence::INVALID, 0, 1 }, // surrogate
+        { "\xF4\x90\x80\x80", UTF8Sequence::INVALID, 0, 1 }, // above U+10FFFF
+        { "\xE2\x82x", UTF8Sequence::INVALID, 0, 2 }, // broken after two bytes
+        { "\xA9", UTF8Sequence::INVALID, 0, 1 }, // a continuation byte alone
+        { "\xE2\x82", UTF8Sequence::TRUNCATED, 0, 2 },
+        { "\xF0", UTF8Sequence::TRUNCATED, 0, 1 },
+    };
+    for (const Case& c : cases) {
+        const UTF8Sequence read = ReadUTF8Sequence(c.text, std::char_traits<char>::length(c.text));
+        EXPECT_EQ(read.status, c.status) << c.text;
+        EXPECT_EQ(read.length, c.length) << c.text;
+        if (c.status == UTF8Sequence::VALID) {
+            EXPECT_EQ(read.codePoint, c.codePoint) << c.text;
+        }
+    }
+}
+
+TEST(UTF8, WritesEveryLengthAndReplacesWhatIsNoCharacter)
+{
+    CString out;
+    for (char32_t c : { U'A', U'\u00E9', U'\u20AC', U'\U0001F4FA', char32_t(0xD800), char32_t(0x110000) })
+        AppendUTF8(out, c);
+    EXPECT_EQ(out, "Aé€📺\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
 TEST(DebugOutput, GoesToTheInstalledSinkAndBack)

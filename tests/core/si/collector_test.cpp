@@ -19,7 +19,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const EMPTY_EXPORT = "<system>\n"
+const char* const EMPTY_EXPORT = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                 "<system>\n"
                                  "<transportstreams>\n"
                                  "</transportstreams>\n"
                                  "<services>\n"
@@ -182,6 +183,7 @@ TEST_F(CollectorTest, ExportLayout)
     collector.Update();
 
     EXPECT_EQ(Export(),
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<system>\n"
         "<transportstreams>\n"
         "\t<transportstream id=\"1025\">\t\t<terrestrial frequency=\"50510000\" bandwidth=\"reserved 1\" "
@@ -189,14 +191,15 @@ TEST_F(CollectorTest, ExportLayout)
         "guard=\"1/8\" transmissionmode=\"8k\" />\t</transportstream>\n"
         "</transportstreams>\n"
         "<services>\n"
-        "\t<service tsid=\"1025\" id=\"1\" name=\"Tom + Jerry Show/Two\" sdttype=\"digital television "
+        "\t<service tsid=\"1025\" id=\"1\" name=\"Tom &amp; Jerry-Show/Two\" sdttype=\"digital television "
         "service\" pmttype=\"digital television service\" access=\"free to air\">\n"
         "\t\t<scheduleitem status=\"now\" startDate=\"1993/10/13\" startTime=\"23:45\" endDate=\"1993/10/14\" "
         "endTime=\"01:15\" duration=\"1 hour, 30 mins\">\n"
-        "\t\t\t<title>Late News</title>\n"
-        "\t\t\t<description>Today:  all  of it + more.</description>\n"
+        "\t\t\t<title>Late-News</title>\n"
+        "\t\t\t<description>Today: &quot;all&quot; of it &amp; more.</description>\n"
         "\t\t</scheduleitem>\t</service>\n"
-        "\t<service tsid=\"1025\" id=\"2\" name=\"Radio   4    \" sdttype=\"digital television service\" "
+        "\t<service tsid=\"1025\" id=\"2\" name=\"Radio &lt;&quot;4&quot;&gt;Ø\" sdttype=\"digital television "
+        "service\" "
         "pmttype=\"digital radio service\" access=\"encrypted\">\n"
         "\t\t<scheduleitem status=\"next\" startDate=\"1993/10/13\" startTime=\"12:45\" endDate=\"1993/10/13\" "
         "endTime=\"13:30\" duration=\"45 mins\">\n"
@@ -248,17 +251,15 @@ TEST_F(CollectorTest, ANITWithoutEntriesStillCountsAsAChange)
     EXPECT_TRUE(ExportExists());
 }
 
-TEST(DVBSICollectorSanitise, KeepsLettersDigitsAndTheListedPunctuation)
+TEST(DVBSICollectorXMLText, DecodesEscapesAndDropsWhatXMLForbids)
 {
-    CString text = "Ab9 (){}[]?!,.@:;'/\t\n\v\f\r";
-    const CString kept = text;
-    CDVBSICollector::Sanitise(text);
-    EXPECT_EQ(text, kept);
-    CString blanked = CString("\"<>-_+#*=%$\\|^~`") + CString(1, '\0') + "\x01\x7F\x80\xFF";
-    const size_t length = blanked.size();
-    CDVBSICollector::Sanitise(blanked);
-    EXPECT_EQ(blanked, CString(length, ' '));
-    CString ampersand = "A&B";
-    CDVBSICollector::Sanitise(ampersand);
-    EXPECT_EQ(ampersand, "A+B");
+    EXPECT_EQ(CDVBSICollector::XMLText("M\xC2"
+                                       "et\xC2"
+                                       "eo 2 & \"Tom\" <Jerry> #1 +"),
+        "Météo 2 &amp; &quot;Tom&quot; &lt;Jerry&gt; #1 +");
+    // A vertical tab as table byte selects ISO 8859-15; inside the text it is dropped.
+    EXPECT_EQ(CDVBSICollector::XMLText("\x0BTG2 \xA4\x0B\tGIORNO"), "TG2 €\tGIORNO");
+    EXPECT_EQ(CDVBSICollector::XMLText(CString("a") + CString(1, '\0') + "\x01\x1F\r\nb"), "a\r\nb");
+    // U+FFFF, a noncharacter XML does not allow, arriving as UTF-8.
+    EXPECT_EQ(CDVBSICollector::XMLText("\x15x\xEF\xBF\xBFy"), "xy");
 }

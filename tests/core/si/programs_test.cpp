@@ -25,6 +25,16 @@ void ReceivePMT(CDVBProgram& program, const std::vector<ts::PmtStream>& streams,
     program.OnReceivePMT(pmt.get());
 }
 
+ts::Bytes TeletextDescriptor(const std::string& language)
+{
+    ts::Bytes payload(language.begin(), language.end());
+    payload.insert(payload.end(), { 0x09, 0x00 }); // initial page 100
+    return ts::Descriptor(0x56, payload);
+}
+
+const ts::Bytes AC3_DESCRIPTOR = ts::Descriptor(0x6A, { 0x00 });
+const ts::Bytes ENHANCED_AC3_DESCRIPTOR = ts::Descriptor(0x7A, { 0x00 });
+
 CString DescriptionOf(unsigned char streamType, const ts::Bytes& descriptors = {})
 {
     CDVBProgramElement element(0x100);
@@ -194,8 +204,38 @@ TEST(DVBProgramElement, DescriptionsOfEveryStreamType)
     EXPECT_EQ(DescriptionOf(10), "DSMCC-A");
     EXPECT_EQ(DescriptionOf(13), "DSMCC-D");
     EXPECT_EQ(DescriptionOf(14), "auxilary");
-    EXPECT_EQ(DescriptionOf(15), "unknown");
-    EXPECT_EQ(DescriptionOf(0x1B), "unknown");
+    EXPECT_EQ(DescriptionOf(0x12), "unknown");
+    EXPECT_EQ(DescriptionOf(0x81, AC3_DESCRIPTOR), "unknown");
+}
+
+TEST(DVBProgramElement, DescriptionsOfTodaysCodecsNameTheCodecAfterTheKind)
+{
+    EXPECT_EQ(DescriptionOf(0x1B), "video (H.264)");
+    EXPECT_EQ(DescriptionOf(0x24), "video (HEVC)");
+    EXPECT_EQ(DescriptionOf(0x0F), "audio AAC");
+    EXPECT_EQ(DescriptionOf(0x0F, AudioDescriptors("ita", 0)), "audio AAC (ita)");
+    EXPECT_EQ(DescriptionOf(0x11, AudioDescriptors("ron", 3)), "audio description AAC LATM (ron)");
+    EXPECT_EQ(DescriptionOf(6, ts::Concat({ AudioDescriptors("fra", 0), AC3_DESCRIPTOR })), "audio AC-3 (fra)");
+    EXPECT_EQ(DescriptionOf(6, ENHANCED_AC3_DESCRIPTOR), "audio E-AC-3");
+    EXPECT_EQ(DescriptionOf(6, ts::Concat({ ENHANCED_AC3_DESCRIPTOR, AudioDescriptors("eng", 3) })),
+        "audio description E-AC-3 (eng)");
+    EXPECT_EQ(DescriptionOf(6, ts::Concat({ ts::StreamIdentifierDescriptor(3), TeletextDescriptor("fra") })),
+        "teletext (fra)");
+    // A subtitling descriptor wins over a teletext one, as it did over everything else.
+    EXPECT_EQ(DescriptionOf(6, ts::Concat({ TeletextDescriptor("fra"), ts::SubtitlingDescriptor({ { "deu" } }) })),
+        "subtitles (deu)");
+}
+
+TEST(DVBProgramElement, OnlyMPEGAudioDescriptionsAreMPEGAudio)
+{
+    for (const CString& mpeg : { DescriptionOf(3), DescriptionOf(4, AudioDescriptors("eng", 0)),
+             DescriptionOf(3, AudioDescriptors("eng", 3)), DescriptionOf(3, AudioDescriptors("AAC", 0)) })
+        EXPECT_TRUE(CDVBProgramElement::IsMPEGAudioDescription(mpeg)) << mpeg;
+    for (const CString& other :
+        { DescriptionOf(0x0F), DescriptionOf(0x11, AudioDescriptors("eng", 0)), DescriptionOf(6, AC3_DESCRIPTOR),
+            DescriptionOf(6, ts::Concat({ ENHANCED_AC3_DESCRIPTOR, AudioDescriptors("eng", 3) })), DescriptionOf(1),
+            DescriptionOf(6), CString("audiobook"), CString("audio (english)"), CString("") })
+        EXPECT_FALSE(CDVBProgramElement::IsMPEGAudioDescription(other)) << other;
 }
 
 TEST(DVBProgram, ServiceTypeFromPMTLooksAtTheStreams)
@@ -212,6 +252,18 @@ TEST(DVBProgram, ServiceTypeFromPMTLooksAtTheStreams)
     CDVBProgram other(4);
     ReceivePMT(other, { { 5, 0x401, {} }, { 6, 0x402, {} } });
     EXPECT_EQ(other.GetServiceTypeFromPMT(), DVB_SERVICE_UNKNOWN);
+    CDVBProgram h264(5);
+    ReceivePMT(h264, { { 0x0F, 0x501, AudioDescriptors("ita", 0) }, { 0x1B, 0x502, {} } });
+    EXPECT_EQ(h264.GetServiceTypeFromPMT(), DVB_SERVICE_TELEVISION);
+    CDVBProgram hevc(6);
+    ReceivePMT(hevc, { { 6, 0x601, ENHANCED_AC3_DESCRIPTOR }, { 0x24, 0x602, {} } });
+    EXPECT_EQ(hevc.GetServiceTypeFromPMT(), DVB_SERVICE_TELEVISION);
+    CDVBProgram aacRadio(7);
+    ReceivePMT(aacRadio, { { 0x11, 0x701, {} }, { 6, 0x702, TeletextDescriptor("ita") } });
+    EXPECT_EQ(aacRadio.GetServiceTypeFromPMT(), DVB_SERVICE_RADIO);
+    CDVBProgram ac3Radio(8);
+    ReceivePMT(ac3Radio, { { 6, 0x801, AC3_DESCRIPTOR } });
+    EXPECT_EQ(ac3Radio.GetServiceTypeFromPMT(), DVB_SERVICE_RADIO);
 }
 
 TEST(DVBProgram, ServiceTypeTexts)

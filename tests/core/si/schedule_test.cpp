@@ -283,6 +283,17 @@ TEST(DVBSchedule, ReformatDescriptionMakesTextDisplayable)
     EXPECT_EQ(out, "kept:a\r\nb\r\nc+d\r\n\r\n\r\n~");
 }
 
+TEST(DVBSchedule, ReformatDescriptionKeepsDecodedCharactersWhole)
+{
+    CString out;
+    CDVBSchedule::ReformatDescription("Magazine de la santé présenté par Marina Carrère & € 5", out);
+    EXPECT_EQ(out, "Magazine de la santé présenté par Marina Carrère + € 5");
+    out.clear();
+    // C1 control characters break lines as their bytes did; so does a character cut short.
+    CDVBSchedule::ReformatDescription("a\xC2\x8A" "b\xC2\x86" "c\xE2\x82", out);
+    EXPECT_EQ(out, "a\r\nb\r\nc\r\n\r\n");
+}
+
 TEST(DVBProgram, EITMarksTheProgrammeAndFillsItsSchedule)
 {
     TimeZone zone("UTC");

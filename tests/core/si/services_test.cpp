@@ -119,18 +119,41 @@ TEST(DVBProgram, SDTNamesTheServiceAndSetsItsAccess)
     EXPECT_EQ(program.GetAccessTypeText(), "free to air");
 }
 
-TEST(DVBProgram, ServiceTypesFromTheSDT)
+TEST(DVBProgram, ServiceTypesFromTheSDTAreTypedAndNamed)
 {
-    const std::pair<uint8_t, int> cases[] = { { 0x01, DVB_SERVICE_TELEVISION }, { 0x02, DVB_SERVICE_RADIO },
-        { 0x0C, DVB_SERVICE_DATA }, { 0x19, DVB_SERVICE_UNKNOWN } };
-    for (const auto& [serviceType, expected] : cases) {
+    struct Case {
+        uint8_t serviceType;
+        int type;
+        const char* name;
+    };
+    const Case cases[] = {
+        { 0x01, DVB_SERVICE_TELEVISION, "digital television service" },
+        { 0x02, DVB_SERVICE_RADIO, "digital radio sound service" },
+        { 0x0A, DVB_SERVICE_RADIO, "advanced codec digital radio sound service" },
+        { 0x0C, DVB_SERVICE_DATA, "data broadcast service" },
+        { 0x11, DVB_SERVICE_TELEVISION, "MPEG-2 HD digital television service" },
+        { 0x16, DVB_SERVICE_TELEVISION, "H.264/AVC SD digital television service" },
+        { 0x18, DVB_SERVICE_UNKNOWN, "H.264/AVC SD NVOD reference service" },
+        { 0x19, DVB_SERVICE_TELEVISION, "H.264/AVC HD digital television service" },
+        { 0x1C, DVB_SERVICE_TELEVISION, "H.264/AVC frame compatible plano-stereoscopic HD digital television service" },
+        { 0x1F, DVB_SERVICE_TELEVISION, "HEVC digital television service" },
+        { 0x20, DVB_SERVICE_TELEVISION, "HEVC UHD digital television service" },
+        { 0x09, DVB_SERVICE_UNKNOWN, "reserved service type 0x09" },
+        { 0x21, DVB_SERVICE_UNKNOWN, "reserved service type 0x21" },
+        { 0x80, DVB_SERVICE_UNKNOWN, "user-defined service type 0x80" },
+        { 0xFF, DVB_SERVICE_UNKNOWN, "reserved service type 0xFF" },
+    };
+    for (const Case& c : cases) {
         auto sdt = ParseSection<CDVBSDTSection>(
-            ts::SdtSection(1, 1, { Service(3, ts::ServiceDescriptor(serviceType, "", "")) }));
+            ts::SdtSection(1, 1, { Service(3, ts::ServiceDescriptor(c.serviceType, "", "")) }));
         ASSERT_NE(sdt, nullptr);
         CDVBProgram program(3);
         program.OnReceiveSDT(sdt.get(), *sdt->GetEntries().begin());
-        EXPECT_EQ(program.GetServiceTypeFromSDT(), expected) << int(serviceType);
+        EXPECT_EQ(program.GetServiceTypeFromSDT(), c.type) << int(c.serviceType);
+        EXPECT_EQ(program.GetSDTServiceTypeName(), c.name);
     }
+    CDVBProgram unnamed(4);
+    EXPECT_EQ(unnamed.GetSDTServiceTypeName(), "unknown");
 }
 
 TEST(DVBNITSection, ReadsNetworkDescriptorsAndTransportStreams)

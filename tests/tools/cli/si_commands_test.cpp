@@ -62,8 +62,14 @@ CString Multiplex(bool orphan = false)
         ts::SectionWriter(out, 0x11).Write(ts::SdtSection(0x0401, 0x233A, services));
         ts::SectionWriter(out, 0x10).Write(
             ts::NitSection(0x3005, {}, { { 0x0401, 0x233A, ts::TerrestrialDeliveryDescriptor({}) } }));
-        ts::SectionWriter(out, 0x12).WritePacked(
-            { ts::EitSection(header, { Event(4, 0x124500, "News", "Line one\nLine two & more") }) });
+        ts::SectionWriter(out, 0x12).WritePacked({ ts::EitSection(header,
+            { Event(4, 0x124500,
+                "M\xC2"
+                "et\xC2"
+                "eo",
+                "Line one\nLine two & caf\xC2"
+                "e\x8A"
+                "Line three") }) });
         ts::EitHeader following = header;
         following.sectionNumber = 1;
         ts::SectionWriter(out, 0x12).Write(ts::EitSection(following, { Event(1, 0x141500, "Film", "A film") }));
@@ -116,18 +122,19 @@ TEST_F(SICommandsTest, ServicesPrintsEveryServiceOnceTheInformationIsComplete)
         "  Provider: Provider\n"
         "  Type: digital television service (SDT), digital television service (PMT)\n"
         "  Access: free to air\n"
-        "  Now: 1993/10/13 12:45, 1 hour, 30 mins, News\n"
+        "  Now: 1993/10/13 12:45, 1 hour, 30 mins, Météo\n"
         "      Line one\n"
-        "      Line two + more\n"
+        "      Line two + café\n"
+        "      Line three\n"
         "  Next: 1993/10/13 14:15, 1 hour, 30 mins, Film\n"
         "      A film\n"
         "  Components:\n"
         "    video (PID 257)\n"
         "    audio (eng) (PID 258)\n"
         "\n"
-        "Service 2: \\x05Radio\\\\Two\n"
+        "Service 2: Radio\\\\Two\n"
         "  Provider: Provider\n"
-        "  Type: digital radio service (SDT), digital radio service (PMT)\n"
+        "  Type: digital radio sound service (SDT), digital radio service (PMT)\n"
         "  Access: encrypted\n"
         "  Components:\n"
         "    audio (\\x1B[J) (PID 513)\n"
@@ -181,8 +188,10 @@ TEST_F(SICommandsTest, EpgLeavesTheExportInTheFolder)
     ASSERT_EQ(Run({ "epg", file, "--seconds", "1", "--dir", folder.Path() }), KRX_CLI_OK) << err.str();
     EXPECT_EQ(out.str(), "Wrote " + folder.Path() + "epg/epg.xml: 1 transport stream, 2 services\n");
     const CString xml = folder.Read("epg/epg.xml");
-    EXPECT_THAT(xml, StartsWith("<system>\n<transportstreams>\n\t<transportstream id=\"1025\">\t\t<terrestrial"));
-    EXPECT_THAT(xml, HasSubstr("<service tsid=\"1025\" id=\"1\" name=\"One + Only\""));
-    EXPECT_THAT(xml, HasSubstr("name=\" Radio Two\""));
-    EXPECT_THAT(xml, HasSubstr("<title>News</title>"));
+    EXPECT_THAT(xml,
+        StartsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<system>\n<transportstreams>\n\t<transportstream "
+                   "id=\"1025\">\t\t<terrestrial"));
+    EXPECT_THAT(xml, HasSubstr("<service tsid=\"1025\" id=\"1\" name=\"One &amp; Only\""));
+    EXPECT_THAT(xml, HasSubstr("name=\"Radio\\Two\""));
+    EXPECT_THAT(xml, HasSubstr("<title>Météo</title>"));
 }
