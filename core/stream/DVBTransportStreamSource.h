@@ -19,7 +19,11 @@ public:
     virtual unsigned long ReadBuffer(unsigned char* /*buffer*/, unsigned long /*size*/) { return 0; }
     virtual unsigned long GetSuggestedBufferSize() { return DVB_DEFAULT_READ_BUFFER_SIZE; }
     // Once a second with the current bitrate in bits per second (0 while none is known).
-    virtual void NotifyBitrate(int /*bitsPerSecond*/) {}
-    virtual void OnEverySecond() {}
+    virtual void NotifyBitrate(int /*bitsPerSecond*/) { }
+    virtual void OnEverySecond() { }
     virtual void GetStatus(CString& text) { text = ""; }
+    // Asked after each read that delivered data: true when that read began the
+    // stream again (a file playing in a loop), so that the receiver does not
+    // take the jump for lost packets.
+    virtual bool HasStartedAgain() { return false; }
 };

@@ -112,6 +112,7 @@ unsigned long CDVBFileTransportStreamSource::ReadBuffer(unsigned char* buffer, u
         RestartFromFirstPacket();
         m_pacer.Rebase();
         got = ReadWholePackets(buffer, request);
+        m_startedAgain = got != 0;
     }
     m_pacer.OnDelivered(got);
     m_bytesDelivered += got;

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <utility>
 
 class CDVBFileTransportStreamSource : public CDVBTransportStreamSource
 {
@@ -36,6 +37,7 @@ public:
     unsigned long GetSuggestedBufferSize() override { return ChunkSize; }
     void NotifyBitrate(int bitsPerSecond) override;
     void GetStatus(CString& text) override;
+    bool HasStartedAgain() override { return std::exchange(m_startedAgain, false); }
 
     // Where pacing takes its time from and how it waits when a chunk is not
     // yet due (the system's millisecond clock and a 1 ms sleep by default).
@@ -58,6 +60,8 @@ private:
     CDVBReadPacer m_pacer;
     uint64_t m_firstPacket = 0;
     uint64_t m_position = 0;
+    // The last read went back to the first packet.
+    bool m_startedAgain = false;
     std::atomic<uint64_t> m_fileSize { 0 };
     std::atomic<uint64_t> m_bytesDelivered { 0 };
     std::atomic<EState> m_state { EState::Closed };
