@@ -136,6 +136,8 @@ public:
 protected:
     void ReceiveThreadProc();
     void ProcessBuffer(unsigned char* data, unsigned long size);
+    // A new reception, or a source that began again, owes nothing to the bytes before.
+    void RestartStreamChecks();
     void AddReferencePoint(uint64_t packets);
     void OnEveryMillisecond();
     void OnEverySecond();
@@ -157,8 +159,6 @@ private:
     unsigned short GetPCRPID(unsigned short programNumber);
     // Asks the receive thread to quit and waits for it (no-op without one).
     void EndReceiveThread();
-    // A new reception, or a source that began again, owes nothing to the bytes before.
-    void RestartStreamChecks();
     // One reception, from a start request until stop or quit; true when quit was asked.
     bool RunReception(unsigned char* buffer, unsigned long size);
     CDVBPIDReceiverList* GetList(unsigned short pid) const;
