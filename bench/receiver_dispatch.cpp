@@ -44,13 +44,16 @@ constexpr int kListenedPIDs = 5;
 std::vector<unsigned char> MakeRead()
 {
     std::vector<unsigned char> read(kPacketsPerRead * DVB_PACKET_SIZE, 0xFF);
+    std::array<unsigned char, kPIDs.size()> counters {};
     for (int i = 0; i < kPacketsPerRead; i++) {
         unsigned char* packet = read.data() + i * DVB_PACKET_SIZE;
-        const unsigned short pid = kPIDs[(i * 5 + i / 7) % kPIDs.size()];
+        const size_t which = (i * 5 + i / 7) % kPIDs.size();
+        const unsigned short pid = kPIDs[which];
         packet[0] = 0x47;
         packet[1] = static_cast<unsigned char>(pid >> 8);
         packet[2] = static_cast<unsigned char>(pid);
-        packet[3] = 0x10;
+        // Counters in order within the read, as a sound stream has them.
+        packet[3] = static_cast<unsigned char>(0x10 | (counters[which]++ & 0x0F));
     }
     return read;
 }

@@ -1,14 +1,48 @@
 #include "plugin/KRXReceptionStatus.h"
 
-CString FormatReceptionStatus(int secondsSinceStart, bool dataBeingReceived, int bitrate, const CString& sourceStatus)
+namespace {
+CString Count(uint64_t count, const char* one, const char* many)
+{
+    return FormatString("%" PRIu64 " %s", count, count == 1 ? one : many);
+}
+
+void AddCount(CString& text, uint64_t count, const char* one, const char* many)
+{
+    if (count == 0)
+        return;
+    if (!text.empty())
+        text += ", ";
+    text += Count(count, one, many);
+}
+} // namespace
+
+CString FormatErrorCounts(const CDVBErrorCounts& errors)
+{
+    CString text;
+    AddCount(text, errors.continuityErrors, "continuity error", "continuity errors");
+    AddCount(text, errors.transportErrors, "transport error", "transport errors");
+    AddCount(text, errors.syncLosses, "sync loss", "sync losses");
+    if (errors.syncLosses != 0)
+        text += " (" + Count(errors.bytesSkipped, "byte", "bytes") + " skipped)";
+    AddCount(text, errors.crcErrors, "CRC error", "CRC errors");
+    return text;
+}
+
+CString FormatReceptionStatus(int secondsSinceStart, bool dataBeingReceived, int bitrate, const CString& sourceStatus,
+    const CDVBErrorCounts& errors)
 {
     // Until the first one-second pass the receiver cannot tell whether data flows.
     if (secondsSinceStart <= 0)
         return "Looking for service information...";
-    if (!dataBeingReceived)
-        return FormatString("No data is being received %d.", secondsSinceStart);
-    CString text = FormatString("Data is being received at %.2lf megabits per second", bitrate * 0.000001);
-    if (!sourceStatus.empty())
-        text += " [" + sourceStatus + "]";
+    CString text;
+    if (!dataBeingReceived) {
+        text = FormatString("No data is being received %d.", secondsSinceStart);
+    } else {
+        text = FormatString("Data is being received at %.2lf megabits per second", bitrate * 0.000001);
+        if (!sourceStatus.empty())
+            text += " [" + sourceStatus + "]";
+    }
+    if (errors.Any())
+        text += " - " + FormatErrorCounts(errors);
     return text;
 }

@@ -125,8 +125,10 @@ void CDVBSIReceiver::CompleteLongForm()
     // Too short to hold its own header and CRC: the fields below would lie outside it.
     if (sectionLength < DVB_MIN_LONG_SECTION_LENGTH)
         return;
-    if (CalculateDVBCRC32(m_buffer, m_expected) != 0)
+    if (CalculateDVBCRC32(m_buffer, m_expected) != 0) {
+        m_handler->OnSectionCRCError(m_pid);
         return;
+    }
     const unsigned char* crcBytes = m_buffer + sectionLength - 1;
     const uint32_t crc
         = (uint32_t(crcBytes[0]) << 24) | (uint32_t(crcBytes[1]) << 16) | (uint32_t(crcBytes[2]) << 8) | crcBytes[3];

@@ -12,4 +12,6 @@ public:
     virtual void OnSectionUpdate(unsigned short /*pid*/, CDVBSISection* /*section*/) { }
     virtual void OnSectionRepeat(unsigned short /*pid*/, CDVBSISection* /*section*/) { }
     virtual void OnSectionExpiry(unsigned short /*pid*/, CDVBSISection* /*section*/) { }
+    // A section arrived whole but failed its CRC check; it was dropped.
+    virtual void OnSectionCRCError(unsigned short /*pid*/) { }
 };

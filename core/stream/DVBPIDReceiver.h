@@ -25,6 +25,7 @@ enum EDVBReceiverType {
 enum : unsigned long { DVB_PTS_PRESENT = 1, DVB_DTS_PRESENT = 2 };
 
 constexpr unsigned long DVB_PACKET_SIZE = 188;
+constexpr unsigned DVB_PID_COUNT = 8192;
 
 class CDVBPIDReceiver
 {

@@ -27,6 +27,16 @@ public:
     CDVBPIDReceiver* RemoveFirstOfType(int type);
     CDVBPIDReceiver* RemoveWithCookie(GUID* cookie);
     CDVBPIDReceiver* FindFirstOfType(int type);
+    // Calls visit with the first receiver of the type while the list stays
+    // locked, so that no other thread can delete it meanwhile; false if none.
+    template <typename Visit> bool VisitFirstOfType(int type, Visit&& visit)
+    {
+        CSingleLock lock(&m_lock, true);
+        CDVBPIDReceiver* receiver = FindFirstOfType(type);
+        if (receiver != nullptr)
+            visit(receiver);
+        return receiver != nullptr;
+    }
     // Empties the list without deleting the receivers.
     void RemoveAll();
     void DeleteAll();

@@ -66,6 +66,8 @@ void CDVBTransportStreamReceiver::Start()
     m_packetsReceived = 0;
     m_packetsAtPreviousSecond = 0;
     m_secondsSinceStart = 0;
+    m_errors.ResetCounts();
+    m_aligner.ResetCounts();
     for (unsigned short pid : { 0x0000, 0x0010, 0x0011, 0x0012, 0x0014 }) // PAT, NIT, SDT/BAT, EIT, TDT/TOT
         AddSIReceiverIfNotPresent(pid);
     m_stopEvent.Reset();
@@ -187,6 +189,7 @@ void CDVBTransportStreamReceiver::ReceiveThreadProc()
 bool CDVBTransportStreamReceiver::RunReception(unsigned char* buffer, unsigned long size)
 {
     m_idleEvent.Reset();
+    RestartStreamChecks();
     if (m_source)
         m_source->Start();
     CPeriodicTimer timer;
@@ -205,6 +208,8 @@ bool CDVBTransportStreamReceiver::RunReception(unsigned char* buffer, unsigned l
         if (read == 0)
             continue;
         m_source->GetSuggestedBufferSize(); // part of the source contract; the answer is not used
+        if (m_source->HasStartedAgain())
+            RestartStreamChecks();
         AddReferencePoint(m_packetsReceived);
         ProcessBuffer(buffer, read);
         if (m_recording.load(std::memory_order_relaxed))
@@ -218,18 +223,31 @@ bool CDVBTransportStreamReceiver::RunReception(unsigned char* buffer, unsigned l
     return quit;
 }
 
+void CDVBTransportStreamReceiver::RestartStreamChecks()
+{
+    m_aligner.Restart();
+    m_errors.RestartContinuity();
+}
+
 void CDVBTransportStreamReceiver::ProcessBuffer(unsigned char* data, unsigned long size)
 {
-    const unsigned long packets = size / DVB_PACKET_SIZE;
     uint64_t number = m_packetsReceived.load(std::memory_order_relaxed);
-    for (unsigned long i = 0; i < packets; i++) {
-        unsigned char* packet = data + i * DVB_PACKET_SIZE;
-        if (CDVBPIDReceiverList* list
-            = m_pidTable[CDVBPIDReceiver::GetPacketPID(packet)].load(std::memory_order_acquire))
+    m_aligner.Feed(data, size, [this, &number](unsigned char* packet) {
+        const unsigned short pid = CDVBPIDReceiver::GetPacketPID(packet);
+        m_errors.OnPacket(pid, packet);
+        if (CDVBPIDReceiverList* list = m_pidTable[pid].load(std::memory_order_acquire))
             list->OnReceivePacket(number, packet);
         // Receivers asking for the programme clock during dispatch see this packet's number.
         m_packetsReceived.store(++number, std::memory_order_relaxed);
-    }
+    });
+}
+
+CDVBErrorCounts CDVBTransportStreamReceiver::GetErrorCounts() const
+{
+    CDVBErrorCounts counts = m_errors.GetTotals();
+    counts.syncLosses = m_aligner.GetSyncLosses();
+    counts.bytesSkipped = m_aligner.GetBytesSkipped();
+    return counts;
 }
 
 void CDVBTransportStreamReceiver::AddReferencePoint(uint64_t packets)
@@ -277,8 +295,14 @@ void CDVBTransportStreamReceiver::CalculateBitrate()
     int64_t sum = 0;
     int64_t count = 0;
     for (unsigned short pid : pcrPIDs) {
-        auto* receiver = dynamic_cast<CDVBPCRReceiver*>(GetPIDReceiver(pid, DVB_RECEIVER_PCR));
-        const int bitrate = receiver ? receiver->GetBitrate() : 0;
+        // Asked with its list locked: the owner may delete it (Reset, DeletePIDReceiver) at any time.
+        int bitrate = 0;
+        if (CDVBPIDReceiverList* list = GetList(pid)) {
+            list->VisitFirstOfType(DVB_RECEIVER_PCR, [&bitrate](CDVBPIDReceiver* receiver) {
+                if (auto* pcr = dynamic_cast<CDVBPCRReceiver*>(receiver))
+                    bitrate = pcr->GetBitrate();
+            });
+        }
         if (bitrate != 0) {
             sum += bitrate;
             count++;

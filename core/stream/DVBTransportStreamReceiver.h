@@ -15,7 +15,9 @@
 #include "si/DVBProgramList.h"
 #include "si/DVBSISectionHandler.h"
 #include "stream/DVBPIDReceiverList.h"
+#include "stream/DVBPacketAligner.h"
 #include "stream/DVBReferencePointTracker.h"
+#include "stream/DVBStreamErrors.h"
 
 #include <array>
 #include <atomic>
@@ -40,7 +42,6 @@ class CDVBNITSection;
 class CDVBTDTSection;
 class CDVBTOTSection;
 
-constexpr unsigned DVB_PID_COUNT = 8192;
 constexpr int DVB_RECORDING_BUFFER_COUNT = 10;
 
 // How a recording is going, for status displays.
@@ -54,6 +55,8 @@ struct CDVBRecordingStatus {
     // Some of the reads never reached the file. Kept after the recording ends,
     // since the reads still queued at the stop are written only then.
     bool writeFailed = false;
+    // The stream's faults while recording (up to its stop once it has ended).
+    CDVBErrorCounts errors;
 };
 
 class CDVBTransportStreamReceiver : public CDVBSISectionHandler
@@ -68,6 +71,7 @@ public:
     void OnSectionAdd(unsigned short pid, CDVBSISection* section) override;
     // Routes a new or changed section to the table handlers, then to the SI collector.
     void OnSectionUpdate(unsigned short pid, CDVBSISection* section) override;
+    void OnSectionCRCError(unsigned short pid) override { m_errors.OnCRCError(pid); }
 
     // Creates the receive thread, idle until Start.
     bool Initialise();
@@ -96,6 +100,10 @@ public:
     bool IsDataBeingReceived() const { return m_dataBeingReceived; }
     int GetSecondsSinceStart() const { return m_secondsSinceStart; }
     void GetReferencePoint(int64_t& clock, uint64_t& packets) { m_referencePoints.GetReferencePoint(clock, packets); }
+    // The faults counted since Start: on one PID, or over the whole stream
+    // (which adds the sync losses).
+    CDVBErrorCounts GetErrorCounts(unsigned short pid) const { return m_errors.GetCounts(pid); }
+    CDVBErrorCounts GetErrorCounts() const;
 
     CDVBPCRReceiver* GetPCRReceiver(unsigned short programNumber);
     bool GetProgramClock(unsigned short programNumber, int64_t& clock);
@@ -128,6 +136,8 @@ public:
 protected:
     void ReceiveThreadProc();
     void ProcessBuffer(unsigned char* data, unsigned long size);
+    // A new reception, or a source that began again, owes nothing to the bytes before.
+    void RestartStreamChecks();
     void AddReferencePoint(uint64_t packets);
     void OnEveryMillisecond();
     void OnEverySecond();
@@ -168,13 +178,16 @@ private:
     // Set and cleared under the recording lock; the receive thread checks it
     // again under the lock before it queues.
     std::atomic<bool> m_recording { false };
-    CCriticalSection m_recordingSection;
+    mutable CCriticalSection m_recordingSection;
     std::atomic<bool> m_recordingFileOpen { false };
     std::atomic<uint64_t> m_recordedBytes { 0 };
     std::atomic<uint64_t> m_recordingReadsSkipped { 0 };
     std::atomic<bool> m_recordingWriteFailed { false };
     // The size of the receive thread's reads, so that a recording buffer holds a whole read.
     std::atomic<unsigned long> m_readBufferSize { 0 };
+    // The error counts when the recording started and when it stopped (under the recording lock).
+    CDVBErrorCounts m_errorsAtRecordingStart;
+    CDVBErrorCounts m_errorsAtRecordingStop;
 
     CThread m_receiveThread { "receive thread" };
     CEvent m_startEvent { true, false };
@@ -184,6 +197,9 @@ private:
     CEvent m_tickEvent { false, false };
 
     std::atomic<uint64_t> m_packetsReceived { 0 };
+    // Both written by the receive thread only.
+    CDVBPacketAligner m_aligner;
+    CDVBStreamErrors m_errors;
     // Lists are published by pointer and freed only by the destructor, so the
     // receive thread can index the table without a lock.
     std::array<std::atomic<CDVBPIDReceiverList*>, DVB_PID_COUNT> m_pidTable {};

@@ -75,6 +75,7 @@ bool CDVBTransportStreamReceiver::StartRecording(CDVBRecordingParameters* parame
     for (int i = 0; i < DVB_RECORDING_BUFFER_COUNT; i++)
         m_freeRecordingBuffers->AddBuffer(new CDVBBuffer(bufferSize));
     m_fullRecordingBuffers = new CDVBBufferList;
+    m_errorsAtRecordingStart = GetErrorCounts();
     m_recordStopEvent.Reset();
     m_recordThread.Start([this, file] { RecordThreadProc(file); });
     m_recording = true;
@@ -86,6 +87,8 @@ bool CDVBTransportStreamReceiver::StopRecording()
     {
         // Once this lock is ours no read is being queued, and none will be after it.
         CSingleLock lock(&m_recordingSection, true);
+        if (m_recording)
+            m_errorsAtRecordingStop = GetErrorCounts();
         m_recording = false;
     }
     if (m_recordThread.IsRunning()) {
@@ -104,8 +107,10 @@ bool CDVBTransportStreamReceiver::StopRecording()
 
 CDVBRecordingStatus CDVBTransportStreamReceiver::GetRecordingStatus() const
 {
+    CSingleLock lock(&m_recordingSection, true);
+    const CDVBErrorCounts errors = m_recording ? GetErrorCounts() : m_errorsAtRecordingStop;
     return CDVBRecordingStatus { m_recording, m_recordingFileOpen, m_recordedBytes, m_recordingReadsSkipped,
-        m_recordingWriteFailed };
+        m_recordingWriteFailed, errors.Since(m_errorsAtRecordingStart) };
 }
 
 void CDVBTransportStreamReceiver::QueueForRecording(const unsigned char* data, unsigned long size)

@@ -30,4 +30,8 @@ public:
     // processing alternate on the receive thread, so every read it returned has
     // then been handed to the receivers.
     virtual bool HasEnded() { return false; }
+    // Asked after each read that delivered data: true when that read began the
+    // stream again (a file playing in a loop), so that the receiver does not
+    // take the jump for lost packets.
+    virtual bool HasStartedAgain() { return false; }
 };

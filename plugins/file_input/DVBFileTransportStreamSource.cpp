@@ -134,6 +134,7 @@ unsigned long CDVBFileTransportStreamSource::ReadBuffer(unsigned char* buffer, u
         m_pacer.Rebase();
         RefreshFileSize();
         got = ReadWholePackets(buffer, request);
+        m_startedAgain = got != 0;
     }
     m_pacer.OnDelivered(got);
     m_bytesDelivered += got;

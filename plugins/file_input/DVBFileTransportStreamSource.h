@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <utility>
 
 class CDVBFileTransportStreamSource : public CDVBTransportStreamSource
 {
@@ -43,6 +44,7 @@ public:
     // Asked before the receiver is initialised, as it sizes its buffer then.
     bool SetSinglePass(bool singlePass) override;
     bool HasEnded() override { return m_ended.load(std::memory_order_acquire); }
+    bool HasStartedAgain() override { return std::exchange(m_startedAgain, false); }
 
     // Where pacing takes its time from and how it waits when a chunk is not
     // yet due (the system's millisecond clock and a 1 ms sleep by default).
@@ -68,6 +70,8 @@ private:
     CDVBReadPacer m_pacer;
     uint64_t m_firstPacket = 0;
     uint64_t m_position = 0;
+    // The last read went back to the first packet.
+    bool m_startedAgain = false;
     std::atomic<uint64_t> m_fileSize { 0 };
     std::atomic<uint64_t> m_bytesDelivered { 0 };
     std::atomic<EState> m_state { EState::Closed };

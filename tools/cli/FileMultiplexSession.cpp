@@ -135,8 +135,8 @@ CString CKRXFileMultiplexSession::GetStatusLine() const
     CString sourceStatus;
     m_source->GetStatus(sourceStatus);
     const int seconds = m_receiver->GetSecondsSinceStart();
-    const CString status
-        = FormatReceptionStatus(seconds, m_receiver->IsDataBeingReceived(), m_receiver->GetBitrate(), sourceStatus);
+    const CString status = FormatReceptionStatus(seconds, m_receiver->IsDataBeingReceived(), m_receiver->GetBitrate(),
+        sourceStatus, m_receiver->GetErrorCounts());
     return FormatString("%s | %" PRIu64 " packets | %d s", status.c_str(), m_receiver->GetPacketsReceived(), seconds);
 }
 

@@ -5,6 +5,7 @@
 #include "CliPlugins.h"
 #include "FileMultiplexSession.h"
 
+#include "plugin/KRXReceptionStatus.h"
 #include "stream/DVBRecordingParameters.h"
 #include "stream/DVBTransportStreamReceiver.h"
 
@@ -71,8 +72,10 @@ bool StopRecording(CDVBTransportStreamReceiver* receiver, const CString& recordF
     // Read after the stop: the reads still queued are written by it.
     const CDVBRecordingStatus status = receiver->GetRecordingStatus();
     const bool written = !status.writeFailed;
-    context.out << FormatString("Recorded %" PRIu64 " bytes to %s", status.bytesWritten, recordFile.c_str())
-                << std::endl;
+    context.out << FormatString("Recorded %" PRIu64 " bytes to %s", status.bytesWritten, recordFile.c_str());
+    if (status.errors.Any())
+        context.out << "; the stream had " << FormatErrorCounts(status.errors) << " meanwhile";
+    context.out << std::endl;
     if (!written)
         context.Fail("writing to '" + recordFile + "' failed; the recording is incomplete");
     else if (status.readsSkipped != 0)

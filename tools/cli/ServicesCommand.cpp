@@ -8,6 +8,7 @@
 #include "CliPlugins.h"
 #include "FileMultiplexSession.h"
 
+#include "plugin/KRXReceptionStatus.h"
 #include "si/DVBProgram.h"
 #include "si/DVBText.h"
 #include "stream/DVBTransportStreamReceiver.h"
@@ -86,7 +87,8 @@ void PrintEvent(std::ostream& out, const char* label, const CDVBScheduleEntry& e
     }
 }
 
-void PrintService(std::ostream& out, CDVBProgram* program)
+// pmtErrors: the faults counted on the programme's PMT PID.
+void PrintService(std::ostream& out, CDVBProgram* program, const CDVBErrorCounts& pmtErrors)
 {
     out << FormatString("Service %u: ", program->GetProgramNumber())
         << Visible(DVBTextToUTF8(program->GetServiceName())) << "\n";
@@ -101,11 +103,27 @@ void PrintService(std::ostream& out, CDVBProgram* program)
     if (found & DVB_HAS_NEXT)
         PrintEvent(out, "Next", next);
     out << "  Components:";
-    if (program->GetElements().IsEmpty())
+    if (program->GetElements().IsEmpty() && !program->HasSeenPMT() && pmtErrors.crcErrors != 0)
+        out << FormatString(" unknown, its PMT fails the CRC check (PID %u)", program->GetPMTPID());
+    else if (program->GetElements().IsEmpty())
         out << " none known";
     out << "\n";
     for (const CDVBProgramElement* element : program->GetElements())
         out << "    " << Visible(element->GetDescription()) << FormatString(" (PID %u)\n", element->GetPID());
+}
+
+// Only when there were any: the whole stream's faults, then each PID's.
+void PrintStreamErrors(std::ostream& out, CDVBTransportStreamReceiver* receiver)
+{
+    const CDVBErrorCounts total = receiver->GetErrorCounts();
+    if (!total.Any())
+        return;
+    out << "Stream errors: " << FormatErrorCounts(total) << "\n";
+    for (unsigned pid = 0; pid < DVB_PID_COUNT; pid++) {
+        const CDVBErrorCounts counts = receiver->GetErrorCounts(static_cast<unsigned short>(pid));
+        if (counts.Any())
+            out << FormatString("  PID %u: ", pid) << FormatErrorCounts(counts) << "\n";
+    }
 }
 } // namespace
 
@@ -139,9 +157,10 @@ int RunServicesCommand(const KRXCliArguments& arguments, KRXCliContext& context)
     CSingleLock lock(receiver->GetProgramsSection(), true);
     const CDVBProgramList* programs = receiver->GetProgramsList();
     for (CDVBProgram* program : *programs) {
-        PrintService(context.out, program);
+        PrintService(context.out, program, receiver->GetErrorCounts(program->GetPMTPID()));
         context.out << "\n";
     }
+    PrintStreamErrors(context.out, receiver);
     context.out.flush();
     if (programs->IsEmpty() && !basicComplete)
         return context.Fail("no service information found " + searched);

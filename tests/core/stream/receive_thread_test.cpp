@@ -89,14 +89,17 @@ TEST(ReceiveThread, DispatchesEveryReadAndRestartsNumberingOnStart)
     receiver.Initialise();
 
     source.QueueRead(PacketsOn(0x100, 3));
-    Bytes ragged = PacketsOn(0x100, 2);
-    ragged.resize(2 * 188 + 100); // the partial packet is dropped
-    source.QueueRead(ragged);
-    source.QueueRead(PacketsOn(0x100, 1));
+    // Three packets split over two reads, the second packet across the boundary.
+    const Bytes split = PacketsOn(0x100, 3);
+    source.QueueRead(Bytes(split.begin(), split.begin() + 188 + 100));
+    source.QueueRead(Bytes(split.begin() + 188 + 100, split.end()));
     receiver.Start();
     ASSERT_TRUE(source.drainedEvent.Wait(kGenerous));
     EXPECT_EQ(logger->Numbers(), (std::vector<uint64_t> { 0, 1, 2, 3, 4, 5 }));
     EXPECT_EQ(receiver.GetPacketsReceived(), 6u);
+    // A packet cut short at the stop must not be joined to the next reception's first read.
+    source.QueueRead(Bytes(split.begin(), split.begin() + 100));
+    ASSERT_TRUE(source.drainedEvent.Wait(kGenerous));
 
     receiver.Stop();
     ASSERT_TRUE(receiver.WaitForStop(1000));

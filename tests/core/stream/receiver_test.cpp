@@ -23,26 +23,25 @@ Bytes Stream(std::initializer_list<unsigned short> pids)
 }
 } // namespace
 
-TEST(ReceiverDispatch, CutsReadsIntoPacketsAndDropsTheTrailingPart)
+TEST(ReceiverDispatch, CutsReadsIntoPacketsAndKeepsAPartialOneForTheNextRead)
 {
     CTestableReceiver receiver(nullptr, nullptr);
     auto* logger = new CLoggingReceiver;
     ASSERT_TRUE(receiver.AddPIDReceiver(0x100, logger));
     EXPECT_EQ(logger->GetPID(), 0x100);
 
-    Bytes read = Stream({ 0x100, 0x101, 0x100, 0x102, 0x100, 0x100 });
-    read.resize(1000); // 5 packets and 60 bytes
+    Bytes stream = Stream({ 0x100, 0x101, 0x100, 0x102, 0x100, 0x100 });
+    Bytes read(stream.begin(), stream.begin() + 1000); // 5 packets and 60 bytes
     receiver.ProcessBuffer(read.data(), read.size());
     EXPECT_EQ(receiver.GetPacketsReceived(), 5u);
     EXPECT_EQ(logger->numbers, (std::vector<uint64_t> { 0, 2, 4 })) << "other PIDs are counted, not dispatched";
     EXPECT_EQ(logger->packets[1], Bytes(read.begin() + 2 * 188, read.begin() + 3 * 188));
 
-    // The next read starts on a packet boundary again.
-    Bytes next = Stream({ 0x100 });
-    receiver.ProcessBuffer(next.data(), next.size());
+    Bytes rest(stream.begin() + 1000, stream.end());
+    receiver.ProcessBuffer(rest.data(), rest.size());
     EXPECT_EQ(logger->numbers.back(), 5u);
-    receiver.ProcessBuffer(next.data(), 187);
-    EXPECT_EQ(receiver.GetPacketsReceived(), 6u);
+    EXPECT_EQ(logger->packets.back(), Bytes(stream.end() - 188, stream.end()));
+    EXPECT_EQ(receiver.GetErrorCounts().syncLosses, 0u);
 }
 
 TEST(ReceiverDispatch, ReceiversOnOnePIDGetEveryPacketInInsertionOrder)

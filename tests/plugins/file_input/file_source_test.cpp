@@ -111,9 +111,12 @@ TEST_F(FileSourceTest, LoopsToTheFirstPacketAndRestartsThePercentage)
     EXPECT_EQ(ReadWhenDue(source), 88u * 188);
     EXPECT_EQ(PacketIndex(&buffer[0]), 512u);
     EXPECT_EQ(Status(), "100.00% complete");
+    EXPECT_FALSE(source.HasStartedAgain());
     EXPECT_EQ(ReadWhenDue(source), kChunk);
     EXPECT_EQ(PacketIndex(&buffer[0]), 0u);
     EXPECT_EQ(Status(), "85.33% complete");
+    EXPECT_TRUE(source.HasStartedAgain()) << "the receiver is told the stream began again";
+    EXPECT_FALSE(source.HasStartedAgain()) << "once";
 }
 
 TEST_F(FileSourceTest, PlaysAFileCutAnywhereInWholePackets)
