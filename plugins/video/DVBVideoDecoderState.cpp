@@ -2,6 +2,7 @@
 
 #include "plugin/DVBDisplay.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <numeric>
 
@@ -33,17 +34,23 @@ void CDVBVideoDecoderState::Decode(unsigned char* data, size_t size, CDVBDisplay
     const mpeg2_info_t* info = mpeg2_info(m_decoder);
     mpeg2_buffer(m_decoder, data, data + size);
     for (;;) {
-        switch (mpeg2_parse(m_decoder)) {
+        const mpeg2_state_t state = mpeg2_parse(m_decoder);
+        if (info->current_fbuf)
+            NoteDecodedInto(info->current_fbuf->buf[0]);
+        switch (state) {
         case STATE_BUFFER:
             return;
         case STATE_SEQUENCE:
+            // A new sequence: the library's frame buffers are (re)made for it.
+            m_decodedInto = {};
+            [[fallthrough]];
         case STATE_SEQUENCE_MODIFIED:
             OnSequence(*info->sequence);
             break;
         case STATE_SLICE:
         case STATE_END:
         case STATE_INVALID_END:
-            if (info->display_fbuf)
+            if (info->display_fbuf && WasDecodedInto(info->display_fbuf->buf[0]))
                 DeliverPicture(*info, display);
             break;
         default:
@@ -69,6 +76,19 @@ void CDVBVideoDecoderState::OnSequence(const mpeg2_sequence_t& sequence)
         m_aspectNumerator = m_aspectDenominator = 0;
     }
     m_aspectTold = nullptr;
+}
+
+void CDVBVideoDecoderState::NoteDecodedInto(const unsigned char* luma)
+{
+    if (WasDecodedInto(luma))
+        return;
+    m_decodedInto[m_nextDecodedInto] = luma;
+    m_nextDecodedInto = (m_nextDecodedInto + 1) % m_decodedInto.size();
+}
+
+bool CDVBVideoDecoderState::WasDecodedInto(const unsigned char* luma) const
+{
+    return luma && std::find(m_decodedInto.begin(), m_decodedInto.end(), luma) != m_decodedInto.end();
 }
 
 void CDVBVideoDecoderState::DeliverPicture(const mpeg2_info_t& info, CDVBDisplay* display)

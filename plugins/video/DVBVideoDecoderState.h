@@ -4,6 +4,7 @@
 // last delivered picture. Every video receiver has one of its own, so two
 // receivers never interleave in one decoder and a new service never inherits
 // the previous one's running time. Only the receiver's decode thread uses it.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -38,6 +39,8 @@ public:
 
 private:
     void OnSequence(const mpeg2_sequence_s& sequence);
+    void NoteDecodedInto(const unsigned char* luma);
+    bool WasDecodedInto(const unsigned char* luma) const;
     void DeliverPicture(const mpeg2_info_s& info, CDVBDisplay* display);
     void TellAspectRatio(CDVBDisplay* display);
 
@@ -52,4 +55,10 @@ private:
     // The display that knows the current aspect ratio: a new display or a new
     // ratio is told once, before the next picture.
     CDVBDisplay* m_aspectTold = nullptr;
+    // The luma planes of the library's (three) frame buffers that pictures of
+    // this sequence were decoded into. Only those are shown: a sequence that
+    // ends before its first picture makes the library name a frame buffer
+    // whose planes are unset, or freed at a size change.
+    std::array<const unsigned char*, 3> m_decodedInto {};
+    size_t m_nextDecodedInto = 0;
 };

@@ -161,21 +161,21 @@ TEST(VideoBadStreams, SizeChangesReachTheDisplayAsPicturesOfTheNewSize)
 namespace {
 
 // In coding order the sample's GOPs are pictures 0-9, 10-21, 22-33 and
-// 34-45, each after the first beginning with a sequence header. Feeds the
-// first four with `damage` applied to the packets of the second. Returns the
-// times presented.
+// 34-45, each beginning with a sequence header. Feeds these four GOPs with
+// `damage` applied to the packets of the second. Returns the times presented.
 template <class Damage> std::vector<int64_t> DecodeDamaged(Damage damage)
 {
-    std::vector<AccessUnit> pictures = FirstPictures(46);
-    const std::vector<AccessUnit> before(pictures.begin(), pictures.begin() + 10);
-    const std::vector<AccessUnit> damaged(pictures.begin() + 10, pictures.begin() + 22);
-    const std::vector<AccessUnit> after(pictures.begin() + 22, pictures.end());
+    const std::vector<AccessUnit> pictures = FirstPictures(46);
+    const long ends[] = { 10, 22, 46 };
     CRecordingDisplay display;
     CInlineVideoReceiver receiver;
     receiver.SetDisplay(&display);
-    receiver.Feed(VideoPackets(before, 0));
-    receiver.Feed(damage(VideoPackets(damaged, 0)));
-    receiver.Feed(Ended(VideoPackets(after, 0)));
+    for (int gop = 0; gop < 3; gop++) {
+        const ts::Bytes packets = VideoPackets(
+            std::vector<AccessUnit>(pictures.begin() + (gop ? ends[gop - 1] : 0), pictures.begin() + ends[gop]), 0);
+        receiver.Feed(gop == 1 ? damage(packets) : packets);
+    }
+    receiver.Feed(EndOfStreamPackets());
     return display.Times();
 }
 
@@ -211,53 +211,56 @@ TEST(VideoBadStreams, PicturesResumeAfterLostPackets)
 TEST(VideoBadStreams, PicturesResumeAfterACorruptSequenceHeader)
 {
     const std::vector<int64_t> times = DecodeDamaged([](ts::Bytes packets) {
-        // The second GOP's sequence header sits right after the first packet's
-        // PES header: give it a width and height of 0 and a forbidden frame rate.
-        for (size_t i = 4; i + 7 < ts::PACKET_SIZE; i++) {
-            if (packets[i] == 0 && packets[i + 1] == 0 && packets[i + 2] == 1 && packets[i + 3] == 0xB3) {
-                std::fill(packets.begin() + long(i) + 4, packets.begin() + long(i) + 8, 0x00);
-                return packets;
-            }
-        }
-        ADD_FAILURE() << "no sequence header in the second GOP's first packet";
+        // A width and height of 0 and a forbidden frame rate in the header
+        // that opens the GOP's first packet.
+        const ts::Bytes code = { 0x00, 0x00, 0x01, 0xB3 };
+        const auto header = std::search(packets.begin(), packets.begin() + ts::PACKET_SIZE, code.begin(), code.end());
+        EXPECT_NE(header, packets.begin() + ts::PACKET_SIZE);
+        std::fill(header + 4, header + 8, 0x00);
         return packets;
     });
     EXPECT_EQ(CountRisingFrom(times, kCleanFrom), kCleanCount);
 }
 
-TEST(VideoPlugin, AcceptsVideoInAnyCaseAndNothingElse)
+TEST(VideoBadStreams, ASequenceThatEndsBeforeItsFirstPictureShowsNothing)
+{
+    // The library then names a frame buffer it never decoded into as the
+    // picture to show; its planes are unset.
+    const ts::Bytes sample = ReadSample("motion.m2v");
+    const ts::Bytes pictureStart = { 0x00, 0x00, 0x01, 0x00 };
+    AccessUnit headers;
+    headers.data.assign(
+        sample.begin(), std::search(sample.begin(), sample.end(), pictureStart.begin(), pictureStart.end()));
+    headers.data.insert(headers.data.end(), { 0x00, 0x00, 0x01, 0xB7 });
+
+    CRecordingDisplay display;
+    CInlineVideoReceiver receiver;
+    receiver.SetDisplay(&display);
+    receiver.Feed(VideoPackets({ headers }, 0));
+    receiver.Feed(Ended(VideoPackets(FirstPictures(10), 0)));
+    EXPECT_EQ(display.Times().size(), 10u);
+}
+
+TEST(VideoPlugin, OpensAVideoReceiverForVideoInAnyCaseAndNothingElse)
 {
     CKRXVideoDecoderPlugin plugin;
-    EXPECT_EQ(plugin.GetName(), "Video");
     EXPECT_EQ(plugin.GetDescription().rfind("MPEG-2 Video Decoder. Uses libmpeg2 by ", 0), 0u);
-    EXPECT_NE(plugin.GetDescription().find("\r\n"), CString::npos);
-    for (const char* text : { "video", "VIDEO", "Video" }) {
-        CDVBComponentDefinition component;
-        component.SetDescription(text);
-        EXPECT_TRUE(plugin.SupportsComponent(&component)) << text;
-    }
     for (const char* text : { "video description", "videos", "audio", "", "vide" }) {
         CDVBComponentDefinition component;
         component.SetDescription(text);
         EXPECT_FALSE(plugin.SupportsComponent(&component)) << text;
         EXPECT_EQ(plugin.OpenComponent(&component), nullptr) << text;
     }
-}
-
-TEST(VideoPlugin, OpensAVideoReceiverOfItsOwnAndClosesIt)
-{
-    CKRXVideoDecoderPlugin plugin;
-    CDVBComponentDefinition component;
-    component.SetDescription("video");
-    CDVBPIDReceiver* receiver = plugin.OpenComponent(&component);
-    ASSERT_NE(receiver, nullptr);
-    EXPECT_EQ(receiver->GetType(), DVB_RECEIVER_VIDEO);
-    EXPECT_EQ(receiver->GetPlugin(), &plugin);
-    EXPECT_TRUE(receiver->RequiresDisplay());
-    EXPECT_TRUE(receiver->RequiresTimeNotifications());
-    receiver->SetPID(kVideoPid);
-    EXPECT_TRUE(plugin.CloseComponent(receiver));
-    EXPECT_TRUE(plugin.CloseComponent(nullptr));
+    for (const char* text : { "video", "VIDEO", "Video" }) {
+        CDVBComponentDefinition component;
+        component.SetDescription(text);
+        CDVBPIDReceiver* receiver = plugin.OpenComponent(&component);
+        ASSERT_NE(receiver, nullptr) << text;
+        EXPECT_EQ(receiver->GetType(), DVB_RECEIVER_VIDEO);
+        EXPECT_EQ(receiver->GetPlugin(), &plugin);
+        receiver->SetPID(kVideoPid); // a running decode thread must end when it is closed
+        EXPECT_TRUE(plugin.CloseComponent(receiver));
+    }
 }
 
 TEST(VideoPlugin, LoadingTheModuleRegistersTheVideoDecoder)
