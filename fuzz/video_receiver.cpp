@@ -1,5 +1,5 @@
 // Drives arbitrary PES payload through the video receiver and its libmpeg2
-// decoder into a display that reads every byte of every picture it is given,
+// decoder into a display that copies every picture it is given,
 // so that no stream can make the decoder hand over planes smaller than the
 // size it announces, crash or hang. The first input byte chooses the payload:
 // the rest of the input as it is, or the first pictures of a 720x576 or a
@@ -12,6 +12,7 @@
 #include "support/PesWriter.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -22,7 +23,8 @@ namespace {
 constexpr uint16_t kPid = 0x200;
 constexpr size_t kPesPayload = 2000;
 
-class CReadingDisplay : public CDVBDisplay
+// Copies every picture, as a display does; the sanitizer checks each copy's range.
+class CCopyingDisplay : public CDVBDisplay
 {
 public:
     void OnFrame(
@@ -31,16 +33,14 @@ public:
         if (width <= 0 || height <= 0 || width % 2 || height % 2)
             std::abort();
         const size_t luma = size_t(width) * height;
-        unsigned sum = 0;
-        for (size_t i = 0; i < luma; i++)
-            sum += Y[i];
-        for (size_t i = 0; i < luma / 4; i++)
-            sum += U[i] + V[i];
-        m_sum += sum;
+        m_frame.resize(luma * 3 / 2);
+        std::memcpy(m_frame.data(), Y, luma);
+        std::memcpy(m_frame.data() + luma, U, luma / 4);
+        std::memcpy(m_frame.data() + luma + luma / 4, V, luma / 4);
     }
 
 private:
-    unsigned m_sum = 0;
+    ts::Bytes m_frame;
 };
 
 class CFuzzVideoReceiver : public CDVBVideoReceiver
@@ -125,7 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     pes.Write(ts::PesPacket(0xE0, 0, std::nullopt, { 0x00, 0x00, 0x01, 0xB7 }));
 
-    CReadingDisplay display;
+    CCopyingDisplay display;
     CFuzzVideoReceiver receiver;
     receiver.SetDisplay(&display);
     receiver.Feed(out.TakeData());
