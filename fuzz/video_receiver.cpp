@@ -1,18 +1,15 @@
 // Drives arbitrary PES payload through the video receiver and its libmpeg2
-// decoder into a display that copies every picture it is given,
-// so that no stream can make the decoder hand over planes smaller than the
-// size it announces, crash or hang. The first input byte chooses the payload:
+// decoder into a display that copies every picture it is given, so that no
+// stream can make the decoder hand over planes smaller than the size it
+// announces, crash or hang. The first input byte chooses the payload:
 // the rest of the input as it is, or the first pictures of a 720x576 or a
 // 1920x1080 sequence from the samples with the rest of the input as byte
 // patches (3 bytes of offset, 1 of value), which reach deep into picture and
 // slice decoding.
-#include "DVBVideoReceiver.h"
-
-#include "plugin/DVBDisplay.h"
+#include "plugins/video/VideoReceiverHarness.h"
 #include "support/PesWriter.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -22,43 +19,6 @@ namespace {
 
 constexpr uint16_t kPid = 0x200;
 constexpr size_t kPesPayload = 2000;
-
-// Copies every picture, as a display does; the sanitizer checks each copy's range.
-class CCopyingDisplay : public CDVBDisplay
-{
-public:
-    void OnFrame(
-        int width, int height, const unsigned char* Y, const unsigned char* U, const unsigned char* V, int64_t) override
-    {
-        if (width <= 0 || height <= 0 || width % 2 || height % 2)
-            std::abort();
-        const size_t luma = size_t(width) * height;
-        m_frame.resize(luma * 3 / 2);
-        std::memcpy(m_frame.data(), Y, luma);
-        std::memcpy(m_frame.data() + luma, U, luma / 4);
-        std::memcpy(m_frame.data() + luma + luma / 4, V, luma / 4);
-    }
-
-private:
-    ts::Bytes m_frame;
-};
-
-class CFuzzVideoReceiver : public CDVBVideoReceiver
-{
-public:
-    CFuzzVideoReceiver()
-        : CDVBVideoReceiver(nullptr)
-    {
-    }
-
-    void Feed(const ts::Bytes& packets)
-    {
-        for (size_t offset = 0; offset + ts::PACKET_SIZE <= packets.size(); offset += ts::PACKET_SIZE) {
-            OnReceivePacket(0, const_cast<uint8_t*>(packets.data()) + offset);
-            while (DecodeNextBuffer()) { }
-        }
-    }
-};
 
 // The bytes of a sample from its first sequence header of the given width up
 // to its `count`-th picture after it.
@@ -125,8 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     pes.Write(ts::PesPacket(0xE0, 0, std::nullopt, { 0x00, 0x00, 0x01, 0xB7 }));
 
-    CCopyingDisplay display;
-    CFuzzVideoReceiver receiver;
+    video_test::CCopyingDisplay display;
+    video_test::CInlineVideoReceiver receiver;
     receiver.SetDisplay(&display);
     receiver.Feed(out.TakeData());
     return 0;

@@ -1,8 +1,7 @@
 #pragma once
-// Video samples as transport packets, a display that keeps what it is given,
-// and a video receiver that decodes on the caller's thread.
-#include "DVBVideoReceiver.h"
+// Video samples as transport packets and a display that keeps what it is given.
 #include "MpegVideoStream.h"
+#include "VideoReceiverHarness.h"
 
 #include "platform/CriticalSection.h"
 #include "platform/Event.h"
@@ -128,29 +127,6 @@ public:
 private:
     CCriticalSection m_lock;
     std::vector<Frame> m_frames;
-};
-
-// A video receiver whose decode thread is never started: Feed decodes each
-// buffer as soon as it is filled, so the pool never overflows and nothing
-// depends on timing.
-class CInlineVideoReceiver : public CDVBVideoReceiver
-{
-public:
-    CInlineVideoReceiver()
-        : CDVBVideoReceiver(nullptr)
-    {
-    }
-
-    void Feed(const ts::Bytes& packets)
-    {
-        for (size_t offset = 0; offset + ts::PACKET_SIZE <= packets.size(); offset += ts::PACKET_SIZE) {
-            OnReceivePacket(m_packetNumber++, const_cast<uint8_t*>(packets.data()) + offset);
-            while (DecodeNextBuffer()) { }
-        }
-    }
-
-private:
-    uint64_t m_packetNumber = 0;
 };
 
 } // namespace video_test
