@@ -1,0 +1,93 @@
+// Drives arbitrary PES payload through the video receiver and its libmpeg2
+// decoder into a display that copies every picture it is given, so that no
+// stream can make the decoder hand over planes smaller than the size it
+// announces, crash or hang. The first input byte chooses the payload:
+// the rest of the input as it is, or the first pictures of a 720x576 or a
+// 1920x1080 sequence from the samples with the rest of the input as byte
+// patches (3 bytes of offset, 1 of value), which reach deep into picture and
+// slice decoding.
+#include "plugins/video/VideoReceiverHarness.h"
+#include "support/PesWriter.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr uint16_t kPid = 0x200;
+constexpr size_t kPesPayload = 2000;
+
+// The bytes of a sample from its first sequence header of the given width up
+// to its `count`-th picture after it.
+ts::Bytes FirstPicturesOfWidth(const ts::Bytes& stream, unsigned width, int count)
+{
+    size_t start = SIZE_MAX;
+    int pictures = 0;
+    for (size_t i = 0; i + 5 < stream.size(); i++) {
+        if (stream[i] != 0 || stream[i + 1] != 0 || stream[i + 2] != 1)
+            continue;
+        if (start == SIZE_MAX && stream[i + 3] == 0xB3 && (unsigned(stream[i + 4]) << 4 | stream[i + 5] >> 4) == width)
+            start = i;
+        else if (start != SIZE_MAX && stream[i + 3] == 0x00 && ++pictures == count + 1)
+            return ts::Bytes(stream.begin() + long(start), stream.begin() + long(i));
+    }
+    std::abort();
+}
+
+const std::vector<ts::Bytes>& Samples()
+{
+    static const std::vector<ts::Bytes> samples = [] {
+        std::ifstream file(KRX_VIDEO_SAMPLES "/size_change.m2v", std::ios::binary);
+        const ts::Bytes sample((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        if (sample.empty())
+            std::abort();
+        return std::vector<ts::Bytes> { FirstPicturesOfWidth(sample, 720, 4), FirstPicturesOfWidth(sample, 1920, 2) };
+    }();
+    return samples;
+}
+
+ts::Bytes Payload(const uint8_t* data, size_t size)
+{
+    const unsigned choice = data[0] % 3;
+    if (choice == 0)
+        return ts::Bytes(data + 1, data + size);
+    ts::Bytes stream = Samples()[choice - 1];
+    for (size_t i = 1; i + 4 <= size; i += 4)
+        stream[(size_t(data[i]) << 16 | size_t(data[i + 1]) << 8 | data[i + 2]) % stream.size()] = data[i + 3];
+    return stream;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size == 0)
+        return 0;
+    ts::Bytes stream = Payload(data, size);
+    // Sequence end codes give up the picture held back, then hand the buffer over.
+    for (int i = 0; i < 2; i++)
+        stream.insert(stream.end(), { 0x00, 0x00, 0x01, 0xB7 });
+
+    ts::TsPacketWriter out;
+    ts::PesWriter pes(out, kPid);
+    for (size_t offset = 0, index = 0; offset < stream.size(); offset += kPesPayload, index++) {
+        const size_t end = std::min(stream.size(), offset + kPesPayload);
+        ts::PesPacket packet(
+            0xE0, std::nullopt, std::nullopt, ts::Bytes(stream.begin() + long(offset), stream.begin() + long(end)));
+        // Every other PES stamped, odd values included.
+        if (index % 2 == 0)
+            packet.pts = int64_t(index) * 1801;
+        packet.unboundedLength = true;
+        pes.Write(packet);
+    }
+    pes.Write(ts::PesPacket(0xE0, 0, std::nullopt, { 0x00, 0x00, 0x01, 0xB7 }));
+
+    video_test::CCopyingDisplay display;
+    video_test::CInlineVideoReceiver receiver;
+    receiver.SetDisplay(&display);
+    receiver.Feed(out.TakeData());
+    return 0;
+}

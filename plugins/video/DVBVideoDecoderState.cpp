@@ -1,0 +1,114 @@
+#include "DVBVideoDecoderState.h"
+
+#include "plugin/DVBDisplay.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <numeric>
+
+extern "C" {
+#include <mpeg2dec/mpeg2.h>
+}
+
+CDVBVideoDecoderState::CDVBVideoDecoderState()
+    : m_decoder(mpeg2_init())
+{
+}
+
+CDVBVideoDecoderState::~CDVBVideoDecoderState()
+{
+    if (m_decoder)
+        mpeg2_close(m_decoder);
+}
+
+void CDVBVideoDecoderState::TagNextPicture(int64_t pts)
+{
+    if (m_decoder)
+        mpeg2_tag_picture(m_decoder, static_cast<uint32_t>(pts >> 1), 0);
+}
+
+void CDVBVideoDecoderState::Decode(unsigned char* data, size_t size, CDVBDisplay* display)
+{
+    if (!m_decoder)
+        return;
+    const mpeg2_info_t* info = mpeg2_info(m_decoder);
+    mpeg2_buffer(m_decoder, data, data + size);
+    for (;;) {
+        const mpeg2_state_t state = mpeg2_parse(m_decoder);
+        if (info->current_fbuf)
+            NoteDecodedInto(info->current_fbuf->buf[0]);
+        switch (state) {
+        case STATE_BUFFER:
+            return;
+        case STATE_SEQUENCE:
+            // A new sequence: the library's frame buffers are (re)made for it.
+            m_decodedInto = {};
+            [[fallthrough]];
+        case STATE_SEQUENCE_MODIFIED:
+            OnSequence(*info->sequence);
+            break;
+        case STATE_SLICE:
+        case STATE_END:
+        case STATE_INVALID_END:
+            if (info->display_fbuf && WasDecodedInto(info->display_fbuf->buf[0]))
+                DeliverPicture(*info, display);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void CDVBVideoDecoderState::OnSequence(const mpeg2_sequence_t& sequence)
+{
+    m_width = sequence.width;
+    m_height = sequence.height;
+    m_framePeriod = sequence.frame_period;
+    // The display is given the whole coded picture, so its shape is that of
+    // the coded size in the sequence's pixels.
+    const uint64_t across = uint64_t(sequence.width) * sequence.pixel_width;
+    const uint64_t down = uint64_t(sequence.height) * sequence.pixel_height;
+    const uint64_t divisor = across && down ? std::gcd(across, down) : 0;
+    if (divisor && across / divisor <= INT32_MAX && down / divisor <= INT32_MAX) {
+        m_aspectNumerator = static_cast<int>(across / divisor);
+        m_aspectDenominator = static_cast<int>(down / divisor);
+    } else {
+        m_aspectNumerator = m_aspectDenominator = 0;
+    }
+    m_aspectTold = nullptr;
+}
+
+void CDVBVideoDecoderState::NoteDecodedInto(const unsigned char* luma)
+{
+    if (WasDecodedInto(luma))
+        return;
+    m_decodedInto[m_nextDecodedInto] = luma;
+    m_nextDecodedInto = (m_nextDecodedInto + 1) % m_decodedInto.size();
+}
+
+bool CDVBVideoDecoderState::WasDecodedInto(const unsigned char* luma) const
+{
+    return luma && std::find(m_decodedInto.begin(), m_decodedInto.end(), luma) != m_decodedInto.end();
+}
+
+void CDVBVideoDecoderState::DeliverPicture(const mpeg2_info_t& info, CDVBDisplay* display)
+{
+    if (info.display_picture && (info.display_picture->flags & PIC_FLAG_TAGS))
+        m_runningTime = static_cast<int64_t>(uint64_t(info.display_picture->tag) << 1);
+    else
+        m_runningTime += static_cast<int64_t>(m_framePeriod) / 300;
+    if (!display)
+        return;
+    TellAspectRatio(display);
+    const mpeg2_fbuf_t& frame = *info.display_fbuf;
+    display->OnFrame(
+        static_cast<int>(m_width), static_cast<int>(m_height), frame.buf[0], frame.buf[1], frame.buf[2], m_runningTime);
+}
+
+void CDVBVideoDecoderState::TellAspectRatio(CDVBDisplay* display)
+{
+    if (display == m_aspectTold)
+        return;
+    display->SetDisplayAspectRatio(m_aspectNumerator, m_aspectDenominator);
+    m_aspectTold = display;
+}

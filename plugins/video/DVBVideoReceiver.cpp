@@ -1,0 +1,52 @@
+#include "DVBVideoReceiver.h"
+
+#include "plugin/DVBDisplay.h"
+
+CDVBVideoReceiver::CDVBVideoReceiver(CKRXDecoderPlugin* plugin)
+    : CDVBPullReceiver(kBufferCount, kBufferSize)
+    , m_plugin(plugin)
+{
+    m_type = DVB_RECEIVER_VIDEO;
+}
+
+CDVBVideoReceiver::~CDVBVideoReceiver()
+{
+    // The decode thread uses the decoder, which goes before the base's destructor runs.
+    Stop();
+}
+
+void CDVBVideoReceiver::OnEveryMillisecond()
+{
+    if (CDVBDisplay* display = m_display.load())
+        display->OnEveryMillisecond();
+}
+
+bool CDVBVideoReceiver::SetDisplay(CDVBDisplay* display)
+{
+    m_display.store(display);
+    return true;
+}
+
+void CDVBVideoReceiver::DecodeStream()
+{
+    // Without a decoder the receiver decodes nothing: its buffers fill and the
+    // receive side drops what follows, until it is closed.
+    if (!m_decoder.IsValid()) {
+        m_stopEvent.Wait(KRX_INFINITE);
+        return;
+    }
+    // The stop event comes first in the list, so a full queue never delays a stop.
+    while (WaitForEvents({ &m_stopEvent, m_filledList.GetHasBuffersEvent() }, KRX_INFINITE) == 1)
+        DecodeNextBuffer();
+}
+
+bool CDVBVideoReceiver::DecodeNextBuffer()
+{
+    if (!GetNextReadBuffer())
+        return false;
+    if (m_readBuffer->GetFlags() & DVB_PTS_PRESENT)
+        m_decoder.TagNextPicture(m_readBuffer->GetPTS());
+    m_decoder.Decode(m_readBuffer->GetData(), m_readBuffer->GetUsed(), m_display.load());
+    m_readBuffer->SetUsed(0);
+    return true;
+}

@@ -1,0 +1,41 @@
+#pragma once
+// The receiver of one MPEG video component: the pull receiver's buffers of
+// elementary stream go through its own libmpeg2 decoder on the decode thread,
+// and every picture goes to the display with its presentation time. It does
+// no pacing: the display decides when each picture is shown.
+#include "DVBVideoDecoderState.h"
+
+#include "stream/DVBPullReceiver.h"
+
+#include <atomic>
+
+class CDVBVideoReceiver : public CDVBPullReceiver
+{
+public:
+    static constexpr int kBufferCount = 50;
+    static constexpr int kBufferSize = 16384;
+
+    explicit CDVBVideoReceiver(CKRXDecoderPlugin* plugin);
+    ~CDVBVideoReceiver() override;
+
+    // Relays the receive thread's tick to the display, its frame-release pulse.
+    void OnEveryMillisecond() override;
+    bool RequiresTimeNotifications() override { return true; }
+    CKRXDecoderPlugin* GetPlugin() override { return m_plugin; }
+    bool RequiresDisplay() override { return true; }
+    // Pictures go to this display from the next one on.
+    bool SetDisplay(CDVBDisplay* display) override;
+    // UnsetDisplay keeps the base's answer (false): the display last set stays.
+
+protected:
+    // Waits for filled buffers and decodes them until the stop event.
+    void DecodeStream() override;
+    // Decodes the next filled buffer; false when none is waiting.
+    bool DecodeNextBuffer();
+
+private:
+    CKRXDecoderPlugin* m_plugin;
+    // Set on the user-interface thread, read on the decode and receive threads.
+    std::atomic<CDVBDisplay*> m_display { nullptr };
+    CDVBVideoDecoderState m_decoder;
+};
