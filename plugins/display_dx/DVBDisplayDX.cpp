@@ -242,9 +242,9 @@ void CDVBDisplayDX::Draw(const CDVBVideoFrame& frame, int64_t clock, bool blank)
     CopyPlanes(frame, planes);
     m_layers.DrawAll(frame.GetWidth(), frame.GetHeight(), planes.pitch, planes.Y, planes.U, planes.V, clock);
     m_surface->Unlock();
-    m_surface->Present(frame.GetTime(), blank);
-    if (!blank)
+    if (!blank) // counted first, so whoever sees it presented sees it counted
         ++m_shown;
+    m_surface->Present(frame.GetTime(), blank);
     Log(frame, clock, blank);
 }
 
