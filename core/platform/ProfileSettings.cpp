@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <strings.h>
 #include <fstream>
+#include <strings.h>
 
 namespace {
 CString Trim(const CString& text)

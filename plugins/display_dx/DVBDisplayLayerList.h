@@ -16,8 +16,7 @@ public:
     void Add(CDVBDisplayLayer* layer);
     // Removes the first entry equal to the layer; false when it was not there.
     bool Remove(CDVBDisplayLayer* layer);
-    void DrawAll(int width, int height, int pitch, unsigned char* Y, unsigned char* U, unsigned char* V,
-        int64_t time);
+    void DrawAll(int width, int height, int pitch, unsigned char* Y, unsigned char* U, unsigned char* V, int64_t time);
 
 private:
     CCriticalSection m_section;

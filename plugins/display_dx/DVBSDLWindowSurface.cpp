@@ -154,8 +154,7 @@ void CDVBSDLWindowSurface::ToggleFullScreen()
 
 bool CDVBSDLWindowSurface::IsFullScreen() const
 {
-    return m_window
-        && (SDL_GetWindowFlags(m_window) & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP;
+    return m_window && (SDL_GetWindowFlags(m_window) & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP;
 }
 
 Uint32 CDVBSDLWindowSurface::GetWindowID() const

@@ -4,8 +4,7 @@ std::vector<uint32_t> DVBDrawWindowIcon(int size)
 {
     constexpr uint32_t CLEAR = 0x00000000;
     constexpr uint32_t CASE = 0xFF303038;
-    constexpr uint32_t BARS[] = { 0xFFE8E8E8, 0xFFE8E800, 0xFF00E8E8, 0xFF00E800, 0xFFE800E8, 0xFFE80000,
-        0xFF0000E8 };
+    constexpr uint32_t BARS[] = { 0xFFE8E8E8, 0xFFE8E800, 0xFF00E8E8, 0xFF00E800, 0xFFE800E8, 0xFFE80000, 0xFF0000E8 };
     std::vector<uint32_t> pixels(size_t(size) * size, CLEAR);
     const int edge = size / 8;
     const int standTop = size - size / 6;

@@ -13,7 +13,8 @@ namespace {
 constexpr int64_t DEFAULT_SPACING = DVB_PROGRAM_CLOCK_FREQUENCY / 25;
 } // namespace
 
-CDVBY4MSurface::CDVBY4MSurface(CString path) : m_path(std::move(path))
+CDVBY4MSurface::CDVBY4MSurface(CString path)
+    : m_path(std::move(path))
 {
 }
 

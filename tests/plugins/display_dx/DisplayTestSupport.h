@@ -14,7 +14,9 @@ struct STestPicture {
     std::vector<unsigned char> Y, U, V;
 
     // Every plane different, every row different, so swapped planes or a wrong pitch show.
-    STestPicture(int w, int h, int seed) : width(w), height(h)
+    STestPicture(int w, int h, int seed)
+        : width(w)
+        , height(h)
     {
         for (int i = 0; i < w * h; ++i)
             Y.push_back((unsigned char)(seed + i * 7 + i / w));
@@ -53,9 +55,12 @@ struct SLayerCall {
 class CRecordingLayer : public CDVBDisplayLayer
 {
 public:
-    explicit CRecordingLayer(unsigned char mark = 0) : m_mark(mark) { }
-    void DrawIntoFrame(int width, int height, int pitch, unsigned char* Y, unsigned char*, unsigned char*,
-        int64_t time) override
+    explicit CRecordingLayer(unsigned char mark = 0)
+        : m_mark(mark)
+    {
+    }
+    void DrawIntoFrame(
+        int width, int height, int pitch, unsigned char* Y, unsigned char*, unsigned char*, int64_t time) override
     {
         m_calls.push_back({ width, height, pitch, time });
         if (m_mark)
@@ -82,5 +87,22 @@ struct SDrivenDisplay {
         for (const SPresentedPicture& picture : surface->Presented())
             times.push_back(picture.blank ? -1 : picture.time);
         return times;
+    }
+};
+
+// The same, with a scripted programme clock and a recording layer attached.
+struct SClockedDisplay : SDrivenDisplay {
+    CScriptedClock clock;
+    CRecordingLayer layer;
+
+    SClockedDisplay()
+    {
+        display.SetProgramClock(&clock);
+        display.AddDisplayLayer(&layer);
+    }
+    ~SClockedDisplay()
+    {
+        display.RemoveDisplayLayer(&layer);
+        display.SetProgramClock(nullptr);
     }
 };

@@ -44,7 +44,10 @@ struct SMemorySurfaceState {
 class CMemorySurface : public CDVBDisplaySurface
 {
 public:
-    explicit CMemorySurface(std::shared_ptr<SMemorySurfaceState> state) : m_state(std::move(state)) { }
+    explicit CMemorySurface(std::shared_ptr<SMemorySurfaceState> state)
+        : m_state(std::move(state))
+    {
+    }
 
     bool Open(CString& error) override
     {

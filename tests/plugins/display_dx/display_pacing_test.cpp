@@ -36,11 +36,9 @@ uint64_t Dropped(const CDVBDisplay& display)
 
 TEST(DisplayPacing, EachPictureIsReleasedOnTheFirstTickAtWhichTheClockHasReachedIt)
 {
-    SDrivenDisplay driven;
-    CScriptedClock clock;
-    driven.display.SetProgramClock(&clock);
-    CRecordingLayer layer;
-    driven.display.AddDisplayLayer(&layer);
+    SClockedDisplay driven;
+    CScriptedClock& clock = driven.clock;
+    CRecordingLayer& layer = driven.layer;
     for (int64_t time : { 90000, 93600, 97200 })
         SD.SendTo(driven.display, time);
 
@@ -66,9 +64,8 @@ TEST(DisplayPacing, EachPictureIsReleasedOnTheFirstTickAtWhichTheClockHasReached
 
 TEST(DisplayPacing, TheQueueIsStrictlyFirstInFirstOut)
 {
-    SDrivenDisplay driven;
-    CScriptedClock clock;
-    driven.display.SetProgramClock(&clock);
+    SClockedDisplay driven;
+    CScriptedClock& clock = driven.clock;
     SD.SendTo(driven.display, 5000);
     SD.SendTo(driven.display, 1000);
 
@@ -103,11 +100,9 @@ TEST(DisplayPacing, WithoutAReadableClockPicturesAreShownOnTheNextWakeInOrder)
 
 TEST(DisplayPacing, PicturesAndClockAcrossThe33BitWrap)
 {
-    SDrivenDisplay driven;
-    CScriptedClock clock;
-    driven.display.SetProgramClock(&clock);
-    CRecordingLayer layer;
-    driven.display.AddDisplayLayer(&layer);
+    SClockedDisplay driven;
+    CScriptedClock& clock = driven.clock;
+    CRecordingLayer& layer = driven.layer;
     const int64_t beforeWrap = DVB_CLOCK_WRAP - 1800;
     SD.SendTo(driven.display, beforeWrap);
     SD.SendTo(driven.display, 1800); // the next picture, its PTS wrapped
@@ -137,9 +132,8 @@ TEST(DisplayPacing, PicturesAndClockAcrossThe33BitWrap)
 
 TEST(DisplayQueue, BeyondTwentyWaitingPicturesTheOldestIsDroppedForEachNewOne)
 {
-    SDrivenDisplay driven;
-    CScriptedClock clock;
-    driven.display.SetProgramClock(&clock);
+    SClockedDisplay driven;
+    CScriptedClock& clock = driven.clock;
     for (int i = 0; i < 25; ++i)
         SD.SendTo(driven.display, 1000 + i);
     EXPECT_EQ(Dropped(driven.display), 5u);

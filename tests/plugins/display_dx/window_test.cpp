@@ -22,7 +22,7 @@ class WindowSurface : public ::testing::Test
 protected:
     void SetUp() override
     {
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        setenv("SDL_VIDEODRIVER", "offscreen", 0); // headless unless told otherwise
         CString error;
         ASSERT_TRUE(m_surface.Open(error)) << error;
     }
@@ -56,10 +56,10 @@ protected:
 
 TEST(Letterbox, FitsThePictureShapeCentredInTheArea)
 {
-    auto same = [](SDVBRect a, SDVBRect b) {
-        return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
-    };
-    EXPECT_TRUE(same(DVBLetterbox(720, 576, 16, 9), { 0, 85, 720, 405 })) << "16:9 in a 4:3 window: bars above and below";
+    auto same
+        = [](SDVBRect a, SDVBRect b) { return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height; };
+    EXPECT_TRUE(same(DVBLetterbox(720, 576, 16, 9), { 0, 85, 720, 405 }))
+        << "16:9 in a 4:3 window: bars above and below";
     EXPECT_TRUE(same(DVBLetterbox(1920, 1080, 4, 3), { 240, 0, 1440, 1080 })) << "4:3 on a wide screen: bars beside";
     EXPECT_TRUE(same(DVBLetterbox(1024, 768, 4, 3), { 0, 0, 1024, 768 })) << "the same shape leaves no border";
     EXPECT_TRUE(same(DVBLetterbox(720, 576, 0, 0), { 0, 0, 720, 576 })) << "unknown shape fills the window";
