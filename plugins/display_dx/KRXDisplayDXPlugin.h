@@ -14,8 +14,7 @@ public:
     CString GetName() override { return "Display DX"; }
     CString GetDescription() override
     {
-        return "Implements the video display with SDL2 (YV12 streaming texture), or writes the pictures to a "
-               "YUV4MPEG2 file.";
+        return "Shows video in an SDL2 window (YV12 texture), or writes it to a YUV4MPEG2 file.";
     }
     CDVBDisplay* OpenDisplay(int width, int height) override;
     bool CloseDisplay(CDVBDisplay* display) override;

@@ -5,6 +5,7 @@
 #include "DisplayTestSupport.h"
 #include "KRXDisplayDXPlugin.h"
 
+#include "plugin/KRXPluginManager.h"
 #include "plugin/KRXVideoOutput.h"
 
 #include "support/TemporaryFolder.h"
@@ -119,23 +120,32 @@ TEST_F(WindowSurface, SpaceAndDoubleClickToggleFullScreenAndTheCloseBoxDoesNothi
     EXPECT_NE(SDL_GetWindowFromID(window), nullptr);
 }
 
-TEST(DisplayPlugin, OpensADisplayForTheChosenOutputWithTheConfiguredColour)
+TEST(DisplayPlugin, TheModuleRegistersDisplayDXWhichOpensTheChosenOutput)
 {
     TemporaryFolder folder;
+    std::filesystem::copy_file(KRX_DISPLAY_DX_MODULE, folder.File("KRXDisplayDX.so"));
+    CKRXPluginManager* manager = CKRXPluginManager::GetPluginManager();
+    ASSERT_EQ(manager->LoadPluginsFromFolder(folder.Path()), 1);
+    auto* plugin = dynamic_cast<CKRXDisplayPlugin*>(manager->GetPluginWithType(KRX_PLUGIN_DISPLAY, 0));
+    ASSERT_NE(plugin, nullptr);
+    EXPECT_EQ(plugin->GetName(), "Display DX");
+
+    CKRXVideoOutput::Set(CKRXVideoOutput::Y4M, folder.File("seen.y4m"));
+    CDVBDisplay* display = plugin->OpenDisplay(720, 576);
+    CKRXVideoOutput::Set(CKRXVideoOutput::Window);
+    ASSERT_NE(display, nullptr);
+    EXPECT_TRUE(plugin->CloseDisplay(display));
+    EXPECT_TRUE(std::filesystem::exists(folder.File("seen.y4m")));
+    manager->UnloadPlugins();
+}
+
+TEST(DisplayPlugin, TheOverlayColourComesFromTheUsersSettings)
+{
+    TemporaryFolder folder;
+    setenv("XDG_CONFIG_HOME", folder.Path().c_str(), 1);
+    EXPECT_EQ(GetConfiguredOverlayColour(), DVB_DEFAULT_OVERLAY_COLOUR);
     std::filesystem::create_directories(folder.File("Hollowmere"));
     folder.Write("Hollowmere/Korrix.conf", "[Video]\nOverlayColour=1122867\n");
-    setenv("XDG_CONFIG_HOME", folder.Path().c_str(), 1);
-    CKRXVideoOutput::Set(CKRXVideoOutput::Y4M, folder.File("seen.y4m"));
-
-    CKRXDisplayDXPlugin plugin;
-    EXPECT_EQ(plugin.GetName(), "Display DX");
-    EXPECT_EQ(plugin.GetType(), KRX_PLUGIN_DISPLAY);
-    CDVBDisplay* display = plugin.OpenDisplay(720, 576);
-    ASSERT_NE(display, nullptr);
-    EXPECT_EQ(static_cast<CDVBDisplayDX*>(display)->GetOverlayColour(), 1122867u);
-    EXPECT_TRUE(plugin.CloseDisplay(display));
-    EXPECT_TRUE(std::filesystem::exists(folder.File("seen.y4m"))) << "the chosen output was opened";
-
-    CKRXVideoOutput::Set(CKRXVideoOutput::Window);
+    EXPECT_EQ(GetConfiguredOverlayColour(), 1122867u);
     unsetenv("XDG_CONFIG_HOME");
 }
