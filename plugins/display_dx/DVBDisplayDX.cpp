@@ -113,7 +113,8 @@ void CDVBDisplayDX::SetProgramClock(CDVBProgramClock* clock)
 void CDVBDisplayDX::OnFrame(
     int width, int height, const unsigned char* Y, const unsigned char* U, const unsigned char* V, int64_t time)
 {
-    if (width <= 0 || height <= 0 || !Y || !U || !V)
+    // Beyond any broadcast picture: twenty such frames would not fit in memory.
+    if (width <= 0 || height <= 0 || width > DVB_DISPLAY_MAX_SIDE || height > DVB_DISPLAY_MAX_SIDE || !Y || !U || !V)
         return;
     CDVBVideoFrame* frame = m_free.TakeFront();
     if (!frame) {

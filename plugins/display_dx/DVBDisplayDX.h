@@ -16,6 +16,8 @@
 #include <memory>
 
 constexpr int DVB_DISPLAY_QUEUE_FRAMES = 20;
+// Pictures wider or taller than this are not shown.
+constexpr int DVB_DISPLAY_MAX_SIDE = 4096;
 // With nothing to show for this long the display shows black, and again after as long.
 constexpr uint32_t DVB_DISPLAY_BLANK_AFTER_MS = 500;
 constexpr unsigned DVB_DEFAULT_OVERLAY_COLOUR = 0x202020;

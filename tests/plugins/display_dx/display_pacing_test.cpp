@@ -137,6 +137,10 @@ TEST(DisplayQueue, BeyondTwentyWaitingPicturesTheOldestIsDroppedForEachNewOne)
     for (int i = 0; i < 25; ++i)
         SD.SendTo(driven.display, 1000 + i);
     EXPECT_EQ(Dropped(driven.display), 5u);
+    // Pictures of no size or of an absurd one are refused: they take no place in the queue.
+    STestPicture(0, 576, 1).SendTo(driven.display, 1);
+    STestPicture(16, 4098, 1).SendTo(driven.display, 1);
+    EXPECT_EQ(Dropped(driven.display), 5u);
 
     clock.m_value = 2000;
     driven.display.ShowDueFrames(1);
