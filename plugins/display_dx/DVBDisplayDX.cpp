@@ -1,0 +1,259 @@
+#include "DVBDisplayDX.h"
+
+#include "plugin/KRXAVLog.h"
+#include "stream/DVBProgramClock.h"
+#include "stream/DVBTiming.h"
+
+#include "platform/Clock.h"
+#include "platform/DebugOutput.h"
+#include "platform/MessageBox.h"
+
+#include <cstring>
+
+namespace {
+// Set-up waits this long for the frame thread to open its window.
+constexpr uint32_t SETUP_WAIT_MS = 10000;
+constexpr uint32_t STOP_WAIT_MS = 1000;
+constexpr int BLANK_WIDTH = 720;
+constexpr int BLANK_HEIGHT = 576;
+
+// Packed planes into the surface's, two luma rows and one chroma row at a time.
+void CopyPlanes(const CDVBVideoFrame& frame, const SDVBSurfacePlanes& planes)
+{
+    const int width = frame.GetWidth();
+    const int chromaWidth = width / 2;
+    const int chromaPitch = planes.pitch / 2;
+    const unsigned char* Y = frame.GetY();
+    const unsigned char* U = frame.GetU();
+    const unsigned char* V = frame.GetV();
+    unsigned char* toY = planes.Y;
+    unsigned char* toU = planes.U;
+    unsigned char* toV = planes.V;
+    for (int pair = 0; pair < frame.GetHeight() / 2; ++pair) {
+        memcpy(toY, Y, width);
+        memcpy(toY + planes.pitch, Y + width, width);
+        memcpy(toU, U, chromaWidth);
+        memcpy(toV, V, chromaWidth);
+        Y += 2 * width;
+        U += chromaWidth;
+        V += chromaWidth;
+        toY += 2 * planes.pitch;
+        toU += chromaPitch;
+        toV += chromaPitch;
+    }
+}
+} // namespace
+
+CString DVBDisplaySetupErrorText(const CString& specific)
+{
+    return "An error has occurred whilst trying to setup Korrix's video display.\r\n"
+           "This will almost certainly mean the video display won't work.\r\n"
+           "To be more precise, the error is as follows:\r\n"
+        + specific;
+}
+
+void ReportDisplaySetupError(const CString& specific)
+{
+    KRXMessageBox(DVBDisplaySetupErrorText(specific), "Korrix Video", KRX_MB_OK | KRX_MB_ICONERROR);
+}
+
+CDVBDisplayDX::CDVBDisplayDX(std::unique_ptr<CDVBDisplaySurface> surface, unsigned overlayColour)
+    : m_surface(std::move(surface))
+    , m_overlayColour(overlayColour)
+{
+    for (int i = 0; i < DVB_DISPLAY_QUEUE_FRAMES; ++i)
+        m_free.Append(new CDVBVideoFrame);
+}
+
+CDVBDisplayDX::~CDVBDisplayDX()
+{
+    m_stop.Set();
+    m_thread.StopWithin(STOP_WAIT_MS);
+}
+
+void CDVBDisplayDX::Start()
+{
+    m_thread.Start([this] { FrameThread(); });
+    if (!m_setUpDone.Wait(SETUP_WAIT_MS)) {
+        ReportDisplaySetupError("The video window did not open in time.");
+        return;
+    }
+    // Reported here rather than on the frame thread: the caller may be the
+    // thread that shows message boxes.
+    if (!m_setUpError.empty())
+        ReportDisplaySetupError(m_setUpError);
+}
+
+bool CDVBDisplayDX::OpenSurface(CString& error, uint32_t now)
+{
+    m_lastShown = now;
+    m_surfaceOpen = m_surface->Open(error);
+    return m_surfaceOpen;
+}
+
+void CDVBDisplayDX::FrameThread()
+{
+    SetCurrentThreadPriority(KRX_PRIORITY_ABOVE_NORMAL);
+    OpenSurface(m_setUpError, GetMillisecondTime());
+    m_setUpDone.Set();
+    while (WaitForEvents({ &m_stop, &m_pulse }, DVB_DISPLAY_BLANK_AFTER_MS) != 0) {
+        if (m_surfaceOpen)
+            m_surface->PumpEvents();
+        ShowDueFrames(GetMillisecondTime());
+    }
+    m_surface->Close();
+}
+
+void CDVBDisplayDX::SetProgramClock(CDVBProgramClock* clock)
+{
+    CSingleLock lock(&m_clockSection, true);
+    m_clock = clock;
+}
+
+void CDVBDisplayDX::OnFrame(
+    int width, int height, const unsigned char* Y, const unsigned char* U, const unsigned char* V, int64_t time)
+{
+    // Beyond any broadcast picture: twenty such frames would not fit in memory.
+    if (width <= 0 || height <= 0 || width > DVB_DISPLAY_MAX_SIDE || height > DVB_DISPLAY_MAX_SIDE || !Y || !U || !V)
+        return;
+    CDVBVideoFrame* frame = m_free.TakeFront();
+    if (!frame) {
+        frame = m_queue.TakeFront();
+        if (!frame) // every frame is on the frame thread: this picture cannot be kept
+            return;
+        ++m_dropped;
+    }
+    frame->SetSize(width, height);
+    frame->SetTime(time);
+    frame->CopyFrom(Y, U, V);
+    m_queue.Append(frame);
+}
+
+void CDVBDisplayDX::OnEveryMillisecond()
+{
+    m_pulse.Set();
+}
+
+bool CDVBDisplayDX::AddDisplayLayer(CDVBDisplayLayer* layer)
+{
+    m_layers.Add(layer);
+    return true;
+}
+
+bool CDVBDisplayDX::RemoveDisplayLayer(CDVBDisplayLayer* layer)
+{
+    return m_layers.Remove(layer);
+}
+
+void CDVBDisplayDX::SetDisplayAspectRatio(int numerator, int denominator)
+{
+    CSingleLock lock(&m_aspectSection, true);
+    m_aspect[0] = numerator;
+    m_aspect[1] = denominator;
+}
+
+void CDVBDisplayDX::GetPictureCounts(uint64_t& shown, uint64_t& dropped) const
+{
+    shown = m_shown;
+    dropped = m_dropped;
+}
+
+void CDVBDisplayDX::ShowDueFrames(uint32_t now)
+{
+    ForwardAspectRatio();
+    for (;;) {
+        int64_t clock = 0;
+        CDVBVideoFrame* frame = TakeNextFrame(clock);
+        const bool blank = frame == nullptr;
+        if (blank) {
+            if (now - m_lastShown < DVB_DISPLAY_BLANK_AFTER_MS)
+                return;
+            frame = GetBlankFrame();
+        }
+        if (frame->GetWidth() != m_surfaceWidth || frame->GetHeight() != m_surfaceHeight)
+            PrepareSurface(frame->GetWidth(), frame->GetHeight());
+        if (m_surfaceReady)
+            Draw(*frame, clock, blank);
+        m_lastShown = now;
+        if (blank)
+            return;
+        m_free.Append(frame);
+    }
+}
+
+CDVBVideoFrame* CDVBDisplayDX::TakeNextFrame(int64_t& clock)
+{
+    bool clocked;
+    {
+        CSingleLock lock(&m_clockSection, true);
+        clocked = m_clock && m_clock->GetProgramClock(clock, true);
+    }
+    if (!clocked) {
+        clock = 0;
+        return m_queue.TakeFront();
+    }
+    clock = DVBClockModulo(clock);
+    return m_queue.TakeFrontIfDue(clock);
+}
+
+CDVBVideoFrame* CDVBDisplayDX::GetBlankFrame()
+{
+    if (!m_blank) {
+        m_blank = std::make_unique<CDVBVideoFrame>();
+        m_blank->SetSize(BLANK_WIDTH, BLANK_HEIGHT);
+        m_blank->Fill(0x00, 0x80);
+    }
+    return m_blank.get();
+}
+
+void CDVBDisplayDX::PrepareSurface(int width, int height)
+{
+    m_surfaceWidth = width;
+    m_surfaceHeight = height;
+    m_surfaceReady = false;
+    if (!m_surfaceOpen)
+        return;
+    CString error;
+    m_surfaceReady = m_surface->Create(width, height, error);
+    if (!m_surfaceReady)
+        ReportDisplaySetupError(error);
+}
+
+void CDVBDisplayDX::ForwardAspectRatio()
+{
+    int aspect[2];
+    {
+        CSingleLock lock(&m_aspectSection, true);
+        aspect[0] = m_aspect[0];
+        aspect[1] = m_aspect[1];
+    }
+    if (aspect[0] == m_shownAspect[0] && aspect[1] == m_shownAspect[1])
+        return;
+    m_shownAspect[0] = aspect[0];
+    m_shownAspect[1] = aspect[1];
+    if (m_surfaceOpen)
+        m_surface->SetAspectRatio(aspect[0], aspect[1]);
+}
+
+void CDVBDisplayDX::Draw(const CDVBVideoFrame& frame, int64_t clock, bool blank)
+{
+    SDVBSurfacePlanes planes;
+    if (!m_surface->Lock(planes))
+        return;
+    CopyPlanes(frame, planes);
+    m_layers.DrawAll(frame.GetWidth(), frame.GetHeight(), planes.pitch, planes.Y, planes.U, planes.V, clock);
+    m_surface->Unlock();
+    if (!blank) // counted first, so whoever sees it presented sees it counted
+        ++m_shown;
+    m_surface->Present(frame.GetTime(), blank);
+    Log(frame, clock, blank);
+}
+
+void CDVBDisplayDX::Log(const CDVBVideoFrame& frame, int64_t clock, bool blank)
+{
+    if (!CKRXAVLog::IsOpen())
+        return;
+    const int64_t presented = GetMonotonicNanoseconds();
+    const CString time = blank ? CString("blank") : FormatString("%" PRId64, DVBClockModulo(frame.GetTime()));
+    CKRXAVLog::Write(FormatString("video,%s,%" PRId64 ",%" PRId64, time.c_str(), clock, presented));
+}

@@ -1,0 +1,100 @@
+#pragma once
+// The display: queues a copy of each decoded picture, and on its frame thread
+// shows each when the programme clock reaches the picture's time, with every
+// display layer drawn into it. Where the pictures go is the surface's business.
+#include "DVBDisplayLayerList.h"
+#include "DVBDisplaySurface.h"
+#include "DVBVideoFrameList.h"
+
+#include "plugin/DVBDisplay.h"
+
+#include "platform/CriticalSection.h"
+#include "platform/Event.h"
+#include "platform/Thread.h"
+
+#include <atomic>
+#include <memory>
+
+constexpr int DVB_DISPLAY_QUEUE_FRAMES = 20;
+// Pictures wider or taller than this are not shown.
+constexpr int DVB_DISPLAY_MAX_SIDE = 4096;
+// With nothing to show for this long the display shows black, and again after as long.
+constexpr uint32_t DVB_DISPLAY_BLANK_AFTER_MS = 500;
+constexpr unsigned DVB_DEFAULT_OVERLAY_COLOUR = 0x202020;
+
+class CDVBDisplayDX : public CDVBDisplay
+{
+public:
+    // overlayColour: 0x00BBGGRR, the colour around a letterboxed picture.
+    CDVBDisplayDX(std::unique_ptr<CDVBDisplaySurface> surface, unsigned overlayColour);
+    ~CDVBDisplayDX() override;
+
+    void SetProgramClock(CDVBProgramClock* clock) override;
+    void OnFrame(int width, int height, const unsigned char* Y, const unsigned char* U, const unsigned char* V,
+        int64_t time) override;
+    void OnEveryMillisecond() override;
+    bool AddDisplayLayer(CDVBDisplayLayer* layer) override;
+    bool RemoveDisplayLayer(CDVBDisplayLayer* layer) override;
+    void SetDisplayAspectRatio(int numerator, int denominator) override;
+    void GetPictureCounts(uint64_t& shown, uint64_t& dropped) const override;
+
+    // Starts the frame thread and waits for it to open the surface; a failure
+    // is reported to the user and leaves a display that shows nothing.
+    void Start();
+    // One wake of the frame thread at millisecond time now: shows every frame
+    // that has come due, or the blank frame when nothing came for too long.
+    // The frame thread calls it; tests drive it directly instead.
+    void ShowDueFrames(uint32_t now);
+    // Opens the surface on the calling thread at millisecond time now, from
+    // which the wait for the blank frame counts; false with the reason.
+    bool OpenSurface(CString& error, uint32_t now);
+
+    unsigned GetOverlayColour() const { return m_overlayColour; }
+
+private:
+    void FrameThread();
+    // The next frame to show and the clock it is released at (0 without a clock).
+    CDVBVideoFrame* TakeNextFrame(int64_t& clock);
+    CDVBVideoFrame* GetBlankFrame();
+    void PrepareSurface(int width, int height);
+    void ForwardAspectRatio();
+    void Draw(const CDVBVideoFrame& frame, int64_t clock, bool blank);
+    void Log(const CDVBVideoFrame& frame, int64_t clock, bool blank);
+
+    CDVBVideoFrameList m_queue;
+    CDVBVideoFrameList m_free;
+
+    // Held while the clock is read, so that once SetProgramClock returns the
+    // previous clock is never read again and may be deleted.
+    CCriticalSection m_clockSection;
+    CDVBProgramClock* m_clock = nullptr;
+
+    CDVBDisplayLayerList m_layers;
+    std::unique_ptr<CDVBDisplaySurface> m_surface;
+    const unsigned m_overlayColour;
+
+    CThread m_thread { "display frame thread" };
+    CEvent m_stop { true, false };
+    CEvent m_pulse { false, false };
+    CEvent m_setUpDone { true, false };
+    CString m_setUpError;
+
+    // Frame thread only.
+    bool m_surfaceOpen = false;
+    bool m_surfaceReady = false;
+    int m_surfaceWidth = 0;
+    int m_surfaceHeight = 0;
+    uint32_t m_lastShown = 0;
+    std::unique_ptr<CDVBVideoFrame> m_blank;
+    int m_shownAspect[2] = { 0, 0 };
+
+    CCriticalSection m_aspectSection;
+    int m_aspect[2] = { 0, 0 };
+
+    std::atomic<uint64_t> m_shown { 0 };
+    std::atomic<uint64_t> m_dropped { 0 };
+};
+
+// The text of a set-up failure as the user sees it.
+CString DVBDisplaySetupErrorText(const CString& specific);
+void ReportDisplaySetupError(const CString& specific);

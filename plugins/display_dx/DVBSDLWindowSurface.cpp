@@ -1,0 +1,187 @@
+#include "DVBSDLWindowSurface.h"
+
+#include "DVBLetterbox.h"
+#include "DVBWindowIcon.h"
+
+namespace {
+constexpr int ICON_SIZE = 32;
+
+CString SDLError(const char* what)
+{
+    return CString(what) + " " + SDL_GetError();
+}
+} // namespace
+
+CDVBSDLWindowSurface::CDVBSDLWindowSurface(int width, int height, unsigned overlayColour)
+    : m_windowWidth(width)
+    , m_windowHeight(height)
+    , m_overlayColour(overlayColour)
+{
+}
+
+CDVBSDLWindowSurface::~CDVBSDLWindowSurface()
+{
+    Close();
+}
+
+bool CDVBSDLWindowSurface::Open(CString& error)
+{
+    // SDL would otherwise turn Ctrl-C into a quit event of its own, and wait
+    // for the screen's refresh while the frame thread has a 1 ms tick to keep.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        error = SDLError("Failed to start the video system.");
+        return false;
+    }
+    m_videoStarted = true;
+    m_window = SDL_CreateWindow("Korrix", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, m_windowWidth,
+        m_windowHeight, SDL_WINDOW_RESIZABLE);
+    if (!m_window) {
+        error = SDLError("Failed to create the video window.");
+        return false;
+    }
+    std::vector<uint32_t> icon = DVBDrawWindowIcon(ICON_SIZE);
+    if (SDL_Surface* iconSurface = SDL_CreateRGBSurfaceWithFormatFrom(
+            icon.data(), ICON_SIZE, ICON_SIZE, 32, ICON_SIZE * 4, SDL_PIXELFORMAT_ARGB8888)) {
+        SDL_SetWindowIcon(m_window, iconSurface);
+        SDL_FreeSurface(iconSurface);
+    }
+    m_renderer = SDL_CreateRenderer(m_window, -1, 0);
+    if (!m_renderer) {
+        error = SDLError("Failed to create the video renderer.");
+        return false;
+    }
+    Render();
+    return true;
+}
+
+bool CDVBSDLWindowSurface::Create(int width, int height, CString& error)
+{
+    if (m_texture)
+        SDL_DestroyTexture(m_texture);
+    // Even sizes keep each chroma row exactly half a luma row; the odd
+    // column or row is left out when the picture is drawn.
+    m_texture = SDL_CreateTexture(
+        m_renderer, SDL_PIXELFORMAT_YV12, SDL_TEXTUREACCESS_STREAMING, width + (width & 1), height + (height & 1));
+    if (!m_texture) {
+        error = SDLError("Failed to allocate the picture texture.");
+        return false;
+    }
+    m_pictureWidth = width;
+    m_pictureHeight = height;
+    return true;
+}
+
+bool CDVBSDLWindowSurface::Lock(SDVBSurfacePlanes& planes)
+{
+    void* pixels = nullptr;
+    int pitch = 0;
+    if (!m_texture || SDL_LockTexture(m_texture, nullptr, &pixels, &pitch) != 0)
+        return false;
+    // YV12 is Y, then V, then U, each chroma plane at half the pitch.
+    const int height = m_pictureHeight + (m_pictureHeight & 1);
+    planes.pitch = pitch;
+    planes.Y = static_cast<unsigned char*>(pixels);
+    planes.V = planes.Y + size_t(pitch) * height;
+    planes.U = planes.V + size_t(pitch / 2) * (height / 2);
+    return true;
+}
+
+void CDVBSDLWindowSurface::Unlock()
+{
+    SDL_UnlockTexture(m_texture);
+}
+
+void CDVBSDLWindowSurface::Present(int64_t, bool)
+{
+    Render();
+}
+
+void CDVBSDLWindowSurface::SetAspectRatio(int numerator, int denominator)
+{
+    m_aspect[0] = numerator;
+    m_aspect[1] = denominator;
+    Render();
+}
+
+void CDVBSDLWindowSurface::Render()
+{
+    if (!m_renderer)
+        return;
+    SDL_SetRenderDrawColor(
+        m_renderer, m_overlayColour & 0xFF, (m_overlayColour >> 8) & 0xFF, (m_overlayColour >> 16) & 0xFF, 0xFF);
+    SDL_RenderClear(m_renderer);
+    if (m_texture) {
+        int width = 0, height = 0;
+        SDL_GetRendererOutputSize(m_renderer, &width, &height);
+        const SDVBRect area = DVBLetterbox(width, height, m_aspect[0], m_aspect[1]);
+        const SDL_Rect source { 0, 0, m_pictureWidth, m_pictureHeight };
+        const SDL_Rect target { area.x, area.y, area.width, area.height };
+        SDL_RenderCopy(m_renderer, m_texture, &source, &target);
+    }
+    SDL_RenderPresent(m_renderer);
+}
+
+void CDVBSDLWindowSurface::PumpEvents()
+{
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        switch (event.type) {
+        case SDL_KEYDOWN:
+            if (event.key.keysym.sym == SDLK_SPACE && !event.key.repeat)
+                ToggleFullScreen();
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            if (event.button.button == SDL_BUTTON_LEFT && event.button.clicks == 2)
+                ToggleFullScreen();
+            break;
+        case SDL_WINDOWEVENT:
+            if (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+                Render();
+            break;
+        default: // the close box and quit requests among them: the window goes with the display
+            break;
+        }
+    }
+}
+
+void CDVBSDLWindowSurface::ToggleFullScreen()
+{
+    SDL_SetWindowFullscreen(m_window, IsFullScreen() ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    Render();
+}
+
+bool CDVBSDLWindowSurface::IsFullScreen() const
+{
+    return m_window && (SDL_GetWindowFlags(m_window) & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP;
+}
+
+Uint32 CDVBSDLWindowSurface::GetWindowID() const
+{
+    return m_window ? SDL_GetWindowID(m_window) : 0;
+}
+
+bool CDVBSDLWindowSurface::ReadWindowPixels(std::vector<uint32_t>& pixels, int& width, int& height)
+{
+    if (!m_renderer || SDL_GetRendererOutputSize(m_renderer, &width, &height) != 0)
+        return false;
+    pixels.resize(size_t(width) * height);
+    return SDL_RenderReadPixels(m_renderer, nullptr, SDL_PIXELFORMAT_RGB888, pixels.data(), width * 4) == 0;
+}
+
+void CDVBSDLWindowSurface::Close()
+{
+    if (m_texture)
+        SDL_DestroyTexture(m_texture);
+    if (m_renderer)
+        SDL_DestroyRenderer(m_renderer);
+    if (m_window)
+        SDL_DestroyWindow(m_window);
+    m_texture = nullptr;
+    m_renderer = nullptr;
+    m_window = nullptr;
+    if (m_videoStarted)
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    m_videoStarted = false;
+}

@@ -1,0 +1,49 @@
+#pragma once
+// The video window: an SDL2 window with a YV12 streaming texture scaled into
+// it, letterboxed to the picture's shape on the configured overlay colour.
+// Space and a double-click toggle desktop full screen; the close box does
+// nothing, since the window goes with the display. Every call, including the
+// event pumping, comes from the display's frame thread.
+#include "DVBDisplaySurface.h"
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <vector>
+
+class CDVBSDLWindowSurface : public CDVBDisplaySurface
+{
+public:
+    // width x height: the window's first client size; overlayColour 0x00BBGGRR.
+    CDVBSDLWindowSurface(int width, int height, unsigned overlayColour);
+    ~CDVBSDLWindowSurface() override;
+
+    bool Open(CString& error) override;
+    bool Create(int width, int height, CString& error) override;
+    bool Lock(SDVBSurfacePlanes& planes) override;
+    void Unlock() override;
+    void Present(int64_t time, bool blank) override;
+    void SetAspectRatio(int numerator, int denominator) override;
+    void PumpEvents() override;
+    void Close() override;
+
+    bool IsFullScreen() const;
+    Uint32 GetWindowID() const;
+    // What the window shows now, 0x00RRGGBB, for checking the picture.
+    bool ReadWindowPixels(std::vector<uint32_t>& pixels, int& width, int& height);
+
+private:
+    void ToggleFullScreen();
+    void Render();
+
+    int m_windowWidth;
+    int m_windowHeight;
+    unsigned m_overlayColour;
+    bool m_videoStarted = false;
+    SDL_Window* m_window = nullptr;
+    SDL_Renderer* m_renderer = nullptr;
+    SDL_Texture* m_texture = nullptr;
+    int m_pictureWidth = 0;
+    int m_pictureHeight = 0;
+    int m_aspect[2] = { 0, 0 };
+};

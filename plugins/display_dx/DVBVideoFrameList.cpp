@@ -1,0 +1,43 @@
+#include "DVBVideoFrameList.h"
+
+#include "stream/DVBTiming.h"
+
+void CDVBVideoFrameList::Append(CDVBVideoFrame* frame)
+{
+    CSingleLock lock(&m_section, true);
+    m_frames.push_back(frame);
+}
+
+CDVBVideoFrame* CDVBVideoFrameList::TakeFront()
+{
+    CSingleLock lock(&m_section, true);
+    if (m_frames.empty())
+        return nullptr;
+    CDVBVideoFrame* frame = m_frames.front();
+    m_frames.pop_front();
+    return frame;
+}
+
+CDVBVideoFrame* CDVBVideoFrameList::TakeFrontIfDue(int64_t clock)
+{
+    CSingleLock lock(&m_section, true);
+    if (m_frames.empty() || !DVBClockHasReached(clock, m_frames.front()->GetTime()))
+        return nullptr;
+    CDVBVideoFrame* frame = m_frames.front();
+    m_frames.pop_front();
+    return frame;
+}
+
+void CDVBVideoFrameList::DeleteAll()
+{
+    CSingleLock lock(&m_section, true);
+    for (CDVBVideoFrame* frame : m_frames)
+        delete frame;
+    m_frames.clear();
+}
+
+size_t CDVBVideoFrameList::GetCount()
+{
+    CSingleLock lock(&m_section, true);
+    return m_frames.size();
+}

@@ -1,0 +1,117 @@
+// The display with its frame thread running: woken by the millisecond tick,
+// reports set-up failures to the thread that opened it, keeps layers from
+// being drawn once removed, and ends its thread when closed.
+#include "DisplayTestSupport.h"
+
+#include "platform/DebugOutput.h"
+#include "platform/MessageBox.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace {
+// Long enough never to be reached on a working display; only a broken one waits it out.
+constexpr uint32_t PATIENCE_MS = 10000;
+
+struct SThreadedDisplay {
+    std::shared_ptr<SMemorySurfaceState> surface = std::make_shared<SMemorySurfaceState>();
+    std::unique_ptr<CDVBDisplayDX> display
+        = std::make_unique<CDVBDisplayDX>(std::make_unique<CMemorySurface>(surface), DVB_DEFAULT_OVERLAY_COLOUR);
+
+    // Queues a picture and wakes the frame thread until it has been presented.
+    bool ShowOne(int64_t time)
+    {
+        STestPicture(32, 16, 1).SendTo(*display, time);
+        display->OnEveryMillisecond();
+        return surface->presentedEvent.Wait(PATIENCE_MS);
+    }
+};
+
+// Holds the frame thread inside its draw until released.
+class CBlockingLayer : public CDVBDisplayLayer
+{
+public:
+    void DrawIntoFrame(int, int, int, unsigned char*, unsigned char*, unsigned char*, int64_t) override
+    {
+        m_entered.Set();
+        m_release.Wait(PATIENCE_MS);
+        m_drawnAfterRemoval = m_drawnAfterRemoval || m_removed;
+        ++m_draws;
+    }
+    CEvent m_entered { true, false };
+    CEvent m_release { true, false };
+    std::atomic<bool> m_removed { false };
+    std::atomic<bool> m_drawnAfterRemoval { false };
+    std::atomic<int> m_draws { 0 };
+};
+} // namespace
+
+TEST(DisplayFrameThread, ShowsPicturesOnTheTickAndEndsWhenTheDisplayCloses)
+{
+    std::vector<CString> debugLines;
+    DebugOutputSink previous = SetDebugOutputSink([&](const CString& text) { debugLines.push_back(text); });
+    SThreadedDisplay threaded;
+    threaded.display->Start();
+    ASSERT_TRUE(threaded.ShowOne(1));
+    ASSERT_TRUE(threaded.ShowOne(2));
+    uint64_t shown, dropped;
+    threaded.display->GetPictureCounts(shown, dropped);
+    EXPECT_EQ(shown, 2u);
+
+    threaded.display.reset();
+    SetDebugOutputSink(previous);
+    EXPECT_TRUE(threaded.surface->closed) << "the frame thread closed its surface before it ended";
+    EXPECT_TRUE(debugLines.empty()) << "the frame thread ended within its second";
+}
+
+TEST(DisplayFrameThread, ASurfaceThatCannotOpenIsReportedOnTheOpeningThread)
+{
+    SThreadedDisplay threaded;
+    threaded.surface->failOpen = true;
+    std::vector<std::thread::id> reportThreads;
+    CString report;
+    MessageBoxHandler previous = SetMessageBoxHandler([&](const CString& text, const CString& caption, unsigned) {
+        reportThreads.push_back(std::this_thread::get_id());
+        report = caption + "|" + text;
+        return KRX_IDOK;
+    });
+    threaded.display->Start();
+    SetMessageBoxHandler(previous);
+
+    ASSERT_EQ(reportThreads.size(), 1u);
+    EXPECT_EQ(reportThreads[0], std::this_thread::get_id());
+    EXPECT_EQ(report, "Korrix Video|" + DVBDisplaySetupErrorText("no screen here"));
+    // The display still takes pictures; it has nowhere to show them.
+    STestPicture(32, 16, 1).SendTo(*threaded.display, 0);
+    threaded.display.reset();
+    EXPECT_TRUE(threaded.surface->created.empty());
+}
+
+TEST(DisplayFrameThread, RemovingALayerWaitsForItsDrawAndItIsNeverDrawnAgain)
+{
+    SThreadedDisplay threaded;
+    CBlockingLayer layer;
+    threaded.display->AddDisplayLayer(&layer);
+    threaded.display->Start();
+    STestPicture(32, 16, 1).SendTo(*threaded.display, 0);
+    threaded.display->OnEveryMillisecond();
+    ASSERT_TRUE(layer.m_entered.Wait(PATIENCE_MS));
+
+    CEvent removing(true, false), removed(true, false);
+    std::thread remover([&] {
+        removing.Set();
+        EXPECT_TRUE(threaded.display->RemoveDisplayLayer(&layer));
+        layer.m_removed = true;
+        removed.Set();
+    });
+    ASSERT_TRUE(removing.Wait(PATIENCE_MS));
+    EXPECT_FALSE(removed.Wait(200)) << "RemoveDisplayLayer returned while the layer was drawing";
+    layer.m_release.Set();
+    remover.join();
+
+    ASSERT_TRUE(threaded.surface->presentedEvent.Wait(PATIENCE_MS));
+    ASSERT_TRUE(threaded.ShowOne(1));
+    EXPECT_EQ(layer.m_draws, 1);
+    EXPECT_FALSE(layer.m_drawnAfterRemoval);
+}

@@ -1,0 +1,151 @@
+// The window surface on SDL's offscreen driver, the letterbox it draws with,
+// and the plug-in that chooses the surface.
+#include "DVBLetterbox.h"
+#include "DVBSDLWindowSurface.h"
+#include "DisplayTestSupport.h"
+#include "KRXDisplayDXPlugin.h"
+
+#include "plugin/KRXPluginManager.h"
+#include "plugin/KRXVideoOutput.h"
+
+#include "support/TemporaryFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+// 0x00BBGGRR, as the settings keep it: red 0x99, green 0x66, blue 0x33.
+constexpr unsigned BORDER = 0x00336699;
+
+class WindowSurface : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        setenv("SDL_VIDEODRIVER", "offscreen", 0); // headless unless told otherwise
+        CString error;
+        ASSERT_TRUE(m_surface.Open(error)) << error;
+    }
+
+    void Push(SDL_Event event)
+    {
+        ASSERT_EQ(SDL_PushEvent(&event), 1);
+        m_surface.PumpEvents();
+    }
+    SDL_Event Key(SDL_Keycode key)
+    {
+        SDL_Event event {};
+        event.type = SDL_KEYDOWN;
+        event.key.windowID = m_surface.GetWindowID();
+        event.key.keysym.sym = key;
+        return event;
+    }
+    SDL_Event Click(Uint8 clicks)
+    {
+        SDL_Event event {};
+        event.type = SDL_MOUSEBUTTONDOWN;
+        event.button.windowID = m_surface.GetWindowID();
+        event.button.button = SDL_BUTTON_LEFT;
+        event.button.clicks = clicks;
+        return event;
+    }
+
+    CDVBSDLWindowSurface m_surface { 720, 576, BORDER };
+};
+} // namespace
+
+TEST(Letterbox, FitsThePictureShapeCentredInTheArea)
+{
+    auto same
+        = [](SDVBRect a, SDVBRect b) { return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height; };
+    EXPECT_TRUE(same(DVBLetterbox(720, 576, 16, 9), { 0, 85, 720, 405 }))
+        << "16:9 in a 4:3 window: bars above and below";
+    EXPECT_TRUE(same(DVBLetterbox(1920, 1080, 4, 3), { 240, 0, 1440, 1080 })) << "4:3 on a wide screen: bars beside";
+    EXPECT_TRUE(same(DVBLetterbox(1024, 768, 4, 3), { 0, 0, 1024, 768 })) << "the same shape leaves no border";
+    EXPECT_TRUE(same(DVBLetterbox(720, 576, 0, 0), { 0, 0, 720, 576 })) << "unknown shape fills the window";
+}
+
+TEST_F(WindowSurface, ShowsThePictureLetterboxedOnTheOverlayColour)
+{
+    CString error;
+    ASSERT_TRUE(m_surface.Create(720, 576, error)) << error;
+    SDVBSurfacePlanes planes;
+    ASSERT_TRUE(m_surface.Lock(planes));
+    // Pure red in BT.601 video range.
+    for (int row = 0; row < 576; ++row)
+        memset(planes.Y + row * planes.pitch, 81, 720);
+    for (int row = 0; row < 288; ++row) {
+        memset(planes.U + row * (planes.pitch / 2), 90, 360);
+        memset(planes.V + row * (planes.pitch / 2), 240, 360);
+    }
+    m_surface.Unlock();
+    m_surface.SetAspectRatio(16, 9);
+    m_surface.Present(0, false);
+
+    std::vector<uint32_t> pixels;
+    int width = 0, height = 0;
+    ASSERT_TRUE(m_surface.ReadWindowPixels(pixels, width, height));
+    ASSERT_EQ(width, 720);
+    ASSERT_EQ(height, 576);
+    EXPECT_EQ(pixels[40 * width + 360] & 0xFFFFFF, 0x996633u) << "the border above";
+    EXPECT_EQ(pixels[540 * width + 360] & 0xFFFFFF, 0x996633u) << "the border below";
+    const uint32_t middle = pixels[288 * width + 360];
+    EXPECT_GT((middle >> 16) & 0xFF, 200u) << std::hex << middle;
+    EXPECT_LT((middle >> 8) & 0xFF, 60u) << std::hex << middle;
+    EXPECT_LT(middle & 0xFF, 60u) << std::hex << middle;
+}
+
+TEST_F(WindowSurface, SpaceAndDoubleClickToggleFullScreenAndTheCloseBoxDoesNothing)
+{
+    EXPECT_FALSE(m_surface.IsFullScreen());
+    Push(Key(SDLK_SPACE));
+    EXPECT_TRUE(m_surface.IsFullScreen());
+    Push(Click(1));
+    EXPECT_TRUE(m_surface.IsFullScreen()) << "a single click is not a double-click";
+    Push(Click(2));
+    EXPECT_FALSE(m_surface.IsFullScreen());
+    Push(Key(SDLK_a));
+    EXPECT_FALSE(m_surface.IsFullScreen());
+
+    const Uint32 window = m_surface.GetWindowID();
+    SDL_Event close {};
+    close.type = SDL_WINDOWEVENT;
+    close.window.windowID = window;
+    close.window.event = SDL_WINDOWEVENT_CLOSE;
+    Push(close);
+    SDL_Event quit {};
+    quit.type = SDL_QUIT;
+    Push(quit);
+    EXPECT_NE(SDL_GetWindowFromID(window), nullptr);
+}
+
+TEST(DisplayPlugin, TheModuleRegistersDisplayDXWhichOpensTheChosenOutput)
+{
+    TemporaryFolder folder;
+    std::filesystem::copy_file(KRX_DISPLAY_DX_MODULE, folder.File("KRXDisplayDX.so"));
+    CKRXPluginManager* manager = CKRXPluginManager::GetPluginManager();
+    ASSERT_EQ(manager->LoadPluginsFromFolder(folder.Path()), 1);
+    auto* plugin = dynamic_cast<CKRXDisplayPlugin*>(manager->GetPluginWithType(KRX_PLUGIN_DISPLAY, 0));
+    ASSERT_NE(plugin, nullptr);
+    EXPECT_EQ(plugin->GetName(), "Display DX");
+
+    CKRXVideoOutput::Set(CKRXVideoOutput::Y4M, folder.File("seen.y4m"));
+    CDVBDisplay* display = plugin->OpenDisplay(720, 576);
+    CKRXVideoOutput::Set(CKRXVideoOutput::Window);
+    ASSERT_NE(display, nullptr);
+    EXPECT_TRUE(plugin->CloseDisplay(display));
+    EXPECT_TRUE(std::filesystem::exists(folder.File("seen.y4m")));
+    manager->UnloadPlugins();
+}
+
+TEST(DisplayPlugin, TheOverlayColourComesFromTheUsersSettings)
+{
+    TemporaryFolder folder;
+    setenv("XDG_CONFIG_HOME", folder.Path().c_str(), 1);
+    EXPECT_EQ(GetConfiguredOverlayColour(), DVB_DEFAULT_OVERLAY_COLOUR);
+    std::filesystem::create_directories(folder.File("Hollowmere"));
+    folder.Write("Hollowmere/Korrix.conf", "[Video]\nOverlayColour=1122867\n");
+    EXPECT_EQ(GetConfiguredOverlayColour(), 1122867u);
+    unsetenv("XDG_CONFIG_HOME");
+}
