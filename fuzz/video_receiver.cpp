@@ -7,7 +7,7 @@
 // patches (3 bytes of offset, 1 of value), which reach deep into picture and
 // slice decoding.
 #include "plugins/video/VideoReceiverHarness.h"
-#include "support/PesWriter.h"
+#include "tswriter/PesWriter.h"
 
 #include <cstdlib>
 #include <fstream>

@@ -1,8 +1,8 @@
 #include "StreamTestSupport.h"
 #include "stream/DVBPCRReceiver.h"
 #include "stream/DVBRecordingParameters.h"
-#include "support/SectionWriter.h"
-#include "support/SiTables.h"
+#include "tswriter/SectionWriter.h"
+#include "tswriter/SiTables.h"
 #include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>

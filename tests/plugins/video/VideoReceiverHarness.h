@@ -5,7 +5,7 @@
 #include "DVBVideoReceiver.h"
 
 #include "plugin/DVBDisplay.h"
-#include "support/TsTypes.h"
+#include "tswriter/TsTypes.h"
 
 #include <cstring>
 #include <vector>

@@ -6,7 +6,7 @@
 #include "platform/CriticalSection.h"
 #include "platform/Event.h"
 #include "plugin/DVBDisplay.h"
-#include "support/PesWriter.h"
+#include "tswriter/PesWriter.h"
 
 #include <fstream>
 #include <iterator>

@@ -1,8 +1,8 @@
 #include "CliTest.h"
 
-#include "support/Descriptors.h"
-#include "support/SectionWriter.h"
-#include "support/SiTables.h"
+#include "tswriter/Descriptors.h"
+#include "tswriter/SectionWriter.h"
+#include "tswriter/SiTables.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
