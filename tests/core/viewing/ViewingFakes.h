@@ -1,14 +1,17 @@
 #pragma once
 // Plug-ins, receivers and a display that write what is done to them into one
-// shared log, so that tests can check the order of the viewing flow's steps.
+// log, so that tests can check the order of the viewing flow's steps. The
+// receivers drain their data on decode threads of their own, as decoders do.
 #include "core/stream/StreamTestSupport.h"
 
 #include "plugin/DVBComponentDefinition.h"
 #include "plugin/DVBDisplay.h"
+#include "plugin/DVBDisplayLayer.h"
 #include "plugin/KRXDecoderPlugin.h"
 #include "plugin/KRXDisplayPlugin.h"
 #include "plugin/KRXInputPlugin.h"
 #include "si/DVBStandardTSUpdateHandler.h"
+#include "stream/DVBPullReceiver.h"
 #include "support/Descriptors.h"
 #include "support/SectionWriter.h"
 #include "support/SiTables.h"
@@ -20,8 +23,8 @@ namespace viewing_test {
 
 using Log = std::vector<std::string>;
 
-// Two television services: 1 with video, two English sound tracks described
-// alike, a German one and teletext-like private sections; 2 with video and sound.
+// Service 1: video, two English sound tracks described alike, a German one
+// and private sections nobody decodes. Service 2: video and sound.
 inline Bytes TwoServiceStream()
 {
     ts::TsPacketWriter out;
@@ -32,12 +35,6 @@ inline Bytes TwoServiceStream()
             { { 0x02, 0x200, {} }, { 0x03, 0x201, english }, { 0x03, 0x202, english },
                 { 0x03, 0x203, ts::Iso639LanguageDescriptor("deu") }, { 0x05, 0x204, {} } }));
     ts::SectionWriter(out, 0x110).Write(ts::PmtSection(2, 0x300, {}, { { 0x02, 0x300, {} }, { 0x04, 0x301, {} } }));
-    ts::SdtService one, two;
-    one.serviceId = 1;
-    one.descriptors = ts::ServiceDescriptor(1, "Test", "One");
-    two.serviceId = 2;
-    two.descriptors = ts::ServiceDescriptor(1, "Test", "Two");
-    ts::SectionWriter(out, 0x11).Write(ts::SdtSection(0x0001, 0x3001, { one, two }));
     return out.Data();
 }
 
@@ -53,7 +50,7 @@ public:
     CEvent updated { false, false };
 };
 
-// Offers one multiplex whose source repeats the given stream at every read.
+// Its source repeats the stream at every read.
 class CFakeInputPlugin : public CKRXInputPlugin
 {
 public:
@@ -73,58 +70,64 @@ public:
     bool CloseMultiplex(CDVBTransportStreamSource* closing) override
     {
         m_log.push_back("close multiplex");
-        sourceStoppedAtClose = source->stopped > 0;
-        sourceDeInitialisedAtClose = source->deInitialised > 0;
+        sourceStoppedAtClose = source->stopped > 0 && source->deInitialised > 0;
         delete closing;
-        source = nullptr;
         return true;
     }
 
     CDVBMultiplexDefinition* openedWith = nullptr;
     CScriptedSource* source = nullptr;
     bool sourceStoppedAtClose = false;
-    bool sourceDeInitialisedAtClose = false;
 
 private:
     Log& m_log;
     Bytes m_stream;
 };
 
-class CFakeDecoderPlugin;
-
-class CFakeComponentReceiver : public CDVBPIDReceiver
+class CFakeComponentReceiver : public CDVBPullReceiver
 {
 public:
-    CFakeComponentReceiver(CFakeDecoderPlugin* plugin, Log& log, bool requiresDisplay, unsigned short pid)
-        : m_component(pid)
+    CFakeComponentReceiver(CKRXDecoderPlugin* plugin, Log& log, bool requiresDisplay, unsigned short pid)
+        : CDVBPullReceiver(4, 65536)
+        , component(pid)
         , m_plugin(plugin)
         , m_log(log)
         , m_requiresDisplay(requiresDisplay)
     {
     }
-    CKRXDecoderPlugin* GetPlugin() override;
+    ~CFakeComponentReceiver() override { Stop(); }
+    CKRXDecoderPlugin* GetPlugin() override { return m_plugin; }
     bool RequiresDisplay() override { return m_requiresDisplay; }
-    bool SetDisplay(CDVBDisplay* display) override
+    bool SetDisplay(CDVBDisplay* shown) override
     {
-        m_log.push_back(FormatString("set display on 0x%03X", m_component));
-        this->display = display;
+        m_log.push_back(FormatString("set display on 0x%03X", component));
+        display = shown;
         return true;
     }
     bool UnsetDisplay(CDVBDisplay*) override
     {
-        m_log.push_back(FormatString("unset display on 0x%03X", m_component));
+        m_log.push_back(FormatString("unset display on 0x%03X", component));
         display = nullptr;
         return true;
     }
     const GUID& GetCookie() const { return m_cookie; }
     CDVBProgramClock* GetProgramClock() const { return m_programClock; }
 
+    // Known before the receiver is registered on its PID.
+    const unsigned short component;
     CDVBDisplay* display = nullptr;
+    static inline std::atomic<uint64_t> bytesRead { 0 };
+
+protected:
+    void DecodeStream() override
+    {
+        std::vector<unsigned char> data(4096);
+        while (!m_stopEvent.IsSet())
+            bytesRead += ReadCompressedData(data.data(), static_cast<unsigned long>(data.size()));
+    }
 
 private:
-    // The component's PID, known before the receiver is registered on it.
-    unsigned short m_component;
-    CFakeDecoderPlugin* m_plugin;
+    CKRXDecoderPlugin* m_plugin;
     Log& m_log;
     bool m_requiresDisplay;
 };
@@ -140,7 +143,6 @@ public:
         , m_requiresDisplay(requiresDisplay)
     {
     }
-    CString GetName() override { return m_name; }
     bool SupportsComponent(CDVBComponentDefinition* definition) override
     {
         return definition->GetDescription().starts_with(m_accepts);
@@ -150,7 +152,7 @@ public:
         if (!SupportsComponent(definition))
             return nullptr;
         m_log.push_back(
-            FormatString("%s opens 0x%03X (index %d)", m_name.c_str(), definition->GetPID(), definition->GetIndex()));
+            FormatString("%s opens 0x%03X (%d)", m_name.c_str(), definition->GetPID(), definition->GetIndex()));
         ++open;
         return new CFakeComponentReceiver(this, m_log, m_requiresDisplay, definition->GetPID());
     }
@@ -161,21 +163,15 @@ public:
         delete receiver;
         return true;
     }
-
     int open = 0;
 
 private:
-    CString m_name;
-    CString m_accepts;
+    CString m_name, m_accepts;
     Log& m_log;
     bool m_requiresDisplay;
 };
 
-inline CKRXDecoderPlugin* CFakeComponentReceiver::GetPlugin()
-{
-    return m_plugin;
-}
-
+// Draws the layers into a copy of every picture and counts them.
 class CFakeDisplay : public CDVBDisplay
 {
 public:
@@ -188,27 +184,42 @@ public:
         m_log.push_back(clock ? "display clock set" : "display clock cleared");
         CDVBDisplay::SetProgramClock(clock);
     }
+    void OnFrame(int width, int height, const unsigned char* Y, const unsigned char* U, const unsigned char* V,
+        int64_t time) override
+    {
+        const size_t luma = size_t(width) * height;
+        std::vector<unsigned char> frame(Y, Y + luma);
+        frame.insert(frame.end(), U, U + luma / 4);
+        frame.insert(frame.end(), V, V + luma / 4);
+        CSingleLock lock(&m_layersSection, true);
+        for (CDVBDisplayLayer* layer : layers)
+            layer->DrawIntoFrame(width, height, width, &frame[0], &frame[luma], &frame[luma + luma / 4], time);
+        ++frames;
+    }
     bool AddDisplayLayer(CDVBDisplayLayer* layer) override
     {
         m_log.push_back("add layer");
+        CSingleLock lock(&m_layersSection, true);
         layers.push_back(layer);
         return true;
     }
     bool RemoveDisplayLayer(CDVBDisplayLayer* layer) override
     {
         m_log.push_back("remove layer");
+        CSingleLock lock(&m_layersSection, true);
         std::erase(layers, layer);
         return true;
     }
     CDVBProgramClock* GetProgramClock() const { return m_programClock; }
 
     std::vector<CDVBDisplayLayer*> layers;
+    std::atomic<uint64_t> frames { 0 };
 
 private:
     Log& m_log;
+    CCriticalSection m_layersSection;
 };
 
-// Opens displays unless told to refuse.
 class CFakeDisplayPlugin : public CKRXDisplayPlugin
 {
 public:
@@ -221,19 +232,15 @@ public:
     CDVBDisplay* OpenDisplay(int width, int height) override
     {
         m_log.push_back(FormatString("%s opens %dx%d", m_name.c_str(), width, height));
-        if (m_refuses)
-            return nullptr;
-        display = new CFakeDisplay(m_log);
-        return display;
+        return display = m_refuses ? nullptr : new CFakeDisplay(m_log);
     }
     bool CloseDisplay(CDVBDisplay* closing) override
     {
-        m_log.push_back(m_name + " closes its display");
+        m_log.push_back(m_name + " closes");
         delete closing;
         display = nullptr;
         return true;
     }
-
     CFakeDisplay* display = nullptr;
 
 private:
