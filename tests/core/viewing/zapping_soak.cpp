@@ -27,6 +27,12 @@ constexpr int ServiceChangesPerCycle = 10;
 // The demo plays this much faster than real time, so that data reaches every
 // service chosen and the soak stays short.
 constexpr uint32_t Speed = 40;
+#ifdef __SANITIZE_ADDRESS__
+// The address checker keeps freed memory back for a while, and finds leaks itself.
+constexpr bool ResidentMemoryTellsLeaks = false;
+#else
+constexpr bool ResidentMemoryTellsLeaks = true;
+#endif
 
 void PauseAMillisecond()
 {
@@ -131,7 +137,8 @@ TEST(ZappingSoak, ChangesServiceAThousandTimesAndReopensTheMultiplexAHundredTime
                   << " kB at the end" << std::endl;
         EXPECT_GT(CFakeComponentReceiver::bytesRead, 0u);
         // Flat: 90 more cycles add far less than one leaked picture per change would.
-        EXPECT_LT(residentAtEnd - residentAfterWarmUp, 8 * 1024);
+        if (ResidentMemoryTellsLeaks)
+            EXPECT_LT(residentAtEnd - residentAfterWarmUp, 8 * 1024);
     }
     EXPECT_EQ(display.display, nullptr) << "the display closes with the flow";
     manager->UnloadPlugins();
