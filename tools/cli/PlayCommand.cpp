@@ -210,6 +210,11 @@ int RunPlayCommand(const KRXCliArguments& arguments, KRXCliContext& context)
         return context.Misused(misuse);
 
     CKRXCliPlugins plugins(context.pluginFolder);
+    // Declared before the session, so that the log closes after the display
+    // that writes to it, whichever way play ends.
+    struct AVLogCloser {
+        ~AVLogCloser() { CKRXAVLog::Close(); }
+    } avLogCloser;
     CKRXFileMultiplexSession session(plugins);
     CString error;
     if (!session.Open(options.file, error))
@@ -246,10 +251,7 @@ int RunPlayCommand(const KRXCliArguments& arguments, KRXCliContext& context)
             context.out << line << std::endl;
         });
     }
-    // Recording ends before the receiver stops, as in the program; the A/V
-    // log after the display, whose frame thread writes to it.
+    // Recording ends before the receiver stops, as in the program.
     const bool recorded = StopRecording(receiver, options.recordFile, context);
-    const bool closed = session.Close();
-    CKRXAVLog::Close();
-    return found && recorded && closed ? KRX_CLI_OK : KRX_CLI_FAILED;
+    return found && recorded && session.Close() ? KRX_CLI_OK : KRX_CLI_FAILED;
 }
