@@ -34,9 +34,14 @@ const std::vector<KRXCliCommand>& GetCliCommands()
 {
     static const std::vector<KRXCliCommand> commands = {
         { "plugins", "plugins", "Lists the loaded plug-ins with their type, name and description.", RunPluginsCommand },
-        { "play", "play FILE.ts [--seconds N] [--record OUT.ts]",
+        { "play",
+            "play FILE.ts [--seconds N] [--record OUT.ts] [--service S [--video-out window|y4m:PATH|none] "
+            "[--av-log PATH]]",
             "Plays a transport-stream file through the File plug-in, showing the reception status once a second;\n"
-            "      with --record, records the multiplex to OUT.ts. Ctrl-C stops.",
+            "      with --record, records the multiplex to OUT.ts. With --service (a programme number or an exact\n"
+            "      service name), decodes and presents that service: in a window (the default with a display\n"
+            "      server), as YUV4MPEG2 pictures in PATH (PATH.1, PATH.2... when the size changes) or nowhere;\n"
+            "      --av-log writes a line per picture presented. Ctrl-C stops.",
             RunPlayCommand },
         { "services", "services FILE.ts [--seconds N] [--paced]",
             "Reads a transport-stream file once, as fast as it can, until its service information is\n"

@@ -4,18 +4,17 @@
 
 #include "platform/Clock.h"
 #include "platform/Event.h"
-#include "platform/MessageBox.h"
 #include "plugin/DVBMultiplexDefinition.h"
 #include "plugin/KRXInputPlugin.h"
 #include "plugin/KRXReceptionStatus.h"
 #include "stream/DVBTransportStreamReceiver.h"
 #include "stream/DVBTransportStreamSource.h"
+#include "viewing/KRXViewingFlow.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -56,9 +55,15 @@ CString FileTitle(const CString& path)
 } // namespace
 
 CKRXFileMultiplexSession::CKRXFileMultiplexSession(const CKRXCliPlugins& plugins)
-    : m_plugin(plugins.FindInputPlugin("File"))
+    : m_manager(plugins.GetManager())
+    , m_plugin(plugins.FindInputPlugin("File"))
     , m_pluginFolder(plugins.GetFolder())
 {
+}
+
+CKRXFileMultiplexSession::~CKRXFileMultiplexSession()
+{
+    Close();
 }
 
 bool CKRXFileMultiplexSession::Open(const CString& path, CString& error)
@@ -70,74 +75,70 @@ bool CKRXFileMultiplexSession::Open(const CString& path, CString& error)
     }
     if (!CheckReadable(path, error))
         return false;
-    std::unique_ptr<CDVBMultiplexDefinition> definition(m_plugin->CreateMultiplexDefinition());
+    m_definition.reset(m_plugin->CreateMultiplexDefinition());
     // Field by field: a path may hold commas, which the text form cannot.
-    definition->ReadFieldFromString(0, FileTitle(path));
-    definition->ReadFieldFromString(1, path);
-    m_source = m_plugin->OpenMultiplex(definition.get());
-    if (m_source == nullptr) {
+    m_definition->ReadFieldFromString(0, FileTitle(path));
+    m_definition->ReadFieldFromString(1, path);
+    // A trial start on a source of its own finds out whether the file holds
+    // transport packets at all, before anything is built on it.
+    CDVBTransportStreamSource* trial = m_plugin->OpenMultiplex(m_definition.get());
+    if (trial == nullptr) {
         error = "the " + m_plugin->GetName() + " plug-in cannot open '" + path + "'";
         return false;
     }
-    // A trial start finds out whether the file holds transport packets at all,
-    // while no receive thread is there to start it.
-    const bool playable = m_source->Start();
+    const bool playable = trial->Start();
     CString reason;
-    m_source->GetStatus(reason);
-    m_source->Stop();
+    trial->GetStatus(reason);
+    trial->Stop();
+    m_plugin->CloseMultiplex(trial);
     if (!playable) {
         error = "cannot play '" + path + "': " + reason;
-        Close();
         return false;
     }
     return true;
 }
 
-void CKRXFileMultiplexSession::ReadOnceUnpaced()
-{
-    m_source->SetSinglePass(true);
-}
-
 bool CKRXFileMultiplexSession::HasReadWholeFile() const
 {
-    return m_source != nullptr && m_source->HasEnded();
+    CDVBTransportStreamSource* source = GetSource();
+    return source != nullptr && source->HasEnded();
 }
 
-void CKRXFileMultiplexSession::StartReceiver(CDVBTransportStreamUpdateHandler* handler, CDVBSICollector* collector)
+void CKRXFileMultiplexSession::StartReceiver(CDVBStandardTSUpdateHandler* handler, CDVBSICollector* collector)
 {
-    m_receiver = new CDVBTransportStreamReceiver(m_source, handler);
-    m_receiver->SetSICollector(collector);
-    m_receiver->Initialise();
-    m_receiver->Start();
+    m_flow = std::make_unique<CKRXViewingFlow>(*m_manager, handler, collector);
+    m_flow->SetReadOnce(m_readOnce);
+    m_flow->OpenMultiplex(m_plugin, m_definition.get());
 }
 
 bool CKRXFileMultiplexSession::Close()
 {
-    bool stopped = true;
-    if (m_receiver != nullptr) {
-        m_receiver->Stop();
-        stopped = m_receiver->WaitForStop(1000);
-        if (!stopped)
-            KRXMessageBox("Failed to stop transport stream receiver.", "korrix-cli", KRX_MB_OK | KRX_MB_ICONERROR);
-        m_receiver->DeInitialise();
-        delete m_receiver;
-        m_receiver = nullptr;
-    }
-    if (m_source != nullptr) {
-        m_plugin->CloseMultiplex(m_source);
-        m_source = nullptr;
-    }
+    if (m_flow == nullptr)
+        return true;
+    const bool stopped = m_flow->CloseMultiplex();
+    m_flow.reset();
     return stopped;
+}
+
+CDVBTransportStreamReceiver* CKRXFileMultiplexSession::GetReceiver() const
+{
+    return m_flow ? m_flow->GetReceiver() : nullptr;
+}
+
+CDVBTransportStreamSource* CKRXFileMultiplexSession::GetSource() const
+{
+    return m_flow ? m_flow->GetSource() : nullptr;
 }
 
 CString CKRXFileMultiplexSession::GetStatusLine() const
 {
+    CDVBTransportStreamReceiver* receiver = GetReceiver();
     CString sourceStatus;
-    m_source->GetStatus(sourceStatus);
-    const int seconds = m_receiver->GetSecondsSinceStart();
-    const CString status = FormatReceptionStatus(seconds, m_receiver->IsDataBeingReceived(), m_receiver->GetBitrate(),
-        sourceStatus, m_receiver->GetErrorCounts());
-    return FormatString("%s | %" PRIu64 " packets | %d s", status.c_str(), m_receiver->GetPacketsReceived(), seconds);
+    GetSource()->GetStatus(sourceStatus);
+    const int seconds = receiver->GetSecondsSinceStart();
+    const CString status = FormatReceptionStatus(seconds, receiver->IsDataBeingReceived(), receiver->GetBitrate(),
+        sourceStatus, receiver->GetErrorCounts());
+    return FormatString("%s | %" PRIu64 " packets | %d s", status.c_str(), receiver->GetPacketsReceived(), seconds);
 }
 
 void CKRXFileMultiplexSession::RunFor(

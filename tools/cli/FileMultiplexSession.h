@@ -1,26 +1,30 @@
 #pragma once
 // A transport-stream file opened through the File plug-in (with a definition
-// made on the fly) and a transport stream receiver running on it, closed in
-// the program's order: stop, wait, de-initialise, delete, close the multiplex.
-// The commands that play a file share it.
+// made on the fly) and received through the program's viewing flow, which
+// closes it in the program's order: components, service, receiver, multiplex,
+// then the display. The commands that play a file share it.
 #include "platform/CString.h"
 
 #include <functional>
+#include <memory>
 
+class CDVBMultiplexDefinition;
 class CDVBSICollector;
+class CDVBStandardTSUpdateHandler;
 class CDVBTransportStreamReceiver;
 class CDVBTransportStreamSource;
-class CDVBTransportStreamUpdateHandler;
 class CEvent;
 class CKRXCliPlugins;
 class CKRXInputPlugin;
+class CKRXPluginManager;
+class CKRXViewingFlow;
 
 class CKRXFileMultiplexSession
 {
 public:
     // The File plug-in is taken from the plug-ins loaded for the command.
     explicit CKRXFileMultiplexSession(const CKRXCliPlugins& plugins);
-    ~CKRXFileMultiplexSession() { Close(); }
+    ~CKRXFileMultiplexSession();
     CKRXFileMultiplexSession(const CKRXFileMultiplexSession&) = delete;
     CKRXFileMultiplexSession& operator=(const CKRXFileMultiplexSession&) = delete;
 
@@ -30,17 +34,20 @@ public:
     bool Open(const CString& path, CString& error);
     // Has the file read once, as fast as the receiver takes it, instead of at
     // its broadcast pace; asked before StartReceiver.
-    void ReadOnceUnpaced();
+    void ReadOnceUnpaced() { m_readOnce = true; }
     // True once the file has been read once and the receiver has processed all of it.
     bool HasReadWholeFile() const;
-    // Builds the receiver on the open multiplex (the handler and the collector
-    // may be null), initialises and starts it.
-    void StartReceiver(CDVBTransportStreamUpdateHandler* handler = nullptr, CDVBSICollector* collector = nullptr);
-    // False when the receiver did not stop within a second (it is closed anyway).
+    // Opens the multiplex in a viewing flow and starts receiving it (the
+    // handler and the collector may be null).
+    void StartReceiver(CDVBStandardTSUpdateHandler* handler = nullptr, CDVBSICollector* collector = nullptr);
+    // Closes everything the flow opened, the display last. False when the
+    // receiver did not stop within a second (it is closed anyway).
     bool Close();
 
-    CDVBTransportStreamReceiver* GetReceiver() const { return m_receiver; }
-    CDVBTransportStreamSource* GetSource() const { return m_source; }
+    // Null before StartReceiver and after Close.
+    CKRXViewingFlow* GetFlow() const { return m_flow.get(); }
+    CDVBTransportStreamReceiver* GetReceiver() const;
+    CDVBTransportStreamSource* GetSource() const;
     // The program's status text, the packets received and the seconds since start.
     CString GetStatusLine() const;
 
@@ -51,8 +58,10 @@ public:
         const std::function<bool()>& finished = nullptr);
 
 private:
+    CKRXPluginManager* m_manager;
     CKRXInputPlugin* m_plugin;
     CString m_pluginFolder;
-    CDVBTransportStreamSource* m_source = nullptr;
-    CDVBTransportStreamReceiver* m_receiver = nullptr;
+    std::unique_ptr<CDVBMultiplexDefinition> m_definition;
+    std::unique_ptr<CKRXViewingFlow> m_flow;
+    bool m_readOnce = false;
 };

@@ -1,51 +1,116 @@
-// korrix-cli play FILE.ts [--seconds N] [--record OUT.ts]: plays a file as the
-// program does and prints the reception status once a second.
+// korrix-cli play FILE.ts [--seconds N] [--record OUT.ts] [--service S
+// [--video-out window|y4m:PATH|none] [--av-log PATH]]: plays a file as the
+// program does and prints the reception status once a second; with a service,
+// its components are decoded and presented as the program would show them.
 #include "CliCommands.h"
 #include "CliOptions.h"
 #include "CliPlugins.h"
 #include "FileMultiplexSession.h"
+#include "ServiceSearch.h"
 
+#include "platform/Clock.h"
+#include "platform/Event.h"
+#include "plugin/DVBDisplay.h"
+#include "plugin/KRXAVLog.h"
 #include "plugin/KRXReceptionStatus.h"
+#include "plugin/KRXVideoOutput.h"
 #include "stream/DVBRecordingParameters.h"
 #include "stream/DVBTransportStreamReceiver.h"
+#include "viewing/KRXViewingFlow.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+// How long a service named on the command line is looked for.
+constexpr int SERVICE_SEARCH_SECONDS = 10;
+constexpr uint32_t SERVICE_POLL_MS = 10;
+
 struct PlayOptions {
     CString file;
     int seconds = 0; // 0: until interrupted
     CString recordFile;
+    CString service; // empty: no service is selected
+    CKRXVideoOutput::Kind videoOut = CKRXVideoOutput::None;
+    CString videoPath;
+    CString avLog;
 };
+
+// Like a media player: a window when a display server is there to show it.
+CKRXVideoOutput::Kind DefaultVideoOutput()
+{
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const bool server = (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
+    return server ? CKRXVideoOutput::Window : CKRXVideoOutput::None;
+}
+
+CString ParseVideoOutput(const CString& text, PlayOptions& options)
+{
+    const CString y4m = "y4m:";
+    if (text == "window")
+        options.videoOut = CKRXVideoOutput::Window;
+    else if (text == "none")
+        options.videoOut = CKRXVideoOutput::None;
+    else if (text.starts_with(y4m) && text.size() > y4m.size()) {
+        options.videoOut = CKRXVideoOutput::Y4M;
+        options.videoPath = text.substr(y4m.size());
+    } else
+        return "'--video-out' is window, y4m:PATH or none, not '" + text + "'";
+    return "";
+}
+
+CString ParseServiceOptions(const KRXFileCommandLine& line, PlayOptions& options)
+{
+    const auto given = [&line](const char* option) { return line.values.count(option) != 0; };
+    if (!given("--service")) {
+        for (const char* option : { "--video-out", "--av-log" }) {
+            if (given(option))
+                return "'" + CString(option) + "' needs '--service'";
+        }
+        return "";
+    }
+    options.service = line.values.at("--service");
+    if (options.service.empty())
+        return "'--service' needs a programme number or a service name";
+    options.videoOut = DefaultVideoOutput();
+    if (given("--av-log"))
+        options.avLog = line.values.at("--av-log");
+    return given("--video-out") ? ParseVideoOutput(line.values.at("--video-out"), options) : "";
+}
 
 CString ParsePlayOptions(const KRXCliArguments& arguments, PlayOptions& options)
 {
     KRXFileCommandLine line;
-    CString misuse = ParseFileCommandLine(arguments, "play", "play", { "--seconds", "--record" }, line);
+    CString misuse = ParseFileCommandLine(
+        arguments, "play", "play", { "--seconds", "--record", "--service", "--video-out", "--av-log" }, line);
     if (misuse.empty())
         misuse = ReadSecondsOption(line, options.seconds);
+    if (misuse.empty())
+        misuse = ParseServiceOptions(line, options);
     options.file = line.file;
     options.recordFile = line.values["--record"];
     return misuse;
 }
 
-// The recording thread creates the file later; a path the user cannot write
-// to is better found out now, before playing starts. A pipe or device is no
-// recording: nothing may be there to read it.
-bool CheckWritable(const CString& path, CString& error)
+// Files written later by other threads (the recording, the pictures) are
+// better found unwritable now, before playing starts. A pipe or device is no
+// such file: nothing may be there to read it, and opening it could block.
+bool CanWrite(const CString& path, CString& reason)
 {
     struct stat status;
     if (stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
-        error = "cannot record to '" + path + "': it is not a regular file";
+        reason = "it is not a regular file";
         return false;
     }
     const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
     if (file < 0) {
-        error = "cannot record to '" + path + "': " + std::strerror(errno);
+        reason = std::strerror(errno);
         return false;
     }
     close(file);
@@ -83,6 +148,67 @@ bool StopRecording(CDVBTransportStreamReceiver* receiver, const CString& recordF
             FormatString("the recording misses %" PRIu64 " reads: the disc did not keep up", status.readsSkipped));
     return written && status.readsSkipped == 0;
 }
+
+// What a service adds to the status line: the pictures it has shown and dropped.
+CString PictureStatus(CKRXViewingFlow* flow)
+{
+    const CDVBDisplay* display = flow->GetDisplay();
+    if (display == nullptr)
+        return " | no display";
+    uint64_t shown = 0, dropped = 0;
+    display->GetPictureCounts(shown, dropped);
+    return FormatString(" | %" PRIu64 " pictures shown, %" PRIu64 " dropped", shown, dropped);
+}
+
+// Waits, looking often so that the picture starts at once, until the service
+// is known, known to be absent, or the search or the play time is over.
+// Returns the milliseconds spent, or -1 after a failure was told.
+int64_t ShowService(CKRXFileMultiplexSession& session, const PlayOptions& options, KRXCliContext& context)
+{
+    const int limit = options.seconds == 0 ? SERVICE_SEARCH_SECONDS : std::min(options.seconds, SERVICE_SEARCH_SECONDS);
+    const int64_t start = GetMonotonicNanoseconds();
+    const auto elapsedMs = [start] { return (GetMonotonicNanoseconds() - start) / 1000000; };
+    unsigned short programNumber = 0;
+    for (;;) {
+        const EServiceSearch search = FindService(session.GetReceiver(), options.service, programNumber);
+        if (search == EServiceSearch::Found)
+            break;
+        if (search == EServiceSearch::Absent) {
+            context.Fail("'" + options.file + "' has no service '" + options.service + "'");
+            return -1;
+        }
+        if (elapsedMs() >= limit * 1000) {
+            context.Fail(FormatString(
+                "service '%s' not found in '%s' within %d s", options.service.c_str(), options.file.c_str(), limit));
+            return -1;
+        }
+        if (context.interrupted->Wait(SERVICE_POLL_MS))
+            return elapsedMs();
+    }
+    CKRXViewingFlow* flow = session.GetFlow();
+    flow->SelectService(programNumber);
+    CString opened;
+    for (const CKRXViewingFlow::Component& component : flow->GetComponents()) {
+        if (component.selected)
+            opened += FormatString("%s0x%04X", opened.empty() ? "" : ", ", component.pid);
+    }
+    context.out << FormatString("Showing service %u: ", programNumber)
+                << (opened.empty() ? CString("no component a decoder accepts") : "components " + opened) << std::endl;
+    return elapsedMs();
+}
+
+// The outputs are chosen before a display opens, which happens when the
+// service is selected. Returns what is wrong, or an empty text.
+CString PrepareOutputs(const PlayOptions& options)
+{
+    CString reason;
+    if (options.videoOut == CKRXVideoOutput::Y4M && !CanWrite(options.videoPath, reason))
+        return "cannot write pictures to '" + options.videoPath + "': " + reason;
+    if (!options.avLog.empty() && !CKRXAVLog::Open(options.avLog))
+        return "cannot write the A/V log to '" + options.avLog + "'";
+    CKRXVideoOutput::Set(options.videoOut, options.videoPath);
+    return "";
+}
 } // namespace
 
 int RunPlayCommand(const KRXCliArguments& arguments, KRXCliContext& context)
@@ -93,13 +219,20 @@ int RunPlayCommand(const KRXCliArguments& arguments, KRXCliContext& context)
         return context.Misused(misuse);
 
     CKRXCliPlugins plugins(context.pluginFolder);
+    // Declared before the session, so that the log closes after the display
+    // that writes to it, whichever way play ends.
+    struct AVLogCloser {
+        ~AVLogCloser() { CKRXAVLog::Close(); }
+    } avLogCloser;
     CKRXFileMultiplexSession session(plugins);
     CString error;
     if (!session.Open(options.file, error))
         return context.Fail(error);
     if (!options.recordFile.empty() && IsFileBeingPlayed(options.recordFile, options.file))
         return context.Fail("cannot record to '" + options.recordFile + "': it is the file being played");
-    if (!options.recordFile.empty() && !CheckWritable(options.recordFile, error))
+    if (!options.recordFile.empty() && !CanWrite(options.recordFile, error))
+        return context.Fail("cannot record to '" + options.recordFile + "': " + error);
+    if (!options.service.empty() && !(error = PrepareOutputs(options)).empty())
         return context.Fail(error);
 
     session.StartReceiver();
@@ -110,8 +243,24 @@ int RunPlayCommand(const KRXCliArguments& arguments, KRXCliContext& context)
             return context.Fail("cannot record to '" + options.recordFile + "'");
         context.out << "Recording to " << options.recordFile << std::endl;
     }
-    CKRXFileMultiplexSession::RunFor(
-        options.seconds, context.interrupted, [&] { context.out << session.GetStatusLine() << std::endl; });
+    int seconds = options.seconds;
+    bool found = true;
+    if (!options.service.empty()) {
+        const int64_t searchMs = ShowService(session, options, context);
+        found = searchMs >= 0;
+        // The search counts towards the time played.
+        if (found && seconds != 0)
+            seconds = std::max(1, seconds - static_cast<int>(searchMs / 1000));
+    }
+    if (found) {
+        CKRXFileMultiplexSession::RunFor(seconds, context.interrupted, [&] {
+            CString line = session.GetStatusLine();
+            if (!options.service.empty())
+                line += PictureStatus(session.GetFlow());
+            context.out << line << std::endl;
+        });
+    }
     // Recording ends before the receiver stops, as in the program.
-    return StopRecording(receiver, options.recordFile, context) && session.Close() ? KRX_CLI_OK : KRX_CLI_FAILED;
+    const bool recorded = StopRecording(receiver, options.recordFile, context);
+    return found && recorded && session.Close() ? KRX_CLI_OK : KRX_CLI_FAILED;
 }

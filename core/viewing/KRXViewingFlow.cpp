@@ -1,0 +1,249 @@
+#include "viewing/KRXViewingFlow.h"
+
+#include "platform/CriticalSection.h"
+#include "platform/DebugOutput.h"
+#include "platform/MessageBox.h"
+#include "plugin/DVBComponentDefinition.h"
+#include "plugin/DVBComponentDefinitionList.h"
+#include "plugin/DVBDisplay.h"
+#include "plugin/KRXDecoderPlugin.h"
+#include "plugin/KRXDisplayPlugin.h"
+#include "plugin/KRXInputPlugin.h"
+#include "plugin/KRXPluginManager.h"
+#include "si/DVBProgram.h"
+#include "si/DVBProgramElement.h"
+#include "si/DVBSICollector.h"
+#include "si/DVBStandardTSUpdateHandler.h"
+#include "stream/DVBPIDReceiver.h"
+#include "stream/DVBProgramClock.h"
+#include "stream/DVBTransportStreamReceiver.h"
+
+namespace {
+const char* const Caption = "Korrix";
+constexpr unsigned long StopTimeoutMs = 1000;
+} // namespace
+
+CKRXViewingFlow::CKRXViewingFlow(
+    CKRXPluginManager& plugins, CDVBStandardTSUpdateHandler* updateHandler, CDVBSICollector* collector)
+    : m_plugins(plugins)
+    , m_updateHandler(updateHandler)
+    , m_collector(collector)
+{
+    // Every receiver added here carries the cookie, so that exactly ours are
+    // taken off again. Without randomness the program goes on with what it has.
+    if (!CreateGuid(&m_cookie))
+        KRXMessageBox("Failed to create guid.", Caption, KRX_MB_OK | KRX_MB_ICONERROR);
+}
+
+CKRXViewingFlow::~CKRXViewingFlow()
+{
+    CloseMultiplex();
+    CloseDisplay();
+}
+
+bool CKRXViewingFlow::OpenMultiplex(CKRXInputPlugin* plugin, int index)
+{
+    CloseMultiplex();
+    CDVBMultiplexDefinition* definition = plugin->GetMultiplexDefinitionAtIndex(index);
+    return definition != nullptr && OpenMultiplex(plugin, definition);
+}
+
+bool CKRXViewingFlow::OpenMultiplex(CKRXInputPlugin* plugin, CDVBMultiplexDefinition* definition)
+{
+    CloseMultiplex();
+    CDVBTransportStreamSource* source = plugin->OpenMultiplex(definition);
+    if (source == nullptr)
+        return false;
+    StartReceiver(plugin, source);
+    return true;
+}
+
+void CKRXViewingFlow::StartReceiver(CKRXInputPlugin* plugin, CDVBTransportStreamSource* source)
+{
+    m_inputPlugin = plugin;
+    m_source = source;
+    // Before the receiver is initialised: the source's read size depends on it.
+    if (m_readOnce)
+        source->SetSinglePass(true);
+    m_receiver = new CDVBTransportStreamReceiver(source, m_updateHandler);
+    m_receiver->SetSICollector(m_collector);
+    if (m_collector != nullptr)
+        m_collector->OnChangeTransportStream();
+    m_receiver->Initialise();
+    m_receiver->Start();
+}
+
+bool CKRXViewingFlow::CloseMultiplex()
+{
+    if (m_receiver == nullptr)
+        return true;
+    // The recording ends before the receiver it copies from stops.
+    if (m_receiver->GetRecordingStatus().recording)
+        m_receiver->StopRecording();
+    DeselectService();
+
+    m_receiver->Stop();
+    const bool stopped = m_receiver->WaitForStop(StopTimeoutMs);
+    if (!stopped)
+        KRXMessageBox("Failed to stop transport stream receiver.", Caption, KRX_MB_OK | KRX_MB_ICONERROR);
+    m_receiver->DeInitialise();
+    delete m_receiver;
+    m_receiver = nullptr;
+
+    m_inputPlugin->CloseMultiplex(m_source);
+    m_source = nullptr;
+    m_inputPlugin = nullptr;
+    if (m_updateHandler != nullptr)
+        m_updateHandler->ClearUpdates();
+    return stopped;
+}
+
+bool CKRXViewingFlow::SelectService(unsigned short programNumber)
+{
+    DeselectService();
+    if (m_receiver == nullptr)
+        return false;
+    m_programNumber = programNumber;
+    m_clock = std::make_unique<CDVBProgramClock>();
+    m_clock->SetTransportStreamReceiver(m_receiver);
+    m_clock->SetProgram(programNumber);
+    ListComponents();
+    SelectComponentsAutomatically();
+    if (m_display != nullptr)
+        m_display->SetProgramClock(m_clock.get());
+    return true;
+}
+
+void CKRXViewingFlow::DeselectService()
+{
+    if (!IsServiceSelected())
+        return;
+    for (int index = 0; index < static_cast<int>(m_components.size()); ++index)
+        CloseComponent(index);
+    m_components.clear();
+    if (m_display != nullptr)
+        m_display->SetProgramClock(nullptr);
+    m_clock.reset();
+    m_programNumber = 0;
+}
+
+void CKRXViewingFlow::ListComponents()
+{
+    // Only the list is taken under the programme lock: opening components
+    // adds receivers to PID lists, whose locks the receive thread holds while
+    // it takes the programme lock, so holding both here could deadlock.
+    CSingleLock lock(m_receiver->GetProgramsSection(), true);
+    const CDVBProgram* program = m_receiver->GetProgram(m_programNumber);
+    if (program == nullptr)
+        return;
+    for (const CDVBProgramElement* element : program->GetElements())
+        m_components.push_back({ element->GetPID(), element->GetDescription(), false });
+}
+
+void CKRXViewingFlow::SelectComponentsAutomatically()
+{
+    // The first component of each description that some decoder accepts: the
+    // first video, audio and subtitles, and a second sound track only when
+    // it differs (another language).
+    CDVBComponentDefinitionList chosen;
+    for (int index = 0; index < static_cast<int>(m_components.size()); ++index) {
+        const Component& component = m_components[index];
+        if (chosen.ContainsComponentWithDescription(component.description))
+            continue;
+        CDVBComponentDefinition definition;
+        if (!m_receiver->GetComponentDefinition(m_programNumber, component.pid, &definition)
+            || !IsSupportedByADecoder(&definition))
+            continue;
+        chosen.AddCopy(&definition);
+        OpenComponent(index);
+    }
+}
+
+bool CKRXViewingFlow::IsSupportedByADecoder(CDVBComponentDefinition* definition)
+{
+    for (int index = 0; CKRXDecoderPlugin* decoder = GetDecoder(index); ++index) {
+        if (decoder->SupportsComponent(definition))
+            return true;
+    }
+    return false;
+}
+
+bool CKRXViewingFlow::OpenComponent(int index)
+{
+    if (m_receiver == nullptr || !IsServiceSelected() || index < 0 || index >= static_cast<int>(m_components.size()))
+        return false;
+    Component& component = m_components[index];
+    CDVBComponentDefinition definition;
+    if (!m_receiver->GetComponentDefinition(m_programNumber, component.pid, &definition))
+        return false;
+    definition.SetIndex(index);
+    component.selected = true;
+    // Each decoder that accepts the component decodes it with a receiver of its own.
+    for (int decoderIndex = 0; CKRXDecoderPlugin* decoder = GetDecoder(decoderIndex); ++decoderIndex) {
+        if (CDVBPIDReceiver* receiver = decoder->OpenComponent(&definition))
+            AttachReceiver(receiver, component.pid);
+    }
+    return true;
+}
+
+void CKRXViewingFlow::AttachReceiver(CDVBPIDReceiver* receiver, unsigned short pid)
+{
+    receiver->SetCookie(&m_cookie);
+    receiver->SetProgramClock(m_clock.get());
+    if (receiver->RequiresDisplay()) {
+        if (m_display == nullptr)
+            OpenDisplay();
+        if (m_display != nullptr)
+            receiver->SetDisplay(m_display);
+    }
+    m_receiver->AddPIDReceiver(pid, receiver);
+}
+
+void CKRXViewingFlow::CloseComponent(int index)
+{
+    if (m_receiver == nullptr || index < 0 || index >= static_cast<int>(m_components.size()))
+        return;
+    Component& component = m_components[index];
+    component.selected = false;
+    while (CDVBPIDReceiver* receiver = m_receiver->RemovePIDReceiverWithCookie(component.pid, &m_cookie)) {
+        if (receiver->RequiresDisplay() && m_display != nullptr)
+            receiver->UnsetDisplay(m_display);
+        // A receiver that cannot name its plug-in cannot be handed back; it is
+        // left alone rather than deleted by someone who did not make it.
+        if (CKRXDecoderPlugin* plugin = receiver->GetPlugin())
+            plugin->CloseComponent(receiver);
+        else
+            DebugOutput("A decoder receiver without its plug-in was left open.\n");
+    }
+}
+
+void CKRXViewingFlow::OpenDisplay()
+{
+    for (int index = 0;; ++index) {
+        auto* plugin = static_cast<CKRXDisplayPlugin*>(m_plugins.GetPluginWithType(KRX_PLUGIN_DISPLAY, index));
+        if (plugin == nullptr)
+            return;
+        if (CDVBDisplay* display = plugin->OpenDisplay(DisplayWidth, DisplayHeight)) {
+            m_displayPlugin = plugin;
+            m_display = display;
+            break;
+        }
+    }
+    m_display->SetProgramClock(m_clock.get());
+    m_display->AddDisplayLayer(&m_logo);
+}
+
+void CKRXViewingFlow::CloseDisplay()
+{
+    if (m_display == nullptr)
+        return;
+    m_display->RemoveDisplayLayer(&m_logo);
+    m_displayPlugin->CloseDisplay(m_display);
+    m_display = nullptr;
+    m_displayPlugin = nullptr;
+}
+
+CKRXDecoderPlugin* CKRXViewingFlow::GetDecoder(int index) const
+{
+    return static_cast<CKRXDecoderPlugin*>(m_plugins.GetPluginWithType(KRX_PLUGIN_DECODER, index));
+}

@@ -1,0 +1,120 @@
+#pragma once
+// The chain a viewer walks: an input plug-in's multiplex, one of its services,
+// that service's components, and the display their decoders show pictures on.
+// It wires the core and the plug-ins together and knows no user-interface
+// toolkit, so the command line and the program's window drive the same steps.
+//
+// Changing a link closes every link after it first: components, then the
+// service, then the multiplex. The display, once opened, stays open until
+// CloseDisplay (or destruction), with the logo layer drawn into every frame.
+//
+// Threads: everything here runs on the owner's thread; the receiver's own
+// thread fills the programme list, which is read under its programme lock.
+#include "platform/Guid.h"
+#include "viewing/KRXLogoLayer.h"
+
+#include <memory>
+#include <vector>
+
+class CDVBComponentDefinition;
+class CDVBDisplay;
+class CDVBMultiplexDefinition;
+class CDVBPIDReceiver;
+class CDVBProgramClock;
+class CDVBSICollector;
+class CDVBStandardTSUpdateHandler;
+class CDVBTransportStreamReceiver;
+class CDVBTransportStreamSource;
+class CKRXDecoderPlugin;
+class CKRXDisplayPlugin;
+class CKRXInputPlugin;
+class CKRXPluginManager;
+
+class CKRXViewingFlow
+{
+public:
+    // The size every display is opened at; pictures of other sizes are scaled.
+    static constexpr int DisplayWidth = 720;
+    static constexpr int DisplayHeight = 576;
+
+    // One elementary stream of the selected service.
+    struct Component {
+        unsigned short pid;
+        CString description;
+        bool selected;
+    };
+
+    // The plug-ins are taken from the manager in its order. The update handler
+    // and the SI collector (either may be null) are given to every receiver.
+    CKRXViewingFlow(CKRXPluginManager& plugins, CDVBStandardTSUpdateHandler* updateHandler = nullptr,
+        CDVBSICollector* collector = nullptr);
+    // Closes the multiplex, then the display.
+    ~CKRXViewingFlow();
+    CKRXViewingFlow(const CKRXViewingFlow&) = delete;
+    CKRXViewingFlow& operator=(const CKRXViewingFlow&) = delete;
+
+    // Closes the open multiplex, then opens the plug-in's definition at the
+    // index (or the one given) and starts receiving it. False when there is
+    // no such definition or the plug-in gives no source.
+    bool OpenMultiplex(CKRXInputPlugin* plugin, int index);
+    bool OpenMultiplex(CKRXInputPlugin* plugin, CDVBMultiplexDefinition* definition);
+    // Has the multiplexes opened from now on read once, as fast as the
+    // receiver takes them (analysing a file), where the source can.
+    void SetReadOnce(bool readOnce) { m_readOnce = readOnce; }
+    // Stops a recording, deselects the service, stops and destroys the
+    // receiver and hands the source back. False when the receiver did not
+    // stop within a second (it is closed anyway).
+    bool CloseMultiplex();
+    CDVBTransportStreamReceiver* GetReceiver() const { return m_receiver; }
+    CDVBTransportStreamSource* GetSource() const { return m_source; }
+
+    // Deselects the current service, creates the programme clock of this one,
+    // lists its components and opens the first of each description that a
+    // decoder accepts. False without an open multiplex.
+    bool SelectService(unsigned short programNumber);
+    // Closes every component and destroys the clock; the display stays open.
+    void DeselectService();
+    bool IsServiceSelected() const { return m_clock != nullptr; }
+    unsigned short GetProgramNumber() const { return m_programNumber; }
+    CDVBProgramClock* GetProgramClock() const { return m_clock.get(); }
+    const std::vector<Component>& GetComponents() const { return m_components; }
+    // Offers the component to every decoder plug-in; each that accepts it gets
+    // a receiver of its own on the component's PID. False when the programme
+    // has no such component.
+    bool OpenComponent(int index);
+    // Takes the component's receivers off the multiplex and hands each back to its plug-in.
+    void CloseComponent(int index);
+
+    // The display, opened by the first component whose decoder needs one; null until then.
+    CDVBDisplay* GetDisplay() const { return m_display; }
+    void CloseDisplay();
+
+    const GUID& GetCookie() const { return m_cookie; }
+
+private:
+    void StartReceiver(CKRXInputPlugin* plugin, CDVBTransportStreamSource* source);
+    void ListComponents();
+    void SelectComponentsAutomatically();
+    bool IsSupportedByADecoder(CDVBComponentDefinition* definition);
+    void AttachReceiver(CDVBPIDReceiver* receiver, unsigned short pid);
+    void OpenDisplay();
+    CKRXDecoderPlugin* GetDecoder(int index) const;
+
+    CKRXPluginManager& m_plugins;
+    CDVBStandardTSUpdateHandler* m_updateHandler;
+    CDVBSICollector* m_collector;
+    GUID m_cookie;
+
+    CKRXInputPlugin* m_inputPlugin = nullptr;
+    CDVBTransportStreamSource* m_source = nullptr;
+    bool m_readOnce = false;
+    CDVBTransportStreamReceiver* m_receiver = nullptr;
+
+    std::unique_ptr<CDVBProgramClock> m_clock;
+    unsigned short m_programNumber = 0;
+    std::vector<Component> m_components;
+
+    CKRXDisplayPlugin* m_displayPlugin = nullptr;
+    CDVBDisplay* m_display = nullptr;
+    CKRXLogoLayer m_logo;
+};

@@ -1,0 +1,219 @@
+#include "ViewingFakes.h"
+
+#include "platform/MessageBox.h"
+#include "plugin/DVBMultiplexDefinition.h"
+#include "plugin/KRXPluginManager.h"
+#include "si/DVBProgram.h"
+#include "viewing/KRXViewingFlow.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace viewing_test;
+using ::testing::ElementsAre;
+
+namespace {
+class ViewingFlowTest : public ::testing::Test
+{
+protected:
+    // The flow takes the plug-ins in this order.
+    void OpenTwoServices(std::initializer_list<CKRXPlugin*> plugins)
+    {
+        for (CKRXPlugin* plugin : plugins)
+            manager.AddPlugin(plugin);
+        ASSERT_TRUE(flow->OpenMultiplex(&input, static_cast<CDVBMultiplexDefinition*>(nullptr)));
+        for (;;) {
+            {
+                CSingleLock lock(flow->GetReceiver()->GetProgramsSection(), true);
+                const CDVBProgram* one = flow->GetReceiver()->GetProgram(1);
+                const CDVBProgram* two = flow->GetReceiver()->GetProgram(2);
+                if (one && two && one->HasSeenPMT() && two->HasSeenPMT())
+                    break;
+            }
+            ASSERT_TRUE(updates.updated.Wait(5000)) << "the services never arrived";
+        }
+        log.clear();
+    }
+    CFakeComponentReceiver* ReceiverOn(unsigned short pid)
+    {
+        return static_cast<CFakeComponentReceiver*>(flow->GetReceiver()->GetPIDReceiver(pid, DVB_RECEIVER_BASE));
+    }
+    std::vector<unsigned short> SelectedPIDs() const
+    {
+        std::vector<unsigned short> pids;
+        for (const CKRXViewingFlow::Component& component : flow->GetComponents()) {
+            if (component.selected)
+                pids.push_back(component.pid);
+        }
+        return pids;
+    }
+
+    Log log;
+    CKRXPluginManager manager;
+    CSignallingUpdateHandler updates;
+    CFakeInputPlugin input { log, TwoServiceStream() };
+    CFakeDecoderPlugin video { "video", "video", log, true };
+    CFakeDecoderPlugin audio { "audio", "audio", log };
+    CFakeDecoderPlugin secondAudio { "second audio", "audio", log };
+    CFakeDisplayPlugin display { "display", log };
+    CFakeDisplayPlugin refusing { "refusing", log, true };
+    CFakeDisplayPlugin later { "later", log };
+    // Last, so that it closes while the plug-ins are there.
+    std::unique_ptr<CKRXViewingFlow> flow = std::make_unique<CKRXViewingFlow>(manager, &updates);
+};
+} // namespace
+
+TEST_F(ViewingFlowTest, StartsTheFirstComponentOfEachDescriptionWithEveryDecoderThatAcceptsIt)
+{
+    OpenTwoServices({ &video, &audio, &secondAudio, &display });
+    ASSERT_TRUE(flow->SelectService(1));
+
+    std::vector<CString> listed;
+    for (const CKRXViewingFlow::Component& component : flow->GetComponents())
+        listed.push_back(FormatString("0x%03X %s", component.pid, component.description.c_str()));
+    EXPECT_THAT(listed,
+        ElementsAre(
+            "0x200 video", "0x201 audio (eng)", "0x202 audio (eng)", "0x203 audio (deu)", "0x204 private sections"));
+    // The second English track is described alike; nobody decodes private sections.
+    EXPECT_THAT(SelectedPIDs(), ElementsAre(0x200, 0x201, 0x203));
+    EXPECT_EQ(ReceiverOn(0x202), nullptr);
+    EXPECT_EQ(ReceiverOn(0x204), nullptr);
+    EXPECT_EQ(audio.open, 2);
+    EXPECT_EQ(secondAudio.open, 2);
+    for (unsigned short pid : { 0x200, 0x201, 0x203 }) {
+        CFakeComponentReceiver* receiver = ReceiverOn(pid);
+        ASSERT_NE(receiver, nullptr) << pid;
+        EXPECT_EQ(receiver->GetCookie(), flow->GetCookie()) << pid;
+        EXPECT_EQ(receiver->GetProgramClock(), flow->GetProgramClock()) << pid;
+    }
+    EXPECT_EQ(ReceiverOn(0x200)->display, flow->GetDisplay());
+    EXPECT_EQ(ReceiverOn(0x201)->display, nullptr) << "sound needs no display";
+
+    // Closing a component takes back the receivers of both decoders.
+    flow->CloseComponent(1);
+    EXPECT_EQ(audio.open, 1);
+    EXPECT_EQ(secondAudio.open, 1);
+    EXPECT_EQ(ReceiverOn(0x201), nullptr);
+    EXPECT_THAT(SelectedPIDs(), ElementsAre(0x200, 0x203));
+}
+
+TEST_F(ViewingFlowTest, OpensTheDisplayOnceFromTheFirstPluginThatOpensOneAndKeepsIt)
+{
+    OpenTwoServices({ &refusing, &video, &display, &later });
+    ASSERT_TRUE(flow->SelectService(1));
+    ASSERT_TRUE(flow->SelectService(2));
+    ASSERT_TRUE(flow->SelectService(1));
+    EXPECT_THAT(log, ::testing::IsSupersetOf({ "refusing opens 720x576", "display opens 720x576" }));
+    EXPECT_EQ(std::count(log.begin(), log.end(), "display opens 720x576"), 1);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "later opens 720x576"), 0);
+    ASSERT_EQ(flow->GetDisplay(), display.display);
+    EXPECT_EQ(display.display->GetProgramClock(), flow->GetProgramClock());
+    EXPECT_EQ(display.display->layers.size(), 1u) << "the logo";
+
+    flow->DeselectService();
+    ASSERT_EQ(flow->GetDisplay(), display.display);
+    EXPECT_EQ(display.display->GetProgramClock(), nullptr);
+    log.clear();
+    flow->CloseDisplay();
+    EXPECT_THAT(log, ElementsAre("remove layer", "display closes"));
+}
+
+TEST_F(ViewingFlowTest, AddsDecodersThatNeedADisplayEvenWhenNoneOpens)
+{
+    OpenTwoServices({ &video, &refusing });
+    ASSERT_TRUE(flow->SelectService(2));
+    ASSERT_NE(ReceiverOn(0x300), nullptr);
+    EXPECT_EQ(ReceiverOn(0x300)->display, nullptr);
+    EXPECT_EQ(flow->GetDisplay(), nullptr);
+}
+
+TEST_F(ViewingFlowTest, ClosesThePreviousServiceBeforeTheNextOneOpens)
+{
+    OpenTwoServices({ &video, &audio, &display });
+    ASSERT_TRUE(flow->SelectService(1));
+    log.clear();
+    ASSERT_TRUE(flow->SelectService(2));
+    EXPECT_THAT(log,
+        ElementsAre("unset display on 0x200", "video closes 0x200", "audio closes 0x201", "audio closes 0x203",
+            "display clock cleared", "video opens 0x300 (0)", "set display on 0x300", "audio opens 0x301 (1)",
+            "display clock set"));
+    for (unsigned short pid : { 0x200, 0x201, 0x203 })
+        EXPECT_EQ(ReceiverOn(pid), nullptr) << pid;
+    EXPECT_EQ(ReceiverOn(0x300)->GetProgramClock(), flow->GetProgramClock());
+}
+
+TEST_F(ViewingFlowTest, ClosesComponentsThenServiceThenReceiverThenSourceAndTheDisplayLast)
+{
+    OpenTwoServices({ &video, &display });
+    ASSERT_TRUE(flow->SelectService(2));
+    log.clear();
+    EXPECT_TRUE(flow->CloseMultiplex());
+    EXPECT_THAT(
+        log, ElementsAre("unset display on 0x300", "video closes 0x300", "display clock cleared", "close multiplex"));
+    EXPECT_TRUE(input.sourceStoppedAtClose);
+    EXPECT_FALSE(updates.HaveUpdatesOccurred()) << "the old multiplex's updates are dropped";
+    EXPECT_FALSE(flow->SelectService(2)) << "no multiplex";
+
+    log.clear();
+    flow.reset();
+    EXPECT_THAT(log, ElementsAre("remove layer", "display closes"));
+}
+
+TEST_F(ViewingFlowTest, OpensAMultiplexByItsIndexClosingTheOpenOneFirst)
+{
+    auto* definition = new CDVBMultiplexDefinition;
+    input.AddMultiplexDefinition(definition);
+    EXPECT_FALSE(flow->OpenMultiplex(&input, 1));
+    EXPECT_FALSE(flow->OpenMultiplex(&input, -1));
+    ASSERT_TRUE(flow->OpenMultiplex(&input, 0));
+    EXPECT_EQ(input.openedWith, definition);
+    ASSERT_TRUE(flow->OpenMultiplex(&input, 0));
+    EXPECT_THAT(log, ElementsAre("open multiplex", "close multiplex", "open multiplex"));
+}
+
+namespace {
+// Its one read hangs until the test lets it go.
+class CHangingInputPlugin : public CKRXInputPlugin
+{
+public:
+    class CSource : public CScriptedSource
+    {
+    public:
+        unsigned long ReadBuffer(unsigned char*, unsigned long) override
+        {
+            reading.Set();
+            release.Wait(10000);
+            return 0;
+        }
+        CEvent reading { true, false }, release { true, false };
+    };
+    CDVBTransportStreamSource* OpenMultiplex(CDVBMultiplexDefinition*) override { return source = new CSource; }
+    bool CloseMultiplex(CDVBTransportStreamSource* closing) override
+    {
+        closed = closing == source;
+        delete closing;
+        return true;
+    }
+    CSource* source = nullptr;
+    bool closed = false;
+};
+} // namespace
+
+TEST_F(ViewingFlowTest, SaysWhenTheReceiverDoesNotStopAndClosesItAnyway)
+{
+    CHangingInputPlugin hanging;
+    std::vector<CString> boxes;
+    MessageBoxHandler previous = SetMessageBoxHandler([&](const CString& text, const CString& caption, unsigned) {
+        boxes.push_back(caption + ": " + text);
+        // Only now may the read return, so the stop has certainly timed out.
+        hanging.source->release.Set();
+        return KRX_IDOK;
+    });
+    ASSERT_TRUE(flow->OpenMultiplex(&hanging, static_cast<CDVBMultiplexDefinition*>(nullptr)));
+    ASSERT_TRUE(hanging.source->reading.Wait(5000));
+    EXPECT_FALSE(flow->CloseMultiplex());
+    SetMessageBoxHandler(previous);
+    EXPECT_THAT(boxes, ElementsAre("Korrix: Failed to stop transport stream receiver."));
+    EXPECT_TRUE(hanging.closed);
+}

@@ -1,0 +1,83 @@
+// play --service: choosing the service and its outputs, on the demo stream.
+#include "CliTest.h"
+
+#include "plugin/KRXAVLog.h"
+#include "plugin/KRXVideoOutput.h"
+
+#include <filesystem>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using ::testing::ContainsRegex;
+using ::testing::StartsWith;
+
+namespace {
+const CString Demo = KRX_PROGRAM_FOLDER "demo/demo.ts";
+
+class ServicePlayTest : public CliTest
+{
+protected:
+    int Play(KRXCliArguments arguments)
+    {
+        arguments.insert(arguments.begin(), { "play", Demo });
+        return Run(arguments);
+    }
+};
+} // namespace
+
+TEST_F(ServicePlayTest, RefusesOutputsWithoutAServiceAndOutputsItDoesNotKnow)
+{
+    const std::pair<KRXCliArguments, const char*> cases[] = {
+        { { "--service", "" }, "'--service' needs a programme number or a service name" },
+        { { "--video-out", "none" }, "'--video-out' needs '--service'" },
+        { { "--av-log", folder.File("log.csv") }, "'--av-log' needs '--service'" },
+        { { "--service", "1", "--video-out", "screen" }, "not 'screen'" },
+        { { "--service", "1", "--video-out", "y4m:" }, "not 'y4m:'" },
+    };
+    for (const auto& [arguments, complaint] : cases) {
+        EXPECT_EQ(Play(arguments), 2) << complaint;
+        ExpectOneErrorLine(complaint);
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder.File("log.csv")));
+
+    const CString absent = folder.File("absent/out");
+    EXPECT_EQ(Play({ "--service", "1", "--video-out", "y4m:" + absent }), 1);
+    ExpectOneErrorLine("cannot write pictures to '" + absent + "': No such file or directory");
+    EXPECT_EQ(Play({ "--service", "1", "--video-out", "none", "--av-log", absent }), 1);
+    ExpectOneErrorLine("cannot write the A/V log to '" + absent + "'");
+}
+
+TEST_F(ServicePlayTest, FindsAServiceByNumberOrExactNameAndTellsWhenThereIsNone)
+{
+    EXPECT_EQ(Play({ "--service", "Korrix Two", "--seconds", "1", "--video-out", "none" }), 0) << err.str();
+    EXPECT_THAT(out.str(), StartsWith("Showing service 2: "));
+    EXPECT_EQ(Play({ "--service", "3", "--seconds", "1", "--video-out", "none" }), 0) << err.str();
+    EXPECT_THAT(out.str(), StartsWith("Showing service 3: "));
+    for (const char* absent : { "7", "korrix two", "0x0001" }) {
+        EXPECT_EQ(Play({ "--service", absent, "--seconds", "5", "--video-out", "none" }), 1) << absent;
+        ExpectOneErrorLine("'" + Demo + "' has no service '" + absent + "'");
+    }
+}
+
+TEST_F(ServicePlayTest, PresentsTheServiceIntoAFileWithoutAWindowAndCountsItsPictures)
+{
+    const CString pictures = folder.File("pictures.y4m");
+    ASSERT_EQ(Play({ "--service", "Korrix One", "--seconds", "3", "--video-out", "y4m:" + pictures, "--av-log",
+                  folder.File("av.csv") }),
+        0)
+        << err.str();
+    EXPECT_EQ(CKRXVideoOutput::GetKind(), CKRXVideoOutput::Y4M) << "chosen before the display opened";
+    EXPECT_EQ(CKRXVideoOutput::GetPath(), pictures);
+    EXPECT_FALSE(CKRXAVLog::IsOpen()) << "the log closes when play ends";
+    const CString text = out.str();
+    const CString last = text.substr(text.rfind('\n', text.size() - 2) + 1);
+    if (!std::filesystem::exists(KRX_PROGRAM_FOLDER "KRXVideo.so")
+        || !std::filesystem::exists(KRX_PROGRAM_FOLDER "KRXDisplayDX.so")) {
+        EXPECT_THAT(last, ContainsRegex(" \\| no display\n$"));
+        GTEST_SKIP() << "the video decoder and the display are not built beside the program";
+    }
+    EXPECT_THAT(text, StartsWith("Showing service 1: components 0x0200"));
+    EXPECT_THAT(last, ContainsRegex(" \\| [1-9][0-9]* pictures shown, [0-9]+ dropped\n$"));
+    EXPECT_THAT(folder.Read("pictures.y4m"), StartsWith("YUV4MPEG2 W720 H576 "));
+    EXPECT_THAT(folder.Read("av.csv"), ContainsRegex("(^|\n)video,[0-9]+,[0-9]+,[0-9]+\n"));
+}

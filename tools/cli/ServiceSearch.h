@@ -1,0 +1,17 @@
+#pragma once
+// Finding the service a command line names, by its programme number or its
+// exact name, among the programmes a receiver has found so far.
+#include "platform/CString.h"
+
+class CDVBTransportStreamReceiver;
+
+enum class EServiceSearch {
+    Found, // known, with its components
+    Waiting, // not (fully) known yet
+    Absent, // the service information is complete and has no such service
+};
+
+// A number matches before a name, so a service named "2" is found by name
+// only when no programme has the number 2.
+EServiceSearch FindService(
+    CDVBTransportStreamReceiver* receiver, const CString& service, unsigned short& programNumber);
