@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     CDVBProgramElement element(0x100);
     element.GetDescriptors().CopyFrom(list);
-    for (unsigned char streamType : { 3, 6, 1 }) {
+    for (unsigned char streamType : { 3, 6, 1, 0x0F }) {
         element.SetStreamType(streamType);
         element.GetDescription();
     }
