@@ -25,7 +25,6 @@ TEST(ReceptionStatus, ShowsTheStreamErrorsOnlyWhenThereWereAny)
     EXPECT_EQ(FormatReceptionStatus(2, true, 4000000, "50.00% complete", errors),
         "Data is being received at 4.00 megabits per second [50.00% complete] - 3 continuity errors, 1 transport "
         "error, 1 sync loss (187 bytes skipped), 2 CRC errors");
-    EXPECT_EQ(FormatReceptionStatus(0, true, 4000000, "", errors), "Looking for service information...");
 
     errors = { 0, 0, 2, 1, 0 };
     EXPECT_EQ(FormatReceptionStatus(5, false, 0, "", errors),
