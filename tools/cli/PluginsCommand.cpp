@@ -19,6 +19,15 @@ const char* TypeName(int type)
         return "other";
     }
 }
+
+// Descriptions are written for a dialog and may run over lines ("\r\n");
+// the listing keeps one plug-in a line.
+CString OneLine(CString text)
+{
+    for (size_t at = text.find("\r\n"); at != CString::npos; at = text.find("\r\n", at + 1))
+        text.replace(at, 2, " ");
+    return text;
+}
 } // namespace
 
 int RunPluginsCommand(const KRXCliArguments& arguments, KRXCliContext& context)
@@ -33,7 +42,7 @@ int RunPluginsCommand(const KRXCliArguments& arguments, KRXCliContext& context)
         CKRXPlugin* plugin = manager->GetPluginAtIndex(i);
         if (plugin != nullptr)
             context.out << FormatString("%-8s %-16s %s\n", TypeName(plugin->GetType()), plugin->GetName().c_str(),
-                plugin->GetDescription().c_str());
+                OneLine(plugin->GetDescription()).c_str());
     }
     return KRX_CLI_OK;
 }

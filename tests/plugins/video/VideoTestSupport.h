@@ -8,6 +8,8 @@
 #include "plugin/DVBDisplay.h"
 #include "tswriter/PesWriter.h"
 
+#include <atomic>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>

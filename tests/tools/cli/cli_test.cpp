@@ -18,6 +18,9 @@ TEST_F(CliTest, ListsThePluginsOfTheProgramFolder)
     EXPECT_EQ(Run({ "plugins" }), 0) << err.str();
     EXPECT_THAT(
         out.str(), HasSubstr("input    File             Allows playback of recorded transport stream files.\n"));
+    // A description of two lines is listed on one.
+    EXPECT_THAT(out.str(), HasSubstr("decoder  Video            MPEG-2 Video Decoder. Uses libmpeg2 by "));
+    EXPECT_THAT(out.str(), Not(HasSubstr("\r")));
     EXPECT_EQ(err.str(), "");
 }
 
