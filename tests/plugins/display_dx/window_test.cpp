@@ -1,4 +1,4 @@
-// The window surface on SDL's offscreen driver, the letterbox it draws with,
+// The window surface on SDL's dummy driver, the letterbox it draws with,
 // and the plug-in that chooses the surface.
 #include "DVBLetterbox.h"
 #include "DVBSDLWindowSurface.h"
@@ -23,7 +23,7 @@ class WindowSurface : public ::testing::Test
 protected:
     void SetUp() override
     {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0); // headless unless told otherwise
+        setenv("SDL_VIDEODRIVER", "dummy", 0); // headless unless told otherwise
         CString error;
         ASSERT_TRUE(m_surface.Open(error)) << error;
     }
