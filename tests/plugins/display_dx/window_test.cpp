@@ -1,4 +1,4 @@
-// The window surface on SDL's offscreen driver, the letterbox it draws with,
+// The window surface on SDL's dummy driver, the letterbox it draws with,
 // and the plug-in that chooses the surface.
 #include "DVBLetterbox.h"
 #include "DVBSDLWindowSurface.h"
@@ -23,32 +23,26 @@ class WindowSurface : public ::testing::Test
 protected:
     void SetUp() override
     {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0); // headless unless told otherwise
+        setenv("SDL_VIDEODRIVER", "dummy", 0); // headless unless told otherwise
         CString error;
         ASSERT_TRUE(m_surface.Open(error)) << error;
     }
-
-    void Push(SDL_Event event)
+    // Delivers one event to the window as the frame thread would.
+    void Push(Uint32 type, int detail = 0)
     {
+        SDL_Event event {};
+        event.type = type;
+        event.window.windowID = m_surface.GetWindowID(); // at the same place in every event kind
+        if (type == SDL_KEYDOWN)
+            event.key.keysym.sym = detail;
+        if (type == SDL_MOUSEBUTTONDOWN) {
+            event.button.button = SDL_BUTTON_LEFT;
+            event.button.clicks = Uint8(detail);
+        }
+        if (type == SDL_WINDOWEVENT)
+            event.window.event = Uint8(detail);
         ASSERT_EQ(SDL_PushEvent(&event), 1);
         m_surface.PumpEvents();
-    }
-    SDL_Event Key(SDL_Keycode key)
-    {
-        SDL_Event event {};
-        event.type = SDL_KEYDOWN;
-        event.key.windowID = m_surface.GetWindowID();
-        event.key.keysym.sym = key;
-        return event;
-    }
-    SDL_Event Click(Uint8 clicks)
-    {
-        SDL_Event event {};
-        event.type = SDL_MOUSEBUTTONDOWN;
-        event.button.windowID = m_surface.GetWindowID();
-        event.button.button = SDL_BUTTON_LEFT;
-        event.button.clicks = clicks;
-        return event;
     }
 
     CDVBSDLWindowSurface m_surface { 720, 576, BORDER };
@@ -99,24 +93,18 @@ TEST_F(WindowSurface, ShowsThePictureLetterboxedOnTheOverlayColour)
 TEST_F(WindowSurface, SpaceAndDoubleClickToggleFullScreenAndTheCloseBoxDoesNothing)
 {
     EXPECT_FALSE(m_surface.IsFullScreen());
-    Push(Key(SDLK_SPACE));
+    Push(SDL_KEYDOWN, SDLK_SPACE);
     EXPECT_TRUE(m_surface.IsFullScreen());
-    Push(Click(1));
+    Push(SDL_MOUSEBUTTONDOWN, 1);
     EXPECT_TRUE(m_surface.IsFullScreen()) << "a single click is not a double-click";
-    Push(Click(2));
+    Push(SDL_MOUSEBUTTONDOWN, 2);
     EXPECT_FALSE(m_surface.IsFullScreen());
-    Push(Key(SDLK_a));
+    Push(SDL_KEYDOWN, SDLK_a);
     EXPECT_FALSE(m_surface.IsFullScreen());
 
     const Uint32 window = m_surface.GetWindowID();
-    SDL_Event close {};
-    close.type = SDL_WINDOWEVENT;
-    close.window.windowID = window;
-    close.window.event = SDL_WINDOWEVENT_CLOSE;
-    Push(close);
-    SDL_Event quit {};
-    quit.type = SDL_QUIT;
-    Push(quit);
+    Push(SDL_WINDOWEVENT, SDL_WINDOWEVENT_CLOSE);
+    Push(SDL_QUIT);
     EXPECT_NE(SDL_GetWindowFromID(window), nullptr);
 }
 
