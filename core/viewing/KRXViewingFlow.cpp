@@ -13,6 +13,7 @@
 #include "si/DVBProgram.h"
 #include "si/DVBProgramElement.h"
 #include "si/DVBSICollector.h"
+#include "stream/DVBTransportStreamSource.h"
 #include "si/DVBStandardTSUpdateHandler.h"
 #include "stream/DVBPIDReceiver.h"
 #include "stream/DVBProgramClock.h"

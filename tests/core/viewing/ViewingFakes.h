@@ -12,9 +12,9 @@
 #include "plugin/KRXInputPlugin.h"
 #include "si/DVBStandardTSUpdateHandler.h"
 #include "stream/DVBPullReceiver.h"
-#include "support/Descriptors.h"
-#include "support/SectionWriter.h"
-#include "support/SiTables.h"
+#include "tswriter/Descriptors.h"
+#include "tswriter/SectionWriter.h"
+#include "tswriter/SiTables.h"
 
 #include <string>
 #include <vector>
