@@ -160,7 +160,7 @@ TEST_F(SICommandsTest, ServicesStopsAfterOnePassWhenTheInformationCanNeverBeComp
     const CString file = folder.Write("mux.ts", Multiplex(true));
     ASSERT_EQ(Run({ "services", file, "--seconds", "1000000" }), KRX_CLI_OK) << err.str();
     ExpectOneErrorLine("the service information found in the file is incomplete");
-    EXPECT_THAT(out.str(), HasSubstr("Service 2: \\x05Radio\\\\Two\n"));
+    EXPECT_THAT(out.str(), HasSubstr("Service 2: Radio\\\\Two\n"));
     EXPECT_THAT(out.str(), HasSubstr("Service 3: Three\n  Provider: Provider\n"));
 }
 
