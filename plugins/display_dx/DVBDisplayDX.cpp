@@ -73,6 +73,7 @@ CDVBDisplayDX::~CDVBDisplayDX()
 
 void CDVBDisplayDX::Start()
 {
+    m_frameThreadRunning = true;
     m_thread.Start([this] { FrameThread(); });
     if (!m_setUpDone.Wait(SETUP_WAIT_MS)) {
         ReportDisplaySetupError("The video window did not open in time.");
@@ -116,17 +117,35 @@ void CDVBDisplayDX::OnFrame(
     // Beyond any broadcast picture: twenty such frames would not fit in memory.
     if (width <= 0 || height <= 0 || width > DVB_DISPLAY_MAX_SIDE || height > DVB_DISPLAY_MAX_SIDE || !Y || !U || !V)
         return;
-    CDVBVideoFrame* frame = m_free.TakeFront();
-    if (!frame) {
-        frame = m_queue.TakeFront();
-        if (!frame) // every frame is on the frame thread: this picture cannot be kept
-            return;
-        ++m_dropped;
-    }
+    CDVBVideoFrame* frame = TakeFrameToFill();
+    if (!frame) // every frame is on the frame thread: this picture cannot be kept
+        return;
     frame->SetSize(width, height);
     frame->SetTime(time);
     frame->CopyFrom(Y, U, V);
     m_queue.Append(frame);
+}
+
+// A full queue first holds the decoder back: pictures decoded well ahead of
+// their time (a stream with a long decoder delay, a file read in bursts) are
+// then shown instead of dropped, and the compressed data waits in the
+// receiver's buffers. Only when the frame thread releases nothing for a while
+// (the clock stands still) is the oldest picture given up.
+CDVBVideoFrame* CDVBDisplayDX::TakeFrameToFill()
+{
+    const uint32_t start = GetMillisecondTime();
+    for (;;) {
+        if (CDVBVideoFrame* frame = m_free.TakeFront())
+            return frame;
+        const uint32_t waited = GetMillisecondTime() - start;
+        if (!m_frameThreadRunning || waited >= DVB_DISPLAY_FULL_WAIT_MS
+            || WaitForEvents({ &m_stop, &m_frameFreed }, DVB_DISPLAY_FULL_WAIT_MS - waited) == 0)
+            break;
+    }
+    CDVBVideoFrame* frame = m_queue.TakeFront();
+    if (frame)
+        ++m_dropped;
+    return frame;
 }
 
 void CDVBDisplayDX::OnEveryMillisecond()
@@ -178,6 +197,7 @@ void CDVBDisplayDX::ShowDueFrames(uint32_t now)
         if (blank)
             return;
         m_free.Append(frame);
+        m_frameFreed.Set();
     }
 }
 

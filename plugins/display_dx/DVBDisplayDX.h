@@ -21,6 +21,8 @@ constexpr int DVB_DISPLAY_MAX_SIDE = 4096;
 // With nothing to show for this long the display shows black, and again after as long.
 constexpr uint32_t DVB_DISPLAY_BLANK_AFTER_MS = 500;
 constexpr unsigned DVB_DEFAULT_OVERLAY_COLOUR = 0x202020;
+// How long a full queue holds the decoder back before the oldest picture is dropped.
+constexpr uint32_t DVB_DISPLAY_FULL_WAIT_MS = 250;
 
 class CDVBDisplayDX : public CDVBDisplay
 {
@@ -58,6 +60,7 @@ private:
     CDVBVideoFrame* GetBlankFrame();
     void PrepareSurface(int width, int height);
     void ForwardAspectRatio();
+    CDVBVideoFrame* TakeFrameToFill();
     void Draw(const CDVBVideoFrame& frame, int64_t clock, bool blank);
     void Log(const CDVBVideoFrame& frame, int64_t clock, bool blank);
 
@@ -77,6 +80,9 @@ private:
     CEvent m_stop { true, false };
     CEvent m_pulse { false, false };
     CEvent m_setUpDone { true, false };
+    // Set by the frame thread each time it gives a frame back to the free list.
+    CEvent m_frameFreed { false, false };
+    std::atomic<bool> m_frameThreadRunning { false };
     CString m_setUpError;
 
     // Frame thread only.

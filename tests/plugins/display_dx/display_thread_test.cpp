@@ -110,3 +110,30 @@ TEST(DisplayFrameThread, RemovingALayerWaitsForItsDrawAndItIsNeverDrawnAgain)
     EXPECT_EQ(layer.m_draws, 1);
     EXPECT_FALSE(layer.m_drawnAfterRemoval);
 }
+
+TEST(DisplayFrameThread, AFullQueueHoldsTheDecoderBackUntilAPictureIsShownInsteadOfDroppingOne)
+{
+    SThreadedDisplay threaded;
+    CScriptedClock clock;
+    clock.m_value = 0;
+    threaded.display->SetProgramClock(&clock);
+    threaded.display->Start();
+    // Twenty pictures decoded ahead of their time fill the queue.
+    for (int i = 0; i < DVB_DISPLAY_QUEUE_FRAMES; ++i)
+        STestPicture(32, 16, uint8_t(i)).SendTo(*threaded.display, 3600 * (i + 1));
+    CEvent handedOver { true, false };
+    std::thread decoder([&] {
+        STestPicture(32, 16, 99).SendTo(*threaded.display, 3600 * (DVB_DISPLAY_QUEUE_FRAMES + 1));
+        handedOver.Set();
+    });
+    EXPECT_FALSE(handedOver.Wait(50)) << "the decoder waits while every frame holds a picture to come";
+    clock.m_value = 3600; // the first picture falls due and frees its frame
+    threaded.display->OnEveryMillisecond();
+    EXPECT_TRUE(handedOver.Wait(PATIENCE_MS));
+    decoder.join();
+    uint64_t shown, dropped;
+    threaded.display->GetPictureCounts(shown, dropped);
+    EXPECT_EQ(shown, 1u);
+    EXPECT_EQ(dropped, 0u);
+    threaded.display.reset();
+}
