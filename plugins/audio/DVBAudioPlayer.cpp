@@ -57,9 +57,9 @@ mad_flow CDVBAudioPlayer::OnHeader(void* player, const mad_header* header)
     return static_cast<CDVBAudioPlayer*>(player)->Header(header);
 }
 
-mad_flow CDVBAudioPlayer::OnFilter(void* player, const mad_stream*, mad_frame*)
+mad_flow CDVBAudioPlayer::OnFilter(void* player, const mad_stream* stream, mad_frame*)
 {
-    return static_cast<CDVBAudioPlayer*>(player)->Filter();
+    return static_cast<CDVBAudioPlayer*>(player)->Filter(stream);
 }
 
 mad_flow CDVBAudioPlayer::OnOutput(void* player, const mad_header* header, mad_pcm* pcm)
@@ -67,10 +67,12 @@ mad_flow CDVBAudioPlayer::OnOutput(void* player, const mad_header* header, mad_p
     return static_cast<CDVBAudioPlayer*>(player)->Output(header, pcm);
 }
 
-mad_flow CDVBAudioPlayer::OnError(void*, mad_stream* stream, mad_frame*)
+mad_flow CDVBAudioPlayer::OnError(void*, mad_stream*, mad_frame*)
 {
-    // A frame that fails its CRC is skipped; other errors are passed over.
-    return stream->error == MAD_ERROR_BADCRC ? MAD_FLOW_IGNORE : MAD_FLOW_CONTINUE;
+    // The library would play a frame whose decoding failed (a bad CRC among
+    // others) from the previous frame's data when told to ignore the error;
+    // continuing skips it.
+    return MAD_FLOW_CONTINUE;
 }
 
 mad_flow CDVBAudioPlayer::Input(mad_stream* stream)
@@ -134,15 +136,35 @@ mad_flow CDVBAudioPlayer::Header(const mad_header* header)
     return MAD_FLOW_CONTINUE;
 }
 
-mad_flow CDVBAudioPlayer::Filter()
+mad_flow CDVBAudioPlayer::Filter(const mad_stream* stream)
 {
-    if (!m_stopRequested())
-        return MAD_FLOW_CONTINUE;
-    CDVBAudioCommand stop;
-    stop.code = DVB_AUDIO_STOP;
-    stop.stop.flush = true;
-    m_output.Command(stop);
-    return MAD_FLOW_STOP;
+    if (m_stopRequested()) {
+        CDVBAudioCommand stop;
+        stop.code = DVB_AUDIO_STOP;
+        stop.stop.flush = true;
+        m_output.Command(stop);
+        return MAD_FLOW_STOP;
+    }
+    return IsFollowedByFrame(stream) ? MAD_FLOW_CONTINUE : MAD_FLOW_IGNORE;
+}
+
+// Once in step, the library takes whatever follows a frame for the next one,
+// so a truncated frame or a stretch of other data decodes into loud noise. A
+// frame is played only when a frame header follows where it ends, or the
+// input does.
+bool CDVBAudioPlayer::IsFollowedByFrame(const mad_stream* stream) const
+{
+    const unsigned char* next = stream->next_frame;
+    const unsigned char* end = m_input.data() + m_inputLength;
+    if (m_endOfInput && next == end - MAD_BUFFER_GUARD)
+        return true;
+    if (!next || end - next < 4)
+        return false;
+    const bool sync = next[0] == 0xFF && (next[1] & 0xE0) == 0xE0;
+    const bool layer = (next[1] & 0x06) != 0;
+    const bool bitrate = (next[2] & 0xF0) != 0xF0;
+    const bool rate = (next[2] & 0x0C) != 0x0C;
+    return sync && layer && bitrate && rate;
 }
 
 mad_flow CDVBAudioPlayer::Output(const mad_header* header, const mad_pcm* pcm)

@@ -49,7 +49,8 @@ private:
 
     mad_flow Input(mad_stream* stream);
     mad_flow Header(const mad_header* header);
-    mad_flow Filter();
+    mad_flow Filter(const mad_stream* stream);
+    bool IsFollowedByFrame(const mad_stream* stream) const;
     mad_flow Output(const mad_header* header, const mad_pcm* pcm);
     bool SendConfigure(unsigned int channels, unsigned int rate);
     void Report(const char* component, const CString& message);

@@ -43,7 +43,8 @@ ts::Bytes LoadAudioSample(const std::string& name)
 std::vector<ts::Bytes> SplitFrames(const ts::Bytes& stream)
 {
     std::vector<ts::Bytes> frames;
-    for (const AccessUnit& unit : MpegAudioStream(stream, "sample").Units())
+    const MpegAudioStream parsed(stream, "sample");
+    for (const AccessUnit& unit : parsed.Units())
         frames.push_back(unit.data);
     return frames;
 }
@@ -73,7 +74,7 @@ std::vector<CAudioChunk> MakeChunks(
     std::vector<CAudioChunk> chunks;
     for (size_t first = 0; first < frames.size(); first += framesPerPacket) {
         const size_t end = std::min(frames.size(), first + framesPerPacket);
-        const ts::Bytes payload = JoinFrames({ frames.begin() + first, frames.begin() + end });
+        const ts::Bytes payload = JoinFrames(std::vector<ts::Bytes>(frames.begin() + first, frames.begin() + end));
         AppendChunks(payload, firstTime + static_cast<uint32_t>(first) * frameDuration, chunks);
     }
     return chunks;
