@@ -4,8 +4,8 @@
 
 CDVBAudioReceiver::CDVBAudioReceiver(CKRXDecoderPlugin* plugin, std::unique_ptr<CDVBWaveDevice> device)
     : CDVBPullReceiver(kChunkCount, kChunkSize)
-    , m_plugin(plugin)
     , m_output(std::move(device))
+    , m_plugin(plugin)
 {
     m_type = DVB_RECEIVER_AUDIO;
 }

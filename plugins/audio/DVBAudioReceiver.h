@@ -31,7 +31,8 @@ protected:
     void DecodeStream() override;
     unsigned long WriteCompressedData(unsigned char* data, unsigned long size) override;
 
+    CDVBWaveOutput m_output;
+
 private:
     CKRXDecoderPlugin* m_plugin;
-    CDVBWaveOutput m_output;
 };
