@@ -44,9 +44,11 @@ unsigned long CDVBAudioReceiver::ReadChunk(
 {
     hasTime = false;
     if (!m_readBuffer) {
-        // Nothing but a stop ends this wait: Stop sets the event it waits on.
-        if (WaitForEvents({ &m_stopEvent, m_filledList.GetHasBuffersEvent() }, KRX_INFINITE) != 1
-            || !GetNextReadBuffer())
+        // Queued chunks are taken without a wait; the decoder looks for a stop at every frame.
+        // Nothing but a stop ends the wait: Stop sets the event it waits on.
+        if (!GetNextReadBuffer()
+            && (WaitForEvents({ &m_stopEvent, m_filledList.GetHasBuffersEvent() }, KRX_INFINITE) != 1
+                || !GetNextReadBuffer()))
             return 0;
         if (m_readBuffer->GetFlags() & DVB_BUFFER_PTS_VALID) {
             hasTime = true;

@@ -26,53 +26,13 @@ int64_t Clip(int64_t value, CDVBClipStatistics& statistics)
     return value;
 }
 
-long Quantise(unsigned int bits, DVBFixed sample, int mode, CDVBDitherState& dither, CDVBClipStatistics& statistics)
-{
-    return mode == DVB_PCM_DITHER ? DitherSample(bits, sample, dither, statistics)
-                                  : RoundSample(bits, sample, statistics);
-}
-
-// Writes the low bytes of value, low byte first.
-inline unsigned char* PutLittleEndian(unsigned char* at, long value, int bytes)
-{
-    for (int i = 0; i < bytes; i++)
-        *at++ = static_cast<unsigned char>(value >> (8 * i));
-    return at;
-}
-
-// bits is the quantisation width; the 32-bit form writes a zero byte below a
-// 24-bit sample.
-template <unsigned int Bits, int Bytes, bool ZeroLowByte = false>
-unsigned long Convert(unsigned char* destination, unsigned long count, const DVBFixed* first, const DVBFixed* second,
-    int mode, CDVBClipStatistics* statistics, CDVBDitherState* dither)
-{
-    if (mode != DVB_PCM_ROUND && mode != DVB_PCM_DITHER)
-        return 0;
-    const int channels = second ? 2 : 1;
-    const DVBFixed* samples[2] = { first, second };
-    unsigned char* at = destination;
-    for (unsigned long i = 0; i < count; i++) {
-        for (int channel = 0; channel < channels; channel++) {
-            long value = Quantise(Bits, samples[channel][i], mode, dither[channel], *statistics);
-            if (Bits == 8)
-                value -= 128;
-            if (ZeroLowByte)
-                *at++ = 0;
-            at = PutLittleEndian(at, value, Bytes);
-        }
-    }
-    return static_cast<unsigned long>(at - destination);
-}
-
-} // namespace
-
-long RoundSample(unsigned int bits, DVBFixed sample, CDVBClipStatistics& statistics)
+inline long RoundSample(unsigned int bits, DVBFixed sample, CDVBClipStatistics& statistics)
 {
     const int64_t value = Clip(int64_t(sample) + (int64_t(1) << (28 - bits)), statistics);
     return static_cast<long>(value >> (29 - bits));
 }
 
-long DitherSample(unsigned int bits, DVBFixed sample, CDVBDitherState& dither, CDVBClipStatistics& statistics)
+inline long DitherSample(unsigned int bits, DVBFixed sample, CDVBDitherState& dither, CDVBClipStatistics& statistics)
 {
     // Noise shaping: the quantisation errors of the last three samples feed back.
     int64_t shaped = int64_t(sample) + dither.error[0] - dither.error[1] + dither.error[2];
@@ -94,6 +54,52 @@ long DitherSample(unsigned int bits, DVBFixed sample, CDVBDitherState& dither, C
     dither.error[0] = static_cast<DVBFixed>(shaped - output);
     return static_cast<long>(output >> scaleBits);
 }
+
+// Writes the low bytes of value, low byte first.
+inline unsigned char* PutLittleEndian(unsigned char* at, long value, int bytes)
+{
+    for (int i = 0; i < bytes; i++)
+        *at++ = static_cast<unsigned char>(value >> (8 * i));
+    return at;
+}
+
+// Bits is the quantisation width; the 32-bit form writes a zero byte below a
+// 24-bit sample. The mode is chosen once per frame, not per sample.
+template <unsigned int Bits, int Bytes, bool ZeroLowByte, class Quantiser>
+unsigned long ConvertWith(
+    unsigned char* destination, unsigned long count, const DVBFixed* first, const DVBFixed* second, Quantiser quantise)
+{
+    const int channels = second ? 2 : 1;
+    const DVBFixed* samples[2] = { first, second };
+    unsigned char* at = destination;
+    for (unsigned long i = 0; i < count; i++) {
+        for (int channel = 0; channel < channels; channel++) {
+            long value = quantise(samples[channel][i], channel);
+            if (Bits == 8)
+                value -= 128;
+            if (ZeroLowByte)
+                *at++ = 0;
+            at = PutLittleEndian(at, value, Bytes);
+        }
+    }
+    return static_cast<unsigned long>(at - destination);
+}
+
+template <unsigned int Bits, int Bytes, bool ZeroLowByte = false>
+unsigned long Convert(unsigned char* destination, unsigned long count, const DVBFixed* first, const DVBFixed* second,
+    int mode, CDVBClipStatistics* statistics, CDVBDitherState* dither)
+{
+    CDVBClipStatistics& clip = *statistics;
+    if (mode == DVB_PCM_DITHER)
+        return ConvertWith<Bits, Bytes, ZeroLowByte>(destination, count, first, second,
+            [&](DVBFixed sample, int channel) { return DitherSample(Bits, sample, dither[channel], clip); });
+    if (mode == DVB_PCM_ROUND)
+        return ConvertWith<Bits, Bytes, ZeroLowByte>(
+            destination, count, first, second, [&](DVBFixed sample, int) { return RoundSample(Bits, sample, clip); });
+    return 0;
+}
+
+} // namespace
 
 DVBPCMConverter GetPCMConverter(unsigned int bits)
 {

@@ -32,7 +32,3 @@ using DVBPCMConverter = unsigned long (*)(unsigned char* destination, unsigned l
 
 // The converter for 8, 16, 24 or 32 bits; null for any other width.
 DVBPCMConverter GetPCMConverter(unsigned int bits);
-
-// One sample quantised to bits, as the converters do it.
-long RoundSample(unsigned int bits, DVBFixed sample, CDVBClipStatistics& statistics);
-long DitherSample(unsigned int bits, DVBFixed sample, CDVBDitherState& dither, CDVBClipStatistics& statistics);

@@ -219,7 +219,9 @@ void CDVBWaveOutput::OnDone(void* tag)
     auto* buffer = static_cast<CDVBWaveBuffer*>(tag);
     if (m_playing.Remove(buffer))
         m_free.Append(buffer);
-    m_completed.Set();
+    // Only a drain waits for this, and only for the last buffer.
+    if (m_playing.IsEmpty())
+        m_completed.Set();
 }
 
 // The start and finish lines bracket the time a reconfiguration took, on the programme clock.

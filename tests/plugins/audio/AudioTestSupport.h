@@ -1,31 +1,18 @@
 #pragma once
-// What the audio tests share: a programme clock the test sets, a wave output
+// What the audio tests share: a wave output
 // that notes every command before carrying it out, the committed MP2 samples
 // cut into frames and queued chunks, and a reader that feeds the chunks to a
 // player while ticking its output, all on the test's own thread.
 #include "DVBAudioPlayer.h"
 #include "DVBWaveOutput.h"
 #include "MemoryWaveDevice.h"
+#include "ScriptedClock.h"
 
-#include "stream/DVBProgramClock.h"
 #include "support/TsTypes.h"
 
-#include <atomic>
 #include <optional>
 #include <string>
 #include <vector>
-
-class CScriptedClock : public CDVBProgramClock
-{
-public:
-    bool GetProgramClock(int64_t& clock, bool) override
-    {
-        clock = value;
-        return valid;
-    }
-    std::atomic<int64_t> value { 0 };
-    std::atomic<bool> valid { true };
-};
 
 // One command as the output stage sent it.
 struct CSentCommand {
