@@ -227,14 +227,6 @@ TEST_F(WaveOutputTest, StopWithoutFlushPausesOnceAndTheNextPlayResumes)
     EXPECT_EQ(device->CountCalls(Kind::Restart), 1);
 }
 
-TEST_F(WaveOutputTest, FramesBeyondTheBuffersAreDroppedNotQueued)
-{
-    Configure();
-    for (int i = 0; i < CDVBWaveOutput::kBufferCount + 3; i++)
-        EXPECT_EQ(Play(10), 0);
-    EXPECT_EQ(output.GetPendingCount(), CDVBWaveOutput::kBufferCount);
-}
-
 TEST_F(WaveOutputTest, FinishWithNothingPlayingClosesAtOnce)
 {
     Configure();
