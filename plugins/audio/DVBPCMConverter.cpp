@@ -4,7 +4,7 @@ namespace {
 
 // Clips value to the fixed-point range, keeping the statistics; samples
 // within the peak seen so far skip both comparisons.
-int64_t Clip(int64_t value, CDVBClipStatistics& statistics)
+inline int64_t Clip(int64_t value, CDVBClipStatistics& statistics)
 {
     if (value >= statistics.peakSample) {
         if (value > DVB_FIXED_MAX) {
