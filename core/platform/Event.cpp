@@ -29,25 +29,51 @@ CEvent::~CEvent()
 
 void CEvent::Set()
 {
-    // The counter only ever needs to be non-zero; repeated sets just add to it.
-    const uint64_t one = 1;
     m_sets.fetch_add(1, std::memory_order_release);
-    while (write(m_fd, &one, sizeof one) < 0 && errno == EINTR) { }
+    if (m_manualReset) {
+        // A manual-reset event that is set already stays set: no system call.
+        std::lock_guard lock(m_stateLock);
+        if (m_signalled)
+            return;
+        m_signalled = true;
+        Signal();
+        return;
+    }
+    Signal();
 }
 
 void CEvent::Reset()
 {
+    if (m_manualReset) {
+        std::lock_guard lock(m_stateLock);
+        if (!m_signalled)
+            return;
+        m_signalled = false;
+    }
     uint64_t value;
     while (read(m_fd, &value, sizeof value) < 0 && errno == EINTR) { }
 }
 
 bool CEvent::IsSet() const
 {
-    pollfd pfd { m_fd, POLLIN, 0 };
-    const bool set = poll(&pfd, 1, 0) == 1 && (pfd.revents & POLLIN);
+    bool set;
+    if (m_manualReset) {
+        std::lock_guard lock(m_stateLock);
+        set = m_signalled;
+    } else {
+        pollfd pfd { m_fd, POLLIN, 0 };
+        set = poll(&pfd, 1, 0) == 1 && (pfd.revents & POLLIN);
+    }
     if (set)
         Acquire();
     return set;
+}
+
+void CEvent::Signal()
+{
+    // The counter only ever needs to be non-zero; repeated sets just add to it.
+    const uint64_t one = 1;
+    while (write(m_fd, &one, sizeof one) < 0 && errno == EINTR) { }
 }
 
 bool CEvent::TryClaim()

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <initializer_list>
+#include <mutex>
 
 constexpr uint32_t KRX_INFINITE = 0xFFFFFFFFu;
 constexpr int KRX_WAIT_TIMEOUT = -1;
@@ -41,9 +42,15 @@ private:
     // seeing the event, in terms the thread checker understands as well as
     // the kernel's own ordering.
     void Acquire() const { (void)m_sets.load(std::memory_order_acquire); }
+    void Signal();
 
     int m_fd;
     bool m_manualReset;
+    // Whether a manual-reset event is set, so that setting it again or
+    // resetting it while clear costs no system call; the lock keeps the flag
+    // and the descriptor in agreement.
+    mutable std::mutex m_stateLock;
+    bool m_signalled = false;
     std::atomic<uint64_t> m_sets { 0 };
 };
 

@@ -1,0 +1,33 @@
+#pragma once
+// A device that writes what it is given to a WAV file, in order, and is done
+// with each block once it is written. Reopening it for the same format goes
+// on appending (the output closes and reopens its device when the stream's
+// format is announced again); a different format cannot be held by one file
+// and is refused. Closing leaves a complete file.
+#include "DVBWaveDevice.h"
+
+#include <cstdio>
+
+class CDVBWavFileWaveDevice : public CDVBWaveDevice
+{
+public:
+    explicit CDVBWavFileWaveDevice(CString path);
+    ~CDVBWavFileWaveDevice() override;
+
+    bool Open(const CDVBPCMFormat& format) override;
+    bool Write(const unsigned char* data, unsigned long size, void* tag) override;
+    bool Pause() override { return true; }
+    bool Restart() override { return true; }
+    bool Reset() override { return true; }
+    bool Close() override;
+    int64_t GetLatencyNanoseconds() override { return 0; }
+
+private:
+    bool WriteHeader();
+
+    CString m_path;
+    FILE* m_file = nullptr;
+    bool m_created = false;
+    CDVBPCMFormat m_format;
+    uint32_t m_dataBytes = 0;
+};

@@ -1,0 +1,245 @@
+#include "DVBWaveOutput.h"
+
+#include "platform/Clock.h"
+#include "platform/DebugOutput.h"
+#include "platform/Thread.h"
+#include "plugin/KRXAVLog.h"
+#include "stream/DVBProgramClock.h"
+#include "stream/DVBTiming.h"
+
+namespace {
+// A device that stops completing buffers must not hold the decoder for ever.
+constexpr uint32_t kDrainLimitMs = 5000;
+
+int64_t NanosecondsToTicks(int64_t nanoseconds)
+{
+    return nanoseconds * DVB_PROGRAM_CLOCK_FREQUENCY / KRX_MONOTONIC_FREQUENCY;
+}
+
+unsigned int GrantedBits(unsigned int precision)
+{
+    const unsigned int bits = precision & ~7u;
+    if (bits == 0)
+        return 16;
+    return bits > 32 ? 32 : bits;
+}
+} // namespace
+
+CDVBWaveOutput::CDVBWaveOutput(std::unique_ptr<CDVBWaveDevice> device)
+    : m_device(std::move(device))
+{
+    m_device->SetDoneCallback([this](void* tag) { OnDone(tag); });
+}
+
+CDVBWaveOutput::~CDVBWaveOutput()
+{
+    // A device left open by a decoder that broke off still calls back: close it first.
+    CloseDevice();
+}
+
+int CDVBWaveOutput::Command(CDVBAudioCommand& command)
+{
+    m_errorText.clear();
+    switch (command.code) {
+    case DVB_AUDIO_INIT:
+        return Init();
+    case DVB_AUDIO_CONFIGURE:
+        return Configure(command);
+    case DVB_AUDIO_PLAY:
+        return Play(command);
+    case DVB_AUDIO_STOP:
+        return Stop(command.stop.flush);
+    case DVB_AUDIO_FINISH:
+        return Finish();
+    default:
+        return Fail("unknown command");
+    }
+}
+
+int CDVBWaveOutput::Init()
+{
+    {
+        CSingleLock lock(&m_deviceSection, true);
+        m_open = false;
+    }
+    for (int i = 0; i < kBufferCount; i++)
+        m_free.Append(new CDVBWaveBuffer);
+    SetCurrentThreadPriority(KRX_PRIORITY_ABOVE_NORMAL);
+    return 0;
+}
+
+int CDVBWaveOutput::Configure(CDVBAudioCommand& command)
+{
+    WriteConfigLine("start");
+    const CDVBPCMFormat format { command.configure.channels, command.configure.rate,
+        GrantedBits(command.configure.precision) };
+    if (Drain() != 0)
+        return -1;
+    if (CloseDevice() != 0)
+        return -1;
+    {
+        CSingleLock lock(&m_deviceSection, true);
+        if (!m_device->Open(format))
+            return Fail(m_device->GetErrorText());
+        m_open = true;
+        m_paused = false;
+    }
+    command.configure.precision = format.bits;
+    m_converter = GetPCMConverter(format.bits);
+    m_rate = format.rate;
+    m_bytesPerSample = format.bits / 8;
+    WriteConfigLine("finish");
+    return 0;
+}
+
+int CDVBWaveOutput::Play(const CDVBAudioCommand& command)
+{
+    if (Resume() != 0)
+        return -1;
+    const auto& play = command.play;
+    const unsigned long channels = play.second ? 2 : 1;
+    if (!m_converter)
+        return Fail("the output has not been configured");
+    if (play.count * channels * m_bytesPerSample > CDVBWaveBuffer::kCapacity)
+        return Fail("the frame is larger than any MPEG audio frame");
+    CDVBWaveBuffer* buffer = m_free.TakeFront();
+    if (!buffer)
+        return 0; // every buffer is pending or playing: the frame is dropped
+    buffer->SetTime(int64_t(play.time) << 1);
+    buffer->SetFill(
+        m_converter(buffer->GetData(), play.count, play.first, play.second, play.mode, play.statistics, m_dither));
+    m_pending.Append(buffer);
+    return 0;
+}
+
+int CDVBWaveOutput::Stop(bool flush)
+{
+    if (!flush)
+        return Pause();
+    CSingleLock lock(&m_deviceSection, true);
+    if (m_open && !m_device->Reset())
+        return Fail(m_device->GetErrorText());
+    return 0;
+}
+
+int CDVBWaveOutput::Finish()
+{
+    int result = 0;
+    if (Drain() != 0)
+        result = -1;
+    if (CloseDevice() != 0)
+        result = -1;
+    SetCurrentThreadPriority(KRX_PRIORITY_NORMAL);
+    return result;
+}
+
+int CDVBWaveOutput::Pause()
+{
+    if (m_paused)
+        return 0;
+    CSingleLock lock(&m_deviceSection, true);
+    if (m_open && !m_device->Pause())
+        return Fail(m_device->GetErrorText());
+    m_paused = true;
+    return 0;
+}
+
+int CDVBWaveOutput::Resume()
+{
+    if (!m_paused)
+        return 0;
+    CSingleLock lock(&m_deviceSection, true);
+    if (m_open && !m_device->Restart())
+        return Fail(m_device->GetErrorText());
+    m_paused = false;
+    return 0;
+}
+
+// Waits until the device has finished every buffer written to it; pending
+// buffers stay pending.
+int CDVBWaveOutput::Drain()
+{
+    if (Resume() != 0)
+        return -1;
+    const uint32_t start = GetMillisecondTime();
+    while (!m_playing.IsEmpty()) {
+        if (GetMillisecondTime() - start > kDrainLimitMs)
+            return Fail("the sound device stopped playing");
+        m_completed.Wait(1);
+    }
+    return 0;
+}
+
+int CDVBWaveOutput::CloseDevice()
+{
+    CSingleLock lock(&m_deviceSection, true);
+    if (!m_open)
+        return 0;
+    m_open = false;
+    if (!m_device->Close())
+        return Fail(m_device->GetErrorText());
+    return 0;
+}
+
+int CDVBWaveOutput::Fail(const CString& text)
+{
+    m_errorText = text;
+    return -1;
+}
+
+void CDVBWaveOutput::Tick()
+{
+    CDVBProgramClock* programClock = m_programClock;
+    int64_t clock;
+    if (!programClock || !programClock->GetProgramClock(clock, true))
+        return;
+    CSingleLock lock(&m_deviceSection, true);
+    if (!m_open)
+        return;
+    // Released early by what the device holds, each frame is heard at its time.
+    const int64_t latency = m_device->GetLatencyNanoseconds();
+    CDVBWaveBuffer* buffer = m_pending.TakeFrontDueAt(clock + NanosecondsToTicks(latency));
+    if (!buffer)
+        return;
+    buffer->SetOwner(this);
+    m_playing.Append(buffer);
+    if (!m_device->Write(buffer->GetData(), buffer->GetFill(), buffer)) {
+        // No completion will come for it, so it goes back now and a drain still ends.
+        DebugOutput("Audio write failed: " + m_device->GetErrorText() + "\n");
+        if (m_playing.Remove(buffer))
+            m_free.Append(buffer);
+        m_completed.Set();
+        return;
+    }
+    LogRelease(*buffer, clock, latency);
+}
+
+void CDVBWaveOutput::OnDone(void* tag)
+{
+    auto* buffer = static_cast<CDVBWaveBuffer*>(tag);
+    if (m_playing.Remove(buffer))
+        m_free.Append(buffer);
+    // Only a drain waits for this, and only for the last buffer.
+    if (m_playing.IsEmpty())
+        m_completed.Set();
+}
+
+// The start and finish lines bracket the time a reconfiguration took, on the programme clock.
+void CDVBWaveOutput::WriteConfigLine(const char* phase)
+{
+    CDVBProgramClock* programClock = m_programClock;
+    int64_t clock;
+    if (!programClock || !programClock->GetProgramClock(clock, true))
+        return;
+    CString text;
+    ClockToString(clock, text);
+    DebugOutput(FormatString("Audio config %s at PCR %s.\n", phase, text.c_str()));
+}
+
+void CDVBWaveOutput::LogRelease(const CDVBWaveBuffer& buffer, int64_t clock, int64_t latency)
+{
+    if (!CKRXAVLog::IsOpen())
+        return;
+    CKRXAVLog::Write(FormatString("audio,%" PRId64 ",%" PRId64 ",%" PRId64 ",%" PRId64, buffer.GetTime(), clock,
+        GetMonotonicNanoseconds(), latency));
+}

@@ -1,0 +1,80 @@
+#pragma once
+// The back end of the audio decoder: it converts each decoded frame into a
+// buffer of its own, keeps the buffer until the programme clock reaches the
+// frame's time, less what the device will hold in front of it, and then
+// writes it to the wave device. Buffers cycle free -> pending (play) ->
+// playing (tick) -> free (device completion).
+//
+// Threads: the decoder's thread sends the commands, the receive thread ticks
+// once a millisecond, the device completes buffers on a thread of its own.
+// Each list has its own lock; one more lock keeps open, close and write
+// apart, so the tick never writes to a device that configure is closing.
+#include "DVBAudioCommand.h"
+#include "DVBWaveBufferList.h"
+#include "DVBWaveDevice.h"
+
+#include "platform/CString.h"
+#include "platform/CriticalSection.h"
+#include "platform/Event.h"
+
+#include <atomic>
+#include <memory>
+
+class CDVBProgramClock;
+
+class CDVBWaveOutput
+{
+public:
+    // Buffers are made once, at init.
+    static constexpr int kBufferCount = 20;
+
+    explicit CDVBWaveOutput(std::unique_ptr<CDVBWaveDevice> device);
+    // The device must have been closed by finish.
+    virtual ~CDVBWaveOutput();
+    CDVBWaveOutput(const CDVBWaveOutput&) = delete;
+    CDVBWaveOutput& operator=(const CDVBWaveOutput&) = delete;
+
+    // 0, or -1 with the error text set.
+    virtual int Command(CDVBAudioCommand& command);
+    virtual void SetProgramClock(CDVBProgramClock* clock) { m_programClock = clock; }
+    // The release step: at most one due buffer goes to the device.
+    virtual void Tick();
+
+    const CString& GetErrorText() const { return m_errorText; }
+    int GetFreeCount() { return m_free.GetCount(); }
+    int GetPendingCount() { return m_pending.GetCount(); }
+    int GetPlayingCount() { return m_playing.GetCount(); }
+
+private:
+    int Init();
+    int Configure(CDVBAudioCommand& command);
+    int Play(const CDVBAudioCommand& command);
+    int Stop(bool flush);
+    int Finish();
+    int Pause();
+    int Resume();
+    int Drain();
+    int CloseDevice();
+    int Fail(const CString& text);
+    void OnDone(void* tag);
+    void WriteConfigLine(const char* phase);
+    void LogRelease(const CDVBWaveBuffer& buffer, int64_t clock, int64_t latency);
+
+    CString m_errorText;
+    // Held for opening, closing and writing to the device and for its open flag.
+    CCriticalSection m_deviceSection;
+    bool m_open = false;
+    std::unique_ptr<CDVBWaveDevice> m_device;
+    DVBPCMConverter m_converter = nullptr;
+    unsigned int m_rate = 0;
+    unsigned int m_bytesPerSample = 0;
+    bool m_paused = false;
+    std::atomic<CDVBProgramClock*> m_programClock { nullptr };
+    CDVBWaveBufferList m_pending;
+    CDVBWaveBufferList m_free;
+    CDVBWaveBufferList m_playing;
+    // Each output has its own, so two receivers never share a dither.
+    CDVBDitherState m_dither[2];
+    // Set by each completion, for a drain waiting for the playing list to empty.
+    CEvent m_completed { false, false };
+};

@@ -1,0 +1,199 @@
+// The receiver from transport packets to the device, the plug-in's choice of
+// components, and the real devices: SDL (on its dummy driver) and WAV files.
+#include "AudioTestSupport.h"
+#include "DVBAudioReceiver.h"
+#include "DVBSDLWaveDevice.h"
+#include "DVBWavFileWaveDevice.h"
+#include "KRXAudioDecoderPlugin.h"
+
+#include "platform/Clock.h"
+#include "platform/Event.h"
+#include "plugin/DVBComponentDefinition.h"
+#include "plugin/KRXAudioOutput.h"
+#include "tswriter/PesWriter.h"
+#include "support/TemporaryFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+constexpr uint16_t kPid = 0x44;
+
+// Transport packets of PES packets of three frames each, stamped from firstPts on.
+ts::Bytes MakePackets(const std::vector<ts::Bytes>& frames, int64_t firstPts)
+{
+    ts::TsPacketWriter packets;
+    ts::PesWriter writer(packets, kPid);
+    for (size_t first = 0; first < frames.size(); first += 3) {
+        const size_t end = std::min(frames.size(), first + 3);
+        const int64_t pts = firstPts + int64_t(first) * 2160;
+        writer.Write(ts::PesPacket(
+            0xC0, pts, std::nullopt, JoinFrames(std::vector<ts::Bytes>(frames.begin() + first, frames.begin() + end))));
+    }
+    return packets.TakeData();
+}
+
+// Shows how many chunks wait for the decoder and how many frames for the
+// clock, so a test can feed it no faster than it plays and no frame is dropped.
+class CQueueingAudioReceiver : public CDVBAudioReceiver
+{
+public:
+    using CDVBAudioReceiver::CDVBAudioReceiver;
+    ~CQueueingAudioReceiver() override { Stop(); }
+    int GetQueuedChunks() { return m_filledList.GetCount(); }
+    int GetPendingFrames() { return m_output.GetPendingCount(); }
+};
+
+TEST(AudioReceiver, PlaysPacketsOnItsThreadAsThePlayerPlaysTheSameFrames)
+{
+    const std::vector<ts::Bytes> frames = SplitFrames(LoadAudioSample("stereo_48k_192k.mp2"));
+    CPlayerRun direct;
+    direct.Play(MakeChunks(frames, 3, 0, 1080));
+    const std::vector<unsigned char> expected = direct.device->GetWritten();
+
+    auto* device = new CMemoryWaveDevice;
+    CScriptedClock clock;
+    clock.value = int64_t(1) << 31;
+    CQueueingAudioReceiver receiver(nullptr, std::unique_ptr<CDVBWaveDevice>(device));
+    EXPECT_EQ(receiver.GetType(), DVB_RECEIVER_AUDIO);
+    EXPECT_TRUE(receiver.RequiresTimeNotifications());
+    receiver.SetProgramClock(&clock);
+    receiver.SetPID(kPid); // starts the decode thread
+
+    ts::Bytes packets = MakePackets(frames, 0);
+    const size_t packetCount = packets.size() / DVB_PACKET_SIZE;
+    // Twenty chunks hold at most seven frames: with fewer than ten pending, the
+    // twenty buffers are never all taken.
+    const int64_t deadline = GetMonotonicNanoseconds() + 20 * KRX_MONOTONIC_FREQUENCY;
+    size_t sent = 0;
+    while (device->GetWritten().size() < expected.size() && GetMonotonicNanoseconds() < deadline) {
+        for (; receiver.GetQueuedChunks() < 20 && receiver.GetPendingFrames() < 10 && sent < packetCount; sent++)
+            receiver.OnReceivePacket(sent, packets.data() + sent * DVB_PACKET_SIZE);
+        while (receiver.GetPendingFrames() > 0)
+            receiver.OnEveryMillisecond();
+        std::this_thread::yield();
+    }
+    receiver.Stop();
+    const std::vector<unsigned char> played = device->GetWritten();
+    ASSERT_EQ(played.size(), expected.size());
+    EXPECT_TRUE(played == expected) << "the receiver's PCM differs from the same frames played directly";
+}
+
+TEST(AudioReceiver, AChunkLargerThanTheRoomGivenIsReadInPartsWithItsTimeOnTheFirst)
+{
+    CDVBAudioReceiver receiver(nullptr, std::make_unique<CMemoryWaveDevice>());
+    ts::TsPacketWriter packets;
+    ts::PesWriter(packets, kPid).Write(ts::PesPacket(0xC0, 0x1FFFFFFFE, std::nullopt, ts::Bytes(150, 0x5A)));
+    receiver.OnReceivePacket(0, packets.TakeData().data());
+
+    unsigned char destination[100];
+    bool hasTime = false;
+    uint32_t time = 0;
+    EXPECT_EQ(receiver.ReadChunk(destination, 100, hasTime, time), 100u);
+    EXPECT_TRUE(hasTime);
+    EXPECT_EQ(time, 0xFFFFFFFFu);
+    EXPECT_EQ(receiver.ReadChunk(destination, 100, hasTime, time), 50u);
+    EXPECT_FALSE(hasTime);
+    receiver.Stop();
+    EXPECT_EQ(receiver.ReadChunk(destination, 100, hasTime, time), 0u) << "a stop ends the read";
+}
+
+TEST(AudioPlugin, TakesMPEGAudioComponentsOnly)
+{
+    CKRXAudioOutput::Set(CKRXAudioOutput::None);
+    CKRXAudioDecoderPlugin plugin;
+    CDVBComponentDefinition component;
+    for (const char* description : { "audio", "audio (deu)", "audio description", "audio description (eng)" }) {
+        component.SetDescription(description);
+        EXPECT_TRUE(plugin.SupportsComponent(&component)) << description;
+    }
+    for (const char* description : { "audio AAC (eng)", "audio AC-3", "video", "subtitles (eng)", "Audio" }) {
+        component.SetDescription(description);
+        EXPECT_FALSE(plugin.SupportsComponent(&component)) << description;
+        EXPECT_EQ(plugin.OpenComponent(&component), nullptr);
+    }
+    component.SetDescription("audio (eng)");
+    CDVBPIDReceiver* receiver = plugin.OpenComponent(&component);
+    ASSERT_NE(receiver, nullptr);
+    EXPECT_EQ(receiver->GetPlugin(), &plugin);
+    EXPECT_TRUE(plugin.CloseComponent(receiver));
+}
+
+TEST(AudioPlugin, TheOutputChoiceSelectsTheDevice)
+{
+    CKRXAudioDecoderPlugin plugin;
+    CKRXAudioOutput::Set(CKRXAudioOutput::Wav, "/tmp/unused.wav");
+    EXPECT_NE(dynamic_cast<CDVBWavFileWaveDevice*>(plugin.CreateDevice().get()), nullptr);
+    CKRXAudioOutput::Set(CKRXAudioOutput::None);
+    auto none = plugin.CreateDevice();
+    EXPECT_EQ(dynamic_cast<CDVBWavFileWaveDevice*>(none.get()), nullptr);
+    EXPECT_EQ(dynamic_cast<CDVBSDLWaveDevice*>(none.get()), nullptr);
+    // The sound device is used only once the start-up probe has opened one (SDL's dummy driver here).
+    CKRXAudioOutput::Set(CKRXAudioOutput::Device);
+    EXPECT_EQ(dynamic_cast<CDVBSDLWaveDevice*>(plugin.CreateDevice().get()), nullptr);
+    plugin.Initialise();
+    EXPECT_NE(dynamic_cast<CDVBSDLWaveDevice*>(plugin.CreateDevice().get()), nullptr);
+    CKRXAudioOutput::Set(CKRXAudioOutput::None);
+}
+
+TEST(SDLWaveDevice, CompletesWhatItPlaysAndEverythingAtAReset)
+{
+    CDVBSDLWaveDevice device;
+    CEvent completed(false, false);
+    std::atomic<int> done { 0 };
+    device.SetDoneCallback([&](void*) {
+        done++;
+        completed.Set();
+    });
+    ASSERT_TRUE(device.Open({ 2, 48000, 16 })) << device.GetErrorText();
+    std::vector<unsigned char> block(4800, 0); // 25 ms
+    ASSERT_TRUE(device.Write(block.data(), block.size(), nullptr));
+    EXPECT_GE(device.GetLatencyNanoseconds(), 25'000'000);
+    ASSERT_TRUE(completed.Wait(10000));
+    EXPECT_EQ(done, 1);
+
+    ASSERT_TRUE(device.Pause());
+    for (int i = 0; i < 3; i++)
+        device.Write(block.data(), block.size(), nullptr);
+    ASSERT_TRUE(device.Reset());
+    EXPECT_EQ(done, 4);
+    EXPECT_TRUE(device.Close());
+    EXPECT_FALSE(device.Write(block.data(), block.size(), nullptr));
+    EXPECT_FALSE(device.Open({ 2, 48000, 24 })) << "SDL has no packed 24-bit samples";
+}
+
+TEST(WavFileWaveDevice, HoldsEverythingWrittenAcrossReopeningAndRefusesANewFormat)
+{
+    TemporaryFolder folder;
+    CDVBWavFileWaveDevice device(folder.File("out.wav"));
+    int done = 0;
+    device.SetDoneCallback([&](void*) { done++; });
+    const unsigned char first[] = { 1, 2, 3, 4 }, second[] = { 5, 6, 7, 8 };
+    ASSERT_TRUE(device.Open({ 2, 44100, 16 }));
+    ASSERT_TRUE(device.Write(first, 4, nullptr));
+    ASSERT_TRUE(device.Close());
+    ASSERT_TRUE(device.Open({ 2, 44100, 16 }));
+    ASSERT_TRUE(device.Write(second, 4, nullptr));
+    ASSERT_TRUE(device.Close());
+    EXPECT_EQ(done, 2);
+    EXPECT_FALSE(device.Open({ 1, 44100, 16 }));
+
+    std::ifstream file(folder.File("out.wav"), std::ios::binary);
+    const std::vector<unsigned char> bytes(std::istreambuf_iterator<char>(file), {});
+    ASSERT_EQ(bytes.size(), 44u + 8u);
+    auto at32 = [&](size_t offset) {
+        return uint32_t(bytes[offset] | bytes[offset + 1] << 8 | bytes[offset + 2] << 16 | bytes[offset + 3] << 24);
+    };
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RIFF");
+    EXPECT_EQ(at32(4), 36u + 8u);
+    EXPECT_EQ(at32(24), 44100u);
+    EXPECT_EQ(at32(28), 44100u * 4);
+    EXPECT_EQ(at32(40), 8u);
+    EXPECT_EQ(std::vector<unsigned char>(bytes.begin() + 44, bytes.end()),
+        (std::vector<unsigned char> { 1, 2, 3, 4, 5, 6, 7, 8 }));
+}
+
+} // namespace
