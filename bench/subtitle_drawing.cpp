@@ -32,8 +32,9 @@ void SubtitlePageEveryFrame(benchmark::State& state)
     CDVBSubtitleReceiver receiver(nullptr);
     receiver.SetDisplay(&display);
     Bytes pes = Pes(Payload({ Page(2, { { 1, 0, 440 } }), Region(1, 1, { { 1, 0, 0 } }),
-                        Clut(1, { { 0, 16, 128, 128, 255 }, { 1, 235, 128, 128, 0 }, { 2, 16, 128, 128, 0 },
-                                    { 3, 40, 128, 128, 128 } }),
+                        Clut(1,
+                            { { 0, 16, 128, 128, 255 }, { 1, 235, 128, 128, 0 }, { 2, 16, 128, 128, 0 },
+                                { 3, 40, 128, 128, 128 } }),
                         TextLikeObject() }),
         std::nullopt);
     receiver.ParsePES(pes.data(), static_cast<unsigned long>(pes.size()));

@@ -12,15 +12,6 @@ bool CDVBByteReader::ReadWord(uint16_t& value)
     return true;
 }
 
-bool CDVBByteReader::ReadLong(uint32_t& value)
-{
-    unsigned char bytes[4];
-    if (!ReadBytes(bytes, 4))
-        return false;
-    value = uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 | bytes[3];
-    return true;
-}
-
 bool CDVBMemoryReader::ReadBytes(unsigned char* buffer, size_t count)
 {
     if (count > GetRemaining())

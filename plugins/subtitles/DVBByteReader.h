@@ -15,7 +15,6 @@ public:
 
     bool ReadByte(uint8_t& value) { return ReadBytes(&value, 1); }
     bool ReadWord(uint16_t& value);
-    bool ReadLong(uint32_t& value);
 };
 
 // Reads a buffer the caller keeps.

@@ -214,15 +214,13 @@ void CDVBPixelDataDecoder::DecodeEightBitString(CDVBBitReader& bits)
 void CDVBPixelDataDecoder::SkipToByteBoundary(CDVBBitReader& bits, unsigned unit)
 {
     uint8_t ignored;
-    while (!bits.IsAtByteBoundary() && bits.ReadBits(unit, ignored)) {
-    }
+    while (!bits.IsAtByteBoundary() && bits.ReadBits(unit, ignored)) { }
 }
 
 void CDVBPixelDataDecoder::SkipBits(CDVBBitReader& bits, unsigned unit, int count)
 {
     uint8_t ignored;
-    for (int i = 0; i < count && bits.ReadBits(unit, ignored); ++i) {
-    }
+    for (int i = 0; i < count && bits.ReadBits(unit, ignored); ++i) { }
 }
 
 void CDVBPixelDataDecoder::EndLine()

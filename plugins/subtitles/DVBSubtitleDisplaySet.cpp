@@ -66,8 +66,8 @@ bool CDVBSubtitleDisplaySet::Merge(CDVBSubtitleDisplaySet& set)
         if (match == m_segments.end())
             m_segments.push_back(std::move(segment));
         else if (segment->GetType() == DVB_SEGMENT_REGION_COMPOSITION && !replaceRegions)
-            static_cast<CDVBRegionCompositionSegment&>(**match)
-                .MergeFrom(static_cast<CDVBRegionCompositionSegment&>(*segment));
+            static_cast<CDVBRegionCompositionSegment&>(**match).MergeFrom(
+                static_cast<CDVBRegionCompositionSegment&>(*segment));
         else
             *match = std::move(segment);
     }

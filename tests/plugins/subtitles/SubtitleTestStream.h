@@ -196,8 +196,8 @@ public:
     {
         std::lock_guard lock(m_mutex);
         for (CDVBDisplayLayer* layer : m_layers)
-            layer->DrawIntoFrame(Frame::WIDTH, Frame::HEIGHT, Frame::WIDTH, frame.y.data(), frame.u.data(),
-                frame.v.data(), time);
+            layer->DrawIntoFrame(
+                Frame::WIDTH, Frame::HEIGHT, Frame::WIDTH, frame.y.data(), frame.u.data(), frame.v.data(), time);
     }
     size_t LayerCount()
     {

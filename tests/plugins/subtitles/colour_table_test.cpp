@@ -47,7 +47,8 @@ TEST(ColourTableEntries, ReducedRangeFieldsAreTheTopBitsOfTheirBytes)
 
 TEST(ColourTableEntries, TheFirstEntryOfACodeIsTheOneLookedUp)
 {
-    const std::vector<unsigned char> body { 9, 0x00, 5, 0x21, 10, 20, 30, 0, 5, 0x21, 99, 99, 99, 0, 6, 0x20, 0x00, 0x00 };
+    const std::vector<unsigned char> body { 9, 0x00, 5, 0x21, 10, 20, 30, 0, 5, 0x21, 99, 99, 99, 0, 6, 0x20, 0x00,
+        0x00 };
     CDVBMemoryReader reader(body.data(), body.size());
     CDVBCLUTDefinitionSegment table;
     ASSERT_TRUE(table.ParseBody(reader));

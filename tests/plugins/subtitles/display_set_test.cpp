@@ -133,8 +133,8 @@ TEST(DisplaySetParsing, APageNamingAThousandRegionsKeepsThemAll)
 TEST(DisplaySetParsing, ObjectsOfOneDisplaySetKeepAtMostTwoFramesOfPixels)
 {
     const Bytes frame = Block(288, 720, 1); // 720 x 576
-    CDVBSubtitleDisplaySet set
-        = ParseSet(Payload({ Object(1, frame, {}), Object(2, frame, {}), Object(3, frame, {}), Object(4, Block(1, 4, 1), {}) }));
+    CDVBSubtitleDisplaySet set = ParseSet(
+        Payload({ Object(1, frame, {}), Object(2, frame, {}), Object(3, frame, {}), Object(4, Block(1, 4, 1), {}) }));
     auto pixels = [&](uint16_t id) {
         return static_cast<CDVBObjectDataSegment*>(set.FindSegment(0x13, id))->GetPixels().size();
     };

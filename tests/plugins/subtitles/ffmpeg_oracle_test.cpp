@@ -156,7 +156,7 @@ TEST(DemoSubtitles, CoverThePixelsFfmpegDraws)
         }
         EXPECT_GT(painted, 10000u) << "frame " << frames[which];
         EXPECT_GT(opaqueMatches, 1000u) << "frame " << frames[which] << ": text and outline as ffmpeg has them";
-        std::printf("frame %d: %zu pixels painted, %zu opaque ones equal to ffmpeg's\n", frames[which], painted,
-            opaqueMatches);
+        std::printf(
+            "frame %d: %zu pixels painted, %zu opaque ones equal to ffmpeg's\n", frames[which], painted, opaqueMatches);
     }
 }

@@ -62,8 +62,8 @@ TEST_F(SubtitleLayer, LeavesTheFrameAloneUntilAPageArrives)
 
 TEST_F(SubtitleLayer, PaintsEveryCodeWithAnEntryOpaqueAtRegionPlusObjectPosition)
 {
-    Send({ Page(2, { { 1, 100, 50 } }), Region(1, 1, { { 1, 10, 4 } }), Clut(1, { CODE_0, CODE_1 }),
-        TwoCodeObject(1) });
+    Send(
+        { Page(2, { { 1, 100, 50 } }), Region(1, 1, { { 1, 10, 4 } }), Clut(1, { CODE_0, CODE_1 }), TwoCodeObject(1) });
     Frame frame = Draw();
     EXPECT_EQ(frame.Y(110, 54), 20) << "code 0 is painted, transparent or not";
     EXPECT_EQ(frame.Y(113, 57), 200);
