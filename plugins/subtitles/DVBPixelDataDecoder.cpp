@@ -17,13 +17,6 @@ enum : uint8_t {
 
 } // namespace
 
-// Cleared to code 0, so pixels no run reaches (the ends of short lines) are
-// the background code rather than whatever the memory held.
-CDVBPixelDataDecoder::CDVBPixelDataDecoder()
-    : m_work(size_t(DVB_SUBTITLE_WIDTH) * DVB_SUBTITLE_HEIGHT, 0)
-{
-}
-
 void CDVBPixelDataDecoder::Decode(CDVBByteReader& reader, uint16_t topLength, uint16_t bottomLength)
 {
     if (topLength != 0) {
@@ -52,7 +45,7 @@ std::vector<uint8_t> CDVBPixelDataDecoder::CopyPixels() const
     if (m_widest == 0 || m_height == 0)
         return pixels;
     pixels.resize(size_t(m_widest) * m_height);
-    for (int row = 0; row < m_height; ++row)
+    for (int row = 0; row < std::min<int>(m_height, GetRowsHeld()); ++row)
         std::memcpy(&pixels[size_t(row) * m_widest], &m_work[size_t(row) * DVB_SUBTITLE_WIDTH], m_widest);
     return pixels;
 }
@@ -232,15 +225,26 @@ void CDVBPixelDataDecoder::EndLine()
 
 void CDVBPixelDataDecoder::Emit(int count, uint8_t code)
 {
-    if (m_y >= DVB_SUBTITLE_HEIGHT)
-        return;
     count = std::min(count, DVB_SUBTITLE_WIDTH - m_x);
+    if (m_y >= DVB_SUBTITLE_HEIGHT || count <= 0)
+        return;
+    HoldRows(m_y + 1);
     std::memset(&m_work[size_t(m_y) * DVB_SUBTITLE_WIDTH + m_x], code, size_t(count));
     m_x += count;
 }
 
+// The work area grows by whole rows as runs reach them, cleared to code 0, so
+// pixels no run reaches (the ends of short lines) are the background code and
+// a small object costs no full-frame buffer.
+void CDVBPixelDataDecoder::HoldRows(int rows)
+{
+    if (rows > GetRowsHeld())
+        m_work.resize(size_t(rows) * DVB_SUBTITLE_WIDTH, 0);
+}
+
 void CDVBPixelDataDecoder::RepeatTopField()
 {
+    HoldRows(m_height);
     for (int row = 1; row < m_height; row += 2)
         std::memcpy(&m_work[size_t(row) * DVB_SUBTITLE_WIDTH], &m_work[size_t(row - 1) * DVB_SUBTITLE_WIDTH],
             DVB_SUBTITLE_WIDTH);

@@ -13,8 +13,6 @@ constexpr int DVB_SUBTITLE_HEIGHT = 576;
 class CDVBPixelDataDecoder
 {
 public:
-    CDVBPixelDataDecoder();
-
     // reader stands at the top field block, which the bottom field block follows.
     void Decode(CDVBByteReader& reader, uint16_t topLength, uint16_t bottomLength);
     uint16_t GetWidth() const { return m_widest; }
@@ -33,6 +31,8 @@ private:
     void EndLine();
     void Emit(int count, uint8_t code);
     void RepeatTopField();
+    void HoldRows(int rows);
+    int GetRowsHeld() const { return int(m_work.size() / DVB_SUBTITLE_WIDTH); }
 
     std::vector<uint8_t> m_work;
     int m_x = 0;
