@@ -98,6 +98,17 @@ TEST_F(SubtitleLayer, ObjectsPastTheFrameEdgeAreCutAndFarOnesNotWrappedRound)
     EXPECT_EQ(frame.CountLuma(200), 0u);
 }
 
+TEST_F(SubtitleLayer, APageNamingAThousandRegionsDrawsTheOnesItHas)
+{
+    std::vector<Placed> regions;
+    for (int i = 0; i < 1000; ++i)
+        regions.push_back({ uint16_t(i % 256), uint16_t(i * 7 % 700), uint16_t(i / 4 % 560) });
+    Send({ Page(2, regions), Region(1, 1, { { 1, 0, 0 } }), Clut(1, { CODE_1 }), TwoCodeObject(1) });
+    Frame frame = Draw();
+    EXPECT_EQ(frame.CountLuma(200), 4u * 8) << "region 1 is named four times";
+    EXPECT_EQ(frame.Y(399 + 2, 64), 200);
+}
+
 TEST_F(SubtitleLayer, AMissingColourTableFallsBackToTheDefaultUntilOneArrives)
 {
     Send({ Page(2, { { 1, 0, 0 } }), Region(1, 5, { { 1, 0, 0 } }), TwoCodeObject(1) });
