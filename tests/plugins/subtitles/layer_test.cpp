@@ -75,16 +75,13 @@ TEST_F(SubtitleLayer, PaintsEveryCodeWithAnEntryOpaqueAtRegionPlusObjectPosition
     EXPECT_EQ(frame.CountLuma(200), 8u);
     EXPECT_EQ(frame.CountLuma(20), 8u);
 
+    Send({ Page(2, { { 1, 0, 0 } }), Region(1, 1, { { 1, 0, 0 } }), Clut(1, { CODE_1 }) });
+    frame = Draw();
+    EXPECT_EQ(frame.CountLuma(200), 8u);
+    EXPECT_EQ(frame.Y(0, 0), GREY) << "a code without an entry leaves the frame alone";
+
     // The page stays on every following frame.
     EXPECT_EQ(Draw().CountLuma(200), 8u);
-}
-
-TEST_F(SubtitleLayer, CodesWithoutAnEntryLeaveTheFrameAlone)
-{
-    Send({ Page(2, { { 1, 0, 0 } }), Region(1, 1, { { 1, 0, 0 } }), Clut(1, { CODE_1 }), TwoCodeObject(1) });
-    Frame frame = Draw();
-    EXPECT_EQ(frame.CountLuma(200), 8u);
-    EXPECT_EQ(frame.Y(0, 0), GREY);
 }
 
 TEST_F(SubtitleLayer, ObjectsPastTheFrameEdgeAreCutAndFarOnesNotWrappedRound)

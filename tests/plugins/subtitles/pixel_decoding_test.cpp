@@ -4,7 +4,6 @@
 
 #include "BitWriter.h"
 #include "DVBPixelDataDecoder.h"
-#include "DvbSubtitleEncoder.h"
 
 #include <gtest/gtest.h>
 
@@ -180,21 +179,4 @@ TEST(ObjectFields, AStringThatNeverEndsStopsWithItsBlock)
     decoder.Decode(reader, 0xFFFF, 0xFFFF);
     EXPECT_EQ(decoder.GetWidth(), 3);
     EXPECT_EQ(decoder.GetHeight(), 2);
-}
-
-TEST(ObjectFields, TheMultiplexersTwoAndFourBitTextDecodesToItsBitmap)
-{
-    SubtitleBitmap text = SubtitleBitmap::RenderText("Korrix 42", 2, 1, 2, 3);
-    for (int depth : { 2, 4 }) {
-        Bytes data = DvbSubtitleEncoder::PixelData(text, depth);
-        CDVBMemoryReader reader(data.data() + 4, data.size() - 4);
-        CDVBPixelDataDecoder decoder;
-        decoder.Decode(reader, uint16_t(data[0] << 8 | data[1]), uint16_t(data[2] << 8 | data[3]));
-        ASSERT_EQ(decoder.GetWidth(), text.Width()) << depth << "-bit";
-        ASSERT_EQ(decoder.GetHeight(), text.Height()) << depth << "-bit";
-        std::vector<uint8_t> pixels = decoder.CopyPixels();
-        for (int y = 0; y < text.Height(); ++y)
-            ASSERT_TRUE(std::equal(text.Row(y), text.Row(y) + text.Width(), &pixels[size_t(y) * text.Width()]))
-                << depth << "-bit row " << y;
-    }
 }

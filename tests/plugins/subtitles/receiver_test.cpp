@@ -207,30 +207,18 @@ TEST(SubtitleQueue, ALayerRemovedWhileTheFrameThreadDrawsIsNotDrawnAgain)
 TEST(SubtitlePlugin, TakesSubtitleComponentsAndKeepsTheDefaultTableWhileInitialised)
 {
     CKRXSubtitleDecoderPlugin plugin;
-    EXPECT_EQ(plugin.GetName(), "Subtitles");
     CDVBComponentDefinition component;
-    for (const char* description : { "subtitles (eng)", "SUBtitles", "sub" }) {
-        component.SetDescription(description);
-        EXPECT_TRUE(plugin.SupportsComponent(&component)) << description;
-    }
-    for (const char* description : { "su", "audio (eng)", "private PES" }) {
-        component.SetDescription(description);
-        EXPECT_FALSE(plugin.SupportsComponent(&component)) << description;
-        EXPECT_EQ(plugin.OpenComponent(&component), nullptr);
-    }
-
-    component.SetDescription("subtitles (deu)");
+    component.SetDescription("audio (eng)");
+    EXPECT_EQ(plugin.OpenComponent(&component), nullptr);
+    component.SetDescription("SUBtitles (deu)");
     CDVBPIDReceiver* receiver = plugin.OpenComponent(&component);
     ASSERT_NE(receiver, nullptr);
     EXPECT_EQ(receiver->GetType(), DVB_RECEIVER_SUBTITLES);
     EXPECT_EQ(receiver->GetPlugin(), &plugin);
-    EXPECT_TRUE(receiver->RequiresDisplay());
     EXPECT_TRUE(plugin.CloseComponent(receiver));
 
-    EXPECT_EQ(FindDefaultColourTable(0), nullptr);
     plugin.Initialise();
     ASSERT_NE(FindDefaultColourTable(0), nullptr);
-    EXPECT_EQ(FindDefaultColourTable(0)->GetEntryCount(), 256u);
     plugin.DeInitialise();
     EXPECT_EQ(FindDefaultColourTable(0), nullptr);
 }
