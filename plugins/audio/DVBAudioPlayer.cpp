@@ -83,8 +83,10 @@ mad_flow CDVBAudioPlayer::Input(mad_stream* stream)
         const unsigned char* next = stream->next_frame;
         if (next == m_input.data() && m_inputLength == kInputCapacity) {
             // Cannot happen with a legal frame: the buffer holds the largest.
+            m_inputPosition += m_inputLength;
             m_inputLength = 0;
         } else {
+            m_inputPosition += static_cast<unsigned long>(next - m_input.data());
             m_inputLength -= static_cast<unsigned long>(next - m_input.data());
             std::memmove(m_input.data(), next, m_inputLength);
         }
@@ -101,37 +103,28 @@ mad_flow CDVBAudioPlayer::Input(mad_stream* stream)
     } else {
         m_inputLength += read;
     }
-    if (hasTime) {
-        // With bytes left over, the frame in progress began before this PES
-        // packet: the time stamp belongs to the frame after it.
-        if (leftover > 0) {
-            m_nextTime = time;
-            m_timeState = NextTime;
-        } else {
-            m_currentTime = time;
-            m_timeState = CurrentTime;
-        }
-    }
+    // Chunks end anywhere in a frame, and several may come before the frame
+    // in progress is complete: each stamp waits for its own frame.
+    if (hasTime)
+        m_pendingTimes.push_back({ m_inputPosition + leftover, time });
+    m_stream = stream;
     mad_stream_buffer(stream, m_input.data(), m_inputLength);
     return MAD_FLOW_CONTINUE;
 }
 
 mad_flow CDVBAudioPlayer::Header(const mad_header* header)
 {
-    switch (m_timeState) {
-    case CurrentTime:
-        m_frameTime = m_currentTime;
-        m_timeState = NoTime;
-        break;
-    case NextTime:
-        m_frameTime += m_previousDuration;
-        m_currentTime = m_nextTime;
-        m_timeState = CurrentTime;
-        break;
-    case NoTime:
-        m_frameTime += m_previousDuration;
-        break;
+    // The library calls this once a frame is whole in the input, so the frame
+    // is where the stream says it begins.
+    const uint64_t position = m_inputPosition + static_cast<uint64_t>(m_stream->this_frame - m_input.data());
+    bool stamped = false;
+    while (!m_pendingTimes.empty() && m_pendingTimes.front().position <= position) {
+        m_frameTime = m_pendingTimes.front().time;
+        m_pendingTimes.pop_front();
+        stamped = true;
     }
+    if (!stamped)
+        m_frameTime += m_previousDuration;
     m_previousDuration = GetDuration(header->duration);
     return MAD_FLOW_CONTINUE;
 }

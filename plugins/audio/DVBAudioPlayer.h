@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <mad.h>
+#include <deque>
 #include <vector>
 
 class CDVBWaveOutput;
@@ -39,7 +40,12 @@ public:
     static uint32_t GetDuration(const mad_timer_t& duration);
 
 private:
-    enum TimeState { NoTime, CurrentTime, NextTime };
+    // A PES time stamp, waiting for the first frame that starts at or after
+    // the place in the stream where its packet's data began.
+    struct SPendingTime {
+        uint64_t position;
+        uint32_t time;
+    };
 
     static mad_flow OnInput(void* player, mad_stream* stream);
     static mad_flow OnHeader(void* player, const mad_header* header);
@@ -63,9 +69,10 @@ private:
     std::vector<unsigned char> m_input;
     unsigned long m_inputLength = 0;
     bool m_endOfInput = false;
-    TimeState m_timeState = NoTime;
-    uint32_t m_currentTime = 0;
-    uint32_t m_nextTime = 0;
+    // Where m_input[0] stands in the stream, counted from its first byte.
+    uint64_t m_inputPosition = 0;
+    std::deque<SPendingTime> m_pendingTimes;
+    const mad_stream* m_stream = nullptr;
 
     bool m_dualReported = false;
     unsigned int m_channelsIn = 0;

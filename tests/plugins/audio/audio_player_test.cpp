@@ -30,16 +30,21 @@ TEST(AudioPlayer, FrameDurationsAreTruncatedAsTheDecoderCountsThem)
 TEST(AudioPlayer, APESTimeStampGoesToTheFirstFrameThatStartsAfterIt)
 {
     const std::vector<ts::Bytes> frames = SplitFrames(LoadAudioSample("stereo_48k_192k.mp2"));
-    // PES packets of three frames whose stamps run 21 ticks per frame ahead
-    // of the decoder's own count, so stamped and extrapolated times differ.
+    // PES packets of three frames, and of one frame as broadcasts send them
+    // (the next packet's stamp then arrives before the frame in progress is
+    // whole), whose stamps run 21 ticks per frame ahead of the decoder's own
+    // count, so stamped and extrapolated times differ.
     const uint32_t first = 90000;
-    CPlayerRun run;
-    run.Play(MakeChunks(frames, 3, first, kFrame48k + 21));
-    const std::vector<uint32_t> times = run.output.PlayTimes();
-    ASSERT_GE(times.size(), 9u);
-    for (uint32_t frame = 0; frame < 9; frame++) {
-        const uint32_t packetTime = first + (frame / 3) * 3 * (kFrame48k + 21);
-        EXPECT_EQ(times[frame], packetTime + (frame % 3) * kFrame48k) << "frame " << frame;
+    for (const uint32_t perPacket : { 3u, 1u }) {
+        CPlayerRun run;
+        run.Play(MakeChunks(frames, int(perPacket), first, kFrame48k + 21));
+        const std::vector<uint32_t> times = run.output.PlayTimes();
+        ASSERT_GE(times.size(), 9u);
+        for (uint32_t frame = 0; frame < 9; frame++) {
+            const uint32_t packetTime = first + (frame / perPacket) * perPacket * (kFrame48k + 21);
+            EXPECT_EQ(times[frame], packetTime + (frame % perPacket) * kFrame48k)
+                << "frame " << frame << ", " << perPacket << " per packet";
+        }
     }
 }
 
