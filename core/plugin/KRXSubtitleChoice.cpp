@@ -1,134 +1,24 @@
 #include "plugin/KRXSubtitleChoice.h"
 
-#include <algorithm>
-#include <cctype>
-#include <cstdlib>
-#include <cstring>
+#include "plugin/KRXLanguage.h"
 
-namespace {
-
-struct LanguageCodes {
-    const char* twoLetter;
-    const char* terminology;
-    const char* bibliographic; // where it differs
-};
-
-// The languages DVB services carry subtitles in.
-const LanguageCodes LANGUAGES[] = {
-    { "ar", "ara", nullptr },
-    { "bg", "bul", nullptr },
-    { "ca", "cat", nullptr },
-    { "cs", "ces", "cze" },
-    { "cy", "cym", "wel" },
-    { "da", "dan", nullptr },
-    { "de", "deu", "ger" },
-    { "el", "ell", "gre" },
-    { "en", "eng", nullptr },
-    { "es", "spa", nullptr },
-    { "et", "est", nullptr },
-    { "eu", "eus", "baq" },
-    { "fa", "fas", "per" },
-    { "fi", "fin", nullptr },
-    { "fr", "fra", "fre" },
-    { "ga", "gle", nullptr },
-    { "gd", "gla", nullptr },
-    { "gl", "glg", nullptr },
-    { "he", "heb", nullptr },
-    { "hi", "hin", nullptr },
-    { "hr", "hrv", nullptr },
-    { "hu", "hun", nullptr },
-    { "is", "isl", "ice" },
-    { "it", "ita", nullptr },
-    { "ja", "jpn", nullptr },
-    { "ko", "kor", nullptr },
-    { "lt", "lit", nullptr },
-    { "lv", "lav", nullptr },
-    { "mk", "mkd", "mac" },
-    { "mt", "mlt", nullptr },
-    { "nb", "nob", nullptr },
-    { "nl", "nld", "dut" },
-    { "nn", "nno", nullptr },
-    { "no", "nor", nullptr },
-    { "pl", "pol", nullptr },
-    { "pt", "por", nullptr },
-    { "ro", "ron", "rum" },
-    { "ru", "rus", nullptr },
-    { "sk", "slk", "slo" },
-    { "sl", "slv", nullptr },
-    { "sq", "sqi", "alb" },
-    { "sr", "srp", nullptr },
-    { "sv", "swe", nullptr },
-    { "tr", "tur", nullptr },
-    { "uk", "ukr", nullptr },
-    { "zh", "zho", "chi" },
-};
-
-CString Lower(const CString& text)
-{
-    CString lower = text;
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return lower;
-}
-
-// The terminology code for either code of a language, else the code itself.
-CString CanonicalCode(const CString& code)
-{
-    const CString lower = Lower(code);
-    for (const LanguageCodes& language : LANGUAGES)
-        if (language.bibliographic && lower == language.bibliographic)
-            return language.terminology;
-    return lower;
-}
-
-// "subtitles (eng)" -> "eng".
-CString DescriptionLanguage(const CString& description)
-{
-    const size_t open = description.find('(');
-    const size_t close = description.rfind(')');
-    if (open == CString::npos || close == CString::npos || close < open)
-        return "";
-    return description.substr(open + 1, close - open - 1);
-}
-
-} // namespace
+#include <strings.h>
 
 bool IsSubtitleComponent(const CString& description)
 {
-    return description.size() >= 3 && Lower(description.substr(0, 3)) == "sub";
-}
-
-CString SubtitleLanguageFromLocale(const char* locale)
-{
-    if (!locale)
-        return "";
-    const CString name(locale, std::strcspn(locale, "_.@"));
-    const CString lower = Lower(name);
-    for (const LanguageCodes& language : LANGUAGES)
-        if (lower == language.twoLetter)
-            return language.terminology;
-    return "";
-}
-
-CString DefaultSubtitleLanguage()
-{
-    for (const char* variable : { "LC_ALL", "LC_MESSAGES", "LANG" }) {
-        const char* value = std::getenv(variable);
-        if (value && *value)
-            return SubtitleLanguageFromLocale(value);
-    }
-    return "";
+    return description.size() >= 3 && strncasecmp(description.c_str(), "sub", 3) == 0;
 }
 
 int ChooseSubtitleComponent(const std::vector<CString>& descriptions, const CString& language)
 {
-    if (Lower(language) == "none")
+    if (strcasecmp(language.c_str(), "none") == 0)
         return -1;
-    const CString wanted = CanonicalCode(language);
+    const CString wanted = CanonicalLanguageCode(language);
     int first = -1;
     for (size_t index = 0; index < descriptions.size(); ++index) {
         if (!IsSubtitleComponent(descriptions[index]))
             continue;
-        if (!wanted.empty() && CanonicalCode(DescriptionLanguage(descriptions[index])) == wanted)
+        if (!wanted.empty() && CanonicalLanguageCode(DescriptionLanguage(descriptions[index])) == wanted)
             return int(index);
         if (first < 0)
             first = int(index);

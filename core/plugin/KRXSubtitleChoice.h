@@ -9,11 +9,6 @@
 // True for the descriptions the subtitle decoder takes ("subtitles (eng)").
 bool IsSubtitleComponent(const CString& description);
 
-// The ISO 639-2 code of a locale name such as "de_DE.UTF-8" ("deu"); empty
-// for "C", "POSIX", an empty name or a language without a known code.
-CString SubtitleLanguageFromLocale(const char* locale);
-// The language of the messages locale (LC_ALL, else LC_MESSAGES, else LANG).
-CString DefaultSubtitleLanguage();
 
 // The index in descriptions of the subtitle component to start: the first in
 // the language (its bibliographic and terminology codes count as one), else

@@ -3,13 +3,17 @@
 #include "platform/CriticalSection.h"
 #include "platform/DebugOutput.h"
 #include "platform/MessageBox.h"
+#include "platform/ProfileSettings.h"
 #include "plugin/DVBComponentDefinition.h"
 #include "plugin/DVBComponentDefinitionList.h"
 #include "plugin/DVBDisplay.h"
 #include "plugin/KRXDecoderPlugin.h"
 #include "plugin/KRXDisplayPlugin.h"
 #include "plugin/KRXInputPlugin.h"
+#include "plugin/KRXLanguage.h"
 #include "plugin/KRXPluginManager.h"
+#include "plugin/KRXSoundtrackChoice.h"
+#include "plugin/KRXSubtitleChoice.h"
 #include "si/DVBProgram.h"
 #include "si/DVBProgramElement.h"
 #include "si/DVBSICollector.h"
@@ -30,6 +34,9 @@ CKRXViewingFlow::CKRXViewingFlow(
     , m_updateHandler(updateHandler)
     , m_collector(collector)
 {
+    const CProfileSettings settings = CProfileSettings::ForUser();
+    m_audioLanguage = settings.GetString("General", "Audio Language", GetLocaleLanguage());
+    m_subtitleLanguage = settings.GetString("General", "Subtitle Language", GetLocaleLanguage());
     // Every receiver added here carries the cookie, so that exactly ours are
     // taken off again. Without randomness the program goes on with what it has.
     if (!CreateGuid(&m_cookie))
@@ -143,13 +150,22 @@ void CKRXViewingFlow::ListComponents()
 
 void CKRXViewingFlow::SelectComponentsAutomatically()
 {
-    // The first component of each description that some decoder accepts: the
-    // first video, audio and subtitles, and a second sound track only when
-    // it differs (another language).
+    // The first component of each description that some decoder accepts,
+    // except that only one soundtrack and one subtitle component start:
+    // several languages at once would play over each other. The others stay
+    // in the list for the user to select.
+    std::vector<CString> descriptions;
+    for (const Component& component : m_components)
+        descriptions.push_back(component.description);
+    const int soundtrack = ChooseSoundtrack(descriptions, m_audioLanguage);
+    const int subtitles = ChooseSubtitleComponent(descriptions, m_subtitleLanguage);
     CDVBComponentDefinitionList chosen;
     for (int index = 0; index < static_cast<int>(m_components.size()); ++index) {
         const Component& component = m_components[index];
         if (chosen.ContainsComponentWithDescription(component.description))
+            continue;
+        if ((component.description.rfind("audio", 0) == 0 && index != soundtrack)
+            || (IsSubtitleComponent(component.description) && index != subtitles))
             continue;
         CDVBComponentDefinition definition;
         if (!m_receiver->GetComponentDefinition(m_programNumber, component.pid, &definition)

@@ -61,6 +61,12 @@ public:
     // Has the multiplexes opened from now on read once, as fast as the
     // receiver takes them (analysing a file), where the source can.
     void SetReadOnce(bool readOnce) { m_readOnce = readOnce; }
+    // The languages (ISO 639-2) of the one soundtrack and the one subtitle
+    // component a service starts with; "none" starts no subtitles. They come
+    // from the settings ("General"/"Audio Language", "Subtitle Language"),
+    // else from the locale, until set.
+    void SetAudioLanguage(const CString& language) { m_audioLanguage = language; }
+    void SetSubtitleLanguage(const CString& language) { m_subtitleLanguage = language; }
     // Stops a recording, deselects the service, stops and destroys the
     // receiver and hands the source back. False when the receiver did not
     // stop within a second (it is closed anyway).
@@ -113,6 +119,8 @@ private:
     std::unique_ptr<CDVBProgramClock> m_clock;
     unsigned short m_programNumber = 0;
     std::vector<Component> m_components;
+    CString m_audioLanguage;
+    CString m_subtitleLanguage;
 
     CKRXDisplayPlugin* m_displayPlugin = nullptr;
     CDVBDisplay* m_display = nullptr;

@@ -8,7 +8,7 @@
 #include "platform/DebugOutput.h"
 #include "plugin/DVBComponentDefinition.h"
 #include "plugin/KRXAudioOutput.h"
-#include "plugin/KRXSoundtrackChoice.h"
+#include "si/DVBProgramElement.h"
 
 CString CKRXAudioDecoderPlugin::GetDescription()
 {
@@ -32,7 +32,7 @@ void CKRXAudioDecoderPlugin::Initialise()
 
 bool CKRXAudioDecoderPlugin::SupportsComponent(CDVBComponentDefinition* component)
 {
-    return component && IsMPEGAudioDescription(component->GetDescription());
+    return component && CDVBProgramElement::IsMPEGAudioDescription(component->GetDescription());
 }
 
 CDVBPIDReceiver* CKRXAudioDecoderPlugin::OpenComponent(CDVBComponentDefinition* component)

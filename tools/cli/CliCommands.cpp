@@ -1,5 +1,7 @@
 #include "CliCommands.h"
 
+#include "plugin/KRXAudioOutput.h"
+
 #include <algorithm>
 
 namespace {
@@ -35,13 +37,16 @@ const std::vector<KRXCliCommand>& GetCliCommands()
     static const std::vector<KRXCliCommand> commands = {
         { "plugins", "plugins", "Lists the loaded plug-ins with their type, name and description.", RunPluginsCommand },
         { "play",
-            "play FILE.ts [--seconds N] [--record OUT.ts] [--service S [--video-out window|y4m:PATH|none] "
-            "[--av-log PATH]]",
+            "play FILE.ts [--seconds N] [--record OUT.ts] [--service S [--video-out window|y4m:PATH|none]\n"
+            "      [--audio-out device|wav:PATH|none] [--audio-language LANG] [--subtitle-language LANG|none]\n"
+            "      [--av-log PATH]]",
             "Plays a transport-stream file through the File plug-in, showing the reception status once a second;\n"
             "      with --record, records the multiplex to OUT.ts. With --service (a programme number or an exact\n"
             "      service name), decodes and presents that service: in a window (the default with a display\n"
             "      server), as YUV4MPEG2 pictures in PATH (PATH.1, PATH.2... when the size changes) or nowhere;\n"
-            "      --av-log writes a line per picture presented. Ctrl-C stops.",
+            "      its sound on the sound device (the default), as WAV in PATH or nowhere; one soundtrack and one\n"
+            "      subtitle language start, the user's (setting or locale) unless given (ISO 639-2, e.g. deu);\n"
+            "      --av-log writes a line per picture presented and per sound buffer released. Ctrl-C stops.",
             RunPlayCommand },
         { "services", "services FILE.ts [--seconds N] [--paced]",
             "Reads a transport-stream file once, as fast as it can, until its service information is\n"
@@ -79,6 +84,8 @@ int RunKorrixCli(const KRXCliArguments& arguments, KRXCliContext& context)
     if (command == nullptr)
         return context.Misused("unknown command '" + commandName + "'");
     const KRXCliArguments rest(arguments.begin() + 1, arguments.end());
+    // Only a service played makes sound; no other command opens the sound device.
+    CKRXAudioOutput::Set(CKRXAudioOutput::None);
     if (help || std::any_of(rest.begin(), rest.end(), IsHelpRequest)) {
         context.out << "Usage:\n";
         PrintCommand(context.out, *command);

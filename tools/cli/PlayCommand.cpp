@@ -12,6 +12,7 @@
 #include "platform/Event.h"
 #include "plugin/DVBDisplay.h"
 #include "plugin/KRXAVLog.h"
+#include "plugin/KRXAudioOutput.h"
 #include "plugin/KRXReceptionStatus.h"
 #include "plugin/KRXVideoOutput.h"
 #include "stream/DVBRecordingParameters.h"
@@ -38,6 +39,10 @@ struct PlayOptions {
     CString service; // empty: no service is selected
     CKRXVideoOutput::Kind videoOut = CKRXVideoOutput::None;
     CString videoPath;
+    CKRXAudioOutput::Kind audioOut = CKRXAudioOutput::Device;
+    CString audioPath;
+    CString audioLanguage; // empty: the setting's or the locale's
+    CString subtitleLanguage;
     CString avLog;
 };
 
@@ -65,11 +70,27 @@ CString ParseVideoOutput(const CString& text, PlayOptions& options)
     return "";
 }
 
+CString ParseAudioOutput(const CString& text, PlayOptions& options)
+{
+    const CString wav = "wav:";
+    if (text == "device")
+        options.audioOut = CKRXAudioOutput::Device;
+    else if (text == "none")
+        options.audioOut = CKRXAudioOutput::None;
+    else if (text.starts_with(wav) && text.size() > wav.size()) {
+        options.audioOut = CKRXAudioOutput::Wav;
+        options.audioPath = text.substr(wav.size());
+    } else
+        return "'--audio-out' is device, wav:PATH or none, not '" + text + "'";
+    return "";
+}
+
 CString ParseServiceOptions(const KRXFileCommandLine& line, PlayOptions& options)
 {
     const auto given = [&line](const char* option) { return line.values.count(option) != 0; };
     if (!given("--service")) {
-        for (const char* option : { "--video-out", "--av-log" }) {
+        for (const char* option :
+            { "--video-out", "--audio-out", "--audio-language", "--subtitle-language", "--av-log" }) {
             if (given(option))
                 return "'" + CString(option) + "' needs '--service'";
         }
@@ -81,14 +102,24 @@ CString ParseServiceOptions(const KRXFileCommandLine& line, PlayOptions& options
     options.videoOut = DefaultVideoOutput();
     if (given("--av-log"))
         options.avLog = line.values.at("--av-log");
-    return given("--video-out") ? ParseVideoOutput(line.values.at("--video-out"), options) : "";
+    if (given("--audio-language"))
+        options.audioLanguage = line.values.at("--audio-language");
+    if (given("--subtitle-language"))
+        options.subtitleLanguage = line.values.at("--subtitle-language");
+    const CString misuse = given("--video-out") ? ParseVideoOutput(line.values.at("--video-out"), options) : "";
+    if (!misuse.empty())
+        return misuse;
+    return given("--audio-out") ? ParseAudioOutput(line.values.at("--audio-out"), options) : "";
 }
 
 CString ParsePlayOptions(const KRXCliArguments& arguments, PlayOptions& options)
 {
     KRXFileCommandLine line;
     CString misuse = ParseFileCommandLine(
-        arguments, "play", "play", { "--seconds", "--record", "--service", "--video-out", "--av-log" }, line);
+        arguments, "play", "play",
+        { "--seconds", "--record", "--service", "--video-out", "--audio-out", "--audio-language", "--subtitle-language",
+            "--av-log" },
+        line);
     if (misuse.empty())
         misuse = ReadSecondsOption(line, options.seconds);
     if (misuse.empty())
@@ -186,6 +217,10 @@ int64_t ShowService(CKRXFileMultiplexSession& session, const PlayOptions& option
             return elapsedMs();
     }
     CKRXViewingFlow* flow = session.GetFlow();
+    if (!options.audioLanguage.empty())
+        flow->SetAudioLanguage(options.audioLanguage);
+    if (!options.subtitleLanguage.empty())
+        flow->SetSubtitleLanguage(options.subtitleLanguage);
     flow->SelectService(programNumber);
     CString opened;
     for (const CKRXViewingFlow::Component& component : flow->GetComponents()) {
@@ -204,6 +239,8 @@ CString PrepareOutputs(const PlayOptions& options)
     CString reason;
     if (options.videoOut == CKRXVideoOutput::Y4M && !CanWrite(options.videoPath, reason))
         return "cannot write pictures to '" + options.videoPath + "': " + reason;
+    if (options.audioOut == CKRXAudioOutput::Wav && !CanWrite(options.audioPath, reason))
+        return "cannot write sound to '" + options.audioPath + "': " + reason;
     if (!options.avLog.empty() && !CKRXAVLog::Open(options.avLog))
         return "cannot write the A/V log to '" + options.avLog + "'";
     CKRXVideoOutput::Set(options.videoOut, options.videoPath);
@@ -218,6 +255,9 @@ int RunPlayCommand(const KRXCliArguments& arguments, KRXCliContext& context)
     if (!misuse.empty())
         return context.Misused(misuse);
 
+    // The audio decoder looks for its device when the plug-ins start.
+    if (!options.service.empty())
+        CKRXAudioOutput::Set(options.audioOut, options.audioPath);
     CKRXCliPlugins plugins(context.pluginFolder);
     // Declared before the session, so that the log closes after the display
     // that writes to it, whichever way play ends.

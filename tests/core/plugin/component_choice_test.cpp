@@ -1,4 +1,6 @@
-// Which single subtitle component a service starts with.
+// Which one soundtrack and which one subtitle component a service starts with, and the user's language.
+#include "plugin/KRXLanguage.h"
+#include "plugin/KRXSoundtrackChoice.h"
 #include "plugin/KRXSubtitleChoice.h"
 
 #include <gtest/gtest.h>
@@ -25,19 +27,19 @@ TEST(SubtitleChoice, BibliographicAndTerminologyCodesAreOneLanguage)
     EXPECT_EQ(ChooseSubtitleComponent({ "subtitles (nld)", "subtitles (deu)" }, "ger"), 1);
 }
 
-TEST(SubtitleChoice, TheLocaleGivesTheThreeLetterCode)
+TEST(Language, TheLocaleGivesTheThreeLetterCode)
 {
-    EXPECT_EQ(SubtitleLanguageFromLocale("en_GB.UTF-8"), "eng");
-    EXPECT_EQ(SubtitleLanguageFromLocale("de"), "deu");
-    EXPECT_EQ(SubtitleLanguageFromLocale("fr_CA"), "fra");
-    EXPECT_EQ(SubtitleLanguageFromLocale("sr@latin"), "srp");
-    EXPECT_EQ(SubtitleLanguageFromLocale("C.UTF-8"), "");
-    EXPECT_EQ(SubtitleLanguageFromLocale("POSIX"), "");
-    EXPECT_EQ(SubtitleLanguageFromLocale(""), "");
-    EXPECT_EQ(SubtitleLanguageFromLocale(nullptr), "");
+    EXPECT_EQ(LanguageFromLocale("en_GB.UTF-8"), "eng");
+    EXPECT_EQ(LanguageFromLocale("de"), "deu");
+    EXPECT_EQ(LanguageFromLocale("fr_CA"), "fra");
+    EXPECT_EQ(LanguageFromLocale("sr@latin"), "srp");
+    EXPECT_EQ(LanguageFromLocale("C.UTF-8"), "");
+    EXPECT_EQ(LanguageFromLocale("POSIX"), "");
+    EXPECT_EQ(LanguageFromLocale(""), "");
+    EXPECT_EQ(LanguageFromLocale(nullptr), "");
 }
 
-TEST(SubtitleChoice, TheMessagesLocaleComesFromTheEnvironmentInPrecedence)
+TEST(Language, TheMessagesLocaleComesFromTheEnvironmentInPrecedence)
 {
     auto keep = [](const char* name) {
         const char* value = std::getenv(name);
@@ -47,15 +49,33 @@ TEST(SubtitleChoice, TheMessagesLocaleComesFromTheEnvironmentInPrecedence)
     unsetenv("LC_ALL");
     setenv("LC_MESSAGES", "nl_NL.UTF-8", 1);
     setenv("LANG", "de_DE.UTF-8", 1);
-    EXPECT_EQ(DefaultSubtitleLanguage(), "nld");
+    EXPECT_EQ(GetLocaleLanguage(), "nld");
     unsetenv("LC_MESSAGES");
-    EXPECT_EQ(DefaultSubtitleLanguage(), "deu");
+    EXPECT_EQ(GetLocaleLanguage(), "deu");
     setenv("LC_ALL", "sv_SE", 1);
-    EXPECT_EQ(DefaultSubtitleLanguage(), "swe");
+    EXPECT_EQ(GetLocaleLanguage(), "swe");
     for (const auto& [name, value] : saved) {
         if (value.empty())
             unsetenv(name);
         else
             setenv(name, value.c_str(), 1);
     }
+}
+
+TEST(SoundtrackChoice, PrefersThePlainTrackInTheUsersLanguage)
+{
+    const std::vector<CString> components { "video", "audio (eng)", "audio description (deu)", "audio (deu)",
+        "subtitles (deu)" };
+    EXPECT_EQ(ChooseSoundtrack(components, "deu"), 3) << "not the audio description in that language";
+    EXPECT_EQ(ChooseSoundtrack(components, "ger"), 3) << "either form of the code";
+    EXPECT_EQ(ChooseSoundtrack(components, "eng"), 1);
+    EXPECT_EQ(ChooseSoundtrack(components, "fra"), 1) << "else the first plain track";
+}
+
+TEST(SoundtrackChoice, FallsBackToAnyAudioAndToNothing)
+{
+    EXPECT_EQ(ChooseSoundtrack({ "video", "audio AAC (eng)", "audio description (deu)" }, "deu"), 1);
+    EXPECT_EQ(ChooseSoundtrack({ "video", "audio description (deu)", "audio" }, "deu"), 2);
+    EXPECT_EQ(ChooseSoundtrack({ "video", "subtitles (deu)" }, "deu"), -1);
+    EXPECT_EQ(ChooseSoundtrack({}, "deu"), -1);
 }
