@@ -47,6 +47,9 @@ void CDVBVideoDecoderState::Decode(unsigned char* data, size_t size, CDVBDisplay
         case STATE_SEQUENCE_MODIFIED:
             OnSequence(*info->sequence);
             break;
+        case STATE_PICTURE:
+            NotePicture(*info->current_picture);
+            break;
         case STATE_SLICE:
         case STATE_END:
         case STATE_INVALID_END:
@@ -97,12 +100,29 @@ void CDVBVideoDecoderState::DeliverPicture(const mpeg2_info_t& info, CDVBDisplay
         m_runningTime = static_cast<int64_t>(uint64_t(info.display_picture->tag) << 1);
     else
         m_runningTime += static_cast<int64_t>(m_framePeriod) / 300;
-    if (!display)
+    if (!display || IsBeforeItsReferences(info))
         return;
     TellAspectRatio(display);
     const mpeg2_fbuf_t& frame = *info.display_fbuf;
     display->OnFrame(
         static_cast<int>(m_width), static_cast<int>(m_height), frame.buf[0], frame.buf[1], frame.buf[2], m_runningTime);
+}
+
+// A decoder that joins a stream (a new service, a file's first GOP) may start
+// at an open GOP, whose first B-pictures lean on a picture it never had: they
+// would show as garbage. B-pictures count only once two reference pictures
+// have been decoded.
+void CDVBVideoDecoderState::NotePicture(const mpeg2_picture_t& picture)
+{
+    const bool bidirectional = (picture.flags & PIC_MASK_CODING_TYPE) == PIC_FLAG_CODING_TYPE_B;
+    if (!bidirectional && m_referencesDecoded < 2)
+        m_referencesDecoded++;
+    m_unreferenced = bidirectional && m_referencesDecoded < 2 ? &picture : nullptr;
+}
+
+bool CDVBVideoDecoderState::IsBeforeItsReferences(const mpeg2_info_t& info) const
+{
+    return info.display_picture != nullptr && info.display_picture == m_unreferenced;
 }
 
 void CDVBVideoDecoderState::TellAspectRatio(CDVBDisplay* display)

@@ -11,6 +11,7 @@
 struct mpeg2dec_s;
 struct mpeg2_info_s;
 struct mpeg2_sequence_s;
+struct mpeg2_picture_s;
 class CDVBDisplay;
 
 class CDVBVideoDecoderState
@@ -39,6 +40,8 @@ public:
 
 private:
     void OnSequence(const mpeg2_sequence_s& sequence);
+    void NotePicture(const mpeg2_picture_s& picture);
+    bool IsBeforeItsReferences(const mpeg2_info_s& info) const;
     void NoteDecodedInto(const unsigned char* luma);
     bool WasDecodedInto(const unsigned char* luma) const;
     void DeliverPicture(const mpeg2_info_s& info, CDVBDisplay* display);
@@ -60,5 +63,9 @@ private:
     // ends before its first picture makes the library name a frame buffer
     // whose planes are unset, or freed at a size change.
     std::array<const unsigned char*, 3> m_decodedInto {};
+    // Reference pictures decoded so far (two are enough), and the B-picture
+    // just decoded before there were two, which is not shown.
+    int m_referencesDecoded = 0;
+    const mpeg2_picture_s* m_unreferenced = nullptr;
     size_t m_nextDecodedInto = 0;
 };

@@ -274,3 +274,19 @@ TEST(VideoPlugin, LoadingTheModuleRegistersTheVideoDecoder)
     EXPECT_EQ(plugin->GetName(), "Video");
     manager->UnloadPlugins();
 }
+
+TEST(VideoBadStreams, JoiningAtAnOpenGOPShowsNoPictureThatLeansOnOneNeverReceived)
+{
+    // Tuning in at the second GOP: its first two B-pictures, shown before its
+    // I-picture, refer to the first GOP's last picture.
+    const std::vector<AccessUnit> pictures = FirstPictures(46);
+    CRecordingDisplay display;
+    CInlineVideoReceiver receiver;
+    receiver.SetDisplay(&display);
+    receiver.Feed(VideoPackets(std::vector<AccessUnit>(pictures.begin() + 10, pictures.end()), 0));
+    receiver.Feed(EndOfStreamPackets());
+    const std::vector<int64_t> times = display.Times();
+    ASSERT_FALSE(times.empty());
+    EXPECT_EQ(times.front(), pictures[10].pts) << "the GOP's I-picture comes first";
+    EXPECT_EQ(times.size(), 36u - 2) << "every picture from the I-picture on";
+}
