@@ -4,6 +4,7 @@
 #include "platform/DebugOutput.h"
 #include "platform/Thread.h"
 #include "plugin/KRXAVLog.h"
+#include "plugin/KRXAVOffset.h"
 #include "stream/DVBProgramClock.h"
 #include "stream/DVBTiming.h"
 
@@ -238,6 +239,7 @@ void CDVBWaveOutput::WriteConfigLine(const char* phase)
 
 void CDVBWaveOutput::LogRelease(const CDVBWaveBuffer& buffer, int64_t clock, int64_t latency)
 {
+    CKRXAVOffset::AddAudio(DVBClockDifference(clock + NanosecondsToTicks(latency), buffer.GetTime()));
     if (!CKRXAVLog::IsOpen())
         return;
     CKRXAVLog::Write(FormatString("audio,%" PRId64 ",%" PRId64 ",%" PRId64 ",%" PRId64, buffer.GetTime(), clock,

@@ -1,6 +1,7 @@
 #include "DVBDisplayDX.h"
 
 #include "plugin/KRXAVLog.h"
+#include "plugin/KRXAVOffset.h"
 #include "stream/DVBProgramClock.h"
 #include "stream/DVBTiming.h"
 
@@ -271,6 +272,8 @@ void CDVBDisplayDX::Draw(const CDVBVideoFrame& frame, int64_t clock, bool blank)
 
 void CDVBDisplayDX::Log(const CDVBVideoFrame& frame, int64_t clock, bool blank)
 {
+    if (!blank)
+        CKRXAVOffset::AddVideo(DVBClockDifference(clock, frame.GetTime()));
     if (!CKRXAVLog::IsOpen())
         return;
     const int64_t presented = GetMonotonicNanoseconds();

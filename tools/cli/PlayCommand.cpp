@@ -12,6 +12,7 @@
 #include "platform/Event.h"
 #include "plugin/DVBDisplay.h"
 #include "plugin/KRXAVLog.h"
+#include "plugin/KRXAVOffset.h"
 #include "plugin/KRXAudioOutput.h"
 #include "plugin/KRXReceptionStatus.h"
 #include "plugin/KRXVideoOutput.h"
@@ -180,15 +181,22 @@ bool StopRecording(CDVBTransportStreamReceiver* receiver, const CString& recordF
     return written && status.readsSkipped == 0;
 }
 
-// What a service adds to the status line: the pictures it has shown and dropped.
+// What a service adds to the status line: the pictures it has shown and
+// dropped, and, while picture and sound both play, how far the sound runs
+// from the picture over the last second.
 CString PictureStatus(CKRXViewingFlow* flow)
 {
+    double offset = 0;
+    const bool both = CKRXAVOffset::Take(offset);
     const CDVBDisplay* display = flow->GetDisplay();
     if (display == nullptr)
         return " | no display";
     uint64_t shown = 0, dropped = 0;
     display->GetPictureCounts(shown, dropped);
-    return FormatString(" | %" PRIu64 " pictures shown, %" PRIu64 " dropped", shown, dropped);
+    CString status = FormatString(" | %" PRIu64 " pictures shown, %" PRIu64 " dropped", shown, dropped);
+    if (both)
+        status += FormatString(" | A/V %+.1f ms", offset);
+    return status;
 }
 
 // Waits, looking often so that the picture starts at once, until the service

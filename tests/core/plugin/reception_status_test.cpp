@@ -1,3 +1,4 @@
+#include "plugin/KRXAVOffset.h"
 #include "plugin/KRXReceptionStatus.h"
 
 #include <gtest/gtest.h>
@@ -29,4 +30,25 @@ TEST(ReceptionStatus, ShowsTheStreamErrorsOnlyWhenThereWereAny)
     errors = { 0, 0, 2, 1, 0 };
     EXPECT_EQ(FormatReceptionStatus(5, false, 0, "", errors),
         "No data is being received 5. - 2 sync losses (1 byte skipped)");
+}
+
+TEST(AVOffset, IsTheSoundsMeanLatenessLessThePicturesOverEachInterval)
+{
+    double offset = 0;
+    CKRXAVOffset::Take(offset); // whatever earlier tests left
+    CKRXAVOffset::AddVideo(90);
+    EXPECT_FALSE(CKRXAVOffset::Take(offset)) << "no sound yet";
+    EXPECT_FALSE(CKRXAVOffset::Take(offset)) << "the picture's report went with the last interval";
+
+    CKRXAVOffset::AddVideo(90); // pictures 1 and 3 ms late, sound 4.5 ms on average
+    CKRXAVOffset::AddVideo(270);
+    CKRXAVOffset::AddAudio(360);
+    CKRXAVOffset::AddAudio(450);
+    ASSERT_TRUE(CKRXAVOffset::Take(offset));
+    EXPECT_DOUBLE_EQ(offset, 2.5);
+
+    CKRXAVOffset::AddVideo(900); // sound ahead of the picture
+    CKRXAVOffset::AddAudio(-90);
+    ASSERT_TRUE(CKRXAVOffset::Take(offset));
+    EXPECT_DOUBLE_EQ(offset, -11.0);
 }
