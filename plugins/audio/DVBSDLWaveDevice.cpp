@@ -8,6 +8,15 @@
 #include <vector>
 
 namespace {
+// SDL keeps state of its own until every part of it is shut down; freeing it
+// then leaves nothing behind when the plug-in is unloaded.
+void QuitSDLSubSystem(Uint32 flags)
+{
+    SDL_QuitSubSystem(flags);
+    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0)
+        SDL_Quit();
+}
+
 SDL_AudioFormat ToSDLFormat(unsigned int bits)
 {
     switch (bits) {
@@ -49,7 +58,7 @@ bool CDVBSDLWaveDevice::Open(const CDVBPCMFormat& format)
     m_device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &m_obtained, 0);
     if (m_device == 0) {
         const CString error = CString("cannot open the sound device: ") + SDL_GetError();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        QuitSDLSubSystem(SDL_INIT_AUDIO);
         return Fail(error);
     }
     m_format = format;
@@ -97,7 +106,7 @@ bool CDVBSDLWaveDevice::Close()
     // Closing waits for SDL's thread, so no pull runs after this.
     SDL_CloseAudioDevice(m_device);
     m_device = 0;
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    QuitSDLSubSystem(SDL_INIT_AUDIO);
     Reset();
     return true;
 }

@@ -4,6 +4,15 @@
 #include "DVBWindowIcon.h"
 
 namespace {
+// SDL keeps state of its own until every part of it is shut down; freeing it
+// then leaves nothing behind when the plug-in is unloaded.
+void QuitSDLSubSystem(Uint32 flags)
+{
+    SDL_QuitSubSystem(flags);
+    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0)
+        SDL_Quit();
+}
+
 constexpr int ICON_SIZE = 32;
 
 CString SDLError(const char* what)
@@ -182,6 +191,6 @@ void CDVBSDLWindowSurface::Close()
     m_renderer = nullptr;
     m_window = nullptr;
     if (m_videoStarted)
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        QuitSDLSubSystem(SDL_INIT_VIDEO);
     m_videoStarted = false;
 }
