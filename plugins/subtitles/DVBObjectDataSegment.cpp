@@ -2,7 +2,6 @@
 
 #include "DVBCLUTDefinitionSegment.h"
 #include "DVBPageCompositionSegment.h"
-#include "DVBPixelDataDecoder.h"
 #include "DVBRegionCompositionSegment.h"
 #include "DVBSubtitleDrawTarget.h"
 
@@ -23,7 +22,7 @@ bool CDVBObjectDataSegment::ParseBody(CDVBByteReader& reader)
     uint16_t topLength = 0, bottomLength = 0;
     reader.ReadWord(topLength);
     reader.ReadWord(bottomLength);
-    CDVBPixelDataDecoder decoder;
+    CDVBPixelDataDecoder decoder(m_displayWidth, m_displayHeight);
     decoder.Decode(reader, topLength, bottomLength);
     m_width = decoder.GetWidth();
     m_height = decoder.GetHeight();

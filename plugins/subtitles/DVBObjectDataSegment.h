@@ -1,5 +1,6 @@
 #pragma once
 // The pixels of one object, decoded once when the segment is parsed.
+#include "DVBPixelDataDecoder.h"
 #include "DVBSubtitleSegment.h"
 
 class CDVBObjectDataSegment : public CDVBSubtitleSegment
@@ -10,6 +11,12 @@ public:
     {
     }
     unsigned GetId() const override { return m_objectId; }
+    // The display the object is meant for bounds its pixels; set before Read.
+    void SetDisplaySize(int width, int height)
+    {
+        m_displayWidth = width;
+        m_displayHeight = height;
+    }
     bool ParseBody(CDVBByteReader& reader) override;
     void Draw(CDVBSubtitleDrawTarget& target) override;
 
@@ -28,4 +35,6 @@ private:
     std::vector<uint8_t> m_pixels;
     uint16_t m_width = 0;
     uint16_t m_height = 0;
+    int m_displayWidth = DVB_SUBTITLE_WIDTH;
+    int m_displayHeight = DVB_SUBTITLE_HEIGHT;
 };

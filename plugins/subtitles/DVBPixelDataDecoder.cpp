@@ -24,8 +24,8 @@ void CDVBPixelDataDecoder::Decode(CDVBByteReader& reader, uint16_t topLength, ui
         m_y = 0;
         CDVBBitReader top(reader, topLength);
         DecodeField(top);
-        // Rows from 576 on were never written.
-        m_height = uint16_t(std::min(m_y, DVB_SUBTITLE_HEIGHT));
+        // Rows past the area were never written.
+        m_height = uint16_t(std::min(m_y, m_areaHeight));
     }
     if (bottomLength != 0) {
         m_x = 0;
@@ -46,7 +46,7 @@ std::vector<uint8_t> CDVBPixelDataDecoder::CopyPixels() const
         return pixels;
     pixels.resize(size_t(m_widest) * m_height);
     for (int row = 0; row < std::min<int>(m_height, GetRowsHeld()); ++row)
-        std::memcpy(&pixels[size_t(row) * m_widest], &m_work[size_t(row) * DVB_SUBTITLE_WIDTH], m_widest);
+        std::memcpy(&pixels[size_t(row) * m_widest], &m_work[size_t(row) * m_areaWidth], m_widest);
     return pixels;
 }
 
@@ -225,11 +225,11 @@ void CDVBPixelDataDecoder::EndLine()
 
 void CDVBPixelDataDecoder::Emit(int count, uint8_t code)
 {
-    count = std::min(count, DVB_SUBTITLE_WIDTH - m_x);
-    if (m_y >= DVB_SUBTITLE_HEIGHT || count <= 0)
+    count = std::min(count, m_areaWidth - m_x);
+    if (m_y >= m_areaHeight || count <= 0)
         return;
     HoldRows(m_y + 1);
-    std::memset(&m_work[size_t(m_y) * DVB_SUBTITLE_WIDTH + m_x], code, size_t(count));
+    std::memset(&m_work[size_t(m_y) * m_areaWidth + m_x], code, size_t(count));
     m_x += count;
 }
 
@@ -239,13 +239,12 @@ void CDVBPixelDataDecoder::Emit(int count, uint8_t code)
 void CDVBPixelDataDecoder::HoldRows(int rows)
 {
     if (rows > GetRowsHeld())
-        m_work.resize(size_t(rows) * DVB_SUBTITLE_WIDTH, 0);
+        m_work.resize(size_t(rows) * m_areaWidth, 0);
 }
 
 void CDVBPixelDataDecoder::RepeatTopField()
 {
     HoldRows(m_height);
     for (int row = 1; row < m_height; row += 2)
-        std::memcpy(&m_work[size_t(row) * DVB_SUBTITLE_WIDTH], &m_work[size_t(row - 1) * DVB_SUBTITLE_WIDTH],
-            DVB_SUBTITLE_WIDTH);
+        std::memcpy(&m_work[size_t(row) * m_areaWidth], &m_work[size_t(row - 1) * m_areaWidth], size_t(m_areaWidth));
 }

@@ -1,8 +1,9 @@
 #pragma once
 // Decodes the run-length pixel strings of one object (2-, 4- and 8-bit code
 // strings, top and bottom field) into a rectangle of pixel codes, one byte
-// each. Subtitle coordinates are those of a 720 x 576 frame: runs past column
-// 720 are cut and rows from 576 on are dropped.
+// each. An object is no larger than the display it is meant for (720 x 576
+// unless the display set defines another): runs past its width are cut and
+// rows from its height on are dropped.
 #include "DVBBitReader.h"
 
 #include <vector>
@@ -13,6 +14,11 @@ constexpr int DVB_SUBTITLE_HEIGHT = 576;
 class CDVBPixelDataDecoder
 {
 public:
+    CDVBPixelDataDecoder(int width = DVB_SUBTITLE_WIDTH, int height = DVB_SUBTITLE_HEIGHT)
+        : m_areaWidth(width)
+        , m_areaHeight(height)
+    {
+    }
     // reader stands at the top field block, which the bottom field block follows.
     void Decode(CDVBByteReader& reader, uint16_t topLength, uint16_t bottomLength);
     uint16_t GetWidth() const { return m_widest; }
@@ -32,8 +38,10 @@ private:
     void Emit(int count, uint8_t code);
     void RepeatTopField();
     void HoldRows(int rows);
-    int GetRowsHeld() const { return int(m_work.size() / DVB_SUBTITLE_WIDTH); }
+    int GetRowsHeld() const { return int(m_work.size() / size_t(m_areaWidth)); }
 
+    const int m_areaWidth;
+    const int m_areaHeight;
     std::vector<uint8_t> m_work;
     int m_x = 0;
     int m_y = 0;

@@ -4,6 +4,8 @@
 #include "DVBPageCompositionSegment.h"
 #include "DVBRegionCompositionSegment.h"
 
+#include <algorithm>
+
 namespace {
 constexpr uint8_t SYNC_BYTE = 0x0F;
 }
@@ -18,10 +20,15 @@ bool CDVBSubtitleDisplaySet::Parse(CDVBByteReader& reader)
         if (!reader.ReadByte(type))
             return false;
         CDVBSubtitleSegment* segment = m_segments.emplace_back(CreateSegment(type)).get();
+        // Objects decode into the display defined before them.
+        if (type == DVB_SEGMENT_OBJECT_DATA)
+            static_cast<CDVBObjectDataSegment&>(*segment).SetDisplaySize(m_display.width, m_display.height);
         if (!segment->Read(reader) || !reader.ReadByte(sync))
             return false;
         if (type == DVB_SEGMENT_OBJECT_DATA)
             ChargePixels(static_cast<CDVBObjectDataSegment&>(*segment));
+        else if (type == DVB_SEGMENT_DISPLAY_DEFINITION)
+            m_display = static_cast<CDVBDisplayDefinitionSegment&>(*segment).GetDefinition();
     }
     return true;
 }
@@ -31,11 +38,12 @@ bool CDVBSubtitleDisplaySet::Parse(CDVBByteReader& reader)
 // budget are kept without pixels, as if their allocation had failed.
 void CDVBSubtitleDisplaySet::ChargePixels(CDVBObjectDataSegment& object)
 {
+    const size_t area = std::min(size_t(m_display.width) * size_t(m_display.height), DVB_SUBTITLE_MAX_BUDGET_AREA);
     const size_t size = object.GetPixels().size();
-    if (size > m_pixelBytesLeft)
+    if (m_pixelBytesUsed + size > 2 * area)
         object.DropPixels();
     else
-        m_pixelBytesLeft -= size;
+        m_pixelBytesUsed += size;
 }
 
 std::unique_ptr<CDVBSubtitleSegment> CDVBSubtitleDisplaySet::CreateSegment(uint8_t type)
@@ -49,6 +57,8 @@ std::unique_ptr<CDVBSubtitleSegment> CDVBSubtitleDisplaySet::CreateSegment(uint8
         return std::make_unique<CDVBCLUTDefinitionSegment>();
     case DVB_SEGMENT_OBJECT_DATA:
         return std::make_unique<CDVBObjectDataSegment>();
+    case DVB_SEGMENT_DISPLAY_DEFINITION:
+        return std::make_unique<CDVBDisplayDefinitionSegment>();
     default:
         return std::make_unique<CDVBSubtitleSegment>(type);
     }
@@ -72,6 +82,7 @@ bool CDVBSubtitleDisplaySet::Merge(CDVBSubtitleDisplaySet& set)
             *match = std::move(segment);
     }
     set.m_segments.clear();
+    m_display = set.m_display;
     return true;
 }
 

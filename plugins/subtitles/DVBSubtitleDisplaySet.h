@@ -2,6 +2,7 @@
 // The segments one subtitle PES packet carries, with its time stamps. The
 // subtitle layer keeps one more as its page model, merging each applied
 // display set into it.
+#include "DVBDisplayDefinitionSegment.h"
 #include "DVBObjectDataSegment.h"
 
 #include <list>
@@ -10,9 +11,9 @@
 // Time-stamp flags: the PES time stamps' bits, and the receipt clock's.
 enum : uint32_t { DVB_SUBTITLE_RECEIPT_CLOCK = 8 };
 
-// The pixel bytes the objects of one display set may keep between them:
-// two full-frame objects.
-constexpr size_t DVB_SUBTITLE_PIXEL_BUDGET = size_t(2) * 720 * 576;
+// The pixel bytes the objects of one display set may keep between them: two
+// objects the size of its display, of an HD display at most.
+constexpr size_t DVB_SUBTITLE_MAX_BUDGET_AREA = size_t(1920) * 1080;
 
 class CDVBSubtitleDisplaySet
 {
@@ -23,8 +24,8 @@ public:
     // first byte that is not a sync byte; false when any of them is cut short.
     bool Parse(CDVBByteReader& reader);
 
-    // Merges the segments of set into this page model, leaving set empty;
-    // false when set held none.
+    // Merges the segments of set into this page model, leaving set empty, and
+    // takes its display definition; false when set held none.
     bool Merge(CDVBSubtitleDisplaySet& set);
     void ClearUsedMarks();
     // Destroys the segments the last drawing pass did not reach, except
@@ -34,6 +35,8 @@ public:
     CDVBSubtitleSegment* FindSegment(uint8_t type, unsigned id);
     CDVBSubtitleSegment* FindFirstSegment(uint8_t type) const;
     const Segments& GetSegments() const { return m_segments; }
+    // The last display definition the set held, else a 720 x 576 display.
+    const CDVBDisplayDefinition& GetDisplayDefinition() const { return m_display; }
 
     uint8_t m_dataIdentifier = 0;
     uint8_t m_streamId = 0;
@@ -48,5 +51,6 @@ private:
     void ChargePixels(CDVBObjectDataSegment& object);
 
     Segments m_segments;
-    size_t m_pixelBytesLeft = DVB_SUBTITLE_PIXEL_BUDGET;
+    CDVBDisplayDefinition m_display;
+    size_t m_pixelBytesUsed = 0;
 };

@@ -11,6 +11,7 @@ enum : uint8_t {
     REGION_COMPOSITION = 0x11,
     CLUT_DEFINITION = 0x12,
     OBJECT_DATA = 0x13,
+    DISPLAY_DEFINITION = 0x14,
     END_OF_DISPLAY_SET = 0x80,
 };
 enum : uint8_t { NORMAL_CASE = 0, MODE_CHANGE = 2 };
@@ -51,9 +52,24 @@ ts::Bytes DvbSubtitleEncoder::ClearPage()
     return DisplaySet({ PageComposition({}, 0, NORMAL_CASE) });
 }
 
+void DvbSubtitleEncoder::DefineDisplay(int width, int height, std::optional<SubtitleWindow> window)
+{
+    if (width < 1 || width > 0x10000 || height < 1 || height > 0x10000)
+        throw std::invalid_argument("subtitle display size out of range");
+    m_displayWidth = width;
+    m_displayHeight = height;
+    m_window = window;
+    m_displayVersion = (m_displayVersion + 1) & 0x0F;
+}
+
 ts::Bytes DvbSubtitleEncoder::DisplaySet(const std::vector<ts::Bytes>& segments) const
 {
     ts::Bytes out { 0x20, 0x00 }; // data_identifier, subtitle_stream_id
+    // The standard display needs no definition; any other comes first.
+    if (m_displayWidth != 720 || m_displayHeight != 576 || m_window) {
+        const ts::Bytes definition = DisplayDefinition();
+        out.insert(out.end(), definition.begin(), definition.end());
+    }
     for (const ts::Bytes& segment : segments)
         out.insert(out.end(), segment.begin(), segment.end());
     AppendSegment(out, END_OF_DISPLAY_SET, {});
@@ -142,6 +158,20 @@ ts::Bytes DvbSubtitleEncoder::PixelData(const SubtitleBitmap& bitmap, int depthB
     for (const ts::Bytes& field : fields)
         out.insert(out.end(), field.begin(), field.end());
     return out;
+}
+
+ts::Bytes DvbSubtitleEncoder::DisplayDefinition() const
+{
+    ts::Bytes body { uint8_t(m_displayVersion << 4 | (m_window ? 0x08 : 0) | 0x07) };
+    Append16(body, uint16_t(m_displayWidth - 1));
+    Append16(body, uint16_t(m_displayHeight - 1));
+    if (m_window) {
+        for (int edge : { m_window->left, m_window->right, m_window->top, m_window->bottom })
+            Append16(body, uint16_t(edge));
+    }
+    ts::Bytes segment;
+    AppendSegment(segment, DISPLAY_DEFINITION, body);
+    return segment;
 }
 
 ts::Bytes DvbSubtitleEncoder::ObjectData(uint16_t id, const SubtitleRegion& region) const

@@ -1,7 +1,7 @@
 #pragma once
 // Builds subtitle display sets byte by byte for the tests, and the fakes the
 // subtitle layer is driven with: a display that draws its layers on demand,
-// a programme clock the test sets, and a 720 x 576 frame.
+// a programme clock the test sets, and a frame.
 #include "tswriter/PesWriter.h"
 #include "tswriter/TsPacketWriter.h"
 
@@ -96,6 +96,18 @@ inline Bytes Object(uint16_t id, const Bytes& top, const Bytes& bottom)
     return Segment(0x13, ObjectBody(id, top, bottom));
 }
 
+// A display definition of the given size; four window edges (left, right,
+// top, bottom) set its window flag.
+inline Bytes DisplayDefinition(int width, int height, const std::vector<uint16_t>& window = {})
+{
+    Bytes body { uint8_t(window.empty() ? 0x00 : 0x08) };
+    AppendWord(body, uint16_t(width - 1));
+    AppendWord(body, uint16_t(height - 1));
+    for (uint16_t edge : window)
+        AppendWord(body, edge);
+    return Segment(0x14, body);
+}
+
 // Field data of 8-bit strings: each line is runs of (count, code), then an
 // end of line.
 inline Bytes Lines(const std::vector<std::vector<std::pair<int, uint8_t>>>& lines)
@@ -157,18 +169,22 @@ public:
     bool valid = true;
 };
 
+// 720 x 576 unless told otherwise; the pitch is the width.
 struct Frame {
     static constexpr int WIDTH = 720, HEIGHT = 576;
-    explicit Frame(uint8_t luma = 0x80, uint8_t chroma = 0x80)
-        : y(size_t(WIDTH) * HEIGHT, luma)
-        , u(size_t(WIDTH / 2) * (HEIGHT / 2), chroma)
-        , v(size_t(WIDTH / 2) * (HEIGHT / 2), chroma)
+    explicit Frame(uint8_t luma = 0x80, uint8_t chroma = 0x80, int frameWidth = WIDTH, int frameHeight = HEIGHT)
+        : width(frameWidth)
+        , height(frameHeight)
+        , y(size_t(width) * height, luma)
+        , u(size_t(width / 2) * (height / 2), chroma)
+        , v(size_t(width / 2) * (height / 2), chroma)
     {
     }
-    uint8_t Y(int x, int row) const { return y[size_t(row) * WIDTH + x]; }
-    uint8_t U(int x, int row) const { return u[size_t(row / 2) * (WIDTH / 2) + x / 2]; }
-    uint8_t V(int x, int row) const { return v[size_t(row / 2) * (WIDTH / 2) + x / 2]; }
+    uint8_t Y(int x, int row) const { return y[size_t(row) * width + x]; }
+    uint8_t U(int x, int row) const { return u[size_t(row / 2) * (width / 2) + x / 2]; }
+    uint8_t V(int x, int row) const { return v[size_t(row / 2) * (width / 2) + x / 2]; }
     size_t CountLuma(uint8_t value) const { return size_t(std::count(y.begin(), y.end(), value)); }
+    int width, height;
     std::vector<uint8_t> y, u, v;
 };
 
@@ -197,7 +213,7 @@ public:
         std::lock_guard lock(m_mutex);
         for (CDVBDisplayLayer* layer : m_layers)
             layer->DrawIntoFrame(
-                Frame::WIDTH, Frame::HEIGHT, Frame::WIDTH, frame.y.data(), frame.u.data(), frame.v.data(), time);
+                frame.width, frame.height, frame.width, frame.y.data(), frame.u.data(), frame.v.data(), time);
     }
     size_t LayerCount()
     {

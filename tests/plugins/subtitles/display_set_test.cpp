@@ -140,3 +140,56 @@ TEST(DisplaySetParsing, ObjectsOfOneDisplaySetKeepAtMostTwoFramesOfPixels)
     EXPECT_EQ(static_cast<CDVBObjectDataSegment*>(set.FindSegment(0x13, 3))->GetWidth(), 720);
     EXPECT_EQ(pixels(4), 0u);
 }
+
+TEST(DisplaySetParsing, ADisplayDefinitionSizesTheDisplaySetAndTheObjectsAfterIt)
+{
+    const Bytes wide = Object(1, Block(1, 1500, 1), {});
+    CDVBSubtitleDisplaySet standard = ParseSet(Payload({ wide }));
+    EXPECT_EQ(standard.GetDisplayDefinition().width, 720);
+    EXPECT_EQ(standard.GetDisplayDefinition().height, 576);
+    EXPECT_EQ(static_cast<CDVBObjectDataSegment*>(standard.FindSegment(0x13, 1))->GetWidth(), 720);
+
+    CDVBSubtitleDisplaySet hd
+        = ParseSet(Payload({ DisplayDefinition(1920, 1080), wide, Object(2, Block(700, 4, 1), {}) }));
+    const CDVBDisplayDefinition& display = hd.GetDisplayDefinition();
+    EXPECT_EQ(std::vector<int>({ display.width, display.height, display.windowX, display.windowY, display.windowWidth,
+                  display.windowHeight }),
+        std::vector<int>({ 1920, 1080, 0, 0, 1920, 1080 }));
+    EXPECT_EQ(static_cast<CDVBObjectDataSegment*>(hd.FindSegment(0x13, 1))->GetWidth(), 1500);
+    EXPECT_EQ(static_cast<CDVBObjectDataSegment*>(hd.FindSegment(0x13, 2))->GetHeight(), 1080)
+        << "1400 rows cut at the display's height";
+
+    // Two full HD objects fit the budget of an HD display set.
+    const Bytes full = Block(540, 1920, 1);
+    CDVBSubtitleDisplaySet two
+        = ParseSet(Payload({ DisplayDefinition(1920, 1080), Object(1, full, {}), Object(2, full, {}) }));
+    EXPECT_EQ(static_cast<CDVBObjectDataSegment*>(two.FindSegment(0x13, 2))->GetPixels().size(), 1920u * 1080);
+}
+
+TEST(DisplaySetParsing, HostileDisplayDefinitionsAreRefusedCutOrIgnored)
+{
+    const auto definition = [](const Bytes& segment) { return ParseSet(Payload({ segment })).GetDisplayDefinition(); };
+    const auto window = [](const CDVBDisplayDefinition& display) {
+        return std::vector<int>({ display.windowX, display.windowY, display.windowWidth, display.windowHeight });
+    };
+
+    const CDVBDisplayDefinition windowed = definition(DisplayDefinition(1920, 1080, { 100, 199, 50, 1079 }));
+    EXPECT_EQ(window(windowed), std::vector<int>({ 100, 50, 100, 1030 }));
+    const CDVBDisplayDefinition huge = definition(DisplayDefinition(0x10000, 0x10000, { 5000, 6000, 0, 9 }));
+    EXPECT_EQ(huge.width, 4096);
+    EXPECT_EQ(huge.height, 4096);
+    EXPECT_EQ(window(huge), std::vector<int>({ 0, 0, 4096, 4096 })) << "a window outside the display is none";
+    EXPECT_EQ(
+        window(definition(DisplayDefinition(1280, 720, { 300, 200, 0, 719 }))), std::vector<int>({ 0, 0, 1280, 720 }))
+        << "a window ending before it starts is none";
+    EXPECT_EQ(window(definition(DisplayDefinition(1280, 720, { 1200, 1999, 700, 799 }))),
+        std::vector<int>({ 1200, 700, 80, 20 }))
+        << "cut at the display's edge";
+    EXPECT_EQ(definition(Segment(0x14, {})).width, 720) << "no body: the standard display";
+
+    Bytes cut = DisplayDefinition(1920, 1080, { 0, 1919, 0, 1079 });
+    cut.resize(cut.size() - 2);
+    cut[5] = uint8_t(cut.size() - 6);
+    ParseSet(Payload({ cut }), false);
+    ParseSet(Payload({ Segment(0x14, { 0x00, 0x07, 0x7F, 0x04 }) }), false);
+}

@@ -186,3 +186,34 @@ TEST(SubtitleBitmap, TextIsOutlinedOnItsBox)
     EXPECT_EQ(bitmap.At(4 + 2 * 2 - 1, 4 + 2 * 3), 2) << "beside the stem";
     EXPECT_EQ(bitmap.At(0, 0), 3) << "box corner";
 }
+
+TEST(DvbSubtitleEncoder, DisplaySetsForOtherDisplaysBeginWithTheirDefinition)
+{
+    DvbSubtitleEncoder encoder(3);
+    SubtitleRegion region { 0, 0, 4, Checkerboard(8, 2, 15) };
+    const auto word = [](const ts::Bytes& body, size_t at) { return body[at] << 8 | body[at + 1]; };
+
+    encoder.DefineDisplay(1920, 1080);
+    for (const ts::Bytes& payload : { encoder.ShowPage({ region }, 5), encoder.ClearPage() }) {
+        auto segments = ReadDisplaySet(payload);
+        ASSERT_EQ(segments[0].type, 0x14);
+        EXPECT_EQ(segments[0].pageId, 3);
+        const ts::Bytes& body = segments[0].body;
+        ASSERT_EQ(body.size(), 5u) << "no window";
+        EXPECT_EQ(body[0] & 0x08, 0);
+        EXPECT_EQ(word(body, 1), 1919) << "sizes are sent less one";
+        EXPECT_EQ(word(body, 3), 1079);
+        EXPECT_EQ(segments[1].type, 0x10);
+    }
+
+    encoder.DefineDisplay(1280, 720, SubtitleWindow { 100, 1179, 20, 699 });
+    const ts::Bytes body = ReadDisplaySet(encoder.ShowPage({ region }, 5))[0].body;
+    ASSERT_EQ(body.size(), 13u);
+    EXPECT_EQ(body[0] & 0x08, 0x08);
+    EXPECT_EQ(word(body, 1), 1279);
+    EXPECT_EQ(word(body, 5), 100);
+    EXPECT_EQ(word(body, 7), 1179);
+    EXPECT_EQ(word(body, 9), 20);
+    EXPECT_EQ(word(body, 11), 699);
+    EXPECT_THROW(encoder.DefineDisplay(0, 576), std::invalid_argument);
+}
