@@ -17,11 +17,11 @@
 #include "si/DVBProgram.h"
 #include "si/DVBProgramElement.h"
 #include "si/DVBSICollector.h"
-#include "stream/DVBTransportStreamSource.h"
 #include "si/DVBStandardTSUpdateHandler.h"
 #include "stream/DVBPIDReceiver.h"
 #include "stream/DVBProgramClock.h"
 #include "stream/DVBTransportStreamReceiver.h"
+#include "stream/DVBTransportStreamSource.h"
 
 namespace {
 const char* const Caption = "Korrix";
@@ -152,28 +152,44 @@ void CKRXViewingFlow::SelectComponentsAutomatically()
 {
     // The first component of each description that some decoder accepts,
     // except that only one soundtrack and one subtitle component start:
-    // several languages at once would play over each other. The others stay
+    // several languages at once would play over each other. Only playable
+    // components compete for those, so that a track in a coding no decoder
+    // takes never keeps one in another coding from starting. The others stay
     // in the list for the user to select.
+    const std::vector<int> playable = FindPlayableComponents();
     std::vector<CString> descriptions;
-    for (const Component& component : m_components)
-        descriptions.push_back(component.description);
-    const int soundtrack = ChooseSoundtrack(descriptions, m_audioLanguage);
-    const int subtitles = ChooseSubtitleComponent(descriptions, m_subtitleLanguage);
-    CDVBComponentDefinitionList chosen;
-    for (int index = 0; index < static_cast<int>(m_components.size()); ++index) {
+    for (int index : playable)
+        descriptions.push_back(m_components[index].description);
+    const auto chosen = [&playable](int choice) { return choice < 0 ? -1 : playable[choice]; };
+    const int soundtrack = chosen(ChooseSoundtrack(descriptions, m_audioLanguage));
+    const int subtitles = chosen(ChooseSubtitleComponent(descriptions, m_subtitleLanguage));
+    CDVBComponentDefinitionList started;
+    for (int index : playable) {
         const Component& component = m_components[index];
-        if (chosen.ContainsComponentWithDescription(component.description))
+        if (started.ContainsComponentWithDescription(component.description))
             continue;
         if ((component.description.rfind("audio", 0) == 0 && index != soundtrack)
             || (IsSubtitleComponent(component.description) && index != subtitles))
             continue;
         CDVBComponentDefinition definition;
-        if (!m_receiver->GetComponentDefinition(m_programNumber, component.pid, &definition)
-            || !IsSupportedByADecoder(&definition))
+        if (!m_receiver->GetComponentDefinition(m_programNumber, component.pid, &definition))
             continue;
-        chosen.AddCopy(&definition);
+        started.AddCopy(&definition);
         OpenComponent(index);
     }
+}
+
+// The indices of the components some decoder plug-in accepts, in list order.
+std::vector<int> CKRXViewingFlow::FindPlayableComponents()
+{
+    std::vector<int> playable;
+    for (int index = 0; index < static_cast<int>(m_components.size()); ++index) {
+        CDVBComponentDefinition definition;
+        if (m_receiver->GetComponentDefinition(m_programNumber, m_components[index].pid, &definition)
+            && IsSupportedByADecoder(&definition))
+            playable.push_back(index);
+    }
+    return playable;
 }
 
 bool CKRXViewingFlow::IsSupportedByADecoder(CDVBComponentDefinition* definition)
@@ -197,8 +213,10 @@ bool CKRXViewingFlow::OpenComponent(int index)
     component.selected = true;
     // Each decoder that accepts the component decodes it with a receiver of its own.
     for (int decoderIndex = 0; CKRXDecoderPlugin* decoder = GetDecoder(decoderIndex); ++decoderIndex) {
-        if (CDVBPIDReceiver* receiver = decoder->OpenComponent(&definition))
+        if (CDVBPIDReceiver* receiver = decoder->OpenComponent(&definition)) {
             AttachReceiver(receiver, component.pid);
+            component.decoders.push_back(decoder->GetName());
+        }
     }
     return true;
 }
@@ -222,6 +240,7 @@ void CKRXViewingFlow::CloseComponent(int index)
         return;
     Component& component = m_components[index];
     component.selected = false;
+    component.decoders.clear();
     while (CDVBPIDReceiver* receiver = m_receiver->RemovePIDReceiverWithCookie(component.pid, &m_cookie)) {
         if (receiver->RequiresDisplay() && m_display != nullptr)
             receiver->UnsetDisplay(m_display);
@@ -258,6 +277,14 @@ void CKRXViewingFlow::CloseDisplay()
     m_displayPlugin->CloseDisplay(m_display);
     m_display = nullptr;
     m_displayPlugin = nullptr;
+}
+
+CString CKRXViewingFlow::Component::GetDecoderNames() const
+{
+    CString names;
+    for (const CString& name : decoders)
+        names += (names.empty() ? "" : ", ") + name;
+    return names;
 }
 
 CKRXDecoderPlugin* CKRXViewingFlow::GetDecoder(int index) const

@@ -42,6 +42,12 @@ public:
         unsigned short pid;
         CString description;
         bool selected;
+        // The names of the decoder plug-ins playing it, in the manager's order.
+        std::vector<CString> decoders = {};
+
+        // The decoders' names as one text ("Video", "Audio, Audio Description"),
+        // empty while none plays the component.
+        CString GetDecoderNames() const;
     };
 
     // The plug-ins are taken from the manager in its order. The update handler
@@ -76,7 +82,9 @@ public:
 
     // Deselects the current service, creates the programme clock of this one,
     // lists its components and opens the first of each description that a
-    // decoder accepts. False without an open multiplex.
+    // decoder accepts, one soundtrack and one subtitle component among them:
+    // those in the chosen languages where they can be played. False without
+    // an open multiplex.
     bool SelectService(unsigned short programNumber);
     // Closes every component and destroys the clock; the display stays open.
     void DeselectService();
@@ -101,6 +109,7 @@ private:
     void StartReceiver(CKRXInputPlugin* plugin, CDVBTransportStreamSource* source);
     void ListComponents();
     void SelectComponentsAutomatically();
+    std::vector<int> FindPlayableComponents();
     bool IsSupportedByADecoder(CDVBComponentDefinition* definition);
     void AttachReceiver(CDVBPIDReceiver* receiver, unsigned short pid);
     void OpenDisplay();

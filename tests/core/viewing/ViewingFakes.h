@@ -38,6 +38,21 @@ inline Bytes TwoServiceStream()
     return out.Data();
 }
 
+// One service in today's codings: H.264 video; English sound in E-AC-3, AC-3
+// and MPEG audio, in that order.
+inline Bytes NewerCodingsStream()
+{
+    ts::TsPacketWriter out;
+    ts::SectionWriter(out, 0x00).Write(ts::PatSection(0x0001, { { 1, 0x100 } }));
+    const ts::Bytes english = ts::Iso639LanguageDescriptor("eng");
+    const ts::Bytes eac3 = ts::Concat({ ts::Descriptor(0x7A, { 0x00 }), english });
+    const ts::Bytes ac3 = ts::Concat({ ts::Descriptor(0x6A, { 0x00 }), english });
+    ts::SectionWriter(out, 0x100)
+        .Write(ts::PmtSection(1, 0x400, {},
+            { { 0x1B, 0x400, {} }, { 0x06, 0x401, eac3 }, { 0x06, 0x402, ac3 }, { 0x03, 0x403, english } }));
+    return out.Data();
+}
+
 // Tells the test each time service information arrives.
 class CSignallingUpdateHandler : public CDVBStandardTSUpdateHandler
 {
@@ -143,6 +158,7 @@ public:
         , m_requiresDisplay(requiresDisplay)
     {
     }
+    CString GetName() override { return m_name; }
     bool SupportsComponent(CDVBComponentDefinition* definition) override
     {
         return definition->GetDescription().starts_with(m_accepts);

@@ -6,6 +6,7 @@
 #include "si/DVBProgram.h"
 #include "viewing/KRXViewingFlow.h"
 
+#include <algorithm>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <memory>
@@ -18,23 +19,27 @@ class ViewingFlowTest : public ::testing::Test
 {
 protected:
     // The flow takes the plug-ins in this order.
-    void OpenTwoServices(std::initializer_list<CKRXPlugin*> plugins)
+    void Open(std::initializer_list<CKRXPlugin*> plugins, CFakeInputPlugin& from,
+        std::initializer_list<unsigned short> programNumbers)
     {
         for (CKRXPlugin* plugin : plugins)
             manager.AddPlugin(plugin);
-        ASSERT_TRUE(flow->OpenMultiplex(&input, static_cast<CDVBMultiplexDefinition*>(nullptr)));
+        ASSERT_TRUE(flow->OpenMultiplex(&from, static_cast<CDVBMultiplexDefinition*>(nullptr)));
         for (;;) {
             {
                 CSingleLock lock(flow->GetReceiver()->GetProgramsSection(), true);
-                const CDVBProgram* one = flow->GetReceiver()->GetProgram(1);
-                const CDVBProgram* two = flow->GetReceiver()->GetProgram(2);
-                if (one && two && one->HasSeenPMT() && two->HasSeenPMT())
+                const auto known = [this](unsigned short number) {
+                    const CDVBProgram* program = flow->GetReceiver()->GetProgram(number);
+                    return program && program->HasSeenPMT();
+                };
+                if (std::all_of(programNumbers.begin(), programNumbers.end(), known))
                     break;
             }
             ASSERT_TRUE(updates.updated.Wait(5000)) << "the services never arrived";
         }
         log.clear();
     }
+    void OpenTwoServices(std::initializer_list<CKRXPlugin*> plugins) { Open(plugins, input, { 1, 2 }); }
     CFakeComponentReceiver* ReceiverOn(unsigned short pid)
     {
         return static_cast<CFakeComponentReceiver*>(flow->GetReceiver()->GetPIDReceiver(pid, DVB_RECEIVER_BASE));
@@ -53,6 +58,7 @@ protected:
     CKRXPluginManager manager;
     CSignallingUpdateHandler updates;
     CFakeInputPlugin input { log, TwoServiceStream() };
+    CFakeInputPlugin newer { log, NewerCodingsStream() };
     CFakeDecoderPlugin video { "video", "video", log, true };
     CFakeDecoderPlugin audio { "audio", "audio", log };
     CFakeDecoderPlugin secondAudio { "second audio", "audio", log };
@@ -84,6 +90,9 @@ TEST_F(ViewingFlowTest, StartsTheFirstComponentOfEachDescriptionWithEveryDecoder
     EXPECT_EQ(ReceiverOn(0x204), nullptr);
     EXPECT_EQ(audio.open, 1);
     EXPECT_EQ(secondAudio.open, 1);
+    EXPECT_EQ(flow->GetComponents()[0].GetDecoderNames(), "video");
+    EXPECT_EQ(flow->GetComponents()[1].GetDecoderNames(), "audio, second audio") << "every decoder playing it";
+    EXPECT_EQ(flow->GetComponents()[2].GetDecoderNames(), "");
     for (unsigned short pid : { 0x200, 0x201 }) {
         CFakeComponentReceiver* receiver = ReceiverOn(pid);
         ASSERT_NE(receiver, nullptr) << pid;
@@ -99,10 +108,47 @@ TEST_F(ViewingFlowTest, StartsTheFirstComponentOfEachDescriptionWithEveryDecoder
     EXPECT_EQ(secondAudio.open, 0);
     EXPECT_EQ(ReceiverOn(0x201), nullptr);
     EXPECT_THAT(SelectedPIDs(), ElementsAre(0x200));
+    EXPECT_TRUE(flow->GetComponents()[1].decoders.empty());
 
     flow->SetAudioLanguage("ger"); // either form of the code
     ASSERT_TRUE(flow->SelectService(1));
     EXPECT_THAT(SelectedPIDs(), ElementsAre(0x200, 0x203));
+}
+
+// Decoders that each take one coding, as the real ones do.
+class NewerCodingsTest : public ViewingFlowTest
+{
+protected:
+    CFakeDecoderPlugin h264 { "H.264", "video (H.264)", log };
+    CFakeDecoderPlugin mpegAudio { "MPEG audio", "audio (", log };
+    CFakeDecoderPlugin ac3 { "AC-3", "audio AC-3", log };
+    CFakeDecoderPlugin eac3 { "E-AC-3", "audio E-AC-3", log };
+};
+
+TEST_F(NewerCodingsTest, ASoundtrackNoDecoderPlaysGivesWayToOneThatCanBePlayed)
+{
+    // The E-AC-3 track comes first, but nothing here plays it.
+    Open({ &h264, &ac3 }, newer, { 1 });
+    flow->SetAudioLanguage("eng");
+    ASSERT_TRUE(flow->SelectService(1));
+    EXPECT_THAT(SelectedPIDs(), ElementsAre(0x400, 0x402));
+    EXPECT_EQ(flow->GetComponents()[0].GetDecoderNames(), "H.264");
+    EXPECT_EQ(flow->GetComponents()[2].GetDecoderNames(), "AC-3");
+}
+
+TEST_F(NewerCodingsTest, WithoutAnAC3DecoderTheMPEGTrackStarts)
+{
+    Open({ &mpegAudio, &h264 }, newer, { 1 });
+    ASSERT_TRUE(flow->SelectService(1));
+    EXPECT_THAT(SelectedPIDs(), ElementsAre(0x400, 0x403));
+    EXPECT_EQ(flow->GetComponents()[3].GetDecoderNames(), "MPEG audio");
+}
+
+TEST_F(NewerCodingsTest, AmongPlayableTracksThePlainOneIsStillPreferred)
+{
+    Open({ &eac3, &ac3, &mpegAudio }, newer, { 1 });
+    ASSERT_TRUE(flow->SelectService(1));
+    EXPECT_THAT(SelectedPIDs(), ElementsAre(0x403)) << "and no picture: no decoder here takes H.264 video";
 }
 
 TEST_F(ViewingFlowTest, OpensTheDisplayOnceFromTheFirstPluginThatOpensOneAndKeepsIt)
@@ -143,8 +189,8 @@ TEST_F(ViewingFlowTest, ClosesThePreviousServiceBeforeTheNextOneOpens)
     log.clear();
     ASSERT_TRUE(flow->SelectService(2));
     EXPECT_THAT(log,
-        ElementsAre("unset display on 0x200", "video closes 0x200", "audio closes 0x201", "display clock cleared", "video opens 0x300 (0)", "set display on 0x300", "audio opens 0x301 (1)",
-            "display clock set"));
+        ElementsAre("unset display on 0x200", "video closes 0x200", "audio closes 0x201", "display clock cleared",
+            "video opens 0x300 (0)", "set display on 0x300", "audio opens 0x301 (1)", "display clock set"));
     for (unsigned short pid : { 0x200, 0x201 })
         EXPECT_EQ(ReceiverOn(pid), nullptr) << pid;
     EXPECT_EQ(ReceiverOn(0x300)->GetProgramClock(), flow->GetProgramClock());

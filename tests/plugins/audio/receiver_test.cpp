@@ -10,8 +10,8 @@
 #include "platform/Event.h"
 #include "plugin/DVBComponentDefinition.h"
 #include "plugin/KRXAudioOutput.h"
-#include "tswriter/PesWriter.h"
 #include "support/TemporaryFolder.h"
+#include "tswriter/PesWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -110,7 +110,8 @@ TEST(AudioPlugin, TakesMPEGAudioComponentsOnly)
         component.SetDescription(description);
         EXPECT_TRUE(plugin.SupportsComponent(&component)) << description;
     }
-    for (const char* description : { "audio AAC (eng)", "audio AC-3", "video", "subtitles (eng)", "Audio" }) {
+    for (const char* description : { "audio AAC (eng)", "audio AAC LATM (deu)", "audio AC-3", "audio E-AC-3 (eng)",
+             "audio description E-AC-3 (eng)", "video", "subtitles (eng)", "Audio" }) {
         component.SetDescription(description);
         EXPECT_FALSE(plugin.SupportsComponent(&component)) << description;
         EXPECT_EQ(plugin.OpenComponent(&component), nullptr);
