@@ -116,8 +116,7 @@ CString ParseServiceOptions(const KRXFileCommandLine& line, PlayOptions& options
 CString ParsePlayOptions(const KRXCliArguments& arguments, PlayOptions& options)
 {
     KRXFileCommandLine line;
-    CString misuse = ParseFileCommandLine(
-        arguments, "play", "play",
+    CString misuse = ParseFileCommandLine(arguments, "play", "play",
         { "--seconds", "--record", "--service", "--video-out", "--audio-out", "--audio-language", "--subtitle-language",
             "--av-log" },
         line);
@@ -230,10 +229,12 @@ int64_t ShowService(CKRXFileMultiplexSession& session, const PlayOptions& option
     if (!options.subtitleLanguage.empty())
         flow->SetSubtitleLanguage(options.subtitleLanguage);
     flow->SelectService(programNumber);
+    // Each with the decoders that play it: "0x0200 (Video), 0x0201 (Audio)".
     CString opened;
     for (const CKRXViewingFlow::Component& component : flow->GetComponents()) {
         if (component.selected)
-            opened += FormatString("%s0x%04X", opened.empty() ? "" : ", ", component.pid);
+            opened += FormatString(
+                "%s0x%04X (%s)", opened.empty() ? "" : ", ", component.pid, component.GetDecoderNames().c_str());
     }
     context.out << FormatString("Showing service %u: ", programNumber)
                 << (opened.empty() ? CString("no component a decoder accepts") : "components " + opened) << std::endl;
