@@ -1,7 +1,10 @@
 // Drives the subtitle receiver with arbitrary bytes: once as a collected PES
 // buffer of exactly the input's size, once cut into transport packets; then
-// takes what was queued off the queue. (Drawing is fuzzed with the segments.)
+// takes what was queued off the queue; then once wrapped in a well-formed PES
+// whose payload starts with a display definition made from the bytes in front.
+// (Drawing is fuzzed with the segments.)
 #include "DVBSubtitleReceiver.h"
+#include "SubtitleFuzzInput.h"
 
 #include "plugin/DVBDisplay.h"
 
@@ -40,6 +43,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size)
         std::memcpy(packet, input + at, sizeof packet);
         receiver.OnReceivePacket(at / sizeof packet, packet);
     }
+    // Private stream 1 with a PTS; the payload is cut to what the length field can say.
+    std::vector<unsigned char> wrapped { 0x00, 0x00, 0x01, 0xBD, 0x00, 0x00, 0x80, 0x80, 0x05, 0x21, 0x00, 0x01, 0x00,
+        0x01 };
+    const std::vector<unsigned char> payload = PayloadWithDisplayDefinition(input, size);
+    wrapped.insert(wrapped.end(), payload.begin(), payload.begin() + long(std::min<size_t>(payload.size(), 0xFFF0)));
+    const size_t length = wrapped.size() - 6;
+    wrapped[4] = uint8_t(length >> 8);
+    wrapped[5] = uint8_t(length);
+    receiver.ParsePES(wrapped.data(), static_cast<unsigned long>(wrapped.size()));
+
     while (receiver.TakeNextDisplaySet(0)) { }
     return 0;
 }
