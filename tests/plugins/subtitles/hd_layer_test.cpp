@@ -17,41 +17,28 @@ namespace {
 constexpr uint8_t GREY = 0x80;
 constexpr uint8_t WHITE_LUMA = 235;
 
-// The rectangle of the frame painted white, and how many pixels are.
-struct Painted {
-    int left = -1, top = -1, right = -1, bottom = -1; // right and bottom one past the last
-    size_t count = 0;
-    bool operator==(const Painted&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Painted& painted)
+// The rectangle painted white (left, top, right, bottom; right and bottom
+// one past the last) and how many pixels are: a box has right - left times
+// bottom - top.
+std::vector<int> FindWhite(const Frame& frame)
 {
-    return out << "[" << painted.left << "," << painted.right << ") x [" << painted.top << "," << painted.bottom
-               << ") of " << painted.count;
-}
-
-Painted FindWhite(const Frame& frame)
-{
-    Painted found;
+    int left = frame.width, top = frame.height, right = 0, bottom = 0, count = 0;
     for (int row = 0; row < frame.height; ++row)
         for (int column = 0; column < frame.width; ++column) {
             if (frame.Y(column, row) != WHITE_LUMA)
                 continue;
-            if (found.count++ == 0) {
-                found = { column, row, column + 1, row + 1, 1 };
-                continue;
-            }
-            found.left = std::min(found.left, column);
-            found.top = std::min(found.top, row);
-            found.right = std::max(found.right, column + 1);
-            found.bottom = std::max(found.bottom, row + 1);
+            ++count;
+            left = std::min(left, column);
+            top = std::min(top, row);
+            right = std::max(right, column + 1);
+            bottom = std::max(bottom, row + 1);
         }
-    return found;
+    return { left, top, right, bottom, count };
 }
 
-Painted Box(int left, int top, int right, int bottom)
+std::vector<int> Box(int left, int top, int right, int bottom)
 {
-    return { left, top, right, bottom, size_t(right - left) * size_t(bottom - top) };
+    return { left, top, right, bottom, (right - left) * (bottom - top) };
 }
 
 class HDSubtitles : public ::testing::Test
@@ -74,7 +61,7 @@ protected:
     {
         Send(encoder.ShowPage({ { x, y, 4, SubtitleBitmap(width, height, SubtitlePalette::WHITE) } }, 5));
     }
-    Painted Draw(int width, int height)
+    std::vector<int> Draw(int width, int height)
     {
         Frame frame(GREY, GREY, width, height);
         display.Draw(frame, 0);
