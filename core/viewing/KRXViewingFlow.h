@@ -45,7 +45,7 @@ public:
         // The names of the decoder plug-ins playing it, in the manager's order.
         std::vector<CString> decoders = {};
 
-        // The decoders' names as one text ("Video", "Audio, Audio Description"),
+        // The decoders' names as one text ("Video"; "Audio, Recorder" for two),
         // empty while none plays the component.
         CString GetDecoderNames() const;
     };

@@ -14,7 +14,7 @@ constexpr int DVB_SUBTITLE_HEIGHT = 576;
 class CDVBPixelDataDecoder
 {
 public:
-    CDVBPixelDataDecoder(int width = DVB_SUBTITLE_WIDTH, int height = DVB_SUBTITLE_HEIGHT)
+    explicit CDVBPixelDataDecoder(int width = DVB_SUBTITLE_WIDTH, int height = DVB_SUBTITLE_HEIGHT)
         : m_areaWidth(width)
         , m_areaHeight(height)
     {
