@@ -62,6 +62,11 @@ protected:
     CFakeDecoderPlugin video { "video", "video", log, true };
     CFakeDecoderPlugin audio { "audio", "audio", log };
     CFakeDecoderPlugin secondAudio { "second audio", "audio", log };
+    // Decoders that each take one coding, as the real ones do.
+    CFakeDecoderPlugin h264 { "H.264", "video (H.264)", log };
+    CFakeDecoderPlugin mpegAudio { "MPEG audio", "audio (", log };
+    CFakeDecoderPlugin ac3 { "AC-3", "audio AC-3", log };
+    CFakeDecoderPlugin eac3 { "E-AC-3", "audio E-AC-3", log };
     CFakeDisplayPlugin display { "display", log };
     CFakeDisplayPlugin refusing { "refusing", log, true };
     CFakeDisplayPlugin later { "later", log };
@@ -115,17 +120,7 @@ TEST_F(ViewingFlowTest, StartsTheFirstComponentOfEachDescriptionWithEveryDecoder
     EXPECT_THAT(SelectedPIDs(), ElementsAre(0x200, 0x203));
 }
 
-// Decoders that each take one coding, as the real ones do.
-class NewerCodingsTest : public ViewingFlowTest
-{
-protected:
-    CFakeDecoderPlugin h264 { "H.264", "video (H.264)", log };
-    CFakeDecoderPlugin mpegAudio { "MPEG audio", "audio (", log };
-    CFakeDecoderPlugin ac3 { "AC-3", "audio AC-3", log };
-    CFakeDecoderPlugin eac3 { "E-AC-3", "audio E-AC-3", log };
-};
-
-TEST_F(NewerCodingsTest, ASoundtrackNoDecoderPlaysGivesWayToOneThatCanBePlayed)
+TEST_F(ViewingFlowTest, ASoundtrackNoDecoderPlaysGivesWayToOneThatCanBePlayed)
 {
     // The E-AC-3 track comes first, but nothing here plays it.
     Open({ &h264, &ac3 }, newer, { 1 });
@@ -136,7 +131,7 @@ TEST_F(NewerCodingsTest, ASoundtrackNoDecoderPlaysGivesWayToOneThatCanBePlayed)
     EXPECT_EQ(flow->GetComponents()[2].GetDecoderNames(), "AC-3");
 }
 
-TEST_F(NewerCodingsTest, WithoutAnAC3DecoderTheMPEGTrackStarts)
+TEST_F(ViewingFlowTest, WithoutAnAC3DecoderTheMPEGTrackStarts)
 {
     Open({ &mpegAudio, &h264 }, newer, { 1 });
     ASSERT_TRUE(flow->SelectService(1));
@@ -144,7 +139,7 @@ TEST_F(NewerCodingsTest, WithoutAnAC3DecoderTheMPEGTrackStarts)
     EXPECT_EQ(flow->GetComponents()[3].GetDecoderNames(), "MPEG audio");
 }
 
-TEST_F(NewerCodingsTest, AmongPlayableTracksThePlainOneIsStillPreferred)
+TEST_F(ViewingFlowTest, AmongPlayableTracksThePlainOneIsStillPreferred)
 {
     Open({ &eac3, &ac3, &mpegAudio }, newer, { 1 });
     ASSERT_TRUE(flow->SelectService(1));
