@@ -24,6 +24,8 @@ CKRXConfigureMultiplexesDialog::CKRXConfigureMultiplexesDialog(QWidget* parent, 
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setAllColumnsShowFocus(true);
+    // Paths differ at their ends more often than at their beginnings.
+    m_list->setTextElideMode(Qt::ElideMiddle);
     m_list->setMinimumSize(420, 200);
     QStringList titles;
     for (const CString& title : m_model.GetColumnTitles())

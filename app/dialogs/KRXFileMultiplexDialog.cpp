@@ -2,6 +2,8 @@
 
 #include "KRXQtText.h"
 
+#include "platform/MessageBox.h"
+
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFormLayout>
@@ -19,6 +21,8 @@ CKRXFileMultiplexDialog::CKRXFileMultiplexDialog(QWidget* parent, CDVBMultiplexD
 {
     setWindowTitle("Configure File Multiplex Details");
 
+    m_name->setObjectName("name");
+    m_path->setObjectName("path");
     m_path->setMinimumWidth(320);
     auto* browse = new QPushButton("...");
     browse->setObjectName("browse");
@@ -46,7 +50,11 @@ CKRXFileMultiplexDialog::CKRXFileMultiplexDialog(QWidget* parent, CDVBMultiplexD
 void CKRXFileMultiplexDialog::accept()
 {
     TakeEdits();
-    m_details.Store();
+    if (!m_details.Store()) {
+        KRXMessageBox("The name and the path of a multiplex cannot contain a comma.", ToCString(windowTitle()),
+            KRX_MB_OK | KRX_MB_ICONERROR);
+        return;
+    }
     QDialog::accept();
 }
 

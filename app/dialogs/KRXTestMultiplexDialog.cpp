@@ -27,9 +27,16 @@ CKRXTestMultiplexDialog::CKRXTestMultiplexDialog(
 {
     setWindowTitle(ToQString(m_model.GetCaption()));
 
+    m_icon->setObjectName("icon");
+    m_status->setObjectName("status");
+    m_services->setObjectName("services");
     m_icon->setFixedSize(16, 16);
     m_icon->setPixmap(TestStatusPixmap(m_shownIcon, devicePixelRatioF()));
-    m_status->setMinimumWidth(380);
+    // Wide enough for a rate and a file's progress on one line; longer
+    // statuses from other sources wrap rather than being cut off.
+    m_status->setMinimumWidth(m_status->fontMetrics().horizontalAdvance(
+        "Data is being received at 24.13 megabits per second [100.00% complete]"));
+    m_status->setWordWrap(true);
     auto* status = new QGroupBox("Status");
     auto* statusLayout = new QHBoxLayout(status);
     statusLayout->addWidget(m_icon);

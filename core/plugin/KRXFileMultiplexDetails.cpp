@@ -18,8 +18,11 @@ void CKRXFileMultiplexDetails::OnFileChosen(const CString& path)
         m_name = std::filesystem::path(path).stem().string();
 }
 
-void CKRXFileMultiplexDetails::Store()
+bool CKRXFileMultiplexDetails::Store()
 {
+    if (m_name.find(',') != CString::npos || m_path.find(',') != CString::npos)
+        return false;
     m_definition->ReadFieldFromString(NameField, m_name);
     m_definition->ReadFieldFromString(PathField, m_path);
+    return true;
 }

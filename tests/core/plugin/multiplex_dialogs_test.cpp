@@ -314,6 +314,20 @@ TEST(FileMultiplexDetails, BrowsingReplacesThePathAndNamesOnlyAnUnnamedMultiplex
     details.SetName("");
     details.OnFileChosen("/rec/archive.2024.trp");
     EXPECT_EQ(details.GetName(), "archive.2024") << "the title drops the folder and the last extension only";
-    details.Store();
+    EXPECT_TRUE(details.Store());
     EXPECT_THAT(definition.fields, ElementsAre("archive.2024", "/rec/archive.2024.trp", ""));
+}
+
+TEST(FileMultiplexDetails, ANameOrPathWithACommaIsNotStored)
+{
+    // The definitions file separates fields with commas: such a multiplex would not load back.
+    CThreeFieldDefinition definition;
+    definition.ReadFromString("Evening, /rec/evening.ts");
+    CKRXFileMultiplexDetails details(&definition);
+    details.OnFileChosen("/rec/news, sport.ts");
+    EXPECT_FALSE(details.Store());
+    details.SetPath("/rec/news.ts");
+    details.SetName("News, Sport");
+    EXPECT_FALSE(details.Store());
+    EXPECT_THAT(definition.fields, ElementsAre("Evening", "/rec/evening.ts", ""));
 }

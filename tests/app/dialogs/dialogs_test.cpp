@@ -1,0 +1,167 @@
+#include "DialogDriver.h"
+
+#include "DVBFileMultiplexDefinition.h"
+#include "KRXConfigureMultiplexesDialog.h"
+#include "KRXFileInputPlugin.h"
+#include "KRXFileMultiplexDialog.h"
+#include "KRXQtMultiplexDialogs.h"
+#include "KRXTestMultiplexDialog.h"
+#include "support/TemporaryFolder.h"
+
+#include "tswriter/Descriptors.h"
+#include "tswriter/SectionWriter.h"
+#include "tswriter/SiTables.h"
+
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QTreeWidget>
+#include <gmock/gmock.h>
+#include <memory>
+
+using namespace dialogs_test;
+using ::testing::ElementsAre;
+
+namespace {
+// Keeps its definitions in the test's folder and counts the sources it gets back.
+class CFileInputPluginIn : public CKRXFileInputPlugin
+{
+public:
+    explicit CFileInputPluginIn(const TemporaryFolder& folder)
+        : m_filename(folder.File("File Multiplexes.txt"))
+    {
+    }
+    ~CFileInputPluginIn() override { DeInitialise(); }
+    CString GetMultiplexDefinitionsFilename() override { return m_filename; }
+    bool CloseMultiplex(CDVBTransportStreamSource* source) override
+    {
+        closed++;
+        return CKRXFileInputPlugin::CloseMultiplex(source);
+    }
+
+    int closed = 0;
+
+private:
+    CString m_filename;
+};
+
+class InstalledQtDialogs
+{
+public:
+    InstalledQtDialogs() { m_previous = CKRXMultiplexDialogs::SetMultiplexDialogs(&dialogs); }
+    ~InstalledQtDialogs() { CKRXMultiplexDialogs::SetMultiplexDialogs(m_previous); }
+
+    CKRXQtMultiplexDialogs dialogs { nullptr };
+
+private:
+    CKRXMultiplexDialogs* m_previous;
+};
+
+QStringList RowTexts(QTreeWidget* list)
+{
+    QStringList rows;
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < list->columnCount(); ++column)
+            cells << list->topLevelItem(row)->text(column);
+        rows << cells.join(" | ");
+    }
+    return rows;
+}
+
+// Two services named by the SDT, repeated as a broadcast repeats its tables.
+CString TwoServiceStream()
+{
+    ts::TsPacketWriter out;
+    for (int repeat = 0; repeat < 50; ++repeat) {
+        ts::SectionWriter(out, 0x00).Write(ts::PatSection(0x0001, { { 1, 0x100 }, { 2, 0x110 } }));
+        ts::SectionWriter(out, 0x100).Write(ts::PmtSection(1, 0x200, {}, { { 0x02, 0x200, {} } }));
+        ts::SectionWriter(out, 0x110).Write(ts::PmtSection(2, 0x300, {}, { { 0x03, 0x300, {} } }));
+        ts::SdtService one { .serviceId = 1, .descriptors = ts::ServiceDescriptor(0x01, "Korrix", "Korrix News") };
+        ts::SdtService two { .serviceId = 2, .descriptors = ts::ServiceDescriptor(0x02, "Korrix", "Korrix Radio") };
+        ts::SectionWriter(out, 0x11).Write(ts::SdtSection(0x0001, 0x2000, { one, two }));
+    }
+    return CString(out.Data().begin(), out.Data().end());
+}
+} // namespace
+
+TEST(ConfigureMultiplexesDialog, AddingAFileByBrowsingShowsItsRowAndOkSavesIt)
+{
+    TemporaryFolder folder;
+    folder.Write("File Multiplexes.txt", "Demo, /srv/demo.ts\n");
+    const CString chosen = folder.Write("Evening News.ts", TwoServiceStream());
+    CFileInputPluginIn plugin(folder);
+    plugin.Initialise();
+    InstalledQtDialogs installed;
+
+    QString nameAfterBrowsing;
+    QStringList rowsAfterAdding;
+    bool editableWithoutSelection = true;
+    bool editableWithSelection = false;
+    WhenShown<CKRXConfigureMultiplexesDialog>([&](CKRXConfigureMultiplexesDialog* configure) {
+        auto* list = configure->findChild<QTreeWidget*>();
+        EXPECT_EQ(configure->windowTitle(), "Configure Multiplexes");
+        EXPECT_EQ(list->headerItem()->text(0), "Name");
+        EXPECT_EQ(list->headerItem()->text(1), "Filename");
+        editableWithoutSelection = Button(configure, "Edit")->isEnabled() || Button(configure, "Test")->isEnabled()
+            || Button(configure, "Remove")->isEnabled();
+        EXPECT_TRUE(Button(configure, "Add")->isEnabled() && Button(configure, "Scan...")->isEnabled());
+
+        WhenShown<CKRXFileMultiplexDialog>([&](CKRXFileMultiplexDialog* details) {
+            EXPECT_EQ(details->windowTitle(), "Configure File Multiplex Details");
+            WhenShown<QFileDialog>([&](QFileDialog* chooser) {
+                chooser->selectFile(QString::fromStdString(chosen));
+                QMetaObject::invokeMethod(chooser, "accept");
+            });
+            QTest::mouseClick(details->findChild<QPushButton*>("browse"), Qt::LeftButton);
+            nameAfterBrowsing = details->findChild<QLineEdit*>("name")->text();
+            SaveScreenshot(details, "file-multiplex-details");
+            QTest::mouseClick(StandardButton(details, QDialogButtonBox::Ok), Qt::LeftButton);
+        });
+        QTest::mouseClick(Button(configure, "Add"), Qt::LeftButton);
+        rowsAfterAdding = RowTexts(list);
+
+        QTreeWidgetItem* added = list->topLevelItem(1);
+        ASSERT_NE(added, nullptr);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(added).center());
+        editableWithSelection = Button(configure, "Edit")->isEnabled() && Button(configure, "Remove")->isEnabled();
+        SaveScreenshot(configure, "configure-multiplexes");
+        QTest::mouseClick(StandardButton(configure, QDialogButtonBox::Ok), Qt::LeftButton);
+    });
+    EXPECT_TRUE(plugin.ConfigureMultiplexDefinitions());
+
+    EXPECT_FALSE(editableWithoutSelection);
+    EXPECT_TRUE(editableWithSelection);
+    EXPECT_EQ(nameAfterBrowsing, "Evening News") << "an unnamed multiplex takes the file's title";
+    EXPECT_THAT(
+        rowsAfterAdding, ElementsAre("Demo | /srv/demo.ts", QString::fromStdString("Evening News | " + chosen)));
+    EXPECT_EQ(folder.Read("File Multiplexes.txt"), "Demo, /srv/demo.ts\nEvening News, " + chosen + "\n");
+}
+
+TEST(TestMultiplexDialog, ShowsTheServicesOfAFileMultiplexAndClosesItOnOk)
+{
+    TemporaryFolder folder;
+    CFileInputPluginIn plugin(folder);
+    const std::unique_ptr<CDVBMultiplexDefinition> definition(plugin.CreateMultiplexDefinition());
+    definition->ReadFromString("Korrix One, " + folder.Write("one.ts", TwoServiceStream()));
+
+    CKRXTestMultiplexDialog dialog(nullptr, &plugin, definition.get());
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), "Testing multiplex [Korrix One]");
+    auto* status = dialog.findChild<QLabel*>("status");
+    EXPECT_EQ(status->text(), "Tuning...");
+
+    auto* services = dialog.findChild<QTreeWidget*>("services");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return services->topLevelItemCount() >= 2; }, PatienceMs));
+    EXPECT_THAT(RowTexts(services), ElementsAre("Korrix News", "Korrix Radio"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return status->text().startsWith("Data is being received at "); }, PatienceMs))
+        << status->text().toStdString();
+    EXPECT_TRUE(status->text().endsWith("% complete]")) << "the file's own status follows the rate";
+    EXPECT_EQ(services->topLevelItemCount(), 2) << "the tables repeat, the rows do not";
+    SaveScreenshot(&dialog, "test-multiplex");
+
+    QTest::mouseClick(StandardButton(&dialog, QDialogButtonBox::Ok), Qt::LeftButton);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(plugin.closed, 1) << "the source went back to the plug-in";
+}
