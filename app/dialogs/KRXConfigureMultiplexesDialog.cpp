@@ -26,7 +26,7 @@ CKRXConfigureMultiplexesDialog::CKRXConfigureMultiplexesDialog(QWidget* parent, 
     m_list->setAllColumnsShowFocus(true);
     // Paths differ at their ends more often than at their beginnings.
     m_list->setTextElideMode(Qt::ElideMiddle);
-    m_list->setMinimumSize(420, 200);
+    m_list->setMinimumSize(520, 220);
     QStringList titles;
     for (const CString& title : m_model.GetColumnTitles())
         titles << ToQString(title);
