@@ -165,3 +165,33 @@ TEST(TestMultiplexDialog, ShowsTheServicesOfAFileMultiplexAndClosesItOnOk)
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(plugin.closed, 1) << "the source went back to the plug-in";
 }
+
+TEST(QtMultiplexDialogs, EditsADefinitionWithTheEditorOfItsPluginsName)
+{
+    class CNamedInputPlugin : public CKRXInputPlugin
+    {
+    public:
+        explicit CNamedInputPlugin(CString name)
+            : m_name(std::move(name))
+        {
+        }
+        CString GetName() override { return m_name; }
+
+    private:
+        CString m_name;
+    } satellite("Satellite"), cable("Cable");
+
+    QWidget window;
+    CKRXQtMultiplexDialogs dialogs(&window);
+    std::vector<std::pair<QWidget*, CKRXInputPlugin*>> calls;
+    dialogs.AddDefinitionEditor("Satellite", [&](QWidget* parent, CKRXInputPlugin* plugin, CDVBMultiplexDefinition*) {
+        calls.emplace_back(parent, plugin);
+        return true;
+    });
+    CDVBMultiplexDefinition definition;
+    EXPECT_TRUE(dialogs.ConfigureMultiplexDefinition(&satellite, &definition));
+    EXPECT_FALSE(dialogs.ConfigureMultiplexDefinition(&cable, &definition)) << "no editor: as if cancelled";
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].first, &window) << "over the program's window when no dialog is open";
+    EXPECT_EQ(calls[0].second, &satellite);
+}

@@ -3,6 +3,7 @@
 #include "core/viewing/ViewingFakes.h"
 #include "support/TemporaryFolder.h"
 
+#include "platform/MessageBox.h"
 #include "plugin/KRXFileMultiplexDetails.h"
 #include "plugin/KRXMultiplexListModel.h"
 #include "plugin/KRXMultiplexTestModel.h"
@@ -296,6 +297,52 @@ TEST_F(MultiplexTestModelTest, ClosingStopsTheReceiverAndHandsTheSourceBackOnce)
     model.Close();
     EXPECT_THAT(log, ElementsAre("open multiplex", "close multiplex"))
         << "a closed test neither tunes nor closes again";
+}
+
+TEST(MultiplexTestModel, SaysSoWhenTheReceiverDoesNotStopWithinASecond)
+{
+    // Its reads hang until the test lets them go, as a wedged card driver might.
+    class CHangingSource : public CScriptedSource
+    {
+    public:
+        unsigned long ReadBuffer(unsigned char*, unsigned long) override
+        {
+            reading.Set();
+            release.Wait(10000);
+            return 0;
+        }
+        CEvent reading { true, false };
+        CEvent release { true, false };
+    };
+    class CHangingInputPlugin : public CKRXInputPlugin
+    {
+    public:
+        CDVBTransportStreamSource* OpenMultiplex(CDVBMultiplexDefinition*) override { return source; }
+        bool CloseMultiplex(CDVBTransportStreamSource* closing) override
+        {
+            closed = closing;
+            return true;
+        }
+        CHangingSource* source = new CHangingSource;
+        CDVBTransportStreamSource* closed = nullptr;
+    } plugin;
+
+    std::vector<CString> boxes;
+    const MessageBoxHandler previous = SetMessageBoxHandler([&](const CString& text, const CString&, unsigned) {
+        boxes.push_back(text);
+        plugin.source->release.Set();
+        return KRX_IDOK;
+    });
+    CDVBMultiplexDefinition definition;
+    CKRXMultiplexTestModel model(&plugin, &definition);
+    model.OnTick();
+    ASSERT_TRUE(plugin.source->reading.Wait(5000));
+    model.Close();
+    SetMessageBoxHandler(previous);
+
+    EXPECT_THAT(boxes, ElementsAre("Failed to stop transport stream receiver."));
+    EXPECT_EQ(plugin.closed, plugin.source) << "the source goes back to its plug-in all the same";
+    delete plugin.source;
 }
 
 TEST(FileMultiplexDetails, BrowsingReplacesThePathAndNamesOnlyAnUnnamedMultiplex)
