@@ -1,16 +1,14 @@
 #include "DialogDriver.h"
 
-#include "DVBFileMultiplexDefinition.h"
 #include "KRXConfigureMultiplexesDialog.h"
 #include "KRXFileInputPlugin.h"
 #include "KRXFileMultiplexDialog.h"
 #include "KRXQtMultiplexDialogs.h"
 #include "KRXTestMultiplexDialog.h"
-#include "support/TemporaryFolder.h"
 
-#include "tswriter/Descriptors.h"
-#include "tswriter/SectionWriter.h"
-#include "tswriter/SiTables.h"
+#include "core/plugin/NamedServicesStream.h"
+#include "plugin/DVBMultiplexDefinition.h"
+#include "support/TemporaryFolder.h"
 
 #include <QFileDialog>
 #include <QLabel>
@@ -70,19 +68,14 @@ QStringList RowTexts(QTreeWidget* list)
     return rows;
 }
 
-// Two services named by the SDT, repeated as a broadcast repeats its tables.
+// The tables repeated as a broadcast repeats them.
 CString TwoServiceStream()
 {
-    ts::TsPacketWriter out;
-    for (int repeat = 0; repeat < 50; ++repeat) {
-        ts::SectionWriter(out, 0x00).Write(ts::PatSection(0x0001, { { 1, 0x100 }, { 2, 0x110 } }));
-        ts::SectionWriter(out, 0x100).Write(ts::PmtSection(1, 0x200, {}, { { 0x02, 0x200, {} } }));
-        ts::SectionWriter(out, 0x110).Write(ts::PmtSection(2, 0x300, {}, { { 0x03, 0x300, {} } }));
-        ts::SdtService one { .serviceId = 1, .descriptors = ts::ServiceDescriptor(0x01, "Korrix", "Korrix News") };
-        ts::SdtService two { .serviceId = 2, .descriptors = ts::ServiceDescriptor(0x02, "Korrix", "Korrix Radio") };
-        ts::SectionWriter(out, 0x11).Write(ts::SdtSection(0x0001, 0x2000, { one, two }));
-    }
-    return CString(out.Data().begin(), out.Data().end());
+    const ts::Bytes tables = NamedServicesStream("Korrix News", "Korrix Radio");
+    CString stream;
+    for (int repeat = 0; repeat < 50; ++repeat)
+        stream.append(tables.begin(), tables.end());
+    return stream;
 }
 } // namespace
 

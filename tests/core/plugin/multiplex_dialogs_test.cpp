@@ -1,4 +1,5 @@
 #include "InputPluginFakes.h"
+#include "NamedServicesStream.h"
 
 #include "core/viewing/ViewingFakes.h"
 #include "support/TemporaryFolder.h"
@@ -8,9 +9,6 @@
 #include "plugin/KRXMultiplexListModel.h"
 #include "plugin/KRXMultiplexTestModel.h"
 #include "si/DVBProgram.h"
-#include "tswriter/Descriptors.h"
-#include "tswriter/SectionWriter.h"
-#include "tswriter/SiTables.h"
 
 #include <functional>
 #include <gmock/gmock.h>
@@ -221,19 +219,6 @@ TEST(MultiplexTestStatus, FollowsTheTestDialogsOwnRules)
 }
 
 namespace {
-// Service 1 is television, service 2 radio; the SDT names them.
-Bytes ServicesStream(const std::string& firstName, uint8_t sdtVersion)
-{
-    ts::TsPacketWriter out;
-    ts::SectionWriter(out, 0x00).Write(ts::PatSection(0x0001, { { 1, 0x100 }, { 2, 0x110 } }));
-    ts::SectionWriter(out, 0x100).Write(ts::PmtSection(1, 0x200, {}, { { 0x02, 0x200, {} }, { 0x03, 0x201, {} } }));
-    ts::SectionWriter(out, 0x110).Write(ts::PmtSection(2, 0x300, {}, { { 0x03, 0x300, {} } }));
-    ts::SdtService first { .serviceId = 1, .descriptors = ts::ServiceDescriptor(0x01, "Korrix", firstName) };
-    ts::SdtService second { .serviceId = 2, .descriptors = ts::ServiceDescriptor(0x02, "Korrix", "Radio Two") };
-    ts::SectionWriter(out, 0x11).Write(ts::SdtSection(0x0001, 0x2000, { first, second }, sdtVersion));
-    return out.Data();
-}
-
 class MultiplexTestModelTest : public ::testing::Test
 {
 protected:
@@ -273,7 +258,7 @@ TEST_F(MultiplexTestModelTest, TunesOnTheFirstTickAndListsEachServiceOnce)
     EXPECT_EQ(input.openedWith, &definition);
     EXPECT_EQ(model.GetStatusText(), "");
 
-    Deliver(ServicesStream("One", 0));
+    Deliver(NamedServicesStream("One", "Radio Two"));
     EXPECT_TRUE(model.OnTick());
     ASSERT_EQ(model.GetServices().size(), 2u);
     EXPECT_EQ(model.GetServices()[0].programNumber, 1);
@@ -281,7 +266,7 @@ TEST_F(MultiplexTestModelTest, TunesOnTheFirstTickAndListsEachServiceOnce)
     EXPECT_EQ(model.GetServices()[1].serviceType, DVB_SERVICE_RADIO);
     EXPECT_THAT(Names(), ElementsAre("One", "Radio Two"));
 
-    Deliver(ServicesStream("One HD", 1));
+    Deliver(NamedServicesStream("One HD", "Radio Two", 1));
     EXPECT_TRUE(model.OnTick());
     EXPECT_THAT(Names(), ElementsAre("One HD", "Radio Two")) << "renamed in place, not added";
     EXPECT_FALSE(model.OnTick()) << "no news, no change";
@@ -363,18 +348,12 @@ TEST(FileMultiplexDetails, BrowsingReplacesThePathAndNamesOnlyAnUnnamedMultiplex
     EXPECT_EQ(details.GetName(), "archive.2024") << "the title drops the folder and the last extension only";
     EXPECT_TRUE(details.Store());
     EXPECT_THAT(definition.fields, ElementsAre("archive.2024", "/rec/archive.2024.trp", ""));
-}
 
-TEST(FileMultiplexDetails, ANameOrPathWithACommaIsNotStored)
-{
     // The definitions file separates fields with commas: such a multiplex would not load back.
-    CThreeFieldDefinition definition;
-    definition.ReadFromString("Evening, /rec/evening.ts");
-    CKRXFileMultiplexDetails details(&definition);
     details.OnFileChosen("/rec/news, sport.ts");
     EXPECT_FALSE(details.Store());
     details.SetPath("/rec/news.ts");
     details.SetName("News, Sport");
     EXPECT_FALSE(details.Store());
-    EXPECT_THAT(definition.fields, ElementsAre("Evening", "/rec/evening.ts", ""));
+    EXPECT_THAT(definition.fields, ElementsAre("archive.2024", "/rec/archive.2024.trp", ""));
 }
