@@ -52,11 +52,12 @@ bool CKRXMultiplexTestModel::OnTick()
 void CKRXMultiplexTestModel::StartReceiver()
 {
     m_handler = std::make_unique<CDVBStandardTSUpdateHandler>();
-    // Tuning happens here; a plug-in always gives a source, if only an empty one.
+    // Tuning happens here. A plug-in that could not tune and gave no source
+    // is shown an empty one of ours, which reads as no data.
     m_source = m_plugin->OpenMultiplex(m_definition);
     if (m_source == nullptr)
-        m_source = new CDVBTransportStreamSource;
-    m_receiver = std::make_unique<CDVBTransportStreamReceiver>(m_source, m_handler.get());
+        m_emptySource = std::make_unique<CDVBTransportStreamSource>();
+    m_receiver = std::make_unique<CDVBTransportStreamReceiver>(GetReceivedSource(), m_handler.get());
     m_receiver->Initialise();
     m_receiver->Start();
     m_status.text = "";
@@ -65,7 +66,7 @@ void CKRXMultiplexTestModel::StartReceiver()
 void CKRXMultiplexTestModel::UpdateStatus()
 {
     CString sourceStatus;
-    m_source->GetStatus(sourceStatus);
+    GetReceivedSource()->GetStatus(sourceStatus);
     m_status = FormatMultiplexTestStatus(
         m_receiver->GetSecondsSinceStart(), m_receiver->IsDataBeingReceived(), m_receiver->GetBitrate(), sourceStatus);
 }
@@ -118,5 +119,6 @@ void CKRXMultiplexTestModel::Close()
         m_plugin->CloseMultiplex(m_source);
         m_source = nullptr;
     }
+    m_emptySource.reset();
     m_handler.reset();
 }

@@ -70,11 +70,14 @@ private:
     void UpdateStatus();
     bool UpdateServices();
     bool UpdateService(const CDVBProgram& program);
+    CDVBTransportStreamSource* GetReceivedSource() const { return m_source ? m_source : m_emptySource.get(); }
 
     CKRXInputPlugin* m_plugin;
     CDVBMultiplexDefinition* m_definition;
     std::unique_ptr<CDVBStandardTSUpdateHandler> m_handler;
+    // The plug-in's source, handed back at Close.
     CDVBTransportStreamSource* m_source = nullptr;
+    std::unique_ptr<CDVBTransportStreamSource> m_emptySource;
     std::unique_ptr<CDVBTransportStreamReceiver> m_receiver;
     SKRXTestStatus m_status { "Tuning...", EKRXTestIcon::Receiving };
     std::vector<Service> m_services;

@@ -330,6 +330,28 @@ TEST(MultiplexTestModel, SaysSoWhenTheReceiverDoesNotStopWithinASecond)
     delete plugin.source;
 }
 
+TEST(MultiplexTestModel, APluginThatCouldNotTuneIsHandedNoSourceBack)
+{
+    class CFailingInputPlugin : public CKRXInputPlugin
+    {
+    public:
+        CDVBTransportStreamSource* OpenMultiplex(CDVBMultiplexDefinition*) override { return nullptr; }
+        bool CloseMultiplex(CDVBTransportStreamSource* source) override
+        {
+            closed.push_back(source);
+            return true;
+        }
+        std::vector<CDVBTransportStreamSource*> closed;
+    } plugin;
+    CDVBMultiplexDefinition definition;
+    CKRXMultiplexTestModel model(&plugin, &definition);
+    model.OnTick();
+    model.OnTick();
+    EXPECT_EQ(model.GetStatusText(), "Looking for service information...");
+    model.Close();
+    EXPECT_THAT(plugin.closed, IsEmpty()) << "a source it never gave would not be its own kind";
+}
+
 TEST(FileMultiplexDetails, BrowsingReplacesThePathAndNamesOnlyAnUnnamedMultiplex)
 {
     CThreeFieldDefinition definition;
