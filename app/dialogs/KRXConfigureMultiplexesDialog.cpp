@@ -39,6 +39,8 @@ CKRXConfigureMultiplexesDialog::CKRXConfigureMultiplexesDialog(QWidget* parent, 
     buttons->addWidget(m_edit = AddButton("Edit", &CKRXMultiplexListModel::Edit));
     buttons->addWidget(m_test = AddButton("Test", &CKRXMultiplexListModel::Test));
     buttons->addWidget(m_remove = AddButton("Remove", &CKRXMultiplexListModel::Remove));
+    // As in any list of things to edit, a double-click edits the row.
+    connect(m_list, &QTreeWidget::itemDoubleClicked, m_edit, &QPushButton::click);
 
     auto* group = new QGroupBox("Multiplexes");
     auto* groupLayout = new QVBoxLayout(group);

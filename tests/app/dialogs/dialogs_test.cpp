@@ -90,6 +90,8 @@ TEST(ConfigureMultiplexesDialog, AddingAFileByBrowsingShowsItsRowAndOkSavesIt)
 
     QString nameAfterBrowsing;
     QStringList rowsAfterAdding;
+    QString nameShownForEditing;
+    QStringList rowsAfterCancelledEdit;
     bool editableWithoutSelection = true;
     bool editableWithSelection = false;
     WhenShown<CKRXConfigureMultiplexesDialog>([&](CKRXConfigureMultiplexesDialog* configure) {
@@ -119,6 +121,14 @@ TEST(ConfigureMultiplexesDialog, AddingAFileByBrowsingShowsItsRowAndOkSavesIt)
         ASSERT_NE(added, nullptr);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(added).center());
         editableWithSelection = Button(configure, "Edit")->isEnabled() && Button(configure, "Remove")->isEnabled();
+
+        WhenShown<CKRXFileMultiplexDialog>([&](CKRXFileMultiplexDialog* details) {
+            nameShownForEditing = details->findChild<QLineEdit*>("name")->text();
+            details->findChild<QLineEdit*>("name")->setText("Changed my mind");
+            QTest::mouseClick(StandardButton(details, QDialogButtonBox::Cancel), Qt::LeftButton);
+        });
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(added).center());
+        rowsAfterCancelledEdit = RowTexts(list);
         SaveScreenshot(configure, "configure-multiplexes");
         QTest::mouseClick(StandardButton(configure, QDialogButtonBox::Ok), Qt::LeftButton);
     });
@@ -129,6 +139,8 @@ TEST(ConfigureMultiplexesDialog, AddingAFileByBrowsingShowsItsRowAndOkSavesIt)
     EXPECT_EQ(nameAfterBrowsing, "Evening News") << "an unnamed multiplex takes the file's title";
     EXPECT_THAT(
         rowsAfterAdding, ElementsAre("Demo | /srv/demo.ts", QString::fromStdString("Evening News | " + chosen)));
+    EXPECT_EQ(nameShownForEditing, "Evening News") << "a double-click edits the row";
+    EXPECT_EQ(rowsAfterCancelledEdit, rowsAfterAdding) << "a cancelled edit changes nothing";
     EXPECT_EQ(folder.Read("File Multiplexes.txt"), "Demo, /srv/demo.ts\nEvening News, " + chosen + "\n");
 }
 
