@@ -111,6 +111,7 @@ TEST_F(GuideWindow, TheBrowserIsMadeOnFirstShowAndShowingSwitchesTheExport)
 {
     CKRXGuideDialog dialog(*m_collector);
     EXPECT_EQ(dialog.windowTitle(), "Korrix EPG");
+    EXPECT_FALSE(dialog.windowIcon().pixmap(48).isNull());
     EXPECT_EQ(dialog.GetBrowser(), nullptr);
     fs::remove(m_folder.File("epg/epg.xml"));
     ReceivePAT();
