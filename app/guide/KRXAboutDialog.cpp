@@ -43,8 +43,8 @@ CKRXAboutDialog::CKRXAboutDialog(CKRXPluginManager& manager, QWidget* parent)
 QString CKRXAboutDialog::GetVersionText()
 {
     return QStringLiteral("Korrix " KRX_VERSION "\n"
-                          "Watches and records digital television on Linux.\n"
-                          "Free software: use, study, share and improve it.");
+                          "Watches and records digital television (DVB) on Linux.\n"
+                          "Copyright \u00A9 the Korrix developers");
 }
 
 QWidget* CKRXAboutDialog::MakeProgramGroup()

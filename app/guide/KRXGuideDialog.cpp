@@ -28,10 +28,12 @@ QString CKRXGuideDialog::GetPagePath() const
 
 void CKRXGuideDialog::Toggle()
 {
-    if (isVisible()) {
+    // A minimised guide is still "visible": the button brings it back.
+    if (isVisible() && !isMinimized()) {
         hide();
         return;
     }
+    setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
     activateWindow();

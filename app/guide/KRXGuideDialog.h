@@ -14,8 +14,8 @@ class CKRXGuideDialog : public QWidget
 public:
     explicit CKRXGuideDialog(CDVBSICollector& collector, QWidget* parent = nullptr);
 
-    // For the main window's "EPG..." button: shows the window if hidden
-    // (bringing it to the front), hides it if shown.
+    // For the main window's "EPG..." button: shows the window if hidden or
+    // minimised (bringing it to the front), hides it if shown.
     void Toggle();
 
     // Null until the window is first shown.

@@ -139,6 +139,12 @@ TEST_F(GuideWindow, TheBrowserIsMadeOnFirstShowAndShowingSwitchesTheExport)
     dialog.Toggle();
     EXPECT_EQ(dialog.GetBrowser(), browser);
     EXPECT_EQ(m_debug, "EPG updates now on.\nEPG updates now off.\nEPG updates now on.\n");
+
+    // A minimised guide comes back rather than going away.
+    dialog.setWindowState(Qt::WindowMinimized);
+    dialog.Toggle();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_FALSE(dialog.isMinimized());
 }
 
 TEST_F(GuideWindow, ThePageShowsEachServiceWithItsNowAndNext)
