@@ -1,17 +1,19 @@
 #include "KRXGuideDialog.h"
 
+#include "KRXGuideBrowser.h"
 #include "platform/DebugOutput.h"
 #include "si/DVBSICollector.h"
 
 #include <QFileInfo>
 #include <QIcon>
+#include <QLabel>
+#include <QLibrary>
 #include <QVBoxLayout>
-#include <QWebEngineSettings>
-#include <QWebEngineView>
 
-CKRXGuideDialog::CKRXGuideDialog(CDVBSICollector& collector, QWidget* parent)
+CKRXGuideDialog::CKRXGuideDialog(CDVBSICollector& collector, QWidget* parent, const CString& programFolder)
     : QWidget(parent, Qt::Window)
     , m_collector(collector)
+    , m_programFolder(programFolder)
 {
     setWindowTitle("Korrix EPG");
     setWindowIcon(QIcon(":/korrix/icons/korrix-48.png"));
@@ -56,12 +58,22 @@ void CKRXGuideDialog::hideEvent(QHideEvent* event)
 
 void CKRXGuideDialog::CreateBrowser()
 {
-    m_browser = new QWebEngineView(this);
-    // The page reads epg.xml beside it through a file: URL.
-    m_browser->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+    // Loaded once and kept for the life of the process: the web engine does
+    // not support being unloaded.
+    QLibrary module(QString::fromStdString(m_programFolder + KRX_GUIDE_BROWSER_MODULE));
+    module.setLoadHints(QLibrary::PreventUnloadHint);
+    const auto create = reinterpret_cast<KRXGuideBrowserFactory>(module.resolve(KRX_GUIDE_BROWSER_FACTORY));
+    if (create != nullptr) {
+        m_browser = create(this, GetPagePath());
+    } else {
+        DebugOutput("Guide browser not loaded: " + module.errorString().toStdString() + "\n");
+        auto* notice = new QLabel("The guide cannot be shown: its browser module " KRX_GUIDE_BROWSER_MODULE
+                                  " could not be loaded from the program folder.");
+        notice->setAlignment(Qt::AlignCenter);
+        notice->setWordWrap(true);
+        m_browser = notice;
+    }
     layout()->addWidget(m_browser);
-    // A missing page shows the browser's own error page; nothing else changes.
-    m_browser->load(QUrl::fromLocalFile(GetPagePath()));
 }
 
 void CKRXGuideDialog::SetUpdates(bool on)

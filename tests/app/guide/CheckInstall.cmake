@@ -9,7 +9,7 @@ endif()
 
 set(folder ${PREFIX}/lib/korrix)
 set(expected
-  ${folder}/libKRXCore.so ${folder}/korrix-cli ${folder}/KRXFileInput.so ${folder}/epg/epg.html
+  ${folder}/libKRXCore.so ${folder}/korrix-cli ${folder}/KRXFileInput.so ${folder}/korrix-guide-browser.so ${folder}/epg/epg.html
   ${PREFIX}/bin/korrix-cli ${PREFIX}/share/applications/korrix.desktop
   ${PREFIX}/share/icons/hicolor/scalable/apps/korrix.svg
   ${PREFIX}/share/icons/hicolor/48x48/apps/korrix.png ${PREFIX}/share/icons/hicolor/256x256/apps/korrix.png)

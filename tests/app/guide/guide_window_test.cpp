@@ -24,6 +24,8 @@ namespace fs = std::filesystem;
 namespace {
 // The browser starts a process of its own; give it time on a busy machine.
 constexpr int PageTimeout = 60000;
+// Where the build puts the program, the browser module and the page.
+const CString ProgramFolder = KRX_PROGRAM_FOLDER "/";
 
 template <class T> std::unique_ptr<T> Parse(const ts::Bytes& bytes)
 {
@@ -48,7 +50,7 @@ protected:
     GuideWindow()
     {
         fs::create_directories(m_folder.File("epg"));
-        fs::copy_file(KRX_PROGRAM_FOLDER "/epg/epg.html", m_folder.File("epg/epg.html"));
+        fs::copy_file(ProgramFolder + "epg/epg.html", m_folder.File("epg/epg.html"));
         m_previousSink = SetDebugOutputSink([this](const CString& text) { m_debug += text; });
         m_collector = std::make_unique<CDVBSICollector>(m_folder.Path());
     }
@@ -88,10 +90,12 @@ protected:
     QString PageText(CKRXGuideDialog& dialog) { return RunJavaScript(dialog, "document.body.innerText").toString(); }
     QVariant RunJavaScript(CKRXGuideDialog& dialog, const QString& script)
     {
+        auto* browser = qobject_cast<QWebEngineView*>(dialog.GetBrowser());
+        EXPECT_NE(browser, nullptr);
+        if (browser == nullptr)
+            return QVariant();
         auto result = std::make_shared<std::pair<bool, QVariant>>(false, QVariant());
-        dialog.GetBrowser()->page()->runJavaScript(script, [result](const QVariant& value) {
-            *result = { true, value };
-        });
+        browser->page()->runJavaScript(script, [result](const QVariant& value) { *result = { true, value }; });
         EXPECT_TRUE(QTest::qWaitFor([&] { return result->first; }, PageTimeout)) << script.toStdString();
         return result->second;
     }
@@ -109,7 +113,7 @@ protected:
 
 TEST_F(GuideWindow, TheBrowserIsMadeOnFirstShowAndShowingSwitchesTheExport)
 {
-    CKRXGuideDialog dialog(*m_collector);
+    CKRXGuideDialog dialog(*m_collector, nullptr, ProgramFolder);
     EXPECT_EQ(dialog.windowTitle(), "Korrix EPG");
     EXPECT_FALSE(dialog.windowIcon().pixmap(48).isNull());
     EXPECT_EQ(dialog.GetBrowser(), nullptr);
@@ -126,7 +130,8 @@ TEST_F(GuideWindow, TheBrowserIsMadeOnFirstShowAndShowingSwitchesTheExport)
     EXPECT_TRUE(ExportExists());
 
     // Hiding stops the export, though the page stays loaded.
-    QWebEngineView* browser = dialog.GetBrowser();
+    ASSERT_NE(qobject_cast<QWebEngineView*>(dialog.GetBrowser()), nullptr);
+    QWidget* browser = dialog.GetBrowser();
     dialog.Toggle();
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(m_debug, "EPG updates now on.\nEPG updates now off.\n");
@@ -153,10 +158,11 @@ TEST_F(GuideWindow, ThePageShowsEachServiceWithItsNowAndNext)
     ReceiveNowAndNext("Test Card");
     m_collector->Update();
 
-    CKRXGuideDialog dialog(*m_collector);
+    CKRXGuideDialog dialog(*m_collector, nullptr, ProgramFolder);
     dialog.show();
     ASSERT_TRUE(WaitForText(dialog, "Korrix One"));
-    EXPECT_EQ(dialog.GetBrowser()->url(), QUrl::fromLocalFile(m_folder.File("epg/epg.html").c_str()));
+    EXPECT_EQ(qobject_cast<QWebEngineView*>(dialog.GetBrowser())->url(),
+        QUrl::fromLocalFile(m_folder.File("epg/epg.html").c_str()));
     const QString text = PageText(dialog);
     EXPECT_TRUE(text.contains("Test Card")) << text.toStdString();
     EXPECT_TRUE(text.contains("30 mins")) << text.toStdString();
@@ -174,7 +180,7 @@ TEST_F(GuideWindow, ThePageFollowsTheExportAndKeepsTheLastGoodGuide)
     ReceiveServices();
     ReceiveNowAndNext("Test Card");
     m_collector->Update();
-    CKRXGuideDialog dialog(*m_collector);
+    CKRXGuideDialog dialog(*m_collector, nullptr, ProgramFolder);
     dialog.show();
     ASSERT_TRUE(WaitForText(dialog, "Test Card"));
 
@@ -197,7 +203,7 @@ TEST_F(GuideWindow, ThePageFollowsTheExportAndKeepsTheLastGoodGuide)
 TEST_F(GuideWindow, WithoutAnExportThePageSaysWhereTheGuideComesFrom)
 {
     fs::remove(m_folder.File("epg/epg.xml"));
-    CKRXGuideDialog dialog(*m_collector);
+    CKRXGuideDialog dialog(*m_collector, nullptr, ProgramFolder);
     dialog.show();
     EXPECT_TRUE(WaitForText(dialog, "No guide yet."));
 }
