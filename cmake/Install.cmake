@@ -22,6 +22,9 @@ endforeach()
 install(TARGETS KRXCore korrix-cli
   LIBRARY DESTINATION ${KRX_INSTALL_FOLDER}
   RUNTIME DESTINATION ${KRX_INSTALL_FOLDER})
+if(TARGET korrix-guide-browser)
+  install(TARGETS korrix-guide-browser LIBRARY DESTINATION ${KRX_INSTALL_FOLDER})
+endif()
 install(FILES ${CMAKE_SOURCE_DIR}/epg/epg.html DESTINATION ${KRX_INSTALL_FOLDER}/epg)
 # The File plug-in offers the demo stream it finds beside the program. The
 # multiplex definitions files are not installed: the build's copies hold
