@@ -7,6 +7,8 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
+#include <type_traits>
+
 // Qt's own hook for the context every OpenGL context of the process shares.
 Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
 
@@ -19,6 +21,7 @@ void ProvideShareContext()
 {
     if (QOpenGLContext::globalShareContext() != nullptr)
         return;
+    // Kept for the life of the process, as Qt's own would be.
     auto* context = new QOpenGLContext;
     context->create();
     qt_gl_set_global_share_context(context);
