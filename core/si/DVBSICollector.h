@@ -46,6 +46,8 @@ public:
 
     // Writes the export and clears the changed flag.
     void Update();
+    // Where the export is written, as given to the constructor.
+    const CString& GetExportPath() const { return m_path; }
 
     // For readers of the collected data, who hold the matching lock.
     CDVBProgramList* GetProgramsList() { return &m_programs; }

@@ -1,0 +1,92 @@
+#include "KRXAboutDialog.h"
+
+#include "plugin/KRXPlugin.h"
+#include "plugin/KRXPluginManager.h"
+
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+QGroupBox* MakeGroup(const QString& title, QWidget* content)
+{
+    auto* group = new QGroupBox(title);
+    auto* layout = new QVBoxLayout(group);
+    layout->addWidget(content);
+    return group;
+}
+
+// The core hands out names and descriptions as UTF-8.
+QString FromCore(const CString& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+} // namespace
+
+CKRXAboutDialog::CKRXAboutDialog(CKRXPluginManager& manager, QWidget* parent)
+    : QDialog(parent)
+{
+    setWindowTitle("About Korrix");
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(MakeProgramGroup());
+    layout->addWidget(MakePluginGroup(manager), 1);
+    layout->addWidget(MakeDescriptionGroup());
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    layout->addWidget(buttons);
+    resize(420, 400);
+}
+
+QString CKRXAboutDialog::GetVersionText()
+{
+    return QStringLiteral("Korrix " KRX_VERSION "\n"
+                          "Watches and records digital television (DVB) on Linux.\n"
+                          "Copyright \u00A9 the Korrix developers");
+}
+
+QWidget* CKRXAboutDialog::MakeProgramGroup()
+{
+    auto* version = new QLabel(GetVersionText());
+    version->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return MakeGroup("Program Information", version);
+}
+
+QWidget* CKRXAboutDialog::MakePluginGroup(CKRXPluginManager& manager)
+{
+    m_plugins = new QTreeWidget;
+    m_plugins->setColumnCount(1);
+    m_plugins->setHeaderLabels({ "Name" });
+    m_plugins->header()->setStretchLastSection(true);
+    m_plugins->setRootIsDecorated(false);
+    m_plugins->setSelectionMode(QAbstractItemView::SingleSelection);
+    for (int index = 0; index < manager.GetPluginCount(); ++index) {
+        CKRXPlugin* plugin = manager.GetPluginAtIndex(index);
+        m_pluginRows.push_back(plugin);
+        m_plugins->addTopLevelItem(new QTreeWidgetItem(QStringList { FromCore(plugin->GetName()) }));
+    }
+    connect(m_plugins, &QTreeWidget::itemSelectionChanged, this, &CKRXAboutDialog::ShowSelectedDescription);
+    return MakeGroup("Plugins", m_plugins);
+}
+
+QWidget* CKRXAboutDialog::MakeDescriptionGroup()
+{
+    m_description = new QLabel;
+    m_description->setWordWrap(true);
+    m_description->setMinimumHeight(m_description->fontMetrics().lineSpacing() * 3);
+    m_description->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return MakeGroup("Plugin Information", m_description);
+}
+
+void CKRXAboutDialog::ShowSelectedDescription()
+{
+    const QList<QTreeWidgetItem*> selected = m_plugins->selectedItems();
+    if (selected.isEmpty()) {
+        m_description->clear();
+        return;
+    }
+    const int row = m_plugins->indexOfTopLevelItem(selected.front());
+    m_description->setText(FromCore(m_pluginRows[static_cast<size_t>(row)]->GetDescription()));
+}

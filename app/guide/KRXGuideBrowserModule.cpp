@@ -1,0 +1,45 @@
+// korrix-guide-browser.so: the guide window's web browser.
+#include "KRXGuideBrowser.h"
+
+#include <QCoreApplication>
+#include <QOpenGLContext>
+#include <QUrl>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+#include <type_traits>
+
+// Qt's own hook for the context every OpenGL context of the process shares.
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
+
+namespace {
+// The web engine composes through a context shared with the program's. Qt
+// makes one at start-up only when asked before the application object
+// exists, which would give every user an OpenGL context (tens of megabytes)
+// whether they open the guide or not; so it is made here, on first use.
+void ProvideShareContext()
+{
+    if (QOpenGLContext::globalShareContext() != nullptr)
+        return;
+    // Kept for the life of the process, as Qt's own would be.
+    auto* context = new QOpenGLContext;
+    context->create();
+    qt_gl_set_global_share_context(context);
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+} // namespace
+
+extern "C" __attribute__((visibility("default"))) QWidget* KRXCreateGuideBrowser(
+    QWidget* parent, const QString& pagePath)
+{
+    ProvideShareContext();
+    auto* browser = new QWebEngineView(parent);
+    // The page reads epg.xml beside it through a file: URL.
+    browser->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+    // A missing page shows the browser's own error page; nothing else changes.
+    browser->load(QUrl::fromLocalFile(pagePath));
+    return browser;
+}
+
+// The factory must keep the type the program calls it through.
+static_assert(std::is_same_v<decltype(&KRXCreateGuideBrowser), KRXGuideBrowserFactory>);
