@@ -1,7 +1,6 @@
 #include "Playout.h"
 
 #include <fstream>
-#include <iterator>
 #include <optional>
 
 namespace dvbsim {
@@ -64,10 +63,14 @@ Playout::Playout(std::vector<uint8_t> stream)
 
 Playout Playout::Load(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in)
         throw PlayoutError("cannot be read");
-    return Playout(std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {}));
+    std::vector<uint8_t> stream(size_t(in.tellg()));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(stream.data()), std::streamsize(stream.size())))
+        throw PlayoutError("cannot be read");
+    return Playout(std::move(stream));
 }
 
 void Playout::Start(uint64_t nowNs)

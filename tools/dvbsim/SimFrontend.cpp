@@ -144,8 +144,7 @@ int SimFrontend::SetProperty(const dtv_property& property)
         return 0;
     }
     case DTV_TUNE:
-        Tune();
-        return 0;
+        return Tune();
     case DTV_DELIVERY_SYSTEM:
         for (fe_delivery_system system : m_systems)
             if (property.u.data == uint32_t(system)) {
@@ -187,11 +186,18 @@ uint32_t SimFrontend::Stored(uint32_t command) const
     return found == m_properties.end() ? 0 : found->second;
 }
 
-void SimFrontend::Tune()
+int SimFrontend::Tune()
 {
+    // As the kernel does, a frequency outside the frontend's range is refused, not tried.
+    dvb_frontend_info info = Info();
+    uint32_t frequency = Stored(DTV_FREQUENCY);
+    ++m_tunes;
+    m_tuned = nullptr;
+    if (frequency < info.frequency_min || frequency > info.frequency_max)
+        return EINVAL;
     TuningRequest request;
     request.delivery = CurrentDelivery();
-    request.frequency = Stored(DTV_FREQUENCY);
+    request.frequency = frequency;
     request.bandwidthHz = Stored(DTV_BANDWIDTH_HZ);
     request.symbolRate = Stored(DTV_SYMBOL_RATE);
     request.voltage = m_voltage == SEC_VOLTAGE_13 ? LnbVoltage::V13
@@ -199,7 +205,7 @@ void SimFrontend::Tune()
                                                   : LnbVoltage::Off;
     request.tone = m_tone == SEC_TONE_ON;
     m_tuned = FindMultiplex(m_config.Multiplexes(), request);
-    ++m_tunes;
+    return 0;
 }
 
 fe_status_t SimFrontend::Status() const

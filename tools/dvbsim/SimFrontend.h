@@ -40,7 +40,7 @@ public:
 private:
     Delivery CurrentDelivery() const;
     uint32_t Stored(uint32_t command) const;
-    void Tune();
+    int Tune();
     void Statistic(uint32_t command, dtv_fe_stats& stats) const;
 
     const SimConfig& m_config;

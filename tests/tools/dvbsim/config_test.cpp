@@ -1,3 +1,4 @@
+#include "ControlFile.h"
 #include "SimConfig.h"
 #include "Tuning.h"
 
@@ -112,4 +113,13 @@ TEST(Tuning, SatelliteTransponderIsTheIntermediateFrequencyPlusTheOscillatorTheT
     EXPECT_EQ(FileFor(Satellite(2028000, LnbVoltage::V13, false, 0)), "/conf/c.ts");
     // A satellite request never reaches a terrestrial multiplex, whatever its numbers.
     EXPECT_EQ(FileFor(Satellite(506000000 / 1000, LnbVoltage::V13, false)), "none");
+}
+
+TEST(ControlFile, ReadsOneWordAndKeepsReceivingWhenThereIsNone)
+{
+    EXPECT_EQ(ParseReception(" nosignal\n"), Reception::NoSignal);
+    EXPECT_EQ(ParseReception("unplugged"), Reception::Unplugged);
+    EXPECT_EQ(ParseReception(""), Reception::Signal);
+    EXPECT_THROW(ParseReception("off"), std::invalid_argument);
+    EXPECT_EQ(ReadReception("/nonexistent/control"), Reception::Signal);
 }

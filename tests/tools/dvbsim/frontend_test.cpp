@@ -105,8 +105,16 @@ TEST(SimFrontend, LocksOnlyOnAConfiguredMultiplexAndStatisticsFollowTheLock)
     EXPECT_NE(frontend.Locked(), nullptr);
     EXPECT_EQ(frontend.Tunes(), tunes);
 
+    // Out of the frontend's range: refused, and the lock is gone.
+    ASSERT_EQ(frontend.SetProperty(Property(DTV_FREQUENCY, 100000000)), 0);
+    EXPECT_EQ(frontend.SetProperty(Property(DTV_TUNE)), EINVAL);
+    EXPECT_EQ(frontend.Locked(), nullptr);
+
     // DTV_CLEAR forgets the frequency, not the delivery system.
-    Tune(frontend, { { DTV_CLEAR, 0 } });
+    Tune(frontend, { { DTV_FREQUENCY, 506000000 } });
+    ASSERT_NE(frontend.Locked(), nullptr);
+    ASSERT_EQ(frontend.SetProperty(Property(DTV_CLEAR)), 0);
+    EXPECT_EQ(frontend.SetProperty(Property(DTV_TUNE)), EINVAL);
     EXPECT_EQ(frontend.Locked(), nullptr);
     EXPECT_EQ(Get(frontend, DTV_DELIVERY_SYSTEM), uint32_t(SYS_DVBT));
 }
@@ -117,6 +125,10 @@ TEST(SimFrontend, SatelliteLockDependsOnToneAndVoltageSetEitherWay)
     SimFrontend frontend(config);
     Tune(frontend, { { DTV_FREQUENCY, 1588000 }, { DTV_SYMBOL_RATE, 27500000 } });
     EXPECT_EQ(frontend.Locked(), nullptr) << "locked with the LNB unpowered";
+    // 12188 MHz through the low band's oscillator lies beyond the LNB's output.
+    ASSERT_EQ(frontend.SetProperty(Property(DTV_FREQUENCY, 12188000 - LOW_BAND_OSCILLATOR_KHZ)), 0);
+    EXPECT_EQ(frontend.SetProperty(Property(DTV_TUNE)), EINVAL);
+    ASSERT_EQ(frontend.SetProperty(Property(DTV_FREQUENCY, 1588000)), 0);
 
     ASSERT_EQ(frontend.SetVoltage(SEC_VOLTAGE_18), 0);
     ASSERT_EQ(frontend.SetTone(SEC_TONE_ON), 0);
