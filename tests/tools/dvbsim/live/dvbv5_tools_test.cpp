@@ -27,7 +27,9 @@ protected:
         const std::string& config, const std::string& initial, const std::string& options)
     {
         std::string found = folder.File("found.conf");
-        Launch scan = Run(config, "dvbv5-scan " + options + " -o " + found + " " + initial);
+        // The test multiplexes repeat their SDT every 2 s, as long as dvbv5-scan
+        // waits for it by default: twice that keeps a busy machine from missing it.
+        Launch scan = Run(config, "dvbv5-scan -T 2 " + options + " -o " + found + " " + initial);
         EXPECT_EQ(scan.status, 0) << scan.output.substr(0, 4000);
         std::map<std::string, std::string> services;
         std::ifstream in(found);
