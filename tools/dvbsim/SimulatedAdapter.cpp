@@ -124,54 +124,59 @@ bool SimulatedAdapter::Present()
 int SimulatedAdapter::Open(NodeKind kind, int flags)
 {
     int fd = -1;
-    Node node;
-    node.kind = kind;
     {
         std::lock_guard lock(m_mutex);
         Refresh();
         if (m_reception == Reception::Unplugged)
             return Fail(ENOENT);
-        int ends[2];
-        switch (kind) {
-        case NodeKind::Frontend:
-            // Never readable: this frontend raises no events.
-            fd = eventfd(0, EFD_CLOEXEC | ((flags & O_NONBLOCK) ? EFD_NONBLOCK : 0));
-            break;
-        case NodeKind::Demux:
-            // Datagrams keep each section whole to its read.
-            if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) < 0)
-                return -1;
-            fcntl(ends[0], F_SETFL, (flags & O_NONBLOCK) ? O_NONBLOCK : 0);
-            fd = ends[0];
-            node.feed = ends[1];
-            break;
-        case NodeKind::Dvr:
-            // One reader at a time, as the kernel allows.
-            for (const auto& [other, existing] : m_nodes)
-                if (existing.kind == NodeKind::Dvr && !existing.gone)
-                    return Fail(EBUSY);
-            if (pipe2(ends, O_CLOEXEC) < 0)
-                return -1;
-            fcntl(ends[0], F_SETFL, (flags & O_NONBLOCK) ? O_NONBLOCK : 0);
-            fcntl(ends[1], F_SETFL, O_NONBLOCK);
-            SizeBuffer(ends[1], DVR_BUFFER, kind);
-            fd = ends[0];
-            node.feed = ends[1];
-            break;
-        }
+        // One reader at a time, as the kernel allows.
+        for (const auto& [other, existing] : m_nodes)
+            if (kind == NodeKind::Dvr && existing.kind == NodeKind::Dvr && !existing.gone)
+                return Fail(EBUSY);
+        Node node;
+        node.kind = kind;
+        fd = MakeDescriptors(node, (flags & O_NONBLOCK) != 0);
         if (fd < 0)
             return -1;
-        if (fd >= MAX_FD) {
-            Real().close(fd);
-            if (node.feed >= 0)
-                Real().close(node.feed);
-            return Fail(EMFILE);
-        }
         m_nodes[fd] = std::move(node);
         s_owned[fd] = true;
     }
     EnsurePump();
     return fd;
+}
+
+// The program's end of the node, with the node's feeding end set.
+int SimulatedAdapter::MakeDescriptors(Node& node, bool nonBlocking)
+{
+    int ends[2] = { -1, -1 };
+    switch (node.kind) {
+    case NodeKind::Frontend:
+        // Never readable: this frontend raises no events.
+        ends[0] = eventfd(0, EFD_CLOEXEC | (nonBlocking ? EFD_NONBLOCK : 0));
+        break;
+    case NodeKind::Demux:
+        // Datagrams keep each section whole to its read (a packet filter's
+        // output comes a packet a read).
+        if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) < 0)
+            return -1;
+        break;
+    case NodeKind::Dvr:
+        if (pipe2(ends, O_CLOEXEC) < 0)
+            return -1;
+        fcntl(ends[1], F_SETFL, O_NONBLOCK);
+        SizeBuffer(ends[1], DVR_BUFFER, NodeKind::Dvr);
+        break;
+    }
+    if (ends[0] >= MAX_FD) {
+        for (int end : ends)
+            if (end >= 0)
+                Real().close(end);
+        return Fail(EMFILE);
+    }
+    if (ends[0] >= 0 && node.kind != NodeKind::Frontend)
+        fcntl(ends[0], F_SETFL, nonBlocking ? O_NONBLOCK : 0);
+    node.feed = ends[1];
+    return ends[0];
 }
 
 int SimulatedAdapter::Close(int fd)

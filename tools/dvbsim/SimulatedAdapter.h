@@ -61,6 +61,7 @@ private:
 
     SimulatedAdapter(SimConfig config, int number, std::string control);
 
+    int MakeDescriptors(Node& node, bool nonBlocking);
     int FrontendIoctl(unsigned long request, void* argument);
     int DemuxIoctl(int fd, Node& node, unsigned long request, void* argument);
     void Drain(int fd);
