@@ -17,7 +17,9 @@ Reception ParseReception(const std::string& text)
         return Reception::NoSignal;
     if (word == "unplugged")
         return Reception::Unplugged;
-    throw std::invalid_argument("\"" + word + "\" is not signal, nosignal or unplugged");
+    if (word == "denied")
+        return Reception::Denied;
+    throw std::invalid_argument("\"" + word + "\" is not signal, nosignal, unplugged or denied");
 }
 
 Reception ReadReception(const std::string& path)

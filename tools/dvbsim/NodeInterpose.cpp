@@ -133,3 +133,12 @@ KRX_EXPORT int ioctl(int fd, unsigned long request, ...)
         return adapter->Ioctl(fd, request, argument);
     return Real().ioctl(fd, request, argument);
 }
+
+// Programs ask before opening, to tell a refusal from a missing adapter.
+KRX_EXPORT int access(const char* path, int mode)
+{
+    if (SimulatedAdapter* adapter = AdapterFor(path))
+        if (adapter->NodeAt(path))
+            return adapter->Access();
+    return Real().access(path, mode);
+}

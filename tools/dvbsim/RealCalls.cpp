@@ -1,16 +1,6 @@
 #include "RealCalls.h"
 
-#include <dlfcn.h>
-
 namespace dvbsim {
-namespace {
-
-template <typename Function> Function Next(const char* name)
-{
-    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
-}
-
-} // namespace
 
 const RealCalls& Real()
 {
@@ -20,6 +10,7 @@ const RealCalls& Real()
         Next<decltype(RealCalls::close)>("close"),
         Next<decltype(RealCalls::read)>("read"),
         Next<decltype(RealCalls::ioctl)>("ioctl"),
+        Next<decltype(RealCalls::access)>("access"),
     };
     return calls;
 }

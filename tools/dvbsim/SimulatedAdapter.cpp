@@ -127,8 +127,8 @@ int SimulatedAdapter::Open(NodeKind kind, int flags)
     {
         std::lock_guard lock(m_mutex);
         Refresh();
-        if (m_reception == Reception::Unplugged)
-            return Fail(ENOENT);
+        if (m_reception == Reception::Unplugged || m_reception == Reception::Denied)
+            return Fail(m_reception == Reception::Unplugged ? ENOENT : EACCES);
         // One reader at a time, as the kernel allows.
         for (const auto& [other, existing] : m_nodes)
             if (kind == NodeKind::Dvr && existing.kind == NodeKind::Dvr && !existing.gone)
@@ -143,6 +143,15 @@ int SimulatedAdapter::Open(NodeKind kind, int flags)
     }
     EnsurePump();
     return fd;
+}
+
+int SimulatedAdapter::Access()
+{
+    std::lock_guard lock(m_mutex);
+    Refresh();
+    if (m_reception == Reception::Unplugged || m_reception == Reception::Denied)
+        return Fail(m_reception == Reception::Unplugged ? ENOENT : EACCES);
+    return 0;
 }
 
 // The program's end of the node, with the node's feeding end set.
@@ -359,7 +368,7 @@ void SimulatedAdapter::Refresh()
     m_reception = reception;
     if (reception == Reception::Unplugged)
         Unplug();
-    m_frontend.SetSignal(reception == Reception::Signal);
+    m_frontend.SetSignal(reception != Reception::NoSignal);
 }
 
 // Readers wake to a hang-up, then every call on the descriptors fails with ENODEV.

@@ -42,6 +42,8 @@ public:
     std::optional<NodeKind> NodeAt(const char* path) const;
 
     int Open(NodeKind kind, int flags);
+    // access() on a node: 0, or -1 with errno as opening it would set.
+    int Access();
     // Without a lock: every read and close in the process asks, the adapter's
     // own file reads included.
     static bool Owns(int fd) { return fd >= 0 && fd < MAX_FD && s_owned[fd].load(); }

@@ -3,9 +3,9 @@
 // themselves (with a USB parent, whose bus address libdvbv5 compares), and
 // every other device passes through to the real library. Monitors never
 // fire: nothing is plugged in while the program runs.
+#include "RealCalls.h"
 #include "SimulatedAdapter.h"
 
-#include <dlfcn.h>
 #include <libudev.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -50,11 +50,7 @@ struct FakeMonitor {
 std::mutex g_mutex;
 std::map<udev_enumerate*, std::unique_ptr<FakeList>> g_lists; // enumerations of "dvb"
 
-template <typename Function> Function Next(const char* name)
-{
-    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
-}
-#define REAL(name) static const auto real = Next<decltype(&name)>(#name)
+#define REAL(name) static const auto real = dvbsim::Next<decltype(&name)>(#name)
 
 SimulatedAdapter* Adapter()
 {

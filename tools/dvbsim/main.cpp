@@ -19,7 +19,8 @@ const char USAGE[] = "usage: korrix-dvbsim CONFIG COMMAND [ARGS...]\n"
                      "                                              22 kHz tone for the high band)\n"
                      "'#' starts a comment; relative file names are relative to CONFIG's folder.\n"
                      "Environment: KORRIX_DVBSIM_ADAPTER=N serves adapterN instead; KORRIX_DVBSIM_CONTROL=FILE\n"
-                     "reads FILE for \"signal\", \"nosignal\" (lock lost) or \"unplugged\" (adapter removed).\n";
+                     "reads FILE for \"signal\", \"nosignal\" (lock lost), \"unplugged\" (adapter removed) or\n"
+                     "\"denied\" (no permission to open it).\n";
 
 std::string ProgramFolder()
 {

@@ -119,6 +119,7 @@ TEST(ControlFile, ReadsOneWordAndKeepsReceivingWhenThereIsNone)
 {
     EXPECT_EQ(ParseReception(" nosignal\n"), Reception::NoSignal);
     EXPECT_EQ(ParseReception("unplugged"), Reception::Unplugged);
+    EXPECT_EQ(ParseReception("denied"), Reception::Denied);
     EXPECT_EQ(ParseReception(""), Reception::Signal);
     EXPECT_THROW(ParseReception("off"), std::invalid_argument);
     EXPECT_EQ(ReadReception("/nonexistent/control"), Reception::Signal);

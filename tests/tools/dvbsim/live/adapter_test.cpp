@@ -246,3 +246,15 @@ TEST_F(SimulatedAdapter, UnpluggedAdapterHangsUpItsReadersAndVanishesUntilPlugge
     EXPECT_GE(again, 0);
     close(again);
 }
+
+TEST_F(SimulatedAdapter, DeniedAdapterRefusesOpeningAsAPermissionProblem)
+{
+    Control("denied");
+    EXPECT_EQ(Open("demux0"), -1);
+    EXPECT_EQ(errno, EACCES);
+    EXPECT_EQ(access("/dev/dvb/adapter0/frontend0", R_OK | W_OK), -1);
+    EXPECT_EQ(errno, EACCES);
+    Control("signal");
+    EXPECT_EQ(access("/dev/dvb/adapter0/frontend0", R_OK | W_OK), 0);
+    EXPECT_EQ(access("/dev/dvb/adapter0/frontend1", R_OK), -1) << "a node the adapter does not have";
+}
