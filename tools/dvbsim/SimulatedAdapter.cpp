@@ -96,6 +96,12 @@ SimulatedAdapter::SimulatedAdapter(SimConfig config, int number, std::string con
 SimulatedAdapter::~SimulatedAdapter()
 {
     StopPump();
+    // Destructors that run after this one at exit may still close nodes:
+    // those calls go straight to the system now.
+    s_started = nullptr;
+    std::lock_guard lock(m_mutex);
+    for (const auto& [fd, node] : m_nodes)
+        s_owned[fd] = false;
     if (m_dvrOverflows)
         std::fprintf(stderr, "korrix-dvbsim: dvr0 overflows: %llu\n", (unsigned long long)m_dvrOverflows);
 }
