@@ -416,28 +416,36 @@ void SimulatedAdapter::Pump()
     std::unique_lock lock(m_mutex);
     while (!m_stopping) {
         Refresh();
+        // Each tune plays its multiplex from the start, once it is locked.
         uint64_t tunes = m_frontend.Tunes();
-        const SimMultiplex* mux = m_frontend.Locked();
-        if (tunes != m_playoutTunes || (mux && !m_playout)) {
+        if (tunes != m_playoutTunes) {
             m_playoutTunes = tunes;
             m_playout.reset();
-            if (mux) {
-                // Loading a file must not hold up the program's calls.
-                lock.unlock();
-                std::optional<Playout> playout;
-                try {
-                    playout.emplace(Playout::Load(mux->file));
-                } catch (const PlayoutError& error) {
-                    std::fprintf(stderr, "korrix-dvbsim: %s %s\n", mux->file.c_str(), error.what());
-                }
-                lock.lock();
-                if (m_frontend.Tunes() == tunes)
-                    m_playout = std::move(playout);
-                continue;
-            }
+            m_playing = nullptr;
+        }
+        const SimMultiplex* mux = m_frontend.Locked();
+        if (mux && mux != m_playing) {
+            m_playing = mux; // also when it fails to load: said once, not tried again
+            // Loading a file must not hold up the program's calls.
+            lock.unlock();
+            std::optional<Playout> playout = Load(*mux);
+            lock.lock();
+            if (m_frontend.Tunes() == tunes)
+                m_playout = std::move(playout);
+            continue;
         }
         Step(NowNs());
         m_wake.wait_for(lock, PUMP_PERIOD);
+    }
+}
+
+std::optional<Playout> SimulatedAdapter::Load(const SimMultiplex& mux)
+{
+    try {
+        return Playout::Load(mux.file);
+    } catch (const PlayoutError& error) {
+        std::fprintf(stderr, "korrix-dvbsim: %s %s\n", mux.file.c_str(), error.what());
+        return std::nullopt;
     }
 }
 

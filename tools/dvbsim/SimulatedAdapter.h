@@ -73,6 +73,7 @@ private:
     void EnsurePump();
     void StopPump();
     void Pump();
+    static std::optional<Playout> Load(const SimMultiplex& mux);
     void Step(uint64_t nowNs);
 
     void ToDvr(const uint8_t* data, size_t size) override;
@@ -93,6 +94,7 @@ private:
     std::map<int, Node> m_nodes;
     Reception m_reception = Reception::Signal;
     std::optional<Playout> m_playout;
+    const SimMultiplex* m_playing = nullptr; // what m_playout was loaded for
     uint64_t m_playoutTunes = 0;
     uint64_t m_dvrOverflows = 0;
 
