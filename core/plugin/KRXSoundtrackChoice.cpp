@@ -12,47 +12,58 @@ bool StartsWith(const CString& text, const char* prefix)
     return text.compare(0, CString(prefix).size(), prefix) == 0;
 }
 
-// "(xxx)" after a space, or nothing.
-bool IsLanguageSuffixOrEmpty(const CString& rest)
-{
-    return rest.empty() || (rest.size() >= 4 && rest[0] == ' ' && rest[1] == '(' && rest.back() == ')');
-}
+// One audio component as its description reads: "audio", then " description"
+// for a described track, then the coding's name for codings other than MPEG
+// audio, then " (xxx)" when its language is known.
+struct Soundtrack {
+    bool described = false;
+    bool mpeg = false;
+    CString language;
+};
 
-// The plain kind of the description ("audio" or "audio description") and its
-// language, or false for a description of any other form.
-bool SplitDescription(const CString& description, CString& kind, CString& language)
+bool ReadSoundtrack(const CString& description, Soundtrack& track)
 {
-    for (const char* candidate : { "audio description", "audio" }) {
-        if (!StartsWith(description, candidate))
-            continue;
-        const CString rest = description.substr(CString(candidate).size());
-        if (!IsLanguageSuffixOrEmpty(rest))
-            continue;
-        kind = candidate;
-        language = rest.empty() ? CString() : rest.substr(2, rest.size() - 3);
-        return true;
+    if (!StartsWith(description, "audio"))
+        return false;
+    CString rest = description.substr(5);
+    track.described = StartsWith(rest, " description");
+    if (track.described)
+        rest = rest.substr(12);
+    track.language.clear();
+    if (rest.size() >= 4 && rest.back() == ')') {
+        const size_t open = rest.rfind(" (");
+        if (open != CString::npos) {
+            track.language = rest.substr(open + 2, rest.size() - open - 3);
+            rest = rest.substr(0, open);
+        }
     }
-    return false;
+    track.mpeg = rest.empty();
+    return true;
 }
 
 } // namespace
 
 int ChooseSoundtrack(const std::vector<CString>& descriptions, const CString& language)
 {
-    int plainAudio = -1;
-    int anyAudio = -1;
+    // Best first: an MPEG track in the language, a track of another coding in
+    // the language, the first MPEG track, the first track of another coding,
+    // then any audio at all (an audio description).
+    enum { MPEGInLanguage, OtherInLanguage, FirstMPEG, FirstOther, AnyAudio, Ranks };
+    int best[Ranks] = { -1, -1, -1, -1, -1 };
     const CString wanted = CanonicalLanguageCode(language);
     for (size_t i = 0; i < descriptions.size(); i++) {
-        const int index = static_cast<int>(i);
-        if (anyAudio < 0 && StartsWith(descriptions[i], "audio"))
-            anyAudio = index;
-        CString kind, itsLanguage;
-        if (!SplitDescription(descriptions[i], kind, itsLanguage) || kind != "audio")
+        Soundtrack track;
+        if (!ReadSoundtrack(descriptions[i], track))
             continue;
-        if (!wanted.empty() && CanonicalLanguageCode(itsLanguage) == wanted)
-            return index;
-        if (plainAudio < 0)
-            plainAudio = index;
+        const bool inLanguage = !wanted.empty() && CanonicalLanguageCode(track.language) == wanted;
+        int rank = AnyAudio;
+        if (!track.described)
+            rank = inLanguage ? (track.mpeg ? MPEGInLanguage : OtherInLanguage) : (track.mpeg ? FirstMPEG : FirstOther);
+        if (best[rank] < 0)
+            best[rank] = static_cast<int>(i);
     }
-    return plainAudio >= 0 ? plainAudio : anyAudio;
+    for (int index : best)
+        if (index >= 0)
+            return index;
+    return -1;
 }

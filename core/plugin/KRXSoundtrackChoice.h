@@ -6,9 +6,10 @@
 
 #include <vector>
 
-// The one soundtrack to start: the first plain "audio" component in the
-// language (ISO 639-2, either form, e.g. "deu" or "ger"), else the first plain
-// "audio" component, else the first audio component of any kind; -1 when
-// there is none. The others stay available for the user to select.
+// The one soundtrack to start: the first track in the language (ISO 639-2,
+// either form, e.g. "deu" or "ger"), MPEG audio before other codings, else
+// the first MPEG track, else the first track of another coding, else an audio
+// description; -1 when there is none. The others stay available for the user
+// to select.
 int ChooseSoundtrack(const std::vector<CString>& descriptions, const CString& language);
 

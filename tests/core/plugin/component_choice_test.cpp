@@ -79,3 +79,13 @@ TEST(SoundtrackChoice, FallsBackToAnyAudioAndToNothing)
     EXPECT_EQ(ChooseSoundtrack({ "video", "subtitles (deu)" }, "deu"), -1);
     EXPECT_EQ(ChooseSoundtrack({}, "deu"), -1);
 }
+
+TEST(SoundtrackChoice, HonoursTheLanguageOfEveryCoding)
+{
+    const std::vector<CString> components { "video", "audio AC-3 (eng)", "audio description E-AC-3 (deu)",
+        "audio E-AC-3 (deu)", "audio AAC LATM" };
+    EXPECT_EQ(ChooseSoundtrack(components, "deu"), 3) << "a coded track in the language, not its description";
+    EXPECT_EQ(ChooseSoundtrack(components, "fra"), 1) << "else the first track of any coding";
+    EXPECT_EQ(ChooseSoundtrack({ "audio AC-3 (deu)", "audio (deu)" }, "deu"), 1) << "MPEG first in one language";
+    EXPECT_EQ(ChooseSoundtrack({ "audio AC-3 (deu)", "audio (eng)" }, "deu"), 0) << "the language before the coding";
+}
