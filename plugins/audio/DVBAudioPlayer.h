@@ -5,11 +5,11 @@
 // channels to play and hands each frame to the wave output, configuring it
 // whenever the channel count or sample rate changes.
 #include "DVBAudioCommand.h"
+#include "DVBChunkReader.h"
 #include "DVBFrameTimes.h"
 
 #include "platform/CString.h"
 
-#include <functional>
 #include <mad.h>
 #include <vector>
 
@@ -18,12 +18,8 @@ class CDVBWaveOutput;
 class CDVBAudioPlayer
 {
 public:
-    // Copies one queued chunk, or the first size bytes of it (the rest comes
-    // with the next call), to destination; sets hasTime and time (PTS / 2)
-    // when the chunk starts with a time-stamped PES packet. 0 means stop.
-    using Reader
-        = std::function<unsigned long(unsigned char* destination, unsigned long size, bool& hasTime, uint32_t& time)>;
-    using StopTest = std::function<bool()>;
+    using Reader = DVBChunkReader;
+    using StopTest = DVBStopTest;
 
     // The largest legal frame (Layer II at 384 kbit/s and 32 kHz, padded)
     // plus one transport packet's payload, so every legal frame fits whole.

@@ -10,8 +10,8 @@
 #include "platform/Event.h"
 #include "plugin/DVBComponentDefinition.h"
 #include "plugin/KRXAudioOutput.h"
-#include "tswriter/PesWriter.h"
 #include "support/TemporaryFolder.h"
+#include "tswriter/PesWriter.h"
 
 #include <gtest/gtest.h>
 
