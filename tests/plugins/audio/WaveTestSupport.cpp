@@ -1,6 +1,7 @@
 #include "WaveTestSupport.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -96,6 +97,45 @@ DVBChunkReader CWaveRun::Reader(const std::vector<CAudioChunk>& chunks)
         }
         return copied;
     };
+}
+
+std::vector<int16_t> DecodeWithFfmpeg(const std::string& sample, const std::string& output, const std::string& options)
+{
+    const std::string command = "ffmpeg -nostdin -v error -y -i '" + std::string(KRX_AUDIO_DATA_DIR) + "/" + sample
+        + "' " + options + " -f s16le -acodec pcm_s16le '" + output + "'";
+    if (std::system(command.c_str()) != 0)
+        throw std::runtime_error("ffmpeg failed on " + sample);
+    std::ifstream file(output, std::ios::binary);
+    return ToSamples(std::vector<unsigned char>(std::istreambuf_iterator<char>(file), {}));
+}
+
+namespace {
+// Signal-to-noise in dB of ours against the reference, ours shifted by shift values.
+double SignalToNoise(const std::vector<int16_t>& reference, const std::vector<int16_t>& ours, long shift)
+{
+    double signal = 0, noise = 0;
+    for (size_t i = 0; i < reference.size(); i++) {
+        const long j = long(i) + shift;
+        if (j < 0 || j >= long(ours.size()))
+            continue;
+        signal += double(reference[i]) * reference[i];
+        const double difference = double(reference[i]) - ours[size_t(j)];
+        noise += difference * difference;
+    }
+    return 10 * std::log10(signal / std::max(noise, 1.0));
+}
+} // namespace
+
+CAlignment AlignAndCompare(
+    const std::vector<int16_t>& reference, const std::vector<int16_t>& ours, int channels, long maxShift)
+{
+    CAlignment best { -100, 0 };
+    for (long shift = -maxShift; shift <= maxShift; shift++) {
+        const double snr = SignalToNoise(reference, ours, shift * channels);
+        if (snr > best.snr)
+            best = { snr, shift };
+    }
+    return best;
 }
 
 std::vector<int16_t> ToSamples(const std::vector<unsigned char>& pcm)

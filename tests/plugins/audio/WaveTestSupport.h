@@ -67,6 +67,18 @@ private:
     size_t m_offset = 0;
 };
 
+// ffmpeg's decode of a committed sample as 16-bit PCM, with its output
+// options (e.g. "-ac 2"), by way of the file output.
+std::vector<int16_t> DecodeWithFfmpeg(const std::string& sample, const std::string& output, const std::string& options);
+// The best signal-to-noise in dB of ours against the reference over shifts of
+// up to maxShift sample frames either way, with the shift found.
+struct CAlignment {
+    double snr;
+    long shift;
+};
+CAlignment AlignAndCompare(
+    const std::vector<int16_t>& reference, const std::vector<int16_t>& ours, int channels, long maxShift);
+
 // Samples of 16-bit little-endian PCM.
 std::vector<int16_t> ToSamples(const std::vector<unsigned char>& pcm);
 // The peak absolute value.
