@@ -9,6 +9,8 @@ class CKRXAVAudioDecoderPlugin : public CKRXWaveDecoderPlugin
 public:
     CString GetName() override { return "AV Audio"; }
     CString GetDescription() override;
+    // Probes the sound device and sends libavcodec's messages to the debug output.
+    void Initialise() override;
     bool SupportsComponent(CDVBComponentDefinition* component) override;
     CDVBPIDReceiver* OpenComponent(CDVBComponentDefinition* component) override;
 };

@@ -68,10 +68,11 @@ TEST(AVAudioPlayer, RateAndChannelChangesReconfigureTheOutputAndLoseNoFrame)
     // Every frame is played in the format last configured.
     unsigned int channels = 0;
     for (const CSentCommand& command : run.output.sent) {
-        if (command.code == DVB_AUDIO_CONFIGURE)
+        if (command.code == DVB_AUDIO_CONFIGURE) {
             channels = command.channels;
-        else if (command.code == DVB_AUDIO_PLAY)
+        } else if (command.code == DVB_AUDIO_PLAY) {
             EXPECT_EQ(command.stereo, channels == 2);
+        }
     }
     EXPECT_EQ(PlayedSamples(run.output), run.frames * 1024);
 }
