@@ -1,8 +1,7 @@
 #pragma once
-// The libavcodec sound decoder run on the test's own thread, on chunks or on
-// transport packets, into the in-memory device.
+// The libavcodec sound decoder run on the test's own thread, on chunks, into
+// the in-memory device.
 #include "DVBAVAudioPlayer.h"
-#include "SynchronousWaveReceiver.h"
 #include "WaveTestSupport.h"
 
 class CAVPlayerRun : public CWaveRun
@@ -27,17 +26,4 @@ public:
 
 private:
     AVCodecID m_codec;
-};
-
-class CSynchronousAVAudioReceiver : public CSynchronousWaveReceiver
-{
-public:
-    explicit CSynchronousAVAudioReceiver(AVCodecID codec, std::unique_ptr<CDVBWaveDevice> device = {})
-        : CSynchronousWaveReceiver(
-            [codec](DVBChunkReader reader, DVBStopTest stop, CDVBWaveOutput& output) {
-                CDVBAVAudioPlayer(codec, std::move(reader), std::move(stop), output).Run();
-            },
-            std::move(device))
-    {
-    }
 };
