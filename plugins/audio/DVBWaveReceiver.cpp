@@ -1,8 +1,9 @@
 #include "DVBWaveReceiver.h"
 
-CDVBWaveReceiver::CDVBWaveReceiver(CKRXDecoderPlugin* plugin, std::unique_ptr<CDVBWaveDevice> device, int chunkCount)
+CDVBWaveReceiver::CDVBWaveReceiver(
+    CKRXDecoderPlugin* plugin, std::unique_ptr<CDVBWaveDevice> device, int chunkCount, int waveBufferCount)
     : CDVBPullReceiver(chunkCount, kChunkSize)
-    , m_output(std::move(device))
+    , m_output(std::move(device), waveBufferCount)
     , m_plugin(plugin)
 {
     m_type = DVB_RECEIVER_AUDIO;

@@ -15,7 +15,8 @@ class CDVBWaveReceiver : public CDVBPullReceiver
 public:
     static constexpr int kChunkSize = 184;
 
-    CDVBWaveReceiver(CKRXDecoderPlugin* plugin, std::unique_ptr<CDVBWaveDevice> device, int chunkCount);
+    CDVBWaveReceiver(CKRXDecoderPlugin* plugin, std::unique_ptr<CDVBWaveDevice> device, int chunkCount,
+        int waveBufferCount = CDVBWaveOutput::kBufferCount);
 
     void OnEveryMillisecond() override { m_output.Tick(); }
     bool RequiresTimeNotifications() override { return true; }

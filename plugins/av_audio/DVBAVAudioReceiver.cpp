@@ -4,7 +4,7 @@
 
 CDVBAVAudioReceiver::CDVBAVAudioReceiver(
     CKRXDecoderPlugin* plugin, AVCodecID codec, std::unique_ptr<CDVBWaveDevice> device)
-    : CDVBWaveReceiver(plugin, std::move(device), kChunkCount)
+    : CDVBWaveReceiver(plugin, std::move(device), kChunkCount, kWaveBufferCount)
     , m_codec(codec)
 {
 }

@@ -12,6 +12,10 @@ class CDVBAVAudioReceiver : public CDVBWaveReceiver
 public:
     // Room for a third of a second of E-AC-3 at its highest broadcast rates.
     static constexpr int kChunkCount = 400;
+    // Muxers send sound well ahead of its time (and a file input reads ahead
+    // until it knows the rate), while a frame of AAC lasts only 21 ms: room
+    // for three seconds of it before frames are dropped.
+    static constexpr int kWaveBufferCount = 144;
 
     CDVBAVAudioReceiver(CKRXDecoderPlugin* plugin, AVCodecID codec, std::unique_ptr<CDVBWaveDevice> device);
     ~CDVBAVAudioReceiver() override;
