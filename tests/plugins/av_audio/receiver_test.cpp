@@ -3,6 +3,7 @@
 // of the stream ends its decoder by the decoder's own stop, not by force.
 #include "AVAudioTestSupport.h"
 #include "DVBAVAudioReceiver.h"
+#include "SynchronousWaveReceiver.h"
 
 #include "platform/Clock.h"
 #include "tswriter/PesWriter.h"
@@ -76,6 +77,28 @@ TEST(AVAudioReceiver, PlaysPacketsOnItsThreadAsThePlayerDoesAndStopsInMidStream)
     ASSERT_GE(played.size(), expected.size() / 2);
     EXPECT_TRUE(std::equal(played.begin(), played.end(), expected.begin()))
         << "the receiver's PCM differs from the same frames played directly";
+}
+
+TEST(AVAudioReceiver, HoldsSecondsOfAACAheadOfTheClockWithoutDroppingAFrame)
+{
+    // A muxer and a file input reading ahead send AAC seconds before its time: the clock stands still here.
+    const ts::Bytes stream = LoadAudioSample("aac_lc_48k.aac");
+    ts::Bytes packets = MakeAudioPackets(stream, 1600, 2880);
+    auto* device = new CMemoryWaveDevice;
+    CScriptedClock clock;
+    CQueueingAVAudioReceiver receiver(nullptr, AV_CODEC_ID_AAC, std::unique_ptr<CDVBWaveDevice>(device));
+    receiver.SetProgramClock(&clock);
+    receiver.SetPID(0x44);
+    for (size_t sent = 0; sent < packets.size() / DVB_PACKET_SIZE; sent++)
+        receiver.OnReceivePacket(sent, packets.data() + sent * DVB_PACKET_SIZE);
+
+    // Two seconds of AAC are 95 frames, and the last waits to see whether the input goes on.
+    const int64_t deadline = GetMonotonicNanoseconds() + 20 * KRX_MONOTONIC_FREQUENCY;
+    while (receiver.GetPendingFrames() < 94 && GetMonotonicNanoseconds() < deadline)
+        std::this_thread::yield();
+    EXPECT_EQ(receiver.GetPendingFrames(), 94);
+    EXPECT_EQ(receiver.GetQueuedChunks(), 0);
+    receiver.Stop();
 }
 
 } // namespace
