@@ -124,7 +124,8 @@ bool CDVBAVAudioPlayer::Parse(const unsigned char* data, int size)
         int frameSize = 0;
         const int used = av_parser_parse2(
             m_parser.get(), m_context.get(), &frame, &frameSize, data, size, AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
-        if (used < 0)
+        // A parser that neither reads nor gives a frame would be asked for ever.
+        if (used < 0 || (used == 0 && frameSize == 0))
             return true;
         data += used;
         size -= used;
