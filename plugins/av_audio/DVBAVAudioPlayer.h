@@ -38,7 +38,6 @@ public:
     // Frames cut from the stream, and of them those that were not played.
     unsigned long GetFrameCount() const { return m_frameCount; }
     unsigned long GetDroppedCount() const { return m_droppedCount; }
-    const CDVBClipStatistics& GetStatistics() const { return m_statistics; }
 
 private:
     struct SCodecDeleter {
