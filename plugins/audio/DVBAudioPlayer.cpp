@@ -103,10 +103,8 @@ mad_flow CDVBAudioPlayer::Input(mad_stream* stream)
     } else {
         m_inputLength += read;
     }
-    // Chunks end anywhere in a frame, and several may come before the frame
-    // in progress is complete: each stamp waits for its own frame.
     if (hasTime)
-        m_pendingTimes.push_back({ m_inputPosition + leftover, time });
+        m_times.AddStamp(m_inputPosition + leftover, time);
     m_stream = stream;
     mad_stream_buffer(stream, m_input.data(), m_inputLength);
     return MAD_FLOW_CONTINUE;
@@ -117,15 +115,7 @@ mad_flow CDVBAudioPlayer::Header(const mad_header* header)
     // The library calls this once a frame is whole in the input, so the frame
     // is where the stream says it begins.
     const uint64_t position = m_inputPosition + static_cast<uint64_t>(m_stream->this_frame - m_input.data());
-    bool stamped = false;
-    while (!m_pendingTimes.empty() && m_pendingTimes.front().position <= position) {
-        m_frameTime = m_pendingTimes.front().time;
-        m_pendingTimes.pop_front();
-        stamped = true;
-    }
-    if (!stamped)
-        m_frameTime += m_previousDuration;
-    m_previousDuration = GetDuration(header->duration);
+    m_frameTime = m_times.StartFrame(position, GetDuration(header->duration));
     return MAD_FLOW_CONTINUE;
 }
 

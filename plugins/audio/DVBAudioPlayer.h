@@ -5,12 +5,12 @@
 // channels to play and hands each frame to the wave output, configuring it
 // whenever the channel count or sample rate changes.
 #include "DVBAudioCommand.h"
+#include "DVBChunkReader.h"
+#include "DVBFrameTimes.h"
 
 #include "platform/CString.h"
 
-#include <functional>
 #include <mad.h>
-#include <deque>
 #include <vector>
 
 class CDVBWaveOutput;
@@ -18,12 +18,8 @@ class CDVBWaveOutput;
 class CDVBAudioPlayer
 {
 public:
-    // Copies one queued chunk, or the first size bytes of it (the rest comes
-    // with the next call), to destination; sets hasTime and time (PTS / 2)
-    // when the chunk starts with a time-stamped PES packet. 0 means stop.
-    using Reader
-        = std::function<unsigned long(unsigned char* destination, unsigned long size, bool& hasTime, uint32_t& time)>;
-    using StopTest = std::function<bool()>;
+    using Reader = DVBChunkReader;
+    using StopTest = DVBStopTest;
 
     // The largest legal frame (Layer II at 384 kbit/s and 32 kHz, padded)
     // plus one transport packet's payload, so every legal frame fits whole.
@@ -40,13 +36,6 @@ public:
     static uint32_t GetDuration(const mad_timer_t& duration);
 
 private:
-    // A PES time stamp, waiting for the first frame that starts at or after
-    // the place in the stream where its packet's data began.
-    struct SPendingTime {
-        uint64_t position;
-        uint32_t time;
-    };
-
     static mad_flow OnInput(void* player, mad_stream* stream);
     static mad_flow OnHeader(void* player, const mad_header* header);
     static mad_flow OnFilter(void* player, const mad_stream* stream, mad_frame* frame);
@@ -71,7 +60,7 @@ private:
     bool m_endOfInput = false;
     // Where m_input[0] stands in the stream, counted from its first byte.
     uint64_t m_inputPosition = 0;
-    std::deque<SPendingTime> m_pendingTimes;
+    CDVBFrameTimes m_times;
     const mad_stream* m_stream = nullptr;
 
     bool m_dualReported = false;
@@ -79,6 +68,5 @@ private:
     unsigned int m_rateIn = 0;
 
     uint32_t m_frameTime = 0;
-    uint32_t m_previousDuration = 0;
     CDVBClipStatistics m_statistics;
 };

@@ -26,8 +26,9 @@ unsigned int GrantedBits(unsigned int precision)
 }
 } // namespace
 
-CDVBWaveOutput::CDVBWaveOutput(std::unique_ptr<CDVBWaveDevice> device)
+CDVBWaveOutput::CDVBWaveOutput(std::unique_ptr<CDVBWaveDevice> device, int bufferCount)
     : m_device(std::move(device))
+    , m_bufferCount(bufferCount)
 {
     m_device->SetDoneCallback([this](void* tag) { OnDone(tag); });
 }
@@ -63,7 +64,7 @@ int CDVBWaveOutput::Init()
         CSingleLock lock(&m_deviceSection, true);
         m_open = false;
     }
-    for (int i = 0; i < kBufferCount; i++)
+    for (int i = 0; i < m_bufferCount; i++)
         m_free.Append(new CDVBWaveBuffer);
     SetCurrentThreadPriority(KRX_PRIORITY_ABOVE_NORMAL);
     return 0;

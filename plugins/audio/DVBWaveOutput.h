@@ -25,10 +25,11 @@ class CDVBProgramClock;
 class CDVBWaveOutput
 {
 public:
-    // Buffers are made once, at init.
+    // Buffers are made once, at init: one decoded frame each, so the count
+    // bounds how far ahead of the programme clock sound may arrive.
     static constexpr int kBufferCount = 20;
 
-    explicit CDVBWaveOutput(std::unique_ptr<CDVBWaveDevice> device);
+    explicit CDVBWaveOutput(std::unique_ptr<CDVBWaveDevice> device, int bufferCount = kBufferCount);
     // The device must have been closed by finish.
     virtual ~CDVBWaveOutput();
     CDVBWaveOutput(const CDVBWaveOutput&) = delete;
@@ -65,6 +66,7 @@ private:
     CCriticalSection m_deviceSection;
     bool m_open = false;
     std::unique_ptr<CDVBWaveDevice> m_device;
+    int m_bufferCount;
     DVBPCMConverter m_converter = nullptr;
     unsigned int m_rate = 0;
     unsigned int m_bytesPerSample = 0;

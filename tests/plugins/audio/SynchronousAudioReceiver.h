@@ -1,26 +1,10 @@
 #pragma once
-// An audio receiver that decodes on the caller's thread instead of its own:
-// each read of the decoder hands the receiver the next transport packet when
-// nothing is queued and releases every frame that is due, so a whole stream
-// plays through packets, receiver, decoder, converter and device without a
-// thread or a frame dropped. For fuzzing and benchmarks.
-#include "DVBAudioReceiver.h"
-#include "ScriptedClock.h"
+// The MPEG audio decoder on a synchronous receiver: a whole stream of
+// transport packets plays on the caller's thread. For fuzzing and benchmarks.
+#include "SynchronousWaveReceiver.h"
 
-#include "tswriter/TsTypes.h"
-
-class CSynchronousAudioReceiver : public CDVBAudioReceiver
+class CSynchronousAudioReceiver : public CSynchronousWaveReceiver
 {
 public:
-    // A device that keeps nothing (an in-memory device not recording) unless one is given.
     explicit CSynchronousAudioReceiver(std::unique_ptr<CDVBWaveDevice> device = {});
-    ~CSynchronousAudioReceiver() override;
-
-    // Plays whole 188-byte packets until they are used up.
-    void Play(const ts::Bytes& packets);
 };
-
-// Transport packets of the PES packets of one MPEG audio stream, each PES
-// packet holding up to payloadSize bytes and stamped frameTicks after the
-// last (90 kHz).
-ts::Bytes MakeAudioPackets(const ts::Bytes& payload, size_t payloadSize, int64_t frameTicks);

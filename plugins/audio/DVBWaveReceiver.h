@@ -1,0 +1,38 @@
+#pragma once
+// The receiver base of the sound decoders: each transport packet's payload
+// becomes one queued chunk (a chunk begun by a time-stamped PES packet carries
+// its PTS), the derived decoder's thread reads the chunks and plays them
+// through the receiver's own wave output, and the receive thread's
+// millisecond tick releases them on the programme clock.
+#include "DVBWaveOutput.h"
+
+#include "stream/DVBPullReceiver.h"
+
+class CKRXDecoderPlugin;
+
+class CDVBWaveReceiver : public CDVBPullReceiver
+{
+public:
+    static constexpr int kChunkSize = 184;
+
+    CDVBWaveReceiver(CKRXDecoderPlugin* plugin, std::unique_ptr<CDVBWaveDevice> device, int chunkCount,
+        int waveBufferCount = CDVBWaveOutput::kBufferCount);
+
+    void OnEveryMillisecond() override { m_output.Tick(); }
+    bool RequiresTimeNotifications() override { return true; }
+    CKRXDecoderPlugin* GetPlugin() override { return m_plugin; }
+    void SetProgramClock(CDVBProgramClock* clock) override;
+
+    // Copies the next queued chunk, or as much of it as fits in size bytes,
+    // to destination; sets hasTime and time (PTS / 2) when the chunk starts
+    // with a time-stamped PES packet. 0 once stop is asked for.
+    unsigned long ReadChunk(unsigned char* destination, unsigned long size, bool& hasTime, uint32_t& time);
+
+protected:
+    unsigned long WriteCompressedData(unsigned char* data, unsigned long size) override;
+
+    CDVBWaveOutput m_output;
+
+private:
+    CKRXDecoderPlugin* m_plugin;
+};
