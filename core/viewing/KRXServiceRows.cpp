@@ -57,8 +57,7 @@ CKRXServiceRows::Change CKRXServiceRows::Update(CDVBProgram& program)
 
 CString CKRXServiceRows::GetServiceName(const CDVBProgram& program)
 {
-    const CString name = DVBTextToUTF8(program.GetServiceName());
-    return name.empty() ? FormatString("Service %u", program.GetProgramNumber()) : name;
+    return DVBTextToUTF8(program.GetServiceName());
 }
 
 CString CKRXServiceRows::GetNowShowing(CDVBProgram& program)

@@ -40,8 +40,7 @@ public:
     // The row of the programme, or -1.
     int Find(unsigned short programNumber) const;
 
-    // What a person reads: the name decoded, and until the service description
-    // names it, the programme number.
+    // The name as a person reads it, decoded.
     static CString GetServiceName(const CDVBProgram& program);
     // The running event's title and description, decoded, on one line; empty
     // without a running event.

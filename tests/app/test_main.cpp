@@ -1,0 +1,19 @@
+// The window tests need an application object, a screen that is not there
+// and settings of their own, never the user's.
+#include "support/TemporaryFolder.h"
+
+#include <QApplication>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    TemporaryFolder settings;
+    setenv("XDG_CONFIG_HOME", settings.Path().c_str(), 1);
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
