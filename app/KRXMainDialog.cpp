@@ -23,6 +23,12 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+// The window's pictures live in the program's library, which Qt does not find by itself.
+static void LoadKorrixResources()
+{
+    Q_INIT_RESOURCE(korrix);
+}
+
 namespace {
 constexpr int RefreshMs = 250;
 const char* const Caption = "Korrix";
@@ -75,6 +81,7 @@ CKRXMainDialog::CKRXMainDialog(CKRXPluginManager& plugins, QWidget* parent)
     : QMainWindow(parent)
     , m_model(plugins)
 {
+    LoadKorrixResources();
     setWindowTitle(Caption);
     BuildControls();
     BuildMenus();
@@ -132,7 +139,7 @@ void CKRXMainDialog::BuildControls()
     m_dateTime = new QLineEdit;
     m_dateTime->setReadOnly(true);
     m_dateTime->setFocusPolicy(Qt::NoFocus);
-    m_dateTime->setMaximumWidth(m_dateTime->fontMetrics().horizontalAdvance("00/00/0000 00:00:00") + 16);
+    m_dateTime->setFixedWidth(m_dateTime->fontMetrics().horizontalAdvance(" 00/00/0000 00:00:00 ") + 16);
     auto* status = new QHBoxLayout;
     status->addWidget(m_statusIcon);
     status->addWidget(m_statusText, 1);

@@ -97,6 +97,9 @@ TEST_F(MainDialogTest, WatchesRecordsAndReconfiguresTheDemo)
     ASSERT_TRUE(QTest::qWaitFor([&] { return FindRow(services, "Korrix One") != nullptr; }, Patience));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !FindRow(services, "Korrix One")->text(1).isEmpty(); }, Patience));
     EXPECT_EQ(FindRow(services, "Korrix One")->text(1).left(11), "Test Card: ");
+    EXPECT_FALSE(FindRow(services, "Korrix One")->icon(0).pixmap(16).isNull()) << "its service type";
+    EXPECT_NE(window->GetModel().GetFlow().GetLogoLayer().GetBitmap(), CKRXLogoLayer().GetBitmap())
+        << "the program's own logo";
 
     Click(services, FindRow(services, "Korrix One"));
     EXPECT_EQ(window->windowTitle(), "Korrix [Korrix One]");
