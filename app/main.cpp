@@ -1,5 +1,7 @@
 // Korrix: watches and records digital television.
 #include "KRXApp.h"
+#include "KRXMainDialog.h"
+#include "KRXSignalCloser.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -22,5 +24,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "Korrix: %s\n", qPrintable(error));
         return 1;
     }
+    CKRXSignalCloser closer(korrix.GetMainDialog());
     return application.exec();
 }

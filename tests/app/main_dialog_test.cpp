@@ -3,6 +3,7 @@
 // reconfigure, close, and start again where it was left.
 #include "KRXApp.h"
 #include "KRXMainDialog.h"
+#include "KRXSignalCloser.h"
 
 #include "platform/MessageBox.h"
 #include "plugin/KRXMultiplexDialogs.h"
@@ -17,6 +18,7 @@
 #include <QTabBar>
 #include <QTest>
 #include <QTreeWidget>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gmock/gmock.h>
@@ -180,4 +182,20 @@ TEST_F(MainDialogTest, OpensStraightIntoTheNamedServiceAndThereAgainNextTime)
     std::unique_ptr<CKRXApp> again = StartApp();
     CKRXMainDialog* window = again->GetMainDialog();
     EXPECT_TRUE(QTest::qWaitFor([&] { return window->windowTitle() == "Korrix [Korrix Radio]"; }, Patience));
+}
+
+TEST_F(MainDialogTest, ClosesTheWindowAsTheUserWouldOnCtrlC)
+{
+    std::unique_ptr<CKRXApp> app = StartApp({ "File", "Korrix Demo", "", "" });
+    CKRXMainDialog* window = app->GetMainDialog();
+    ASSERT_TRUE(window->isVisible());
+    QSettings("Hollowmere", "Korrix").remove("General/Last Multiplex");
+    {
+        CKRXSignalCloser closer(window);
+        raise(SIGINT);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }, Patience));
+    }
+    EXPECT_EQ(window->GetModel().GetFlow().GetReceiver(), nullptr) << "shut down";
+    const QSettings settings("Hollowmere", "Korrix");
+    EXPECT_EQ(settings.value("General/Last Multiplex").toString(), "Korrix Demo");
 }
