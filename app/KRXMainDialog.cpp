@@ -2,6 +2,7 @@
 
 #include "ServiceSearch.h"
 
+#include "platform/DebugOutput.h"
 #include "platform/MessageBox.h"
 
 #include <QCheckBox>
@@ -226,6 +227,8 @@ void CKRXMainDialog::FillMultiplexList()
 
 void CKRXMainDialog::OnMultiplexSelectionChanged()
 {
+    // A service still looked for belongs to the multiplex it was named with.
+    m_pendingService.clear();
     const int row = SelectedRow(m_multiplexes);
     if (row < 0)
         m_model.CloseMultiplex();
@@ -399,6 +402,8 @@ void CKRXMainDialog::SelectPendingService()
             return; // its row comes with the next pass
         m_services->clearSelection();
         m_services->topLevelItem(row)->setSelected(true);
+    } else {
+        DebugOutput("The multiplex has no service \"" + FromQt(m_pendingService) + "\".\n");
     }
     m_pendingService.clear();
 }

@@ -21,7 +21,7 @@ class CKRXMainDialog : public QMainWindow
 {
     Q_OBJECT
 public:
-    // What to open first: the names given (an empty one: none).
+    // Lists the input plug-ins as tabs, the first one's multiplexes, and starts the refresh.
     explicit CKRXMainDialog(CKRXPluginManager& plugins, QWidget* parent = nullptr);
     ~CKRXMainDialog() override;
 
