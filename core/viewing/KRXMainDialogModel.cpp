@@ -1,6 +1,7 @@
 #include "viewing/KRXMainDialogModel.h"
 
 #include "platform/Clock.h"
+#include "platform/OpenFiles.h"
 #include "plugin/DVBMultiplexDefinition.h"
 #include "plugin/KRXAVLog.h"
 #include "plugin/KRXInputPlugin.h"
@@ -153,6 +154,11 @@ bool CKRXMainDialogModel::StartRecording(const CString& path, CString& error)
     CDVBTransportStreamReceiver* receiver = m_flow.GetReceiver();
     if (receiver == nullptr) {
         error = "Select a multiplex to record first.";
+        return false;
+    }
+    // Starting a recording empties its file: never the one being played.
+    if (IsFileOpenInThisProcess(path)) {
+        error = "Cannot record to \"" + path + "\": Korrix is reading that file.";
         return false;
     }
     CDVBRecordingParameters parameters(path, 0);

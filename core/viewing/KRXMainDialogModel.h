@@ -65,7 +65,8 @@ public:
     int Configure();
 
     // Records the whole multiplex into the file; false with the reason when
-    // no multiplex is open or the file cannot be created.
+    // no multiplex is open, the file is one the program is reading (the file
+    // being played) or it cannot be created.
     bool StartRecording(const CString& path, CString& error);
     void StopRecording();
     bool IsRecording() const;

@@ -9,6 +9,8 @@
 #include "viewing/KRXMainDialogModel.h"
 
 #include <ctime>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -208,7 +210,7 @@ TEST_F(MainDialogModelTest, ReconfiguringReopensTheMultiplexOfExactlyTheSameName
     EXPECT_EQ(model->Configure(), -1);
 }
 
-TEST_F(MainDialogModelTest, RecordsOnlyAnOpenMultiplexIntoAFileThatCanBeCreated)
+TEST_F(MainDialogModelTest, RecordsAnOpenMultiplexIntoAFileThatCanBeCreatedButNeverTheOneBeingPlayed)
 {
     TemporaryFolder folder;
     CString error;
@@ -221,6 +223,15 @@ TEST_F(MainDialogModelTest, RecordsOnlyAnOpenMultiplexIntoAFileThatCanBeCreated)
     EXPECT_FALSE(model->StartRecording(folder.File("missing/recording.ts"), error));
     EXPECT_THAT(error, ::testing::HasSubstr("missing/recording.ts"));
     EXPECT_FALSE(model->IsRecording());
+
+    // The file being played, under another name: refused, and left whole.
+    const CString played = folder.Write("played.ts", CString(188 * 4, 'G'));
+    std::filesystem::create_symlink(played, folder.File("link.ts"));
+    {
+        std::ifstream reading(played);
+        EXPECT_FALSE(model->StartRecording(folder.File("link.ts"), error));
+        EXPECT_EQ(folder.Read("played.ts").size(), 188u * 4);
+    }
 
     ASSERT_TRUE(model->StartRecording(folder.File("recording.ts"), error));
     EXPECT_TRUE(model->IsRecording());
