@@ -26,7 +26,8 @@ public:
     // reason, when the A/V log cannot be written.
     bool Start(QString& error);
     CKRXMainDialog* GetMainDialog() const { return m_mainDialog.get(); }
-    // The guide window the "EPG..." button shows and hides (may be null).
+    // The guide window the "EPG..." button shows and hides (null: none);
+    // the program owns it from then on and destroys it before the main window.
     void SetGuideWindow(QWidget* guide);
 
 private slots:
