@@ -49,12 +49,28 @@ CKRXLogoLayer::CKRXLogoLayer()
     }
 }
 
+std::vector<unsigned char> CKRXLogoLayer::GetBitmap() const
+{
+    CSingleLock lock(&m_section, true);
+    return m_bitmap;
+}
+
+bool CKRXLogoLayer::SetBitmap(const std::vector<unsigned char>& bitmap)
+{
+    if (bitmap.size() != size_t(Width) * Height)
+        return false;
+    CSingleLock lock(&m_section, true);
+    m_bitmap = bitmap;
+    return true;
+}
+
 void CKRXLogoLayer::DrawIntoFrame(
     int width, int height, int pitch, unsigned char* Y, unsigned char* /*U*/, unsigned char* /*V*/, int64_t /*time*/)
 {
     // A picture smaller than the corner box only gets the part that fits.
     const int rows = std::min(Height, height - Top);
     const int columns = std::min(Width, width - Left);
+    CSingleLock lock(&m_section, true);
     for (int r = 0; r < rows; ++r) {
         unsigned char* line = Y + (Top + r) * pitch + Left;
         const unsigned char* mark = m_bitmap.data() + r * Width;

@@ -1,6 +1,7 @@
 #pragma once
 // The program's mark in the top left corner of every picture: a darkened box
 // with the name in it, drawn into the luma plane only.
+#include "platform/CriticalSection.h"
 #include "plugin/DVBDisplayLayer.h"
 
 #include <vector>
@@ -22,8 +23,13 @@ public:
         int width, int height, int pitch, unsigned char* Y, unsigned char* U, unsigned char* V, int64_t time) override;
 
     // Non-zero where the mark is; Width x Height bytes, row by row.
-    const std::vector<unsigned char>& GetBitmap() const { return m_bitmap; }
+    std::vector<unsigned char> GetBitmap() const;
+    // Replaces the built-in mark (the program brings its own picture); false,
+    // leaving the mark as it was, unless it is Width x Height bytes.
+    bool SetBitmap(const std::vector<unsigned char>& bitmap);
 
 private:
+    // The display's frame thread draws while the owner may replace the mark.
+    mutable CCriticalSection m_section;
     std::vector<unsigned char> m_bitmap;
 };

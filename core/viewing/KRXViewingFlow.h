@@ -101,6 +101,8 @@ public:
 
     // The display, opened by the first component whose decoder needs one; null until then.
     CDVBDisplay* GetDisplay() const { return m_display; }
+    // The mark drawn into every picture of the display.
+    CKRXLogoLayer& GetLogoLayer() { return m_logo; }
     void CloseDisplay();
 
     const GUID& GetCookie() const { return m_cookie; }

@@ -40,3 +40,23 @@ TEST(LogoLayerTest, DrawsOnlyWhatFitsIntoASmallPicture)
         EXPECT_EQ(drawn, width > CKRXLogoLayer::Left && height > CKRXLogoLayer::Top) << width;
     }
 }
+
+TEST(LogoLayerTest, TakesAMarkOfItsOwnSizeOnly)
+{
+    CKRXLogoLayer logo;
+    const std::vector<unsigned char> builtIn = logo.GetBitmap();
+    EXPECT_FALSE(logo.SetBitmap(std::vector<unsigned char>(CKRXLogoLayer::Width * (CKRXLogoLayer::Height - 1), 1)));
+    EXPECT_EQ(logo.GetBitmap(), builtIn);
+
+    // Lit only in the box's first column.
+    std::vector<unsigned char> mark(CKRXLogoLayer::Width * CKRXLogoLayer::Height, 0);
+    for (int r = 0; r < CKRXLogoLayer::Height; ++r)
+        mark[r * CKRXLogoLayer::Width] = 255;
+    ASSERT_TRUE(logo.SetBitmap(mark));
+    const int width = 160, height = 48;
+    std::vector<unsigned char> Y(width * height, 90), chroma(width * height / 4, 128);
+    logo.DrawIntoFrame(width, height, width, Y.data(), chroma.data(), chroma.data(), 0);
+    const int top = CKRXLogoLayer::Top * width;
+    EXPECT_EQ(Y[top + CKRXLogoLayer::Left], 90 / 2 + 64);
+    EXPECT_EQ(Y[top + CKRXLogoLayer::Left + 1], 90 / 3);
+}

@@ -1,0 +1,93 @@
+#include "KRXApp.h"
+
+#include "CliPlugins.h"
+#include "KRXMainDialog.h"
+#include "KRXMessageBoxes.h"
+
+#include "plugin/KRXAVLog.h"
+#include "plugin/KRXPlugin.h"
+#include "plugin/KRXPluginManager.h"
+
+#include <QImage>
+#include <QMessageBox>
+#include <sys/resource.h>
+
+namespace {
+// The program's own mark drawn into every picture: non-zero where the picture is lit.
+std::vector<unsigned char> LoadLogoBitmap()
+{
+    const QImage logo = QImage(":/icons/logo.png").convertToFormat(QImage::Format_ARGB32);
+    std::vector<unsigned char> bitmap;
+    for (int y = 0; y < logo.height(); ++y) {
+        for (int x = 0; x < logo.width(); ++x) {
+            const QRgb pixel = logo.pixel(x, y);
+            bitmap.push_back(qAlpha(pixel) >= 128 && qGray(pixel) >= 128 ? 1 : 0);
+        }
+    }
+    return bitmap;
+}
+} // namespace
+
+CKRXApp::CKRXApp(const SKRXCommandLine& line, const QString& pluginFolder)
+    : m_line(line)
+    , m_pluginFolder(pluginFolder)
+{
+}
+
+CKRXApp::~CKRXApp()
+{
+    // The window closes the display and the multiplex; only then are the
+    // plug-ins that made them de-initialised and unloaded.
+    delete m_guide;
+    m_mainDialog.reset();
+    m_plugins.reset();
+    CKRXAVLog::Close();
+}
+
+bool CKRXApp::Start(QString& error)
+{
+    if (!m_line.avLog.isEmpty() && !CKRXAVLog::Open(m_line.avLog.toStdString())) {
+        error = QString("Cannot write the A/V log to '%1'.").arg(m_line.avLog);
+        return false;
+    }
+    // Best effort: pictures and sound keep their pace better; a refusal is no fault.
+    setpriority(PRIO_PROCESS, 0, -5);
+    InstallQtMessageBoxes();
+    m_plugins = std::make_unique<CKRXCliPlugins>(m_pluginFolder.toStdString());
+    m_mainDialog = std::make_unique<CKRXMainDialog>(*m_plugins->GetManager());
+    m_mainDialog->GetModel().GetFlow().GetLogoLayer().SetBitmap(LoadLogoBitmap());
+    connect(m_mainDialog.get(), &CKRXMainDialog::guideToggleRequested, this, &CKRXApp::ToggleGuide);
+    connect(m_mainDialog.get(), &CKRXMainDialog::aboutRequested, this, &CKRXApp::ShowAbout);
+    m_mainDialog->show();
+
+    CKRXSettings::LastViewed viewed = CKRXSettings::GetLastViewed();
+    const bool named = !m_line.input.isEmpty() || !m_line.multiplex.isEmpty() || !m_line.service.isEmpty();
+    if (named)
+        viewed = { m_line.input, m_line.multiplex, m_line.service };
+    m_mainDialog->OpenStraightInto(viewed);
+    return true;
+}
+
+void CKRXApp::SetGuideWindow(QWidget* guide)
+{
+    m_guide = guide;
+    m_mainDialog->SetGuideAvailable(guide != nullptr);
+}
+
+void CKRXApp::ToggleGuide()
+{
+    if (m_guide)
+        m_guide->setVisible(!m_guide->isVisible());
+}
+
+void CKRXApp::ShowAbout()
+{
+    QString plugins;
+    CKRXPluginManager* manager = m_plugins->GetManager();
+    for (int index = 0; index < manager->GetPluginCount(); ++index) {
+        if (CKRXPlugin* plugin = manager->GetPluginAtIndex(index))
+            plugins += QString("\n%1").arg(QString::fromStdString(plugin->GetName()));
+    }
+    QMessageBox::about(m_mainDialog.get(), "About Korrix",
+        QString("Korrix %1\nDigital television for Linux.\n\nPlugins:%2").arg(KRX_VERSION, plugins));
+}

@@ -1,0 +1,97 @@
+#pragma once
+// The main window: one tab per input plug-in, its multiplexes, the services of
+// the open multiplex with what they are showing, the components of the chosen
+// service, the reception status, the clock and the recording controls. It
+// only maps widgets onto CKRXMainDialogModel, which does the work.
+#include "KRXSettings.h"
+
+#include "viewing/KRXMainDialogModel.h"
+
+#include <QMainWindow>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabBar;
+class QTimer;
+class QTreeWidget;
+
+class CKRXMainDialog : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // Lists the input plug-ins as tabs, the first one's multiplexes, and starts the refresh.
+    explicit CKRXMainDialog(CKRXPluginManager& plugins, QWidget* parent = nullptr);
+    ~CKRXMainDialog() override;
+
+    // Selects the input and multiplex of those names and, once the service
+    // information names it, the service (a programme number or a name).
+    void OpenStraightInto(const CKRXSettings::LastViewed& viewed);
+    // Whether the "EPG..." button has a guide window to show.
+    void SetGuideAvailable(bool available);
+
+    CKRXMainDialogModel& GetModel() { return m_model; }
+    // The controls, named as the user reads them, for those who drive the window.
+    QTabBar* GetInputTabs() const { return m_inputs; }
+    QTreeWidget* GetMultiplexList() const { return m_multiplexes; }
+    QTreeWidget* GetServiceList() const { return m_services; }
+    QTreeWidget* GetComponentList() const { return m_components; }
+    QCheckBox* GetRecordBox() const { return m_record; }
+    QLineEdit* GetRecordPathEdit() const { return m_recordPath; }
+    QLabel* GetStatusText() const { return m_statusText; }
+    QPushButton* GetConfigureButton() const { return m_configure; }
+
+public slots:
+    // The 250 ms pass: status, service rows, clock.
+    void Refresh();
+
+signals:
+    void guideToggleRequested();
+    void aboutRequested();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildControls();
+    QWidget* BuildRecordRow();
+    void BuildMenus();
+    void FillInputTabs();
+
+    void SelectInput(int index);
+    void OnMultiplexSelectionChanged();
+    void OnServiceSelectionChanged();
+    void OnComponentChanged(int index, bool ticked);
+    void Configure();
+    void OnRecordToggled(bool ticked);
+    void ChooseRecordPath();
+
+    void FillMultiplexList();
+    void FillComponentList();
+    void ApplyServiceChanges();
+    void ShowStatus();
+    void ShowClosedMultiplex();
+    void SelectPendingService();
+    bool ShowServiceInfoTip(QEvent* event);
+    void Shutdown();
+
+    CKRXMainDialogModel m_model;
+    QTabBar* m_inputs = nullptr;
+    QTreeWidget* m_multiplexes = nullptr;
+    QTreeWidget* m_services = nullptr;
+    QTreeWidget* m_components = nullptr;
+    QPushButton* m_configure = nullptr;
+    QPushButton* m_guide = nullptr;
+    QLabel* m_statusIcon = nullptr;
+    QLabel* m_statusText = nullptr;
+    QLineEdit* m_dateTime = nullptr;
+    QCheckBox* m_record = nullptr;
+    QLineEdit* m_recordPath = nullptr;
+    QTimer* m_refresh = nullptr;
+    // A service named on the command line (or watched last), selected once known.
+    QString m_pendingService;
+    bool m_statusWorking = false;
+    bool m_shutDown = false;
+};

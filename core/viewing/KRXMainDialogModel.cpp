@@ -1,0 +1,190 @@
+#include "viewing/KRXMainDialogModel.h"
+
+#include "platform/Clock.h"
+#include "platform/OpenFiles.h"
+#include "plugin/DVBMultiplexDefinition.h"
+#include "plugin/KRXAVLog.h"
+#include "plugin/KRXInputPlugin.h"
+#include "plugin/KRXPluginManager.h"
+#include "si/DVBProgram.h"
+#include "stream/DVBRecordingParameters.h"
+#include "stream/DVBTransportStreamReceiver.h"
+
+#include <algorithm>
+
+CKRXMainDialogModel::CKRXMainDialogModel(CKRXPluginManager& plugins)
+    : m_plugins(plugins)
+    , m_flow(plugins, &m_updates, &m_collector)
+{
+}
+
+CKRXMainDialogModel::~CKRXMainDialogModel()
+{
+    Shutdown();
+}
+
+std::vector<CString> CKRXMainDialogModel::GetInputNames() const
+{
+    std::vector<CString> names;
+    for (int index = 0; CKRXPlugin* plugin = m_plugins.GetPluginWithType(KRX_PLUGIN_INPUT, index); ++index)
+        names.push_back(plugin->GetName());
+    return names;
+}
+
+CKRXInputPlugin* CKRXMainDialogModel::GetInputPlugin() const
+{
+    return static_cast<CKRXInputPlugin*>(m_plugins.GetPluginWithType(KRX_PLUGIN_INPUT, m_inputIndex));
+}
+
+bool CKRXMainDialogModel::SelectInput(int index)
+{
+    CloseMultiplex();
+    m_inputIndex = -1;
+    m_multiplexNames.clear();
+    if (index < 0 || m_plugins.GetPluginWithType(KRX_PLUGIN_INPUT, index) == nullptr)
+        return false;
+    m_inputIndex = index;
+    CKRXInputPlugin* input = GetInputPlugin();
+    auto position = input->GetFirstMultiplexDefinitionPosition();
+    while (input->IsValid(position))
+        m_multiplexNames.push_back(input->GetNextMultiplexDefinition(position)->GetName());
+    return true;
+}
+
+bool CKRXMainDialogModel::OpenMultiplex(int index)
+{
+    CloseMultiplex();
+    CKRXInputPlugin* input = GetInputPlugin();
+    if (input == nullptr || !m_flow.OpenMultiplex(input, index))
+        return false;
+    m_multiplexIndex = index;
+    return true;
+}
+
+bool CKRXMainDialogModel::CloseMultiplex()
+{
+    const bool stopped = m_flow.CloseMultiplex();
+    m_rows.Clear();
+    m_multiplexIndex = -1;
+    return stopped;
+}
+
+bool CKRXMainDialogModel::SelectService(unsigned short programNumber)
+{
+    DeselectService();
+    if (m_flow.GetReceiver() == nullptr)
+        return false;
+    CKRXAVLog::Write(FormatString("select,%u,%" PRId64, programNumber, GetMonotonicNanoseconds()));
+    return m_flow.SelectService(programNumber);
+}
+
+void CKRXMainDialogModel::DeselectService()
+{
+    m_flow.DeselectService();
+}
+
+CString CKRXMainDialogModel::GetWindowTitle() const
+{
+    if (!m_flow.IsServiceSelected())
+        return "Korrix";
+    const int row = m_rows.Find(m_flow.GetProgramNumber());
+    const CString name = row >= 0 ? m_rows.GetRows()[row].name : FormatString("Service %u", m_flow.GetProgramNumber());
+    return FormatString("Korrix [%s]", name.c_str());
+}
+
+SKRXViewingStatus CKRXMainDialogModel::GetStatus() const
+{
+    CDVBTransportStreamReceiver* receiver = m_flow.GetReceiver();
+    const int multiplexes = static_cast<int>(m_multiplexNames.size());
+    if (receiver == nullptr)
+        return DescribeViewingStatus(nullptr, multiplexes);
+    const SKRXReceptionFigures figures = ReadReceptionFigures(*receiver, *m_flow.GetSource());
+    return DescribeViewingStatus(&figures, multiplexes);
+}
+
+std::vector<CKRXServiceRows::Change> CKRXMainDialogModel::TakeServiceUpdates()
+{
+    std::vector<CKRXServiceRows::Change> changes;
+    CDVBTransportStreamReceiver* receiver = m_flow.GetReceiver();
+    if (receiver == nullptr || !m_updates.HaveUpdatesOccurred())
+        return changes;
+    CSingleLock lock(receiver->GetProgramsSection(), true);
+    unsigned short id = 0;
+    int type = 0;
+    while (m_updates.RemoveUpdate(id, type)) {
+        CDVBProgram* program = receiver->GetProgram(id);
+        if (program == nullptr)
+            continue;
+        const CKRXServiceRows::Change change = m_rows.Update(*program);
+        if (change.what != 0)
+            changes.push_back(change);
+    }
+    m_updates.ClearUpdates();
+    return changes;
+}
+
+CString CKRXMainDialogModel::GetServiceInfoTip(unsigned short programNumber)
+{
+    CDVBTransportStreamReceiver* receiver = m_flow.GetReceiver();
+    if (receiver == nullptr)
+        return "";
+    CSingleLock lock(receiver->GetProgramsSection(), true);
+    CDVBProgram* program = receiver->GetProgram(programNumber);
+    return program == nullptr ? CString() : CKRXServiceRows::GetInfoTip(*program);
+}
+
+int CKRXMainDialogModel::Configure()
+{
+    CKRXInputPlugin* input = GetInputPlugin();
+    if (input == nullptr)
+        return -1;
+    const CString openName = m_multiplexIndex >= 0 ? m_multiplexNames[m_multiplexIndex] : CString();
+    const bool wasOpen = m_multiplexIndex >= 0;
+    CloseMultiplex();
+    if (input->ConfigureMultiplexDefinitions())
+        SelectInput(m_inputIndex);
+    if (!wasOpen)
+        return -1;
+    const auto found = std::find(m_multiplexNames.begin(), m_multiplexNames.end(), openName);
+    return found == m_multiplexNames.end() ? -1 : static_cast<int>(found - m_multiplexNames.begin());
+}
+
+bool CKRXMainDialogModel::StartRecording(const CString& path, CString& error)
+{
+    CDVBTransportStreamReceiver* receiver = m_flow.GetReceiver();
+    if (receiver == nullptr) {
+        error = "Select a multiplex to record first.";
+        return false;
+    }
+    // Starting a recording empties its file: never the one being played.
+    if (IsFileOpenInThisProcess(path)) {
+        error = "Cannot record to \"" + path + "\": Korrix is reading that file.";
+        return false;
+    }
+    CDVBRecordingParameters parameters(path, 0);
+    if (!receiver->StartRecording(&parameters)) {
+        error = "Failed to create the record file \"" + path + "\".";
+        return false;
+    }
+    return true;
+}
+
+void CKRXMainDialogModel::StopRecording()
+{
+    if (CDVBTransportStreamReceiver* receiver = m_flow.GetReceiver())
+        receiver->StopRecording();
+}
+
+bool CKRXMainDialogModel::IsRecording() const
+{
+    CDVBTransportStreamReceiver* receiver = m_flow.GetReceiver();
+    return receiver != nullptr && receiver->GetRecordingStatus().recording;
+}
+
+void CKRXMainDialogModel::Shutdown()
+{
+    StopRecording();
+    CloseMultiplex();
+    m_inputIndex = -1;
+    m_flow.CloseDisplay();
+}

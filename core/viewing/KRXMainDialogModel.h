@@ -1,0 +1,90 @@
+#pragma once
+// What the main window does, without the window: the chain input plug-in →
+// multiplex → service → components on a viewing flow, the status line, the
+// service rows kept current from the update handler, reconfiguring and
+// recording. The window maps its widgets onto these calls, so all of it is
+// tested without a screen.
+//
+// Threads: the owner's (user-interface) thread only.
+#include "si/DVBSICollector.h"
+#include "si/DVBStandardTSUpdateHandler.h"
+#include "viewing/KRXServiceRows.h"
+#include "viewing/KRXViewingFlow.h"
+#include "viewing/KRXViewingStatus.h"
+
+#include <vector>
+
+class CKRXMainDialogModel
+{
+public:
+    explicit CKRXMainDialogModel(CKRXPluginManager& plugins);
+    // Shuts down.
+    ~CKRXMainDialogModel();
+    CKRXMainDialogModel(const CKRXMainDialogModel&) = delete;
+    CKRXMainDialogModel& operator=(const CKRXMainDialogModel&) = delete;
+
+    // The input plug-ins in the manager's order, by name.
+    std::vector<CString> GetInputNames() const;
+    // Closes the open multiplex and lists the input's multiplexes; false
+    // (with nothing selected) when there is no such input.
+    bool SelectInput(int index);
+    int GetInputIndex() const { return m_inputIndex; }
+    const std::vector<CString>& GetMultiplexNames() const { return m_multiplexNames; }
+
+    // Closes the open multiplex, then opens this one; false when the plug-in
+    // has no such definition or gives no source.
+    bool OpenMultiplex(int index);
+    // False when the receiver did not stop within a second (the user has been
+    // told; it is closed anyway).
+    bool CloseMultiplex();
+    int GetMultiplexIndex() const { return m_multiplexIndex; }
+
+    // Selects the service and starts its components; the A/V log gets a
+    // "select" line first, from which the time to its first picture is measured.
+    bool SelectService(unsigned short programNumber);
+    void DeselectService();
+    // "Korrix [name]" while a service is selected, else "Korrix".
+    CString GetWindowTitle() const;
+
+    // Components of the selected service, opened and closed as the user selects them.
+    const std::vector<CKRXViewingFlow::Component>& GetComponents() const { return m_flow.GetComponents(); }
+    bool OpenComponent(int index) { return m_flow.OpenComponent(index); }
+    void CloseComponent(int index) { m_flow.CloseComponent(index); }
+
+    SKRXViewingStatus GetStatus() const;
+    // Applies the service information that arrived since the last call to the
+    // service rows and says which rows changed how.
+    std::vector<CKRXServiceRows::Change> TakeServiceUpdates();
+    const CKRXServiceRows& GetServiceRows() const { return m_rows; }
+    // Empty when the multiplex has no such programme.
+    CString GetServiceInfoTip(unsigned short programNumber);
+
+    // Closes the multiplex, lets the user edit the input's multiplexes and
+    // returns the index of the one that was open when a multiplex of exactly
+    // its name is still there (the caller selects it, which reopens it), else -1.
+    int Configure();
+
+    // Records the whole multiplex into the file; false with the reason when
+    // no multiplex is open, the file is one the program is reading (the file
+    // being played) or it cannot be created.
+    bool StartRecording(const CString& path, CString& error);
+    void StopRecording();
+    bool IsRecording() const;
+
+    // Stops a recording, closes the multiplex and then the display.
+    void Shutdown();
+
+    CDVBSICollector& GetSICollector() { return m_collector; }
+    CKRXViewingFlow& GetFlow() { return m_flow; }
+    CKRXInputPlugin* GetInputPlugin() const;
+
+private:
+    CKRXPluginManager& m_plugins;
+    CDVBStandardTSUpdateHandler m_updates;
+    CDVBSICollector m_collector;
+    CKRXViewingFlow m_flow;
+    CKRXServiceRows m_rows;
+    std::vector<CString> m_multiplexNames;
+    int m_inputIndex = -1;
+    int m_multiplexIndex = -1;
+};

@@ -1,0 +1,201 @@
+// The main window on the demo multiplex, driven through its widgets as a user
+// would: pick the demo, choose a service, tick a component, record,
+// reconfigure, close, and start again where it was left.
+#include "KRXApp.h"
+#include "KRXMainDialog.h"
+#include "KRXSignalCloser.h"
+
+#include "platform/MessageBox.h"
+#include "plugin/KRXMultiplexDialogs.h"
+#include "stream/DVBTransportStreamReceiver.h"
+#include "support/TemporaryFolder.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTabBar>
+#include <QTest>
+#include <QTreeWidget>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace {
+constexpr int Patience = 20000; // ms; the machine may be busy
+
+// Says OK without changing anything, as a user who only looked would.
+class CLookingDialogs : public CKRXMultiplexDialogs
+{
+public:
+    bool ConfigureMultiplexDefinitions(CKRXInputPlugin*) override { return ++shown > 0; }
+    int shown = 0;
+};
+
+QTreeWidgetItem* FindRow(QTreeWidget* list, const QString& text)
+{
+    const QList<QTreeWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
+    return found.isEmpty() ? nullptr : found.first();
+}
+
+void Click(QTreeWidget* list, QTreeWidgetItem* item)
+{
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+}
+
+uintmax_t FileSize(const CString& path)
+{
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(path, error);
+    return error ? 0 : size;
+}
+
+class MainDialogTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        // The File input lists the multiplexes of the file beside the program.
+        std::ofstream(QCoreApplication::applicationDirPath().toStdString() + "/File Multiplexes.txt")
+            << "Korrix Demo, " KRX_PROGRAM_FOLDER "demo/demo.ts\n";
+        previousBoxes = SetMessageBoxHandler(nullptr);
+    }
+    void TearDown() override { SetMessageBoxHandler(previousBoxes); }
+
+    std::unique_ptr<CKRXApp> StartApp(const SKRXCommandLine& line = {})
+    {
+        auto app = std::make_unique<CKRXApp>(line, KRX_PROGRAM_FOLDER);
+        QString error;
+        EXPECT_TRUE(app->Start(error)) << error.toStdString();
+        // Boxes are answered here, not waited on.
+        SetMessageBoxHandler([this](const CString& text, const CString&, unsigned type) {
+            boxes.push_back(text);
+            return DefaultMessageBoxAnswer(type);
+        });
+        return app;
+    }
+
+    std::vector<CString> boxes;
+    MessageBoxHandler previousBoxes;
+    TemporaryFolder folder;
+};
+} // namespace
+
+TEST_F(MainDialogTest, WatchesRecordsAndReconfiguresTheDemo)
+{
+    std::unique_ptr<CKRXApp> app = StartApp();
+    CKRXMainDialog* window = app->GetMainDialog();
+    ASSERT_GE(window->GetInputTabs()->count(), 1);
+    EXPECT_EQ(window->GetInputTabs()->tabText(0), "File");
+    EXPECT_EQ(window->GetStatusText()->text(), "No multiplex selected.");
+
+    QTreeWidgetItem* demo = FindRow(window->GetMultiplexList(), "Korrix Demo");
+    ASSERT_NE(demo, nullptr);
+    Click(window->GetMultiplexList(), demo);
+    QTreeWidget* services = window->GetServiceList();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return FindRow(services, "Korrix One") != nullptr; }, Patience));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !FindRow(services, "Korrix One")->text(1).isEmpty(); }, Patience));
+    EXPECT_EQ(FindRow(services, "Korrix One")->text(1).left(11), "Test Card: ");
+    EXPECT_FALSE(FindRow(services, "Korrix One")->icon(0).pixmap(16).isNull()) << "its service type";
+    EXPECT_NE(window->GetModel().GetFlow().GetLogoLayer().GetBitmap(), CKRXLogoLayer().GetBitmap())
+        << "the program's own logo";
+
+    Click(services, FindRow(services, "Korrix One"));
+    EXPECT_EQ(window->windowTitle(), "Korrix [Korrix One]");
+    QTreeWidget* components = window->GetComponentList();
+    ASSERT_EQ(components->topLevelItemCount(), 3);
+    EXPECT_EQ(components->topLevelItem(0)->text(1), "0512");
+    // One soundtrack plays; the other language waits to be ticked.
+    std::vector<bool> ticked;
+    for (int row = 0; row < 3; ++row)
+        ticked.push_back(components->topLevelItem(row)->checkState(0) == Qt::Checked);
+    EXPECT_EQ(std::count(ticked.begin(), ticked.end(), true), 2);
+    const int waiting = int(std::find(ticked.begin(), ticked.end(), false) - ticked.begin());
+    components->topLevelItem(waiting)->setCheckState(0, Qt::Checked);
+    EXPECT_TRUE(window->GetModel().GetComponents()[waiting].selected);
+    components->topLevelItem(waiting)->setCheckState(0, Qt::Unchecked);
+    EXPECT_FALSE(window->GetModel().GetComponents()[waiting].selected);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return window->GetStatusText()->text().startsWith("Data is being received at "); }, Patience));
+
+    // A record path that cannot be written: told, and the box stays clear.
+    window->GetRecordPathEdit()->setText(QString::fromStdString(folder.File("missing/recording.ts")));
+    window->GetRecordBox()->click();
+    EXPECT_FALSE(window->GetRecordBox()->isChecked());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_THAT(boxes[0], ::testing::HasSubstr("missing/recording.ts"));
+
+    const CString recording = folder.File("recording.ts");
+    window->GetRecordPathEdit()->setText(QString::fromStdString(recording));
+    window->GetRecordBox()->click();
+    ASSERT_TRUE(window->GetRecordBox()->isChecked());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return FileSize(recording) >= 188 * 1000; }, Patience));
+
+    // Reconfiguring closes the multiplex (and the recording) and reopens it by its name.
+    CLookingDialogs dialogs;
+    CKRXMultiplexDialogs* previousDialogs = CKRXMultiplexDialogs::SetMultiplexDialogs(&dialogs);
+    QTest::mouseClick(window->GetConfigureButton(), Qt::LeftButton);
+    CKRXMultiplexDialogs::SetMultiplexDialogs(previousDialogs);
+    EXPECT_EQ(dialogs.shown, 1);
+    EXPECT_FALSE(window->GetRecordBox()->isChecked());
+    EXPECT_EQ(FileSize(recording) % 188, 0u) << "the recording ended whole";
+    ASSERT_EQ(window->GetMultiplexList()->selectedItems().size(), 1);
+    EXPECT_EQ(window->GetMultiplexList()->selectedItems().first()->text(0), "Korrix Demo");
+    EXPECT_NE(window->GetModel().GetFlow().GetReceiver(), nullptr);
+    EXPECT_EQ(window->windowTitle(), "Korrix");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return FindRow(services, "Korrix Two") != nullptr; }, Patience));
+    Click(services, FindRow(services, "Korrix Two"));
+    EXPECT_EQ(window->windowTitle(), "Korrix [Korrix Two]");
+
+    // Closing while recording stops the recording before the receiver.
+    window->GetRecordBox()->click();
+    ASSERT_TRUE(window->GetModel().IsRecording());
+    window->close();
+    EXPECT_EQ(window->GetModel().GetFlow().GetReceiver(), nullptr);
+    EXPECT_EQ(FileSize(recording) % 188, 0u);
+    EXPECT_TRUE(boxes.size() == 1) << boxes.back();
+
+    const QSettings settings("Hollowmere", "Korrix");
+    EXPECT_EQ(settings.value("General/Record Path").toString().toStdString(), recording);
+    EXPECT_EQ(settings.value("General/Last Multiplex").toString(), "Korrix Demo");
+    EXPECT_EQ(settings.value("General/Last Service").toString(), "2");
+}
+
+TEST_F(MainDialogTest, OpensStraightIntoTheNamedServiceAndThereAgainNextTime)
+{
+    {
+        std::unique_ptr<CKRXApp> app
+            = StartApp({ "File", "Korrix Demo", "Korrix Radio", QString::fromStdString(folder.File("av.csv")) });
+        CKRXMainDialog* window = app->GetMainDialog();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window->windowTitle() == "Korrix [Korrix Radio]"; }, Patience));
+        ASSERT_EQ(window->GetServiceList()->selectedItems().size(), 1);
+        EXPECT_EQ(window->GetServiceList()->selectedItems().first()->text(0), "Korrix Radio");
+    }
+    std::ifstream log(folder.File("av.csv"));
+    std::string first;
+    std::getline(log, first);
+    EXPECT_THAT(first, ::testing::StartsWith("select,3,"));
+
+    std::unique_ptr<CKRXApp> again = StartApp();
+    CKRXMainDialog* window = again->GetMainDialog();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->windowTitle() == "Korrix [Korrix Radio]"; }, Patience));
+}
+
+TEST_F(MainDialogTest, ClosesTheWindowAsTheUserWouldOnCtrlC)
+{
+    std::unique_ptr<CKRXApp> app = StartApp({ "File", "Korrix Demo", "", "" });
+    CKRXMainDialog* window = app->GetMainDialog();
+    ASSERT_TRUE(window->isVisible());
+    QSettings("Hollowmere", "Korrix").remove("General/Last Multiplex");
+    {
+        CKRXSignalCloser closer(window);
+        raise(SIGINT);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }, Patience));
+    }
+    EXPECT_EQ(window->GetModel().GetFlow().GetReceiver(), nullptr) << "shut down";
+    const QSettings settings("Hollowmere", "Korrix");
+    EXPECT_EQ(settings.value("General/Last Multiplex").toString(), "Korrix Demo");
+}
