@@ -3,13 +3,16 @@
 #include "CliPlugins.h"
 #include "KRXMainDialog.h"
 #include "KRXMessageBoxes.h"
+#include "KRXQtMultiplexDialogs.h"
+#include "KRXAboutDialog.h"
+#include "KRXGuideDialog.h"
+#include "KRXGuideFolder.h"
 
 #include "plugin/KRXAVLog.h"
 #include "plugin/KRXPlugin.h"
 #include "plugin/KRXPluginManager.h"
 
 #include <QImage>
-#include <QMessageBox>
 #include <sys/resource.h>
 
 namespace {
@@ -39,6 +42,8 @@ CKRXApp::~CKRXApp()
     // The window closes the display and the multiplex; only then are the
     // plug-ins that made them de-initialised and unloaded.
     delete m_guide;
+    CKRXMultiplexDialogs::SetMultiplexDialogs(nullptr);
+    m_dialogs.reset();
     m_mainDialog.reset();
     m_plugins.reset();
     CKRXAVLog::Close();
@@ -54,10 +59,13 @@ bool CKRXApp::Start(QString& error)
     setpriority(PRIO_PROCESS, 0, -5);
     InstallQtMessageBoxes();
     m_plugins = std::make_unique<CKRXCliPlugins>(m_pluginFolder.toStdString());
-    m_mainDialog = std::make_unique<CKRXMainDialog>(*m_plugins->GetManager());
+    m_mainDialog = std::make_unique<CKRXMainDialog>(*m_plugins->GetManager(), nullptr, PrepareGuideFolder());
+    m_dialogs = std::make_unique<CKRXQtMultiplexDialogs>(m_mainDialog.get());
+    CKRXMultiplexDialogs::SetMultiplexDialogs(m_dialogs.get());
     m_mainDialog->GetModel().GetFlow().GetLogoLayer().SetBitmap(LoadLogoBitmap());
     connect(m_mainDialog.get(), &CKRXMainDialog::guideToggleRequested, this, &CKRXApp::ToggleGuide);
     connect(m_mainDialog.get(), &CKRXMainDialog::aboutRequested, this, &CKRXApp::ShowAbout);
+    SetGuideWindow(new CKRXGuideDialog(m_mainDialog->GetModel().GetSICollector()));
     m_mainDialog->show();
 
     CKRXSettings::LastViewed viewed = CKRXSettings::GetLastViewed();
@@ -68,7 +76,7 @@ bool CKRXApp::Start(QString& error)
     return true;
 }
 
-void CKRXApp::SetGuideWindow(QWidget* guide)
+void CKRXApp::SetGuideWindow(CKRXGuideDialog* guide)
 {
     m_guide = guide;
     m_mainDialog->SetGuideAvailable(guide != nullptr);
@@ -77,17 +85,11 @@ void CKRXApp::SetGuideWindow(QWidget* guide)
 void CKRXApp::ToggleGuide()
 {
     if (m_guide)
-        m_guide->setVisible(!m_guide->isVisible());
+        m_guide->Toggle();
 }
 
 void CKRXApp::ShowAbout()
 {
-    QString plugins;
-    CKRXPluginManager* manager = m_plugins->GetManager();
-    for (int index = 0; index < manager->GetPluginCount(); ++index) {
-        if (CKRXPlugin* plugin = manager->GetPluginAtIndex(index))
-            plugins += QString("\n%1").arg(QString::fromStdString(plugin->GetName()));
-    }
-    QMessageBox::about(m_mainDialog.get(), "About Korrix",
-        QString("Korrix %1\nDigital television for Linux.\n\nPlugins:%2").arg(KRX_VERSION, plugins));
+    CKRXAboutDialog about(*m_plugins->GetManager(), m_mainDialog.get());
+    about.exec();
 }

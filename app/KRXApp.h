@@ -11,6 +11,8 @@
 
 class CKRXCliPlugins;
 class CKRXMainDialog;
+class CKRXGuideDialog;
+class CKRXQtMultiplexDialogs;
 
 class CKRXApp : public QObject
 {
@@ -28,7 +30,7 @@ public:
     CKRXMainDialog* GetMainDialog() const { return m_mainDialog.get(); }
     // The guide window the "EPG..." button shows and hides (null: none);
     // the program owns it from then on and destroys it before the main window.
-    void SetGuideWindow(QWidget* guide);
+    void SetGuideWindow(CKRXGuideDialog* guide);
 
 private slots:
     void ToggleGuide();
@@ -39,5 +41,7 @@ private:
     QString m_pluginFolder;
     std::unique_ptr<CKRXCliPlugins> m_plugins;
     std::unique_ptr<CKRXMainDialog> m_mainDialog;
-    QPointer<QWidget> m_guide;
+    // The multiplex dialogs the input plug-ins reach through the core.
+    std::unique_ptr<CKRXQtMultiplexDialogs> m_dialogs;
+    QPointer<CKRXGuideDialog> m_guide;
 };

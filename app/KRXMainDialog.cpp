@@ -58,12 +58,15 @@ QTreeWidget* MakeList(const QStringList& columns)
     return list;
 }
 
-// The columns share the width as the window gives it: fractions of the whole.
-void ShareWidth(QTreeWidget* list, std::initializer_list<int> thirds)
+// The columns share the width as the window gives it, each its share of the sum.
+void ShareWidth(QTreeWidget* list, std::initializer_list<int> shares)
 {
+    int whole = 0;
+    for (int share : shares)
+        whole += share;
     int column = 0;
-    for (int share : thirds)
-        list->header()->resizeSection(column++, list->viewport()->width() * share / 3);
+    for (int share : shares)
+        list->header()->resizeSection(column++, list->viewport()->width() * share / whole);
 }
 
 QIcon ServiceTypeIcon(int type)
@@ -78,9 +81,9 @@ int SelectedRow(QTreeWidget* list)
 }
 } // namespace
 
-CKRXMainDialog::CKRXMainDialog(CKRXPluginManager& plugins, QWidget* parent)
+CKRXMainDialog::CKRXMainDialog(CKRXPluginManager& plugins, QWidget* parent, const CString& guideFolder)
     : QMainWindow(parent)
-    , m_model(plugins)
+    , m_model(plugins, guideFolder)
 {
     LoadKorrixResources();
     setWindowTitle(Caption);
@@ -107,7 +110,8 @@ void CKRXMainDialog::BuildControls()
     m_multiplexes = MakeList({ "Multiplex" });
     m_services = MakeList({ "Service", "Now Showing" });
     m_services->viewport()->installEventFilter(this);
-    m_components = MakeList({ "Component", "PID" });
+    // Beside each component, the decoder plug-ins that play it.
+    m_components = MakeList({ "Component", "PID", "Decoder" });
     m_components->viewport()->installEventFilter(this);
     m_components->setSelectionMode(QAbstractItemView::NoSelection);
     m_configure = new QPushButton("Configure...");
@@ -267,8 +271,8 @@ void CKRXMainDialog::FillComponentList()
     const QSignalBlocker blocker(m_components);
     m_components->clear();
     for (const CKRXViewingFlow::Component& component : m_model.GetComponents()) {
-        auto* item = new QTreeWidgetItem(
-            m_components, { ToQt(component.description), QString::asprintf("%04d", component.pid) });
+        auto* item = new QTreeWidgetItem(m_components,
+            { ToQt(component.description), QString::asprintf("%04d", component.pid), ToQt(component.GetDecoderNames()) });
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
         item->setCheckState(0, component.selected ? Qt::Checked : Qt::Unchecked);
         item->setData(0, Qt::UserRole, component.pid);
@@ -285,8 +289,10 @@ void CKRXMainDialog::OnComponentChanged(int index, bool ticked)
         m_model.CloseComponent(index);
     // A component no decoder takes cannot stay ticked.
     const QSignalBlocker blocker(m_components);
-    m_components->topLevelItem(index)->setCheckState(
-        0, m_model.GetComponents()[index].selected ? Qt::Checked : Qt::Unchecked);
+    const CKRXViewingFlow::Component& component = m_model.GetComponents()[index];
+    QTreeWidgetItem* item = m_components->topLevelItem(index);
+    item->setCheckState(0, component.selected ? Qt::Checked : Qt::Unchecked);
+    item->setText(2, ToQt(component.GetDecoderNames()));
 }
 
 void CKRXMainDialog::Configure()
@@ -415,7 +421,7 @@ bool CKRXMainDialog::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_services->viewport() && event->type() == QEvent::Resize)
         ShareWidth(m_services, { 1, 2 });
     if (watched == m_components->viewport() && event->type() == QEvent::Resize)
-        ShareWidth(m_components, { 2, 1 });
+        ShareWidth(m_components, { 4, 1, 2 });
     return QMainWindow::eventFilter(watched, event);
 }
 

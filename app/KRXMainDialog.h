@@ -22,7 +22,8 @@ class CKRXMainDialog : public QMainWindow
     Q_OBJECT
 public:
     // Lists the input plug-ins as tabs, the first one's multiplexes, and starts the refresh.
-    explicit CKRXMainDialog(CKRXPluginManager& plugins, QWidget* parent = nullptr);
+    // The guide export goes into guideFolder's epg/.
+    explicit CKRXMainDialog(CKRXPluginManager& plugins, QWidget* parent = nullptr, const CString& guideFolder = "");
     ~CKRXMainDialog() override;
 
     // Selects the input and multiplex of those names and, once the service

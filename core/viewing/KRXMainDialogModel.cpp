@@ -12,8 +12,9 @@
 
 #include <algorithm>
 
-CKRXMainDialogModel::CKRXMainDialogModel(CKRXPluginManager& plugins)
+CKRXMainDialogModel::CKRXMainDialogModel(CKRXPluginManager& plugins, const CString& exportFolder)
     : m_plugins(plugins)
+    , m_collector(exportFolder)
     , m_flow(plugins, &m_updates, &m_collector)
 {
 }

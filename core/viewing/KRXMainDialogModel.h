@@ -17,7 +17,8 @@
 class CKRXMainDialogModel
 {
 public:
-    explicit CKRXMainDialogModel(CKRXPluginManager& plugins);
+    // The guide export goes into exportFolder's epg/ (empty: the working folder's).
+    explicit CKRXMainDialogModel(CKRXPluginManager& plugins, const CString& exportFolder = "");
     // Shuts down.
     ~CKRXMainDialogModel();
     CKRXMainDialogModel(const CKRXMainDialogModel&) = delete;
