@@ -6,6 +6,7 @@
 // 1920x1080 sequence from the samples with the rest of the input as byte
 // patches (3 bytes of offset, 1 of value), which reach deep into picture and
 // slice decoding.
+#include "DVBVideoDecoderState.h"
 #include "plugins/video/VideoReceiverHarness.h"
 #include "tswriter/PesWriter.h"
 
@@ -86,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     pes.Write(ts::PesPacket(0xE0, 0, std::nullopt, { 0x00, 0x00, 0x01, 0xB7 }));
 
     video_test::CCopyingDisplay display;
-    video_test::CInlineVideoReceiver receiver;
+    video_test::CInlineReceiver<CDVBVideoDecoderState> receiver;
     receiver.SetDisplay(&display);
     receiver.Feed(out.TakeData());
     return 0;

@@ -1,13 +1,14 @@
 #pragma once
 // A video receiver that decodes on the caller's thread and a display that
-// copies every picture as the real one does, for the tests, the benchmark and
-// the fuzz target.
+// copies every picture as the real one does, for the video decoders' tests,
+// benchmarks and fuzz targets.
 #include "DVBVideoReceiver.h"
 
 #include "plugin/DVBDisplay.h"
 #include "tswriter/TsTypes.h"
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace video_test {
@@ -15,11 +16,11 @@ namespace video_test {
 // A video receiver whose decode thread is never started: Feed decodes each
 // buffer as soon as it is filled, so the pool never overflows and nothing
 // depends on timing.
-class CInlineVideoReceiver : public CDVBVideoReceiver
+template <class Decoder> class CInlineReceiver : public CDVBVideoReceiver
 {
 public:
-    CInlineVideoReceiver()
-        : CDVBVideoReceiver(nullptr)
+    CInlineReceiver()
+        : CDVBVideoReceiver(nullptr, std::make_unique<Decoder>())
     {
     }
 

@@ -1,5 +1,6 @@
 #pragma once
 // Video samples as transport packets and a display that keeps what it is given.
+#include "DVBVideoDecoderState.h"
 #include "MpegVideoStream.h"
 #include "VideoReceiverHarness.h"
 
@@ -17,6 +18,8 @@
 #include <vector>
 
 namespace video_test {
+
+using CInlineVideoReceiver = CInlineReceiver<CDVBVideoDecoderState>;
 
 constexpr uint16_t kVideoPid = 0x200;
 constexpr int64_t kTimeMask = (int64_t(1) << 33) - 1;
