@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace video_test {
@@ -19,8 +20,9 @@ namespace video_test {
 template <class Decoder> class CInlineReceiver : public CDVBVideoReceiver
 {
 public:
-    CInlineReceiver()
-        : CDVBVideoReceiver(nullptr, std::make_unique<Decoder>())
+    template <class... Arguments>
+    explicit CInlineReceiver(Arguments&&... arguments)
+        : CDVBVideoReceiver(nullptr, std::make_unique<Decoder>(std::forward<Arguments>(arguments)...))
     {
     }
 
