@@ -1,12 +1,8 @@
 #pragma once
-// The H.264 and HEVC samples as access units and as transport packets, and
-// their pictures as ffmpeg decodes them.
+// H.264 and HEVC streams as access units and as transport packets, for the
+// decoder's tests, benchmark and fuzz target.
 #include "DVBAVVideoDecoder.h"
 #include "VideoRecording.h"
-
-#include "support/TsReader.h"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
@@ -24,22 +20,7 @@ constexpr int64_t kFramePeriod = 3600; // every sample runs at 25 frames/s
 // them, with times counted from the first picture's.
 inline std::vector<AccessUnit> SampleUnits(const std::string& name)
 {
-    ts::TsReader reader;
-    reader.AddPesPid(kSamplePid);
-    reader.Read(ReadSample(name));
-    reader.Finish();
-    std::vector<AccessUnit> units;
-    for (const ts::ReadPes& read : reader.PesPackets(kSamplePid))
-        units.push_back(AccessUnit { read.pes.data, read.pes.pts.value_or(0), read.pes.dts });
-    int64_t first = INT64_MAX;
-    for (const AccessUnit& unit : units)
-        first = std::min(first, unit.pts);
-    for (AccessUnit& unit : units) {
-        unit.pts -= first;
-        if (unit.dts)
-            *unit.dts -= first;
-    }
-    return units;
+    return PesUnits(ReadSample(name), kSamplePid);
 }
 
 // Whether the unit holds an IDR picture (H.264) or a random access point (HEVC).
@@ -85,25 +66,6 @@ inline ts::Bytes Ended(DVBVideoCodec codec, ts::Bytes packets)
     const ts::Bytes end = EndOfStreamPackets(codec);
     packets.insert(packets.end(), end.begin(), end.end());
     return packets;
-}
-
-// Checks that the display got, in order and each once, exactly the pictures
-// shown from `from` on (times relative to ptsBase), each matching ffmpeg's;
-// pictures it got before are not looked at.
-inline void ExpectPicturesFrom(const std::vector<CRecordingDisplay::Frame>& frames,
-    const std::vector<ts::Bytes>& expected, int64_t ptsBase, int64_t from)
-{
-    const auto begin = std::find_if(frames.begin(), frames.end(),
-        [&](const CRecordingDisplay::Frame& frame) { return frame.time >= ptsBase + from; });
-    const size_t first = size_t(from / kFramePeriod);
-    ASSERT_EQ(size_t(frames.end() - begin), expected.size() - first);
-    for (size_t i = 0; i < expected.size() - first; i++) {
-        const CRecordingDisplay::Frame& frame = begin[long(i)];
-        SCOPED_TRACE("picture " + std::to_string(first + i));
-        EXPECT_EQ(frame.time, ptsBase + int64_t(first + i) * kFramePeriod);
-        ASSERT_EQ(frame.planes.size(), expected[first + i].size());
-        EXPECT_GE(Psnr(frame.planes, expected[first + i]), 35.0);
-    }
 }
 
 } // namespace av_video_test

@@ -1,7 +1,7 @@
 // The pictures the H.264/HEVC decoder presents for each sample, against
 // ffmpeg's decode of the same stream: depths and chroma layouts all come out
 // as 8-bit 4:2:0, in display order, with their own times and shape.
-#include "AVVideoTestSupport.h"
+#include "AVVideoPictureCheck.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The H.264/HEVC decoder's times, its plug-in and decode thread, and what it
 // does with damaged streams and streams joined part-way.
-#include "AVVideoTestSupport.h"
+#include "AVVideoPictureCheck.h"
 #include "KRXAVVideoDecoderPlugin.h"
 
 #include "plugin/DVBComponentDefinition.h"

@@ -8,8 +8,10 @@
 #include "platform/CriticalSection.h"
 #include "platform/Event.h"
 #include "plugin/DVBDisplay.h"
+#include "support/TsReader.h"
 #include "tswriter/PesWriter.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdint>
@@ -37,6 +39,28 @@ inline ts::Bytes ReadSample(const std::string& name)
     if (!file)
         throw std::runtime_error("missing video sample " + name);
     return ts::Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// The PES packets of one PID of a transport stream as units in stream order,
+// with times counted from the earliest PTS.
+inline std::vector<AccessUnit> PesUnits(const ts::Bytes& stream, uint16_t pid)
+{
+    ts::TsReader reader;
+    reader.AddPesPid(pid);
+    reader.Read(stream);
+    reader.Finish();
+    std::vector<AccessUnit> units;
+    int64_t first = INT64_MAX;
+    for (const ts::ReadPes& read : reader.PesPackets(pid)) {
+        units.push_back(AccessUnit { read.pes.data, read.pes.pts.value_or(0), read.pes.dts });
+        first = std::min(first, units.back().pts);
+    }
+    for (AccessUnit& unit : units) {
+        unit.pts -= first;
+        if (unit.dts)
+            *unit.dts -= first;
+    }
+    return units;
 }
 
 // One PES per picture on kVideoPid, stamped with ptsBase plus the picture's

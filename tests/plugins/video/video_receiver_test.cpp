@@ -245,7 +245,7 @@ TEST(VideoPlugin, OpensAVideoReceiverForVideoInAnyCaseAndNothingElse)
 {
     CKRXVideoDecoderPlugin plugin;
     EXPECT_EQ(plugin.GetDescription().rfind("MPEG-2 Video Decoder. Uses libmpeg2 by ", 0), 0u);
-    for (const char* text : { "video description", "videos", "audio", "", "vide" }) {
+    for (const char* text : { "video description", "videos", "audio", "", "vide", "video (H.264)" }) {
         CDVBComponentDefinition component;
         component.SetDescription(text);
         EXPECT_FALSE(plugin.SupportsComponent(&component)) << text;
