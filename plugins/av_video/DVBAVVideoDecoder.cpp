@@ -59,6 +59,9 @@ CDVBAVVideoDecoder::CDVBAVVideoDecoder(DVBVideoCodec codec, int threads)
     m_context->pkt_timebase = AVRational { 1, 90000 };
     // Pictures decoded from missing references are garbage: never give them out.
     m_context->flags &= ~AV_CODEC_FLAG_OUTPUT_CORRUPT;
+    // Damaged and joined streams are a broadcast's daily fare, not errors to
+    // print: the library's complaints about them only show in its verbose log.
+    m_context->log_level_offset = AV_LOG_VERBOSE - AV_LOG_ERROR;
     if (avcodec_open2(m_context, decoder, nullptr) < 0)
         avcodec_free_context(&m_context);
 }
