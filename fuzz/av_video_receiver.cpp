@@ -12,9 +12,6 @@
 
 namespace {
 
-constexpr uint16_t kPid = 0x200;
-constexpr size_t kPesPayload = 2000;
-
 // The elementary stream of a sample's first access units.
 ts::Bytes FirstUnits(const char* name, size_t count)
 {
@@ -39,8 +36,7 @@ ts::Bytes Payload(DVBVideoCodec codec, bool patched, const uint8_t* data, size_t
     if (!patched)
         return ts::Bytes(data + 1, data + size);
     ts::Bytes stream = Sample(codec);
-    for (size_t i = 1; i + 4 <= size; i += 4)
-        stream[(size_t(data[i]) << 16 | size_t(data[i + 1]) << 8 | data[i + 2]) % stream.size()] = data[i + 3];
+    video_test::PatchBytes(stream, data + 1, size - 1);
     return stream;
 }
 
@@ -51,30 +47,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size == 0)
         return 0;
     const DVBVideoCodec codec = data[0] & 1 ? DVBVideoCodec::HEVC : DVBVideoCodec::H264;
-    ts::Bytes stream = Payload(codec, data[0] & 2, data, size);
-    // An end of sequence gives up every picture held, then hand the buffer over.
-    const ts::Bytes end
-        = codec == DVBVideoCodec::HEVC ? ts::Bytes { 0, 0, 1, 0x48, 0x01 } : ts::Bytes { 0, 0, 1, 0x0A };
-    stream.insert(stream.end(), end.begin(), end.end());
-
-    ts::TsPacketWriter out;
-    ts::PesWriter pes(out, kPid);
-    for (size_t offset = 0, index = 0; offset < stream.size(); offset += kPesPayload, index++) {
-        const size_t last = std::min(stream.size(), offset + kPesPayload);
-        ts::PesPacket packet(
-            0xE0, std::nullopt, std::nullopt, ts::Bytes(stream.begin() + long(offset), stream.begin() + long(last)));
-        // Every other PES stamped, odd values included.
-        if (index % 2 == 0)
-            packet.pts = int64_t(index) * 1801;
-        packet.unboundedLength = true;
-        pes.Write(packet);
-    }
-    pes.Write(ts::PesPacket(0xE0, 0, std::nullopt, end));
+    const ts::Bytes packets
+        = video_test::FuzzPesPackets(Payload(codec, data[0] & 2, data, size), av_video_test::EndOfSequence(codec));
 
     video_test::CCopyingDisplay display;
     // One libavcodec thread: the same input always takes the same path.
     video_test::CInlineReceiver<CDVBAVVideoDecoder> receiver(codec, 1);
     receiver.SetDisplay(&display);
-    receiver.Feed(out.TakeData());
+    receiver.Feed(packets);
     return 0;
 }

@@ -47,13 +47,18 @@ inline std::vector<size_t> KeyUnits(DVBVideoCodec codec, const std::vector<Acces
     return keys;
 }
 
-// The end of a stream: an end of sequence NAL unit, which makes the decoder
-// give up every picture it holds, then a stamped PES that hands the buffer
-// holding it to the decoder as any following data would.
+// An end of sequence NAL unit.
+inline ts::Bytes EndOfSequence(DVBVideoCodec codec)
+{
+    return codec == DVBVideoCodec::HEVC ? ts::Bytes { 0, 0, 1, 0x48, 0x01 } : ts::Bytes { 0, 0, 1, 0x0A };
+}
+
+// The end of a stream: an end of sequence, which makes the decoder give up
+// every picture it holds, then a stamped PES that hands the buffer holding it
+// to the decoder as any following data would.
 inline ts::Bytes EndOfStreamPackets(DVBVideoCodec codec)
 {
-    const ts::Bytes end
-        = codec == DVBVideoCodec::HEVC ? ts::Bytes { 0, 0, 1, 0x48, 0x01 } : ts::Bytes { 0, 0, 1, 0x0A };
+    const ts::Bytes end = EndOfSequence(codec);
     ts::TsPacketWriter out;
     ts::PesWriter pes(out, kVideoPid);
     pes.Write(ts::PesPacket(0xE0, 0, std::nullopt, end));
