@@ -23,7 +23,8 @@ inline std::vector<AccessUnit> SampleUnits(const std::string& name)
     return PesUnits(ReadSample(name), kSamplePid);
 }
 
-// Whether the unit holds an IDR picture (H.264) or a random access point (HEVC).
+// Whether the unit begins a GOP: in H.264 it brings a sequence parameter set
+// (before an IDR or a recovery point), in HEVC it is a random access point.
 inline bool IsKeyUnit(DVBVideoCodec codec, const AccessUnit& unit)
 {
     const ts::Bytes& data = unit.data;
@@ -31,7 +32,7 @@ inline bool IsKeyUnit(DVBVideoCodec codec, const AccessUnit& unit)
         if (data[i] != 0 || data[i + 1] != 0 || data[i + 2] != 1)
             continue;
         const int type = codec == DVBVideoCodec::HEVC ? data[i + 3] >> 1 & 0x3F : data[i + 3] & 0x1F;
-        if (codec == DVBVideoCodec::HEVC ? type >= 16 && type <= 21 : type == 5)
+        if (codec == DVBVideoCodec::HEVC ? type >= 16 && type <= 21 : type == 7)
             return true;
     }
     return false;
