@@ -8,9 +8,10 @@
 //
 // The streams are made once by ffmpeg into $TMPDIR/korrix-av-video-bench
 // (10 s of a noisy moving pattern at 1920x1080, 25 frames/s, about 8 Mbit/s;
-// H.264 High with B-frames, HEVC Main), so that ffmpeg can decode the very
-// same files to compare, at the same thread count N:
+// H.264 High with B-frames, progressive and interlaced, HEVC Main), so that
+// ffmpeg can decode the very same files to compare, at the same thread count N:
 //   ffmpeg -benchmark -threads N -i $TMPDIR/korrix-av-video-bench/h264_1080.ts -f null -
+//   ffmpeg -benchmark -threads N -i $TMPDIR/korrix-av-video-bench/h264_1080i.ts -f null -
 //   ffmpeg -benchmark -threads N -i $TMPDIR/korrix-av-video-bench/hevc_1080.ts -f null -
 // (compare its utime + stime, and frames/s = 250 / its rtime).
 #include "plugins/av_video/AVVideoTestSupport.h"
@@ -82,6 +83,20 @@ void BM_DecodeH264At1080p(benchmark::State& state)
         state, BenchFile("h264_1080.ts", "-c:v libx264 -preset veryfast -profile:v high"), DVBVideoCodec::H264);
 }
 BENCHMARK(BM_DecodeH264At1080p)
+    ->ArgsProduct({ { 1, 2 }, { 0, 1 } })
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+
+// Interlaced, as most HD broadcasts in H.264 are: MBAFF, top field first.
+void BM_DecodeH264At1080i(benchmark::State& state)
+{
+    DecodeStream(state,
+        BenchFile(
+            "h264_1080i.ts", "-c:v libx264 -preset veryfast -profile:v high -flags +ildct+ilme -x264-params tff=1"),
+        DVBVideoCodec::H264);
+}
+BENCHMARK(BM_DecodeH264At1080i)
     ->ArgsProduct({ { 1, 2 }, { 0, 1 } })
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime()
