@@ -6,8 +6,8 @@
 // 1920x1080 sequence from the samples with the rest of the input as byte
 // patches (3 bytes of offset, 1 of value), which reach deep into picture and
 // slice decoding.
+#include "DVBVideoDecoderState.h"
 #include "plugins/video/VideoReceiverHarness.h"
-#include "tswriter/PesWriter.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -16,9 +16,6 @@
 #include <vector>
 
 namespace {
-
-constexpr uint16_t kPid = 0x200;
-constexpr size_t kPesPayload = 2000;
 
 // The bytes of a sample from its first sequence header of the given width up
 // to its `count`-th picture after it.
@@ -55,8 +52,7 @@ ts::Bytes Payload(const uint8_t* data, size_t size)
     if (choice == 0)
         return ts::Bytes(data + 1, data + size);
     ts::Bytes stream = Samples()[choice - 1];
-    for (size_t i = 1; i + 4 <= size; i += 4)
-        stream[(size_t(data[i]) << 16 | size_t(data[i + 1]) << 8 | data[i + 2]) % stream.size()] = data[i + 3];
+    video_test::PatchBytes(stream, data + 1, size - 1);
     return stream;
 }
 
@@ -66,28 +62,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size == 0)
         return 0;
-    ts::Bytes stream = Payload(data, size);
-    // Sequence end codes give up the picture held back, then hand the buffer over.
-    for (int i = 0; i < 2; i++)
-        stream.insert(stream.end(), { 0x00, 0x00, 0x01, 0xB7 });
-
-    ts::TsPacketWriter out;
-    ts::PesWriter pes(out, kPid);
-    for (size_t offset = 0, index = 0; offset < stream.size(); offset += kPesPayload, index++) {
-        const size_t end = std::min(stream.size(), offset + kPesPayload);
-        ts::PesPacket packet(
-            0xE0, std::nullopt, std::nullopt, ts::Bytes(stream.begin() + long(offset), stream.begin() + long(end)));
-        // Every other PES stamped, odd values included.
-        if (index % 2 == 0)
-            packet.pts = int64_t(index) * 1801;
-        packet.unboundedLength = true;
-        pes.Write(packet);
-    }
-    pes.Write(ts::PesPacket(0xE0, 0, std::nullopt, { 0x00, 0x00, 0x01, 0xB7 }));
+    // Sequence end codes give up the picture held back.
+    const ts::Bytes packets
+        = video_test::FuzzPesPackets(Payload(data, size), { 0x00, 0x00, 0x01, 0xB7, 0x00, 0x00, 0x01, 0xB7 });
 
     video_test::CCopyingDisplay display;
-    video_test::CInlineVideoReceiver receiver;
+    video_test::CInlineReceiver<CDVBVideoDecoderState> receiver;
     receiver.SetDisplay(&display);
-    receiver.Feed(out.TakeData());
+    receiver.Feed(packets);
     return 0;
 }

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <numeric>
 
 extern "C" {
 #include <mpeg2dec/mpeg2.h>
@@ -69,16 +68,8 @@ void CDVBVideoDecoderState::OnSequence(const mpeg2_sequence_t& sequence)
     m_framePeriod = sequence.frame_period;
     // The display is given the whole coded picture, so its shape is that of
     // the coded size in the sequence's pixels.
-    const uint64_t across = uint64_t(sequence.width) * sequence.pixel_width;
-    const uint64_t down = uint64_t(sequence.height) * sequence.pixel_height;
-    const uint64_t divisor = across && down ? std::gcd(across, down) : 0;
-    if (divisor && across / divisor <= INT32_MAX && down / divisor <= INT32_MAX) {
-        m_aspectNumerator = static_cast<int>(across / divisor);
-        m_aspectDenominator = static_cast<int>(down / divisor);
-    } else {
-        m_aspectNumerator = m_aspectDenominator = 0;
-    }
-    m_aspectTold = nullptr;
+    m_handoff.SetShape(
+        uint64_t(sequence.width) * sequence.pixel_width, uint64_t(sequence.height) * sequence.pixel_height);
 }
 
 void CDVBVideoDecoderState::NoteDecodedInto(const unsigned char* luma)
@@ -102,10 +93,9 @@ void CDVBVideoDecoderState::DeliverPicture(const mpeg2_info_t& info, CDVBDisplay
         m_runningTime += static_cast<int64_t>(m_framePeriod) / 300;
     if (!display || IsBeforeItsReferences(info))
         return;
-    TellAspectRatio(display);
     const mpeg2_fbuf_t& frame = *info.display_fbuf;
-    display->OnFrame(
-        static_cast<int>(m_width), static_cast<int>(m_height), frame.buf[0], frame.buf[1], frame.buf[2], m_runningTime);
+    m_handoff.Deliver(display, static_cast<int>(m_width), static_cast<int>(m_height), frame.buf[0], frame.buf[1],
+        frame.buf[2], m_runningTime);
 }
 
 // A decoder that joins a stream (a new service, a file's first GOP) may start
@@ -123,12 +113,4 @@ void CDVBVideoDecoderState::NotePicture(const mpeg2_picture_t& picture)
 bool CDVBVideoDecoderState::IsBeforeItsReferences(const mpeg2_info_t& info) const
 {
     return info.display_picture != nullptr && info.display_picture == m_unreferenced;
-}
-
-void CDVBVideoDecoderState::TellAspectRatio(CDVBDisplay* display)
-{
-    if (display == m_aspectTold)
-        return;
-    display->SetDisplayAspectRatio(m_aspectNumerator, m_aspectDenominator);
-    m_aspectTold = display;
 }

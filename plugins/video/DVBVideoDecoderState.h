@@ -4,6 +4,9 @@
 // last delivered picture. Every video receiver has one of its own, so two
 // receivers never interleave in one decoder and a new service never inherits
 // the previous one's running time. Only the receiver's decode thread uses it.
+#include "DVBPictureDecoder.h"
+#include "DVBPictureHandoff.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -12,25 +15,20 @@ struct mpeg2dec_s;
 struct mpeg2_info_s;
 struct mpeg2_sequence_s;
 struct mpeg2_picture_s;
-class CDVBDisplay;
-
-class CDVBVideoDecoderState
+class CDVBVideoDecoderState : public CDVBPictureDecoder
 {
 public:
     // A decoder that the library cannot create (no memory) leaves IsValid false.
     CDVBVideoDecoderState();
-    virtual ~CDVBVideoDecoderState();
+    ~CDVBVideoDecoderState() override;
     CDVBVideoDecoderState(const CDVBVideoDecoderState&) = delete;
     CDVBVideoDecoderState& operator=(const CDVBVideoDecoderState&) = delete;
 
-    bool IsValid() const { return m_decoder != nullptr; }
-    // The next picture that begins in the data decoded afterwards gets this PTS.
+    bool IsValid() const override { return m_decoder != nullptr; }
     // The library carries 32 bits, so the PTS travels at 45 kHz and an odd one
     // comes out one lower.
-    void TagNextPicture(int64_t pts);
-    // Decodes the bytes and hands every picture the library releases for display
-    // to the display, in display order; without a display they are dropped.
-    void Decode(unsigned char* data, size_t size, CDVBDisplay* display);
+    void TagNextPicture(int64_t pts) override;
+    void Decode(unsigned char* data, size_t size, CDVBDisplay* display) override;
 
     uint32_t GetWidth() const { return m_width; }
     uint32_t GetHeight() const { return m_height; }
@@ -45,19 +43,14 @@ private:
     void NoteDecodedInto(const unsigned char* luma);
     bool WasDecodedInto(const unsigned char* luma) const;
     void DeliverPicture(const mpeg2_info_s& info, CDVBDisplay* display);
-    void TellAspectRatio(CDVBDisplay* display);
 
     mpeg2dec_s* m_decoder;
     uint32_t m_width = 0;
     uint32_t m_height = 0;
     int64_t m_runningTime = 0;
     uint32_t m_framePeriod = 0;
-    // Display aspect ratio of the coded picture, 0:0 when the stream gives none.
-    int m_aspectNumerator = 0;
-    int m_aspectDenominator = 0;
-    // The display that knows the current aspect ratio: a new display or a new
-    // ratio is told once, before the next picture.
-    CDVBDisplay* m_aspectTold = nullptr;
+    // Tells the display the coded picture's shape, again at every sequence.
+    CDVBPictureHandoff m_handoff;
     // The luma planes of the library's (three) frame buffers that pictures of
     // this sequence were decoded into. Only those are shown: a sequence that
     // ends before its first picture makes the library name a frame buffer

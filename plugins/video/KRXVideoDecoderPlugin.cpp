@@ -1,9 +1,11 @@
 #include "KRXVideoDecoderPlugin.h"
 
+#include "DVBVideoDecoderState.h"
 #include "DVBVideoReceiver.h"
 
 #include "plugin/DVBComponentDefinition.h"
 
+#include <memory>
 #include <strings.h>
 
 CString CKRXVideoDecoderPlugin::GetDescription()
@@ -21,7 +23,7 @@ CDVBPIDReceiver* CKRXVideoDecoderPlugin::OpenComponent(CDVBComponentDefinition* 
 {
     if (!SupportsComponent(component))
         return nullptr;
-    return new CDVBVideoReceiver(this);
+    return new CDVBVideoReceiver(this, std::make_unique<CDVBVideoDecoderState>());
 }
 
 bool CKRXVideoDecoderPlugin::CloseComponent(CDVBPIDReceiver* receiver)

@@ -4,46 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdio>
-#include <memory>
-
 using namespace video_test;
 
 namespace {
 
 constexpr int64_t kPtsBase = 900000;
-
-// ffmpeg's pictures of a sample, in display order, as packed 4:2:0 planes.
-std::vector<ts::Bytes> FfmpegPictures(const std::string& name, int width, int height)
-{
-    const std::string command = "ffmpeg -nostdin -v error -i '" + std::string(KRX_VIDEO_SAMPLES) + "/" + name
-        + "' -f rawvideo -pix_fmt yuv420p -";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::vector<ts::Bytes> pictures;
-    if (!pipe)
-        return pictures;
-    const size_t size = size_t(width) * height * 3 / 2;
-    for (;;) {
-        ts::Bytes picture(size);
-        if (fread(picture.data(), 1, size, pipe.get()) != size)
-            break;
-        pictures.push_back(std::move(picture));
-    }
-    return pictures;
-}
-
-double Psnr(const ts::Bytes& a, const ts::Bytes& b)
-{
-    double squares = 0;
-    for (size_t i = 0; i < a.size(); i++) {
-        const double difference = double(a[i]) - double(b[i]);
-        squares += difference * difference;
-    }
-    if (squares == 0)
-        return INFINITY;
-    return 10 * std::log10(255.0 * 255.0 / (squares / double(a.size())));
-}
 
 } // namespace
 
@@ -54,7 +19,7 @@ TEST(VideoPictures, EveryPictureOfTheSampleInDisplayOrderMatchesFfmpeg)
     receiver.SetDisplay(&display);
     receiver.Feed(SamplePackets("motion.m2v", kPtsBase));
 
-    const std::vector<ts::Bytes> expected = FfmpegPictures("motion.m2v", 720, 576);
+    const std::vector<ts::Bytes> expected = FfmpegPictures(SamplePath("motion.m2v"), 720, 576);
     ASSERT_EQ(expected.size(), 150u) << "ffmpeg did not decode the sample";
     const std::vector<CRecordingDisplay::Frame> frames = display.Frames();
     ASSERT_EQ(frames.size(), expected.size());

@@ -125,7 +125,7 @@ TEST(VideoDecodeThread, DecodesWhatArrivesAndEndsWhenTheReceiverGoes)
 {
     CRecordingDisplay display;
     display.expected = 10;
-    auto receiver = std::make_unique<CDVBVideoReceiver>(nullptr);
+    auto receiver = std::make_unique<CDVBVideoReceiver>(nullptr, std::make_unique<CDVBVideoDecoderState>());
     receiver->SetDisplay(&display);
     receiver->SetPID(kVideoPid); // registration starts the decode thread
     // The first GOP's ten pictures fit the receiver's 50 buffers, so none is

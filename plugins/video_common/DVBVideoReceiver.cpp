@@ -2,9 +2,10 @@
 
 #include "plugin/DVBDisplay.h"
 
-CDVBVideoReceiver::CDVBVideoReceiver(CKRXDecoderPlugin* plugin)
+CDVBVideoReceiver::CDVBVideoReceiver(CKRXDecoderPlugin* plugin, std::unique_ptr<CDVBPictureDecoder> decoder)
     : CDVBPullReceiver(kBufferCount, kBufferSize)
     , m_plugin(plugin)
+    , m_decoder(std::move(decoder))
 {
     m_type = DVB_RECEIVER_VIDEO;
 }
@@ -31,7 +32,7 @@ void CDVBVideoReceiver::DecodeStream()
 {
     // Without a decoder the receiver decodes nothing: its buffers fill and the
     // receive side drops what follows, until it is closed.
-    if (!m_decoder.IsValid()) {
+    if (!m_decoder || !m_decoder->IsValid()) {
         m_stopEvent.Wait(KRX_INFINITE);
         return;
     }
@@ -45,8 +46,8 @@ bool CDVBVideoReceiver::DecodeNextBuffer()
     if (!GetNextReadBuffer())
         return false;
     if (m_readBuffer->GetFlags() & DVB_PTS_PRESENT)
-        m_decoder.TagNextPicture(m_readBuffer->GetPTS());
-    m_decoder.Decode(m_readBuffer->GetData(), m_readBuffer->GetUsed(), m_display.load());
+        m_decoder->TagNextPicture(m_readBuffer->GetPTS());
+    m_decoder->Decode(m_readBuffer->GetData(), m_readBuffer->GetUsed(), m_display.load());
     m_readBuffer->SetUsed(0);
     return true;
 }

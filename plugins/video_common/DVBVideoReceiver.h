@@ -1,13 +1,14 @@
 #pragma once
-// The receiver of one MPEG video component: the pull receiver's buffers of
-// elementary stream go through its own libmpeg2 decoder on the decode thread,
-// and every picture goes to the display with its presentation time. It does
-// no pacing: the display decides when each picture is shown.
-#include "DVBVideoDecoderState.h"
+// The receiver of one video component: the pull receiver's buffers of
+// elementary stream go through its own decoder on the decode thread, and
+// every picture goes to the display with its presentation time. It does no
+// pacing: the display decides when each picture is shown.
+#include "DVBPictureDecoder.h"
 
 #include "stream/DVBPullReceiver.h"
 
 #include <atomic>
+#include <memory>
 
 class CDVBVideoReceiver : public CDVBPullReceiver
 {
@@ -15,7 +16,7 @@ public:
     static constexpr int kBufferCount = 50;
     static constexpr int kBufferSize = 16384;
 
-    explicit CDVBVideoReceiver(CKRXDecoderPlugin* plugin);
+    CDVBVideoReceiver(CKRXDecoderPlugin* plugin, std::unique_ptr<CDVBPictureDecoder> decoder);
     ~CDVBVideoReceiver() override;
 
     // Relays the receive thread's tick to the display, its frame-release pulse.
@@ -37,5 +38,5 @@ private:
     CKRXDecoderPlugin* m_plugin;
     // Set on the user-interface thread, read on the decode and receive threads.
     std::atomic<CDVBDisplay*> m_display { nullptr };
-    CDVBVideoDecoderState m_decoder;
+    std::unique_ptr<CDVBPictureDecoder> m_decoder;
 };
