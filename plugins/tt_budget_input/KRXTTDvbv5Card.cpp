@@ -4,8 +4,11 @@
 #include "platform/DebugOutput.h"
 
 #include <libdvbv5/dvb-demux.h>
-#include <libdvbv5/dvb-dev.h>
 #include <libdvbv5/dvb-fe.h>
+// The device list's header, unlike the others, does not declare C linkage.
+extern "C" {
+#include <libdvbv5/dvb-dev.h>
+}
 
 #include <algorithm>
 #include <cerrno>
