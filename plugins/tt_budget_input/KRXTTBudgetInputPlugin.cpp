@@ -175,6 +175,51 @@ bool CKRXTTBudgetInputPlugin::ScanForMultiplexDefinitions()
     return CKRXMultiplexDialogs::GetMultiplexDialogs()->RunScan(this, scan);
 }
 
+bool CKRXTTBudgetInputPlugin::ScanInitialFile(
+    const CString& path, const KRXTTScanProgress& progress, std::vector<KRXTTFoundMultiplex>& found, CString& error)
+{
+    if (!m_usable) {
+        error = m_status.empty() ? CString("no card opened") : m_status;
+        return false;
+    }
+    const bool completed = m_card->ScanInitialFile(path, progress, found, error);
+    // What was found before a stop is kept.
+    for (const KRXTTFoundMultiplex& multiplex : found)
+        AddFoundMultiplex(multiplex);
+    return completed;
+}
+
+bool CKRXTTBudgetInputPlugin::HasDefinitionAt(uint32_t frequency)
+{
+    for (int i = 0; i < GetMultiplexDefinitionCount(); ++i) {
+        if (static_cast<CKRXTTMultiplexDefinition*>(GetMultiplexDefinitionAtIndex(i))->m_frequency == frequency)
+            return true;
+    }
+    return false;
+}
+
+void CKRXTTBudgetInputPlugin::AddFoundMultiplex(const KRXTTFoundMultiplex& found)
+{
+    auto* definition = static_cast<CKRXTTMultiplexDefinition*>(CreateMultiplexDefinition());
+    definition->m_inversion = static_cast<int>(found.inversion);
+    if (m_frontendType == KRX_TT_FRONTEND_DVBS) {
+        definition->m_frequency = found.frequency / 1000;
+        definition->m_symbolRate = found.symbolRate / 1000;
+        definition->m_powerType = static_cast<int>(found.voltage);
+        definition->m_viterbi = static_cast<int>(found.viterbi);
+    } else {
+        definition->m_frequency = found.frequency;
+        definition->SetChannelFromFrequency();
+        definition->m_bandwidth = static_cast<int>(found.bandwidth);
+    }
+    if (HasDefinitionAt(definition->m_frequency)) {
+        delete definition;
+        return;
+    }
+    definition->m_name = FormatString("Mux %d", GetMultiplexDefinitionCount() + 1);
+    AddMultiplexDefinition(definition);
+}
+
 bool CKRXTTBudgetInputPlugin::ConfigureMultiplexDefinition(CDVBMultiplexDefinition* definition)
 {
     if (m_frontendType != KRX_TT_FRONTEND_DVBT && m_frontendType != KRX_TT_FRONTEND_DVBS) {

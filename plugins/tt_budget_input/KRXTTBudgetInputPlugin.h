@@ -30,6 +30,12 @@ public:
     // Uses this device instead of asking when several are installed (the
     // command line's --adapter); set before Initialise.
     void ChooseDevice(int index) { m_chosenDevice = index; }
+    // The fast scan: from an initial-tuning file, following the NITs. Adds a
+    // definition for each multiplex found that has none with its frequency
+    // yet; found receives every multiplex found. False with the reason when
+    // the scan could not run or was stopped.
+    bool ScanInitialFile(const CString& path, const KRXTTScanProgress& progress,
+        std::vector<KRXTTFoundMultiplex>& found, CString& error);
     // The question asked when several cards are installed.
     static CString DeviceChoiceMessage(int deviceCount);
 
@@ -42,6 +48,8 @@ private:
     int DecideDevice(int deviceCount);
     bool OpenCard(int device);
     void Fail(const CString& message);
+    bool HasDefinitionAt(uint32_t frequency);
+    void AddFoundMultiplex(const KRXTTFoundMultiplex& found);
 
     std::unique_ptr<CKRXTTCard> m_card;
     int m_frontendType = KRX_TT_FRONTEND_NONE;

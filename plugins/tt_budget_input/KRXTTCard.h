@@ -5,6 +5,7 @@
 #include "platform/CString.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -57,6 +58,20 @@ struct KRXTTDeviceInfo {
     CString problem; // why it could not be asked, empty when it could
 };
 
+// A multiplex a scan found, in the plug-in's codes.
+struct KRXTTFoundMultiplex {
+    uint32_t frequency = 0; // kHz; for DVB-S the transponder's own
+    uint32_t bandwidth = 2; // 0 6 MHz, 1 7 MHz, 2 8 MHz
+    uint32_t inversion = 2; // 0 on, 1 off, 2 auto
+    uint32_t symbolRate = 0; // symbols/s
+    uint32_t voltage = 18; // 13 vertical, 18 horizontal
+    uint32_t viterbi = 0;
+    std::vector<CString> services;
+};
+
+// Told each step of a scan; returns false to stop it.
+using KRXTTScanProgress = std::function<bool(const CString& step)>;
+
 class CKRXTTCard
 {
 public:
@@ -87,4 +102,11 @@ public:
     virtual void StopTS() = 0;
     // Waits at most timeoutMs for stream bytes.
     virtual KRXTTRead ReadStream(unsigned char* buffer, unsigned long size, uint32_t timeoutMs) = 0;
+
+    // Tunes each multiplex of an initial-tuning file (as dtv-scan-tables has
+    // them) and those its NIT names, and collects each one that locks with
+    // its services. False with the reason when the file cannot be used.
+    virtual bool ScanInitialFile(
+        const CString& path, const KRXTTScanProgress& progress, std::vector<KRXTTFoundMultiplex>& found, CString& error)
+        = 0;
 };

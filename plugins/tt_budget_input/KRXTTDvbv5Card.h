@@ -37,6 +37,8 @@ public:
     bool StartTS() override;
     void StopTS() override;
     KRXTTRead ReadStream(unsigned char* buffer, unsigned long size, uint32_t timeoutMs) override;
+    bool ScanInitialFile(const CString& path, const KRXTTScanProgress& progress,
+        std::vector<KRXTTFoundMultiplex>& found, CString& error) override;
 
     // The adapter numbers, in order, of the adapters that have a frontend.
     static std::vector<int> FindAdapters();

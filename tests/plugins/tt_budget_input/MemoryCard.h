@@ -21,6 +21,9 @@ public:
     std::set<uint32_t> lockingFrequencies;
     KRXTTSignal lockedSignal;
     std::deque<KRXTTRead> reads;
+    // What a fast scan finds, and the step at which it is stopped (-1: never).
+    std::vector<KRXTTFoundMultiplex> scanFinds;
+    int stopScanAt = -1;
 
     // What was asked.
     int openedDevice = -1;
@@ -96,6 +99,19 @@ public:
                 buffer[i] = static_cast<unsigned char>(i % 188 == 0 ? 0x47 : i);
         }
         return read;
+    }
+
+    bool ScanInitialFile(const CString&, const KRXTTScanProgress& progress, std::vector<KRXTTFoundMultiplex>& found,
+        CString& error) override
+    {
+        for (size_t i = 0; i < scanFinds.size(); ++i) {
+            if (!progress(FormatString("step %zu", i)) || static_cast<int>(i) == stopScanAt) {
+                error = "the scan was stopped";
+                return false;
+            }
+            found.push_back(scanFinds[i]);
+        }
+        return true;
     }
 
     static KRXTTRead Data(unsigned long bytes) { return { KRXTTRead::Data, bytes, "" }; }

@@ -171,3 +171,78 @@ TEST_F(TTPlugin, OpenedMultiplexTunesACopyOfItsDefinition)
     EXPECT_TRUE(m_card->closed);
 }
 } // namespace
+
+namespace {
+KRXTTFoundMultiplex Found(uint32_t frequency, uint32_t bandwidth = 2)
+{
+    KRXTTFoundMultiplex found;
+    found.frequency = frequency;
+    found.bandwidth = bandwidth;
+    found.services = { "One", "Two" };
+    return found;
+}
+
+CString LineOf(CKRXInputPlugin& plugin, int index)
+{
+    CString line;
+    plugin.GetMultiplexDefinitionAtIndex(index)->WriteToString(line);
+    return line;
+}
+
+TEST_F(TTPlugin, FastScanAddsEachNewMultiplexOnce)
+{
+    m_plugin->Initialise();
+    m_card->scanFinds = { Found(474000, 0), Found(482167), Found(474000) };
+    std::vector<KRXTTFoundMultiplex> found;
+    CString error;
+    int steps = 0;
+    EXPECT_TRUE(m_plugin->ScanInitialFile(
+        "x", [&](const CString&) { return ++steps > 0; }, found, error));
+    EXPECT_EQ(steps, 3);
+    EXPECT_EQ(found.size(), 3u);
+    ASSERT_EQ(m_plugin->GetMultiplexDefinitionCount(), 2);
+    EXPECT_EQ(LineOf(*m_plugin, 0), "Mux 1, 21 , 474000, auto, 6MHz");
+    EXPECT_EQ(LineOf(*m_plugin, 1), "Mux 2, 22+, 482167, auto, 8MHz");
+}
+
+TEST_F(TTPlugin, FastScanStoppedHalfWayKeepsWhatItFound)
+{
+    m_plugin->Initialise();
+    m_card->scanFinds = { Found(474000), Found(482000), Found(490000) };
+    m_card->stopScanAt = 1;
+    std::vector<KRXTTFoundMultiplex> found;
+    CString error;
+    EXPECT_FALSE(m_plugin->ScanInitialFile(
+        "x", [](const CString&) { return true; }, found, error));
+    EXPECT_EQ(error, "the scan was stopped");
+    EXPECT_EQ(m_plugin->GetMultiplexDefinitionCount(), 1);
+}
+
+TEST_F(TTPlugin, FastScanOnSatelliteKeepsTransponderParameters)
+{
+    m_card->frontendType = KRX_TT_FRONTEND_DVBS;
+    m_plugin->Initialise();
+    KRXTTFoundMultiplex transponder = Found(11954000);
+    transponder.symbolRate = 27500000;
+    transponder.voltage = 13;
+    transponder.viterbi = 3;
+    m_card->scanFinds = { transponder };
+    std::vector<KRXTTFoundMultiplex> found;
+    CString error;
+    EXPECT_TRUE(m_plugin->ScanInitialFile(
+        "x", [](const CString&) { return true; }, found, error));
+    ASSERT_EQ(m_plugin->GetMultiplexDefinitionCount(), 1);
+    EXPECT_EQ(LineOf(*m_plugin, 0), "Mux 1, 11954, vert, 27500, 3/4, auto, 0, off, 9750");
+}
+
+TEST_F(TTPlugin, FastScanNeedsAUsableCard)
+{
+    m_card->deviceCount = 0;
+    m_plugin->Initialise();
+    std::vector<KRXTTFoundMultiplex> found;
+    CString error;
+    EXPECT_FALSE(m_plugin->ScanInitialFile(
+        "x", [](const CString&) { return true; }, found, error));
+    EXPECT_EQ(error, "No TT cards installed.");
+}
+} // namespace
