@@ -136,7 +136,7 @@ void PrintMultiplex(
     CDVBTransportStreamReceiver* receiver = flow.GetReceiver();
     CKRXFileMultiplexSession::RunFor(
         seconds, context.interrupted, [] {},
-        [receiver] { return receiver->HasCompleteBasicServiceInformation() && HasNowAndNextWhereAnnounced(receiver); });
+        [receiver] { return receiver->HasCompleteBasicServiceInformation() && HasAnnouncedNowAndNext(receiver); });
     if (!PrintServices(context.out, receiver))
         context.out << "  no service information received\n\n";
     flow.CloseMultiplex();

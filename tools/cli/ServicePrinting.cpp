@@ -30,8 +30,12 @@ bool HasNowAndNextWhereAnnounced(CDVBTransportStreamReceiver* receiver)
     bool anyEIT = false;
     for (const CDVBProgram* program : *receiver->GetProgramsList())
         anyEIT |= program->HasSeenEIT();
-    if (!anyEIT)
-        return true;
+    return !anyEIT || HasAnnouncedNowAndNext(receiver);
+}
+
+bool HasAnnouncedNowAndNext(CDVBTransportStreamReceiver* receiver)
+{
+    CSingleLock lock(receiver->GetProgramsSection(), true);
     for (CDVBProgram* program : *receiver->GetProgramsList()) {
         CDVBScheduleEntry now, next;
         const int found = program->GetSchedule()->GetNowAndNextInformation(&now, &next);
