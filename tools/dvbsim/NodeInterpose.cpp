@@ -25,8 +25,7 @@ SimulatedAdapter* AdapterFor(const char* path)
 
 SimulatedAdapter* AdapterFor(int fd)
 {
-    SimulatedAdapter* adapter = fd >= 0 ? SimulatedAdapter::Started() : nullptr;
-    return adapter && adapter->Owns(fd) ? adapter : nullptr;
+    return SimulatedAdapter::Owns(fd) ? SimulatedAdapter::Started() : nullptr;
 }
 
 mode_t ModeArgument(int flags, va_list arguments)

@@ -17,8 +17,8 @@ std::optional<uint64_t> PacketPcr(const uint8_t* packet)
     if (!hasAdaptation || packet[4] < 7 || !(packet[5] & 0x10))
         return std::nullopt;
     const uint8_t* p = packet + 6;
-    uint64_t base = (uint64_t(p[0]) << 25) | (uint64_t(p[1]) << 17) | (uint64_t(p[2]) << 9) | (uint64_t(p[3]) << 1)
-        | (p[4] >> 7);
+    uint64_t base
+        = (uint64_t(p[0]) << 25) | (uint64_t(p[1]) << 17) | (uint64_t(p[2]) << 9) | (uint64_t(p[3]) << 1) | (p[4] >> 7);
     uint64_t extension = (uint64_t(p[4] & 1) << 8) | p[5];
     return base * 300 + extension;
 }

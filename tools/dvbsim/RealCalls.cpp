@@ -5,8 +5,7 @@
 namespace dvbsim {
 namespace {
 
-template <typename Function>
-Function Next(const char* name)
+template <typename Function> Function Next(const char* name)
 {
     return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }

@@ -23,7 +23,16 @@ constexpr size_t PACKET = 188;
 // The kernel's default dvr0 buffer, and the most a pipe gets without privileges.
 constexpr int DVR_BUFFER = 10 * 188 * 1024;
 constexpr int DVR_BUFFER_UNPRIVILEGED = 1024 * 1024;
+constexpr int PAGE = 4096;
 constexpr auto PUMP_PERIOD = std::chrono::milliseconds(5);
+
+size_t DvrRoom(int feed)
+{
+    int capacity = fcntl(feed, F_GETPIPE_SZ);
+    int unread = 0;
+    Real().ioctl(feed, FIONREAD, &unread);
+    return capacity > unread + PAGE ? size_t(capacity - unread - PAGE) : 0;
+}
 
 uint64_t NowNs()
 {
@@ -37,11 +46,13 @@ int Fail(int error)
     return -1;
 }
 
+// A pipe fills by pages: the page beyond the size asked for keeps its last
+// packets from being cut.
 void SizeBuffer(int fd, int bytes, NodeKind kind)
 {
     if (kind == NodeKind::Dvr) {
-        if (fcntl(fd, F_SETPIPE_SZ, bytes) < 0)
-            fcntl(fd, F_SETPIPE_SZ, std::min(bytes, DVR_BUFFER_UNPRIVILEGED));
+        if (fcntl(fd, F_SETPIPE_SZ, bytes + PAGE) < 0)
+            fcntl(fd, F_SETPIPE_SZ, std::min(bytes + PAGE, DVR_BUFFER_UNPRIVILEGED));
     } else {
         setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &bytes, sizeof bytes);
     }
@@ -50,6 +61,7 @@ void SizeBuffer(int fd, int bytes, NodeKind kind)
 } // namespace
 
 std::atomic<SimulatedAdapter*> SimulatedAdapter::s_started;
+std::array<std::atomic<bool>, SimulatedAdapter::MAX_FD> SimulatedAdapter::s_owned;
 
 SimulatedAdapter* SimulatedAdapter::Instance()
 {
@@ -60,7 +72,8 @@ SimulatedAdapter* SimulatedAdapter::Instance()
         const char* number = std::getenv("KORRIX_DVBSIM_ADAPTER");
         const char* control = std::getenv("KORRIX_DVBSIM_CONTROL");
         try {
-            static SimulatedAdapter instance(SimConfig::Load(path), number ? std::atoi(number) : 0, control ? control : "");
+            static SimulatedAdapter instance(
+                SimConfig::Load(path), number ? std::atoi(number) : 0, control ? control : "");
             s_started = &instance;
             return &instance;
         } catch (const ConfigError& error) {
@@ -84,7 +97,7 @@ SimulatedAdapter::~SimulatedAdapter()
 {
     StopPump();
     if (m_dvrOverflows)
-        std::fprintf(stderr, "korrix-dvbsim: dvr0 overflowed %llu times\n", (unsigned long long)m_dvrOverflows);
+        std::fprintf(stderr, "korrix-dvbsim: dvr0 overflows: %llu\n", (unsigned long long)m_dvrOverflows);
 }
 
 std::optional<NodeKind> SimulatedAdapter::NodeAt(const char* path) const
@@ -148,16 +161,17 @@ int SimulatedAdapter::Open(NodeKind kind, int flags)
         }
         if (fd < 0)
             return -1;
+        if (fd >= MAX_FD) {
+            Real().close(fd);
+            if (node.feed >= 0)
+                Real().close(node.feed);
+            return Fail(EMFILE);
+        }
         m_nodes[fd] = std::move(node);
+        s_owned[fd] = true;
     }
     EnsurePump();
     return fd;
-}
-
-bool SimulatedAdapter::Owns(int fd)
-{
-    std::lock_guard lock(m_mutex);
-    return m_nodes.count(fd) != 0;
 }
 
 int SimulatedAdapter::Close(int fd)
@@ -172,6 +186,7 @@ int SimulatedAdapter::Close(int fd)
             Real().close(found->second.feed);
         m_demux.Remove(fd);
         m_nodes.erase(found);
+        s_owned[fd] = false;
         last = m_nodes.empty();
     }
     if (last)
@@ -195,7 +210,10 @@ bool SimulatedAdapter::Read(int fd, ssize_t& result)
         return true;
     }
     if (node.overflowed) {
+        // As the kernel does: the reader hears of the loss once and starts afresh.
         node.overflowed = false;
+        if (node.kind == NodeKind::Dvr)
+            FlushDvr(fd, node);
         result = Fail(EOVERFLOW);
         return true;
     }
@@ -269,7 +287,8 @@ int SimulatedAdapter::FrontendIoctl(unsigned long request, void* argument)
             return EINVAL;
         for (uint32_t i = 0; i < properties->num; ++i) {
             dtv_property& property = properties->props[i];
-            int error = request == FE_GET_PROPERTY ? m_frontend.GetProperty(property) : m_frontend.SetProperty(property);
+            int error
+                = request == FE_GET_PROPERTY ? m_frontend.GetProperty(property) : m_frontend.SetProperty(property);
             property.result = error;
             if (error)
                 return error;
@@ -308,12 +327,21 @@ int SimulatedAdapter::DemuxIoctl(int fd, Node& node, unsigned long request, void
     }
 }
 
+void SimulatedAdapter::FlushDvr(int fd, Node& node)
+{
+    int unread = 0;
+    Real().ioctl(fd, FIONREAD, &unread);
+    std::vector<char> discard(size_t(std::max(unread, 0)));
+    if (unread > 0)
+        Real().read(fd, discard.data(), discard.size());
+    node.tail.clear();
+}
+
 // What an earlier filter left unread is not the new filter's.
 void SimulatedAdapter::Drain(int fd)
 {
     char discard[4096];
-    while (recv(fd, discard, sizeof discard, MSG_DONTWAIT) >= 0) {
-    }
+    while (recv(fd, discard, sizeof discard, MSG_DONTWAIT) >= 0) { }
 }
 
 void SimulatedAdapter::Refresh()
@@ -415,16 +443,18 @@ void SimulatedAdapter::ToDvr(const uint8_t* data, size_t size)
             if (written > 0)
                 node.tail.erase(node.tail.begin(), node.tail.begin() + written);
         }
-        ssize_t written = node.tail.empty() ? write(node.feed, data, size) : 0;
+        size_t room = node.tail.empty() ? DvrRoom(node.feed) : 0;
+        size_t offered = std::min(size, room - room % PACKET);
+        ssize_t written = offered ? write(node.feed, data, offered) : 0;
         size_t taken = written > 0 ? size_t(written) : 0;
-        if (taken == size)
-            continue;
-        // Keep the packet the pipe took in part whole; lose the rest as the kernel would.
-        size_t partial = taken % PACKET;
-        if (partial)
-            node.tail.assign(data + taken, data + taken + (PACKET - partial));
-        node.overflowed = true;
-        ++m_dvrOverflows;
+        // Should the pipe still take a packet in part, its rest goes next, so
+        // the reader never sees a broken packet.
+        if (taken % PACKET)
+            node.tail.assign(data + taken, data + taken + (PACKET - taken % PACKET));
+        if (taken + node.tail.size() < size) {
+            node.overflowed = true;
+            ++m_dvrOverflows;
+        }
     }
 }
 

@@ -11,6 +11,7 @@
 
 #include <sys/types.h>
 
+#include <array>
 #include <atomic>
 #include <condition_variable>
 #include <map>
@@ -41,7 +42,9 @@ public:
     std::optional<NodeKind> NodeAt(const char* path) const;
 
     int Open(NodeKind kind, int flags);
-    bool Owns(int fd);
+    // Without a lock: every read and close in the process asks, the adapter's
+    // own file reads included.
+    static bool Owns(int fd) { return fd >= 0 && fd < MAX_FD && s_owned[fd].load(); }
     int Close(int fd);
     // Returns true when the read was answered here (result set), false to read the descriptor.
     bool Read(int fd, ssize_t& result);
@@ -61,6 +64,7 @@ private:
     int FrontendIoctl(unsigned long request, void* argument);
     int DemuxIoctl(int fd, Node& node, unsigned long request, void* argument);
     void Drain(int fd);
+    void FlushDvr(int fd, Node& node);
     void Refresh();
     void Unplug();
     void EnsurePump();
@@ -71,7 +75,9 @@ private:
     void ToDvr(const uint8_t* data, size_t size) override;
     void ToFilter(int filter, const uint8_t* data, size_t size) override;
 
+    static constexpr int MAX_FD = 65536;
     static std::atomic<SimulatedAdapter*> s_started;
+    static std::array<std::atomic<bool>, MAX_FD> s_owned;
 
     const SimConfig m_config;
     const int m_number;

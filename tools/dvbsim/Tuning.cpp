@@ -21,7 +21,8 @@ bool ReachesSatellite(const SimMultiplex& mux, const TuningRequest& request)
         return false;
     char polarisation = request.voltage == LnbVoltage::V18 ? 'h' : 'v';
     uint32_t transponder = request.frequency + (request.tone ? HIGH_BAND_OSCILLATOR_KHZ : LOW_BAND_OSCILLATOR_KHZ);
-    bool symbolRateFits = request.symbolRate == 0 || Distance(request.symbolRate, mux.symbolRate) <= mux.symbolRate / 100;
+    bool symbolRateFits
+        = request.symbolRate == 0 || Distance(request.symbolRate, mux.symbolRate) <= mux.symbolRate / 100;
     return polarisation == mux.polarisation && Distance(transponder, mux.frequency) <= SATELLITE_TOLERANCE_KHZ
         && symbolRateFits;
 }
@@ -33,8 +34,8 @@ const SimMultiplex* FindMultiplex(const std::vector<SimMultiplex>& multiplexes, 
     for (const SimMultiplex& mux : multiplexes) {
         if (mux.delivery != request.delivery)
             continue;
-        bool reached = mux.delivery == Delivery::Terrestrial ? ReachesTerrestrial(mux, request)
-                                                             : ReachesSatellite(mux, request);
+        bool reached
+            = mux.delivery == Delivery::Terrestrial ? ReachesTerrestrial(mux, request) : ReachesSatellite(mux, request);
         if (reached)
             return &mux;
     }

@@ -50,8 +50,7 @@ struct FakeMonitor {
 std::mutex g_mutex;
 std::map<udev_enumerate*, std::unique_ptr<FakeList>> g_lists; // enumerations of "dvb"
 
-template <typename Function>
-Function Next(const char* name)
+template <typename Function> Function Next(const char* name)
 {
     return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }
@@ -223,8 +222,8 @@ KRX_EXPORT udev_device* udev_device_get_parent_with_subsystem_devtype(
 {
     REAL(udev_device_get_parent_with_subsystem_devtype);
     if (Fake(device)) {
-        bool usb = subsystem && std::strcmp(subsystem, "usb") == 0
-            && (!devtype || std::strcmp(devtype, "usb_device") == 0);
+        bool usb
+            = subsystem && std::strcmp(subsystem, "usb") == 0 && (!devtype || std::strcmp(devtype, "usb_device") == 0);
         return usb && Fake(device) != &g_devices[PARENT] ? AsDevice(g_devices[PARENT]) : nullptr;
     }
     return real(device, subsystem, devtype);
