@@ -115,11 +115,13 @@ protected:
 
 TEST_F(SimulatedAdapter, FastScanFollowsTheNITToEveryMultiplex)
 {
-    const CString initial = m_folder.Write("initial",
-        "[First]\n\tDELIVERY_SYSTEM = DVBT\n\tFREQUENCY = 474000000\n\tBANDWIDTH_HZ = 8000000\n");
+    const CString initial = m_folder.Write(
+        "initial", "[First]\n\tDELIVERY_SYSTEM = DVBT\n\tFREQUENCY = 474000000\n\tBANDWIDTH_HZ = 8000000\n");
     std::vector<KRXTTFoundMultiplex> found;
     CString error;
-    ASSERT_TRUE(m_plugin.ScanInitialFile(initial, [](const CString&) { return true; }, found, error)) << error;
+    ASSERT_TRUE(m_plugin.ScanInitialFile(
+        initial, [](const CString&) { return true; }, found, error))
+        << error;
     ASSERT_EQ(m_plugin.GetMultiplexDefinitionCount(), 2);
     CString line;
     m_plugin.GetMultiplexDefinitionAtIndex(1)->WriteToString(line);
@@ -130,7 +132,8 @@ TEST_F(SimulatedAdapter, FastScanFollowsTheNITToEveryMultiplex)
 TEST_F(SimulatedAdapter, ReceivesServicesWithNowAndNextAndRecordsWhatWasServed)
 {
     OpenMultiplex(506000);
-    ASSERT_TRUE(WaitUntil([this] { return m_receiver->HasCompleteBasicServiceInformation() && HasNowAndNextEverywhere(); }));
+    ASSERT_TRUE(
+        WaitUntil([this] { return m_receiver->HasCompleteBasicServiceInformation() && HasNowAndNextEverywhere(); }));
     EXPECT_EQ(Status().substr(0, 20), "Lock, -45.5 dBm, C/N");
     CDVBRecordingParameters recording(m_folder.File("recording.ts"));
     ASSERT_TRUE(m_receiver->StartRecording(&recording));
@@ -141,10 +144,15 @@ TEST_F(SimulatedAdapter, ReceivesServicesWithNowAndNextAndRecordsWhatWasServed)
     const CString recorded = ReadWhole(m_folder.File("recording.ts"));
     ASSERT_GE(recorded.size(), 500000u);
     ASSERT_EQ(recorded.size() % 188, 0u);
-    const size_t start = served.find(recorded.substr(0, 3 * 188));
-    ASSERT_NE(start, CString::npos);
+    // Long enough to be found only where the recording began (the demo repeats its tables).
     const CString looped = served + served;
-    EXPECT_TRUE(recorded.size() <= served.size() && looped.compare(start, recorded.size(), recorded) == 0);
+    const size_t start = looped.find(recorded.substr(0, 200 * 188));
+    ASSERT_NE(start, CString::npos);
+    ASSERT_LE(recorded.size(), served.size());
+    size_t differs = 0;
+    while (differs < recorded.size() && looped[start + differs] == recorded[differs])
+        ++differs;
+    EXPECT_EQ(differs, recorded.size()) << "from byte " << start << " of the file; " << Status();
 }
 
 TEST_F(SimulatedAdapter, ALostLockIsShownAndReceptionComesBack)
