@@ -397,30 +397,31 @@ KRXTTRead CKRXTTDvbv5Card::ReadStream(unsigned char* buffer, unsigned long size,
         read.failure = "the card's stream is not open";
         return read;
     }
-    pollfd wait = { m_dvr, POLLIN, 0 };
-    const int ready = poll(&wait, 1, static_cast<int>(timeoutMs));
-    if (ready == 0 || (ready < 0 && errno == EINTR))
-        return read;
-    if (ready < 0 || (wait.revents & POLLNVAL)) {
-        read.outcome = KRXTTRead::Failed;
-        read.failure = std::strerror(ready < 0 ? errno : EBADF);
-        return read;
+    // Read first: while the stream flows there is no need to ask whether it does.
+    ssize_t bytes = ::read(m_dvr, buffer, size);
+    if (bytes < 0 && errno == EAGAIN && timeoutMs > 0) {
+        pollfd wait = { m_dvr, POLLIN, 0 };
+        if (poll(&wait, 1, static_cast<int>(timeoutMs)) > 0)
+            bytes = ::read(m_dvr, buffer, size);
     }
-    const ssize_t bytes = ::read(m_dvr, buffer, size);
     if (bytes > 0) {
         read.outcome = KRXTTRead::Data;
         read.bytes = static_cast<unsigned long>(bytes);
         return read;
     }
     const int error = bytes < 0 ? errno : 0;
-    if (error == EAGAIN || error == EWOULDBLOCK || error == EINTR)
+    if (error == EAGAIN || error == EINTR)
         return read;
     if (error == EOVERFLOW) {
         read.outcome = KRXTTRead::Overflow;
         return read;
     }
-    if (bytes == 0 && !(wait.revents & (POLLHUP | POLLERR)))
-        return read;
+    if (bytes == 0) {
+        // The end of the stream is only the card going away when the device says so.
+        pollfd state = { m_dvr, POLLIN, 0 };
+        if (poll(&state, 1, 0) <= 0 || !(state.revents & (POLLHUP | POLLERR | POLLNVAL)))
+            return read;
+    }
     read.outcome = KRXTTRead::Failed;
     read.failure = error == ENODEV || bytes == 0 ? CString("the card was removed") : CString(std::strerror(error));
     return read;

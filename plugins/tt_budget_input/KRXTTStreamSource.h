@@ -15,8 +15,8 @@ public:
     // 512 packets, as the card delivers them.
     static constexpr unsigned long SuggestedBufferSize = 96256;
     static constexpr uint32_t LockTimeoutMs = 2000;
-    // A read waits at most this long, so the receive thread keeps its 1 ms rhythm.
-    static constexpr uint32_t ReadWaitMs = 1;
+    // Reads do not wait: the receive thread asks again on its next 1 ms tick.
+    static constexpr uint32_t ReadWaitMs = 0;
 
     // A null card makes a source that refuses to start and shows the reason.
     CKRXTTStreamSource(CKRXTTCard* card, const CKRXTTMultiplexDefinition& definition, const CString& refusal = "");
