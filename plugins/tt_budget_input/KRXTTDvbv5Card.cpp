@@ -315,7 +315,8 @@ bool CKRXTTDvbv5Card::SetTerrestrialChannel(const KRXTTChannel& channel)
 bool CKRXTTDvbv5Card::SetSatelliteChannel(const KRXTTChannel& channel)
 {
     // The plug-in has chosen the band: the LNB is switched here and the
-    // frontend tuned to the intermediate frequency as it stands.
+    // frontend tuned to the intermediate frequency as it stands. Without an
+    // LNB of its own libdvbv5 says "Need a LNBf to work" and does just that.
     m_frontend->lnb = nullptr;
     dvb_fe_sec_voltage(m_frontend, channel.voltage != 0, channel.voltage == 18);
     dvb_fe_sec_tone(m_frontend, channel.tone != 0 ? SEC_TONE_ON : SEC_TONE_OFF);
