@@ -16,6 +16,16 @@ void AddCount(CString& text, uint64_t count, const char* one, const char* many)
 }
 } // namespace
 
+CString FormatDataRate(int bitrate)
+{
+    return FormatString("Data is being received at %.2lf megabits per second", bitrate * 0.000001);
+}
+
+CString FormatNoData(int secondsSinceStart)
+{
+    return FormatString("No data is being received %d.", secondsSinceStart);
+}
+
 CString FormatErrorCounts(const CDVBErrorCounts& errors)
 {
     CString text;
@@ -36,9 +46,9 @@ CString FormatReceptionStatus(int secondsSinceStart, bool dataBeingReceived, int
         return "Looking for service information...";
     CString text;
     if (!dataBeingReceived) {
-        text = FormatString("No data is being received %d.", secondsSinceStart);
+        text = FormatNoData(secondsSinceStart);
     } else {
-        text = FormatString("Data is being received at %.2lf megabits per second", bitrate * 0.000001);
+        text = FormatDataRate(bitrate);
         if (!sourceStatus.empty())
             text += " [" + sourceStatus + "]";
     }

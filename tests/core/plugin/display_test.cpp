@@ -37,8 +37,7 @@ public:
 class CRecordingLayer : public CDVBDisplayLayer
 {
 public:
-    void DrawIntoFrame(
-        int, int, int, unsigned char*, unsigned char*, unsigned char*, int64_t time) override
+    void DrawIntoFrame(int, int, int, unsigned char*, unsigned char*, unsigned char*, int64_t time) override
     {
         m_time = time;
     }

@@ -1,0 +1,54 @@
+#include "KRXQtMultiplexDialogs.h"
+
+#include "KRXConfigureMultiplexesDialog.h"
+#include "KRXFileMultiplexDialog.h"
+#include "KRXTestMultiplexDialog.h"
+
+#include "plugin/KRXInputPlugin.h"
+
+#include <QApplication>
+
+namespace {
+bool EditFileMultiplex(QWidget* parent, CKRXInputPlugin*, CDVBMultiplexDefinition* definition)
+{
+    CKRXFileMultiplexDialog dialog(parent, definition);
+    return dialog.exec() == QDialog::Accepted;
+}
+} // namespace
+
+CKRXQtMultiplexDialogs::CKRXQtMultiplexDialogs(QWidget* parent)
+    : m_parent(parent)
+{
+    AddDefinitionEditor("File", EditFileMultiplex);
+}
+
+void CKRXQtMultiplexDialogs::AddDefinitionEditor(const CString& pluginName, DefinitionEditor editor)
+{
+    m_editors[pluginName] = std::move(editor);
+}
+
+bool CKRXQtMultiplexDialogs::ConfigureMultiplexDefinitions(CKRXInputPlugin* plugin)
+{
+    CKRXConfigureMultiplexesDialog dialog(DialogParent(), plugin);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool CKRXQtMultiplexDialogs::ConfigureMultiplexDefinition(CKRXInputPlugin* plugin, CDVBMultiplexDefinition* definition)
+{
+    const auto editor = m_editors.find(plugin->GetName());
+    return editor != m_editors.end() && editor->second(DialogParent(), plugin, definition);
+}
+
+bool CKRXQtMultiplexDialogs::TestMultiplexDefinition(CKRXInputPlugin* plugin, CDVBMultiplexDefinition* definition)
+{
+    CKRXTestMultiplexDialog dialog(DialogParent(), plugin, definition);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+QWidget* CKRXQtMultiplexDialogs::DialogParent() const
+{
+    // A dialog opened from another (an editor from the configuration) stays over it.
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return m_parent;
+}
