@@ -2,6 +2,7 @@
 
 #include "KRXConfigureMultiplexesDialog.h"
 #include "KRXFileMultiplexDialog.h"
+#include "KRXScanDialog.h"
 #include "KRXTestMultiplexDialog.h"
 
 #include "plugin/KRXInputPlugin.h"
@@ -42,6 +43,12 @@ bool CKRXQtMultiplexDialogs::ConfigureMultiplexDefinition(CKRXInputPlugin* plugi
 bool CKRXQtMultiplexDialogs::TestMultiplexDefinition(CKRXInputPlugin* plugin, CDVBMultiplexDefinition* definition)
 {
     CKRXTestMultiplexDialog dialog(DialogParent(), plugin, definition);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool CKRXQtMultiplexDialogs::RunScan(CKRXInputPlugin*, CKRXScanJob& job)
+{
+    CKRXScanDialog dialog(DialogParent(), job);
     return dialog.exec() == QDialog::Accepted;
 }
 

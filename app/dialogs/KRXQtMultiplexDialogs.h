@@ -29,6 +29,7 @@ public:
     // False for a plug-in without an editor, as without a user interface.
     bool ConfigureMultiplexDefinition(CKRXInputPlugin* plugin, CDVBMultiplexDefinition* definition) override;
     bool TestMultiplexDefinition(CKRXInputPlugin* plugin, CDVBMultiplexDefinition* definition) override;
+    bool RunScan(CKRXInputPlugin* plugin, CKRXScanJob& job) override;
 
 private:
     QWidget* DialogParent() const;

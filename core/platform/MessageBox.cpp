@@ -15,6 +15,7 @@ int DefaultMessageBoxAnswer(unsigned type)
     case KRX_MB_OKCANCEL:
         return second ? KRX_IDCANCEL : KRX_IDOK;
     case KRX_MB_YESNO:
+    case KRX_MB_YESNOCANCEL:
         return second ? KRX_IDNO : KRX_IDYES;
     default:
         return KRX_IDOK;

@@ -10,6 +10,7 @@
 enum : unsigned {
     KRX_MB_OK = 0x00,
     KRX_MB_OKCANCEL = 0x01,
+    KRX_MB_YESNOCANCEL = 0x03,
     KRX_MB_YESNO = 0x04,
     KRX_MB_ICONERROR = 0x10,
     KRX_MB_ICONQUESTION = 0x20,

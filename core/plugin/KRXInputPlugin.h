@@ -48,6 +48,9 @@ public:
     virtual bool SaveMultiplexDefinitions();
     virtual CString GetMultiplexDefinitionsFilename();
     virtual bool DeleteAllMultiplexDefinitions();
+    // What the input has to say about itself (no card found, say), shown
+    // beside its multiplexes; empty when all is well.
+    virtual CString GetInputStatus() { return ""; }
 
     // The plug-in owns the definition from now on.
     bool AddMultiplexDefinition(CDVBMultiplexDefinition* definition);

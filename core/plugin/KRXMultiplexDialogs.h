@@ -5,6 +5,7 @@
 // operations that show one return false.
 class CKRXInputPlugin;
 class CDVBMultiplexDefinition;
+class CKRXScanJob;
 
 class CKRXMultiplexDialogs
 {
@@ -17,6 +18,9 @@ public:
     virtual bool ConfigureMultiplexDefinition(CKRXInputPlugin*, CDVBMultiplexDefinition*) { return false; }
     // Tunes the definition and shows what arrives; true when closed with OK.
     virtual bool TestMultiplexDefinition(CKRXInputPlugin*, CDVBMultiplexDefinition*) { return false; }
+    // Runs the plug-in's channel scan, showing its progress; true on OK (the
+    // job has then committed what it found).
+    virtual bool RunScan(CKRXInputPlugin*, CKRXScanJob&) { return false; }
 
     // The installed dialogs, or the headless ones when none are installed.
     static CKRXMultiplexDialogs* GetMultiplexDialogs();

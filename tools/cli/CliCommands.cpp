@@ -37,22 +37,33 @@ const std::vector<KRXCliCommand>& GetCliCommands()
     static const std::vector<KRXCliCommand> commands = {
         { "plugins", "plugins", "Lists the loaded plug-ins with their type, name and description.", RunPluginsCommand },
         { "play",
-            "play FILE.ts [--seconds N] [--record OUT.ts] [--service S [--video-out window|y4m:PATH|none]\n"
-            "      [--audio-out device|wav:PATH|none] [--audio-language LANG] [--subtitle-language LANG|none]\n"
-            "      [--av-log PATH]]",
-            "Plays a transport-stream file through the File plug-in, showing the reception status once a second;\n"
-            "      with --record, records the multiplex to OUT.ts. With --service (a programme number or an exact\n"
-            "      service name), decodes and presents that service: in a window (the default with a display\n"
-            "      server), as YUV4MPEG2 pictures in PATH (PATH.1, PATH.2... when the size changes) or nowhere;\n"
-            "      its sound on the sound device (the default), as WAV in PATH or nowhere; one soundtrack and one\n"
-            "      subtitle language start, the user's (setting or locale) unless given (ISO 639-2, e.g. deu);\n"
-            "      --av-log writes a line per picture presented and per sound buffer released. Ctrl-C stops.",
+            "play FILE.ts|--input NAME --multiplex NAME [--seconds N] [--record OUT.ts]\n"
+            "      [--service S [--video-out window|y4m:PATH|none] [--audio-out device|wav:PATH|none]\n"
+            "      [--audio-language LANG] [--subtitle-language LANG|none] [--av-log PATH]]",
+            "Plays a transport-stream file through the File plug-in, or the multiplex of that name of any\n"
+            "      input plug-in (e.g. --input 'TT Budget DVB-T' --multiplex 'Mux 1'), showing the reception\n"
+            "      status once a second; with --record, records the multiplex to OUT.ts. With --service (a\n"
+            "      programme number or an exact service name), decodes and presents that service: in a window\n"
+            "      (the default with a display server), as YUV4MPEG2 pictures in PATH (PATH.1, PATH.2... when\n"
+            "      the size changes) or nowhere; its sound on the sound device (the default), as WAV in PATH or\n"
+            "      nowhere; one soundtrack and one subtitle language start, the user's (setting or locale)\n"
+            "      unless given (ISO 639-2, e.g. deu); --av-log writes a line per picture presented and per\n"
+            "      sound buffer released. Ctrl-C stops.",
             RunPlayCommand },
         { "services", "services FILE.ts [--seconds N] [--paced]",
             "Reads a transport-stream file once, as fast as it can, until its service information is\n"
             "      complete (at most N seconds, 10 by default) and prints every service with its now and next\n"
             "      events and its components. With --paced, plays it at its broadcast pace instead.",
             RunServicesCommand },
+        { "devices", "devices", "Lists the DVB adapters with their frontend's name, type and frequency range.",
+            RunDevicesCommand },
+        { "scan", "scan [--adapter N] [--initial FILE] [--seconds N]",
+            "Scans a DVB adapter (the first by default) for multiplexes and adds those found to the card\n"
+            "      input's multiplexes: from an initial-tuning file of dtv-scan-tables (e.g.\n"
+            "      /usr/share/dvb/dvb-t/de-Berlin), following each network's list of multiplexes, or\n"
+            "      without one every DVB-T channel in turn (about 2.5 s per channel and offset). Prints each\n"
+            "      multiplex found with its services, read for at most N seconds (10 by default). Ctrl-C stops.",
+            RunScanCommand },
         { "epg", "epg FILE.ts [--seconds N] [--dir D] [--paced]",
             "Reads a transport-stream file once, as fast as it can (at most N seconds, 10 by default),\n"
             "      collecting service information, and leaves the guide's export in D/epg/epg.xml (D is the\n"

@@ -24,3 +24,5 @@ int RunPluginsCommand(const KRXCliArguments& arguments, KRXCliContext& context);
 int RunPlayCommand(const KRXCliArguments& arguments, KRXCliContext& context);
 int RunServicesCommand(const KRXCliArguments& arguments, KRXCliContext& context);
 int RunEpgCommand(const KRXCliArguments& arguments, KRXCliContext& context);
+int RunDevicesCommand(const KRXCliArguments& arguments, KRXCliContext& context);
+int RunScanCommand(const KRXCliArguments& arguments, KRXCliContext& context);

@@ -20,7 +20,7 @@ bool ParseCliSeconds(const CString& text, int& seconds)
 
 CString ParseFileCommandLine(const KRXCliArguments& arguments, const CString& command, const CString& purpose,
     std::initializer_list<const char*> valueOptions, KRXFileCommandLine& line,
-    std::initializer_list<const char*> flagOptions)
+    std::initializer_list<const char*> flagOptions, bool fileRequired)
 {
     for (size_t i = 0; i < arguments.size(); ++i) {
         const CString& argument = arguments[i];
@@ -40,7 +40,7 @@ CString ParseFileCommandLine(const KRXCliArguments& arguments, const CString& co
             return "'" + command + "' takes one file, not also '" + argument + "'";
         }
     }
-    return line.file.empty() ? "'" + command + "' needs a file to " + purpose : "";
+    return line.file.empty() && fileRequired ? "'" + command + "' needs a file to " + purpose : "";
 }
 
 CString ReadSecondsOption(const KRXFileCommandLine& line, int& seconds)

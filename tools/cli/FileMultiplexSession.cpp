@@ -55,7 +55,8 @@ CString FileTitle(const CString& path)
 } // namespace
 
 CKRXFileMultiplexSession::CKRXFileMultiplexSession(const CKRXCliPlugins& plugins)
-    : m_manager(plugins.GetManager())
+    : m_plugins(plugins)
+    , m_manager(plugins.GetManager())
     , m_plugin(plugins.FindInputPlugin("File"))
     , m_pluginFolder(plugins.GetFolder())
 {
@@ -98,6 +99,31 @@ bool CKRXFileMultiplexSession::Open(const CString& path, CString& error)
     return true;
 }
 
+bool CKRXFileMultiplexSession::OpenDefinition(const CString& input, const CString& multiplex, CString& error)
+{
+    Close();
+    m_plugin = m_plugins.FindInputPlugin(input);
+    if (m_plugin == nullptr) {
+        error = "there is no input plug-in '" + input + "' in " + m_pluginFolder;
+        return false;
+    }
+    CDVBMultiplexDefinition* found = nullptr;
+    for (int i = 0; found == nullptr && i < m_plugin->GetMultiplexDefinitionCount(); ++i) {
+        CDVBMultiplexDefinition* definition = m_plugin->GetMultiplexDefinitionAtIndex(i);
+        if (definition->GetName() == multiplex)
+            found = definition;
+    }
+    if (found == nullptr) {
+        const CString status = m_plugin->GetInputStatus();
+        error = "the " + input + " input has no multiplex '" + multiplex + "'"
+            + (status.empty() ? "" : " (" + status + ")");
+        return false;
+    }
+    m_definition.reset(m_plugin->CreateMultiplexDefinition());
+    m_definition->CopyFrom(found);
+    return true;
+}
+
 bool CKRXFileMultiplexSession::HasReadWholeFile() const
 {
     CDVBTransportStreamSource* source = GetSource();
@@ -136,8 +162,8 @@ CString CKRXFileMultiplexSession::GetStatusLine() const
     CString sourceStatus;
     GetSource()->GetStatus(sourceStatus);
     const int seconds = receiver->GetSecondsSinceStart();
-    const CString status = FormatReceptionStatus(seconds, receiver->IsDataBeingReceived(), receiver->GetBitrate(),
-        sourceStatus, receiver->GetErrorCounts());
+    const CString status = FormatReceptionStatus(
+        seconds, receiver->IsDataBeingReceived(), receiver->GetBitrate(), sourceStatus, receiver->GetErrorCounts());
     return FormatString("%s | %" PRIu64 " packets | %d s", status.c_str(), receiver->GetPacketsReceived(), seconds);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // A transport-stream file opened through the File plug-in (with a definition
-// made on the fly) and received through the program's viewing flow, which
+// made on the fly), or a multiplex of any input plug-in, received through the program's viewing flow, which
 // closes it in the program's order: components, service, receiver, multiplex,
 // then the display. The commands that play a file share it.
 #include "platform/CString.h"
@@ -32,6 +32,9 @@ public:
     // false with a one-line reason the user can act on (the File plug-in
     // missing among them).
     bool Open(const CString& path, CString& error);
+    // Opens the multiplex of that name of any input plug-in instead; false
+    // with the reason when either is unknown.
+    bool OpenDefinition(const CString& input, const CString& multiplex, CString& error);
     // Has the file read once, as fast as the receiver takes it, instead of at
     // its broadcast pace; asked before StartReceiver.
     void ReadOnceUnpaced() { m_readOnce = true; }
@@ -58,6 +61,7 @@ public:
         const std::function<bool()>& finished = nullptr);
 
 private:
+    const CKRXCliPlugins& m_plugins;
     CKRXPluginManager* m_manager;
     CKRXInputPlugin* m_plugin;
     CString m_pluginFolder;

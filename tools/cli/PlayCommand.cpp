@@ -1,5 +1,6 @@
-// korrix-cli play FILE.ts [--seconds N] [--record OUT.ts] [--service S
-// [--video-out window|y4m:PATH|none] [--av-log PATH]]: plays a file as the
+// korrix-cli play FILE.ts|--input NAME --multiplex NAME [--seconds N]
+// [--record OUT.ts] [--service S [--video-out window|y4m:PATH|none]
+// [--av-log PATH]]: plays a file, or any input plug-in's multiplex, as the
 // program does and prints the reception status once a second; with a service,
 // its components are decoded and presented as the program would show them.
 #include "CliCommands.h"
@@ -18,6 +19,7 @@
 #include "plugin/KRXVideoOutput.h"
 #include "stream/DVBRecordingParameters.h"
 #include "stream/DVBTransportStreamReceiver.h"
+#include "stream/DVBTransportStreamSource.h"
 #include "viewing/KRXViewingFlow.h"
 
 #include <algorithm>
@@ -35,6 +37,8 @@ constexpr uint32_t SERVICE_POLL_MS = 10;
 
 struct PlayOptions {
     CString file;
+    CString input; // empty: the File plug-in plays the file
+    CString multiplex;
     int seconds = 0; // 0: until interrupted
     CString recordFile;
     CString service; // empty: no service is selected
@@ -113,13 +117,33 @@ CString ParseServiceOptions(const KRXFileCommandLine& line, PlayOptions& options
     return given("--audio-out") ? ParseAudioOutput(line.values.at("--audio-out"), options) : "";
 }
 
+// A file, or an input and one of its multiplexes, but not both.
+CString ParseInputOptions(const KRXFileCommandLine& line, PlayOptions& options)
+{
+    const auto value = [&line](const char* option) {
+        const auto given = line.values.find(option);
+        return given == line.values.end() ? CString() : given->second;
+    };
+    options.input = value("--input");
+    options.multiplex = value("--multiplex");
+    if (options.input.empty() != options.multiplex.empty())
+        return "'--input' and '--multiplex' go together";
+    if (!options.input.empty() && !line.file.empty())
+        return "'play' takes a file or '--input', not both";
+    if (options.input.empty() && line.file.empty())
+        return "'play' needs a file to play, or '--input' and '--multiplex'";
+    return "";
+}
+
 CString ParsePlayOptions(const KRXCliArguments& arguments, PlayOptions& options)
 {
     KRXFileCommandLine line;
     CString misuse = ParseFileCommandLine(arguments, "play", "play",
         { "--seconds", "--record", "--service", "--video-out", "--audio-out", "--audio-language", "--subtitle-language",
-            "--av-log" },
-        line);
+            "--av-log", "--input", "--multiplex" },
+        line, {}, false);
+    if (misuse.empty())
+        misuse = ParseInputOptions(line, options);
     if (misuse.empty())
         misuse = ReadSecondsOption(line, options.seconds);
     if (misuse.empty())
@@ -198,6 +222,11 @@ CString PictureStatus(CKRXViewingFlow* flow)
     return status;
 }
 
+CString PlayedName(const PlayOptions& options)
+{
+    return options.input.empty() ? options.file : options.multiplex;
+}
+
 // Waits, looking often so that the picture starts at once, until the service
 // is known, known to be absent, or the search or the play time is over.
 // Returns the milliseconds spent, or -1 after a failure was told.
@@ -212,12 +241,12 @@ int64_t ShowService(CKRXFileMultiplexSession& session, const PlayOptions& option
         if (search == EServiceSearch::Found)
             break;
         if (search == EServiceSearch::Absent) {
-            context.Fail("'" + options.file + "' has no service '" + options.service + "'");
+            context.Fail("'" + PlayedName(options) + "' has no service '" + options.service + "'");
             return -1;
         }
         if (elapsedMs() >= limit * 1000) {
-            context.Fail(FormatString(
-                "service '%s' not found in '%s' within %d s", options.service.c_str(), options.file.c_str(), limit));
+            context.Fail(FormatString("service '%s' not found in '%s' within %d s", options.service.c_str(),
+                PlayedName(options).c_str(), limit));
             return -1;
         }
         if (context.interrupted->Wait(SERVICE_POLL_MS))
@@ -275,9 +304,11 @@ int RunPlayCommand(const KRXCliArguments& arguments, KRXCliContext& context)
     } avLogCloser;
     CKRXFileMultiplexSession session(plugins);
     CString error;
-    if (!session.Open(options.file, error))
+    const bool opened = options.input.empty() ? session.Open(options.file, error)
+                                              : session.OpenDefinition(options.input, options.multiplex, error);
+    if (!opened)
         return context.Fail(error);
-    if (!options.recordFile.empty() && IsFileBeingPlayed(options.recordFile, options.file))
+    if (!options.recordFile.empty() && options.input.empty() && IsFileBeingPlayed(options.recordFile, options.file))
         return context.Fail("cannot record to '" + options.recordFile + "': it is the file being played");
     if (!options.recordFile.empty() && !CanWrite(options.recordFile, error))
         return context.Fail("cannot record to '" + options.recordFile + "': " + error);
@@ -301,13 +332,23 @@ int RunPlayCommand(const KRXCliArguments& arguments, KRXCliContext& context)
         if (found && seconds != 0)
             seconds = std::max(1, seconds - static_cast<int>(searchMs / 1000));
     }
+    // A live source ends when its card is removed or fails.
+    const auto ended = [&session] { return session.GetSource()->HasEnded(); };
     if (found) {
-        CKRXFileMultiplexSession::RunFor(seconds, context.interrupted, [&] {
-            CString line = session.GetStatusLine();
-            if (!options.service.empty())
-                line += PictureStatus(session.GetFlow());
-            context.out << line << std::endl;
-        });
+        CKRXFileMultiplexSession::RunFor(
+            seconds, context.interrupted,
+            [&] {
+                CString line = session.GetStatusLine();
+                if (!options.service.empty())
+                    line += PictureStatus(session.GetFlow());
+                context.out << line << std::endl;
+            },
+            ended);
+    }
+    if (ended()) {
+        context.out << session.GetStatusLine() << std::endl;
+        found = false;
+        context.Fail("reception ended");
     }
     // Recording ends before the receiver stops, as in the program.
     const bool recorded = StopRecording(receiver, options.recordFile, context);

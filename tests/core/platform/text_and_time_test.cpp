@@ -71,6 +71,8 @@ TEST(MessageBox, DefaultAnswerIsTheDefaultButton)
     EXPECT_EQ(DefaultMessageBoxAnswer(KRX_MB_OK | KRX_MB_ICONERROR), KRX_IDOK);
     EXPECT_EQ(DefaultMessageBoxAnswer(KRX_MB_YESNO), KRX_IDYES);
     EXPECT_EQ(DefaultMessageBoxAnswer(KRX_MB_YESNO | KRX_MB_DEFBUTTON2), KRX_IDNO);
+    // Without anyone to ask, the first of several cards is used.
+    EXPECT_EQ(DefaultMessageBoxAnswer(KRX_MB_YESNOCANCEL | KRX_MB_ICONQUESTION), KRX_IDYES);
     EXPECT_EQ(DefaultMessageBoxAnswer(KRX_MB_OKCANCEL | KRX_MB_DEFBUTTON2), KRX_IDCANCEL);
 }
 

@@ -61,7 +61,9 @@ TEST_F(CliTest, ShowsEachCommandsOwnHelpWhereverItIsAsked)
     for (const KRXCliArguments& arguments : requests) {
         EXPECT_EQ(Run(arguments), 0) << arguments.back();
         EXPECT_EQ(err.str(), "");
-        EXPECT_THAT(out.str(), StartsWith("Usage:\n  korrix-cli play FILE.ts [--seconds N] [--record OUT.ts] "));
+        EXPECT_THAT(out.str(),
+            StartsWith(
+                "Usage:\n  korrix-cli play FILE.ts|--input NAME --multiplex NAME [--seconds N] [--record OUT.ts]\n"));
         EXPECT_THAT(out.str(), Not(HasSubstr("korrix-cli services")));
     }
     EXPECT_EQ(Run({ "services", "-h" }), 0);

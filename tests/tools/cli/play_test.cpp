@@ -57,6 +57,9 @@ TEST_F(PlayTest, RefusesOptionsItDoesNotKnow)
         { { file, "--record" }, "'--record' needs a value" },
         { { file, "--loud" }, "unknown option '--loud'" },
         { { file, file }, "'play' takes one file" },
+        { { "--input", "File" }, "'--input' and '--multiplex' go together" },
+        { { "--multiplex", "Demo" }, "'--input' and '--multiplex' go together" },
+        { { file, "--input", "File", "--multiplex", "Demo" }, "a file or '--input', not both" },
     };
     for (const Case& misuse : cases) {
         EXPECT_EQ(Play(misuse.arguments), 2) << misuse.complaint;
@@ -83,6 +86,14 @@ TEST_F(PlayTest, TellsWhyAFileCannotBePlayed)
         EXPECT_EQ(Play({ bad.file, "--seconds", "1" }), 1) << bad.reason;
         ExpectOneErrorLine("'" + bad.file + "': " + bad.reason);
     }
+}
+
+TEST_F(PlayTest, TellsWhichInputOrMultiplexIsUnknown)
+{
+    EXPECT_EQ(Play({ "--input", "Nope", "--multiplex", "Demo" }), 1);
+    ExpectOneErrorLine("there is no input plug-in 'Nope' in " KRX_PROGRAM_FOLDER);
+    EXPECT_EQ(Play({ "--input", "File", "--multiplex", "No such multiplex" }), 1);
+    ExpectOneErrorLine("the File input has no multiplex 'No such multiplex'");
 }
 
 TEST_F(PlayTest, TellsWhyAFileCannotBeRead)

@@ -1,0 +1,7 @@
+#pragma once
+// The signal part of the card's status text: "Lock, -45.5 dBm, C/N 28.3 dB,
+// BER 0, UCB 0", leaving out what the frontend does not measure; "no lock"
+// while the frontend has not locked.
+#include "KRXTTCard.h"
+
+CString FormatSignalStatus(const KRXTTSignal& signal);

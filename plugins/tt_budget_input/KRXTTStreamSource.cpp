@@ -1,0 +1,79 @@
+#include "KRXTTStreamSource.h"
+
+#include "KRXTTSignalStatus.h"
+
+#include "platform/DebugOutput.h"
+
+#include <cinttypes>
+
+CKRXTTStreamSource::CKRXTTStreamSource(
+    CKRXTTCard* card, const CKRXTTMultiplexDefinition& definition, const CString& refusal)
+    : m_card(card)
+    , m_definition(definition)
+    , m_refusal(refusal)
+{
+}
+
+bool CKRXTTStreamSource::Initialise()
+{
+    if (m_card == nullptr)
+        return false;
+    m_tuneValid = m_definition.Tune(*m_card);
+    // Not locking is not a failure: the status says "no lock" and the
+    // frontend keeps trying; reception starts when it locks.
+    if (!m_card->WaitForLock(LockTimeoutMs))
+        DebugOutputFormat("No lock on %s.\n", m_definition.GetName().c_str());
+    return true;
+}
+
+bool CKRXTTStreamSource::Start()
+{
+    if (m_card == nullptr || HasEnded())
+        return false;
+    return m_card->StartTS();
+}
+
+bool CKRXTTStreamSource::Stop()
+{
+    if (m_card != nullptr)
+        m_card->StopTS();
+    return true;
+}
+
+unsigned long CKRXTTStreamSource::ReadBuffer(unsigned char* buffer, unsigned long size)
+{
+    if (m_card == nullptr || HasEnded())
+        return 0;
+    const KRXTTRead read = m_card->ReadStream(buffer, size, ReadWaitMs);
+    switch (read.outcome) {
+    case KRXTTRead::Data:
+        return read.bytes;
+    case KRXTTRead::Overflow:
+        // The card's buffer ran over: packets are lost, the stream goes on.
+        m_overflows.fetch_add(1, std::memory_order_relaxed);
+        return 0;
+    case KRXTTRead::Failed:
+        m_failure = read.failure;
+        m_failed.store(true, std::memory_order_release);
+        DebugOutputFormat("Reception ended: %s.\n", read.failure.c_str());
+        return 0;
+    case KRXTTRead::NoData:
+        break;
+    }
+    return 0;
+}
+
+void CKRXTTStreamSource::GetStatus(CString& text)
+{
+    if (m_card == nullptr) {
+        text = m_refusal;
+        return;
+    }
+    if (HasEnded()) {
+        text = "reception ended: " + m_failure;
+        return;
+    }
+    text = FormatSignalStatus(m_card->GetSignal());
+    if (const uint64_t overflows = GetOverflowCount())
+        text += FormatString(", %" PRIu64 " overflow%s", overflows, overflows == 1 ? "" : "s");
+}

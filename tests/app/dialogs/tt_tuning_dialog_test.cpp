@@ -1,0 +1,91 @@
+#include "DialogDriver.h"
+
+#include "KRXQtMultiplexDialogs.h"
+#include "KRXTTTuningDialog.h"
+
+#include "plugin/KRXInputPlugin.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTest>
+
+using namespace dialogs_test;
+
+namespace {
+class CNamedInputPlugin : public CKRXInputPlugin
+{
+public:
+    explicit CNamedInputPlugin(const CString& name)
+        : m_name(name)
+    {
+    }
+    CString GetName() override { return m_name; }
+
+private:
+    CString m_name;
+};
+
+class TTTuningDialog : public ::testing::Test
+{
+protected:
+    TTTuningDialog() { AddTTTuningEditors(m_dialogs); }
+
+    CKRXQtMultiplexDialogs m_dialogs { nullptr };
+};
+
+TEST_F(TTTuningDialog, ChannelAndFrequencyFollowEachOtherAndOKStoresThem)
+{
+    CNamedInputPlugin plugin("TT Budget DVB-T");
+    CKRXTTMultiplexDefinition definition(KRX_TT_FRONTEND_DVBT);
+    ASSERT_TRUE(definition.ReadFromString("Local, 50 , 706000, off, 7MHz"));
+    QString title, afterChannel, afterOffset;
+    int channelAfterFrequency = -1, offsetAfterFrequency = -1;
+    WhenShown<CKRXTTTuningDialog>([&](CKRXTTTuningDialog* dialog) {
+        title = dialog->windowTitle();
+        dialog->findChild<QSpinBox*>("channel")->setValue(21);
+        afterChannel = dialog->findChild<QLineEdit*>("frequency")->text();
+        dialog->findChild<QComboBox*>("offset")->setCurrentIndex(CKRXTTMultiplexDefinition::OffsetPlus);
+        afterOffset = dialog->findChild<QLineEdit*>("frequency")->text();
+        auto* frequency = dialog->findChild<QLineEdit*>("frequency");
+        frequency->clear();
+        QTest::keyClicks(frequency, "705833");
+        channelAfterFrequency = dialog->findChild<QSpinBox*>("channel")->value();
+        offsetAfterFrequency = dialog->findChild<QComboBox*>("offset")->currentIndex();
+        SaveScreenshot(dialog, "dvb-t-tuning");
+        QTest::mouseClick(StandardButton(dialog, QDialogButtonBox::Ok), Qt::LeftButton);
+    });
+    EXPECT_TRUE(m_dialogs.ConfigureMultiplexDefinition(&plugin, &definition));
+    EXPECT_EQ(title, "DVB-T Tuning");
+    EXPECT_EQ(afterChannel, "474000");
+    EXPECT_EQ(afterOffset, "474167");
+    EXPECT_EQ(channelAfterFrequency, 50);
+    EXPECT_EQ(offsetAfterFrequency, CKRXTTMultiplexDefinition::OffsetMinus);
+    CString line;
+    definition.WriteToString(line);
+    EXPECT_EQ(line, "Local, 50-, 705833, off, 7MHz");
+}
+
+TEST_F(TTTuningDialog, OnlyOtherLNBsHaveTheirOscillatorAndCancelKeepsTheDefinition)
+{
+    CNamedInputPlugin plugin("TT Budget DVB-S");
+    CKRXTTMultiplexDefinition definition(KRX_TT_FRONTEND_DVBS);
+    bool enabledForUniversal = true, enabledForOther = false;
+    WhenShown<CKRXTTTuningDialog>([&](CKRXTTTuningDialog* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), "DVB-S Tuning");
+        auto* oscillator = dialog->findChild<QLineEdit*>("localOscillator");
+        enabledForUniversal = oscillator->isEnabled();
+        dialog->findChild<QRadioButton*>("otherLNB")->click();
+        enabledForOther = oscillator->isEnabled() && dialog->findChild<QComboBox*>("powerModulation")->isEnabled();
+        dialog->findChild<QLineEdit*>("frequency")->setText("12000");
+        SaveScreenshot(dialog, "dvb-s-tuning");
+        QTest::mouseClick(StandardButton(dialog, QDialogButtonBox::Cancel), Qt::LeftButton);
+    });
+    EXPECT_FALSE(m_dialogs.ConfigureMultiplexDefinition(&plugin, &definition));
+    EXPECT_FALSE(enabledForUniversal);
+    EXPECT_TRUE(enabledForOther);
+    EXPECT_EQ(definition.m_frequency, 10744u);
+    EXPECT_EQ(definition.m_lnbType, CKRXTTMultiplexDefinition::UniversalLNB);
+}
+} // namespace

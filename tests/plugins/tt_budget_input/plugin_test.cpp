@@ -1,0 +1,248 @@
+#include "KRXTTBudgetInputPlugin.h"
+#include "MemoryCard.h"
+
+#include "platform/DebugOutput.h"
+#include "platform/MessageBox.h"
+#include "plugin/DVBMultiplexDefinition.h"
+#include "stream/DVBTransportStreamSource.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+struct Box {
+    CString text;
+    unsigned type;
+};
+
+class TTPlugin : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_previousBox = SetMessageBoxHandler([this](const CString& text, const CString&, unsigned type) {
+            m_boxes.push_back({ text, type });
+            return m_answer;
+        });
+        m_previousDebug = SetDebugOutputSink([this](const CString& text) { m_debug += text; });
+        auto card = std::make_unique<CMemoryCard>();
+        m_card = card.get();
+        m_plugin = std::make_unique<CKRXTTBudgetInputPlugin>(std::move(card));
+    }
+    void TearDown() override
+    {
+        m_plugin->DeInitialise();
+        SetMessageBoxHandler(m_previousBox);
+        SetDebugOutputSink(m_previousDebug);
+    }
+
+    CMemoryCard* m_card = nullptr;
+    std::unique_ptr<CKRXTTBudgetInputPlugin> m_plugin;
+    std::vector<Box> m_boxes;
+    int m_answer = KRX_IDOK;
+    CString m_debug;
+    MessageBoxHandler m_previousBox;
+    DebugOutputSink m_previousDebug;
+};
+
+TEST_F(TTPlugin, NoCardIsNoErrorToShow)
+{
+    m_card->deviceCount = 0;
+    m_plugin->Initialise();
+    EXPECT_TRUE(m_boxes.empty());
+    EXPECT_EQ(m_debug, "No TT cards installed.\n");
+    EXPECT_EQ(m_plugin->GetInputStatus(), "No TT cards installed.");
+    EXPECT_EQ(m_plugin->GetName(), "TT Budget DVB Card");
+    EXPECT_EQ(m_card->openedDevice, -1);
+}
+
+TEST_F(TTPlugin, TwoCardsAskYesOrNo)
+{
+    m_card->deviceCount = 2;
+    m_answer = KRX_IDNO;
+    m_plugin->Initialise();
+    ASSERT_EQ(m_boxes.size(), 1u);
+    EXPECT_EQ(m_boxes[0].text,
+        "You appear to have multiple TT devices installed.\r\nClick Yes to use device 0.\r\n"
+        "Click No to use device 1.\r\n");
+    EXPECT_EQ(m_boxes[0].type & 0x0F, static_cast<unsigned>(KRX_MB_YESNO));
+    EXPECT_EQ(m_card->openedDevice, 1);
+    EXPECT_TRUE(m_plugin->IsCardUsable());
+    EXPECT_EQ(m_plugin->GetName(), "TT Budget DVB-T");
+}
+
+TEST_F(TTPlugin, ThreeCardsOfferCancelForTheThird)
+{
+    m_card->deviceCount = 3;
+    m_answer = KRX_IDCANCEL;
+    m_plugin->Initialise();
+    ASSERT_EQ(m_boxes.size(), 1u);
+    EXPECT_NE(m_boxes[0].text.find("Click No to use device 1.\r\nClick Cancel to use device 2.\r\n"), CString::npos);
+    EXPECT_EQ(m_boxes[0].type & 0x0F, static_cast<unsigned>(KRX_MB_YESNOCANCEL));
+    EXPECT_EQ(m_card->openedDevice, 2);
+}
+
+TEST_F(TTPlugin, ADeviceChosenBeforehandIsNotAskedFor)
+{
+    m_card->deviceCount = 3;
+    m_plugin->ChooseDevice(1);
+    m_plugin->Initialise();
+    EXPECT_TRUE(m_boxes.empty());
+    EXPECT_EQ(m_card->openedDevice, 1);
+}
+
+TEST_F(TTPlugin, EachFailedStepHasItsMessageAndLeavesTheCardUnusable)
+{
+    struct Case {
+        void (*breakCard)(CMemoryCard&);
+        const char* message;
+    };
+    const Case cases[] = {
+        { [](CMemoryCard& c) { c.openResult = CKRXTTCard::OpenFailed; }, "Failed to open TT Card." },
+        { [](CMemoryCard& c) { c.resetOk = false; }, "Failed to reset/initialise TT Card." },
+        { [](CMemoryCard& c) { c.dmaOk = false; }, "Failed to initialise DMA for TT Card." },
+        { [](CMemoryCard& c) { c.frontendOk = false; }, "Failed to initialise TT Card frontend." },
+        { [](CMemoryCard& c) { c.frontendType = KRX_TT_FRONTEND_DVBC; }, "Techno Trend card is not DVB-T or DVB-S." },
+    };
+    for (const Case& c : cases) {
+        auto card = std::make_unique<CMemoryCard>();
+        c.breakCard(*card);
+        CMemoryCard* raw = card.get();
+        CKRXTTBudgetInputPlugin plugin(std::move(card));
+        m_boxes.clear();
+        plugin.Initialise();
+        ASSERT_EQ(m_boxes.size(), 1u) << c.message;
+        EXPECT_EQ(m_boxes[0].text, c.message);
+        EXPECT_EQ(plugin.GetInputStatus(), c.message);
+        EXPECT_FALSE(plugin.IsCardUsable());
+        // Refused: the source neither tunes nor reads, and says why.
+        std::unique_ptr<CDVBTransportStreamSource> source(plugin.OpenMultiplex(nullptr));
+        ASSERT_NE(source, nullptr);
+        EXPECT_FALSE(source->Initialise());
+        EXPECT_FALSE(source->Start());
+        unsigned char buffer[188];
+        EXPECT_EQ(source->ReadBuffer(buffer, sizeof buffer), 0u);
+        CString status;
+        source->GetStatus(status);
+        EXPECT_EQ(status, c.message);
+        EXPECT_TRUE(raw->channels.empty());
+        EXPECT_EQ(raw->readCalls, 0);
+        plugin.DeInitialise();
+    }
+}
+
+TEST_F(TTPlugin, NoPermissionSaysHowToGetIt)
+{
+    m_card->openResult = CKRXTTCard::NotAllowed;
+    m_plugin->Initialise();
+    ASSERT_EQ(m_boxes.size(), 1u);
+    EXPECT_NE(m_boxes[0].text.find("/dev/dvb/adapter0"), CString::npos);
+    EXPECT_NE(m_boxes[0].text.find("'video' group"), CString::npos);
+}
+
+TEST_F(TTPlugin, DVBCCardsCannotBeTunedOrScanned)
+{
+    m_card->frontendType = KRX_TT_FRONTEND_DVBC;
+    m_plugin->Initialise();
+    m_boxes.clear();
+    std::unique_ptr<CDVBMultiplexDefinition> definition(m_plugin->CreateMultiplexDefinition());
+    EXPECT_FALSE(m_plugin->ConfigureMultiplexDefinition(definition.get()));
+    EXPECT_FALSE(m_plugin->ScanForMultiplexDefinitions());
+    ASSERT_EQ(m_boxes.size(), 2u);
+    EXPECT_EQ(m_boxes[0].text, "Tuning not yet supported for DVB-C devices.");
+    EXPECT_EQ(m_boxes[1].text, "Channel scan currently only supported for DVB-T devices.");
+}
+
+TEST_F(TTPlugin, OpenedMultiplexTunesACopyOfItsDefinition)
+{
+    m_plugin->Initialise();
+    std::unique_ptr<CDVBMultiplexDefinition> definition(m_plugin->CreateMultiplexDefinition());
+    ASSERT_TRUE(definition->ReadFromString("Mux 1, 21 , 474000, off, 8MHz"));
+    CDVBTransportStreamSource* source = m_plugin->OpenMultiplex(definition.get());
+    definition.reset();
+    EXPECT_TRUE(source->Initialise());
+    ASSERT_EQ(m_card->channels.size(), 1u);
+    EXPECT_EQ(m_card->channels[0].frequency, 474000u);
+    EXPECT_EQ(m_card->channels[0].bandwidth, 2u);
+    EXPECT_TRUE(m_plugin->CloseMultiplex(source));
+    m_plugin->DeInitialise();
+    EXPECT_FALSE(m_card->dmaEnabled);
+    EXPECT_TRUE(m_card->closed);
+}
+} // namespace
+
+namespace {
+KRXTTFoundMultiplex Found(uint32_t frequency, uint32_t bandwidth = 2)
+{
+    KRXTTFoundMultiplex found;
+    found.frequency = frequency;
+    found.bandwidth = bandwidth;
+    found.services = { "One", "Two" };
+    return found;
+}
+
+CString LineOf(CKRXInputPlugin& plugin, int index)
+{
+    CString line;
+    plugin.GetMultiplexDefinitionAtIndex(index)->WriteToString(line);
+    return line;
+}
+
+TEST_F(TTPlugin, FastScanAddsEachNewMultiplexOnce)
+{
+    m_plugin->Initialise();
+    m_card->scanFinds = { Found(474000, 0), Found(482167), Found(474000) };
+    std::vector<KRXTTFoundMultiplex> found;
+    CString error;
+    int steps = 0;
+    EXPECT_TRUE(m_plugin->ScanInitialFile(
+        "x", [&](const CString&) { return ++steps > 0; }, found, error));
+    EXPECT_EQ(steps, 3);
+    EXPECT_EQ(found.size(), 3u);
+    ASSERT_EQ(m_plugin->GetMultiplexDefinitionCount(), 2);
+    EXPECT_EQ(LineOf(*m_plugin, 0), "Mux 1, 21 , 474000, auto, 6MHz");
+    EXPECT_EQ(LineOf(*m_plugin, 1), "Mux 2, 22+, 482167, auto, 8MHz");
+}
+
+TEST_F(TTPlugin, FastScanStoppedHalfWayKeepsWhatItFound)
+{
+    m_plugin->Initialise();
+    m_card->scanFinds = { Found(474000), Found(482000), Found(490000) };
+    m_card->stopScanAt = 1;
+    std::vector<KRXTTFoundMultiplex> found;
+    CString error;
+    EXPECT_FALSE(m_plugin->ScanInitialFile(
+        "x", [](const CString&) { return true; }, found, error));
+    EXPECT_EQ(error, "the scan was stopped");
+    EXPECT_EQ(m_plugin->GetMultiplexDefinitionCount(), 1);
+}
+
+TEST_F(TTPlugin, FastScanOnSatelliteKeepsTransponderParameters)
+{
+    m_card->frontendType = KRX_TT_FRONTEND_DVBS;
+    m_plugin->Initialise();
+    KRXTTFoundMultiplex transponder = Found(11954000);
+    transponder.symbolRate = 27500000;
+    transponder.voltage = 13;
+    transponder.viterbi = 3;
+    m_card->scanFinds = { transponder };
+    std::vector<KRXTTFoundMultiplex> found;
+    CString error;
+    EXPECT_TRUE(m_plugin->ScanInitialFile(
+        "x", [](const CString&) { return true; }, found, error));
+    ASSERT_EQ(m_plugin->GetMultiplexDefinitionCount(), 1);
+    EXPECT_EQ(LineOf(*m_plugin, 0), "Mux 1, 11954, vert, 27500, 3/4, auto, 0, off, 9750");
+}
+
+TEST_F(TTPlugin, FastScanNeedsAUsableCard)
+{
+    m_card->deviceCount = 0;
+    m_plugin->Initialise();
+    std::vector<KRXTTFoundMultiplex> found;
+    CString error;
+    EXPECT_FALSE(m_plugin->ScanInitialFile(
+        "x", [](const CString&) { return true; }, found, error));
+    EXPECT_EQ(error, "No TT cards installed.");
+}
+} // namespace
