@@ -4,6 +4,7 @@
 #include "KRXMainDialog.h"
 #include "KRXMessageBoxes.h"
 #include "KRXQtMultiplexDialogs.h"
+#include "KRXTTTuningDialog.h"
 #include "KRXAboutDialog.h"
 #include "KRXGuideDialog.h"
 #include "KRXGuideFolder.h"
@@ -61,6 +62,7 @@ bool CKRXApp::Start(QString& error)
     m_plugins = std::make_unique<CKRXCliPlugins>(m_pluginFolder.toStdString());
     m_mainDialog = std::make_unique<CKRXMainDialog>(*m_plugins->GetManager(), nullptr, PrepareGuideFolder());
     m_dialogs = std::make_unique<CKRXQtMultiplexDialogs>(m_mainDialog.get());
+    AddTTTuningEditors(*m_dialogs);
     CKRXMultiplexDialogs::SetMultiplexDialogs(m_dialogs.get());
     m_mainDialog->GetModel().GetFlow().GetLogoLayer().SetBitmap(LoadLogoBitmap());
     connect(m_mainDialog.get(), &CKRXMainDialog::guideToggleRequested, this, &CKRXApp::ToggleGuide);

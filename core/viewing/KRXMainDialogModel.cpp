@@ -97,8 +97,15 @@ SKRXViewingStatus CKRXMainDialogModel::GetStatus() const
 {
     CDVBTransportStreamReceiver* receiver = m_flow.GetReceiver();
     const int multiplexes = static_cast<int>(m_multiplexNames.size());
-    if (receiver == nullptr)
+    if (receiver == nullptr) {
+        // An input with something to say about itself (no card found) says it
+        // in place of the plain "nothing selected".
+        CKRXInputPlugin* input = GetInputPlugin();
+        const CString inputStatus = input ? input->GetInputStatus() : CString();
+        if (!inputStatus.empty())
+            return { inputStatus, false };
         return DescribeViewingStatus(nullptr, multiplexes);
+    }
     const SKRXReceptionFigures figures = ReadReceptionFigures(*receiver, *m_flow.GetSource());
     return DescribeViewingStatus(&figures, multiplexes);
 }
