@@ -4,9 +4,11 @@
 #include "DVBAVAudioReceiver.h"
 
 #include "platform/DebugOutput.h"
+#include "platform/SharedLibrary.h"
 #include "plugin/DVBComponentDefinition.h"
 
 extern "C" {
+#include <libavcodec/avcodec.h>
 #include <libavutil/log.h>
 }
 
@@ -22,6 +24,16 @@ void ForwardToDebugOutput(void* context, int level, const char* format, va_list 
     DebugOutput(line);
 }
 } // namespace
+
+CKRXAVAudioDecoderPlugin::CKRXAVAudioDecoderPlugin()
+{
+    KeepLibraryLoaded(reinterpret_cast<const void*>(&avcodec_version));
+}
+
+CKRXAVAudioDecoderPlugin::~CKRXAVAudioDecoderPlugin()
+{
+    av_log_set_callback(av_log_default_callback);
+}
 
 CString CKRXAVAudioDecoderPlugin::GetDescription()
 {

@@ -7,6 +7,10 @@
 class CKRXAVAudioDecoderPlugin : public CKRXWaveDecoderPlugin
 {
 public:
+    // Keeps libavcodec loaded once this module is (see KeepLibraryLoaded).
+    CKRXAVAudioDecoderPlugin();
+    // libavcodec outlives the module: its messages go back to its own output.
+    ~CKRXAVAudioDecoderPlugin() override;
     CString GetName() override { return "AV Audio"; }
     CString GetDescription() override;
     // Probes the sound device and sends libavcodec's messages to the debug output.

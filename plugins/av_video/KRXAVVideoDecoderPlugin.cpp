@@ -3,7 +3,12 @@
 #include "DVBAVVideoDecoder.h"
 #include "DVBVideoReceiver.h"
 
+#include "platform/SharedLibrary.h"
 #include "plugin/DVBComponentDefinition.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
 
 #include <memory>
 #include <optional>
@@ -24,6 +29,11 @@ std::optional<DVBVideoCodec> CodecOf(CDVBComponentDefinition* component)
 }
 
 } // namespace
+
+CKRXAVVideoDecoderPlugin::CKRXAVVideoDecoderPlugin()
+{
+    KeepLibraryLoaded(reinterpret_cast<const void*>(&avcodec_version));
+}
 
 CString CKRXAVVideoDecoderPlugin::GetDescription()
 {

@@ -6,6 +6,8 @@
 class CKRXAVVideoDecoderPlugin : public CKRXDecoderPlugin
 {
 public:
+    // Keeps libavcodec loaded once this module is (see KeepLibraryLoaded).
+    CKRXAVVideoDecoderPlugin();
     CString GetName() override { return "H.264/HEVC Video"; }
     CString GetDescription() override;
     // Accepts components described "video (H.264)" or "video (HEVC)" in any letter case.
