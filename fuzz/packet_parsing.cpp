@@ -42,7 +42,7 @@ void ParsePacket(unsigned char* packet, CDVBPESPacketCollector& collector, CDVBP
     int64_t clock;
     pcr.GetBitrate();
     pcr.EstimateClockAtPacket(number, clock);
-    pcr.EstimateClockAtTime(1e9, 5e9, number, 6e9, clock);
+    pcr.EstimateClockAtTime(1e9, 6e9, clock);
 }
 } // namespace
 
@@ -52,6 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size)
     static CDVBPESPacketCollector collector;
     collector.Reset();
     CDVBPCRReceiver pcr;
+    // Every packet in one read that arrived 5 s into the system clock.
+    const DVBReadArrival read { 5000000000, size / DVB_PACKET_SIZE };
+    pcr.SetReadArrival(&read);
     uint64_t number = 0;
     static const std::unique_ptr<unsigned char[]> packet = std::make_unique<unsigned char[]>(DVB_PACKET_SIZE);
     for (size_t offset = 0; offset + DVB_PACKET_SIZE <= size; offset += DVB_PACKET_SIZE) {

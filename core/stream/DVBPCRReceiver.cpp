@@ -9,6 +9,9 @@ constexpr unsigned char kPCRFlag = 0x10;
 constexpr unsigned char kMinPCRFieldLength = 7;
 constexpr uint64_t kBitsPerPacket = DVB_PACKET_SIZE * 8;
 constexpr uint64_t kPCRFrequency = 90000;
+// More than this between two PCRs is a splice or a jump, not the passing of time
+// (broadcasts send a PCR at least every 100 ms).
+constexpr uint64_t kMaxPCRGap = kPCRFrequency;
 
 // Doubles outside this range do not convert to int64_t.
 bool FitsInt64(double value)
@@ -37,11 +40,18 @@ bool CDVBPCRReceiver::GetPCRFromPacket(unsigned char* packet, uint64_t& pcr)
 void CDVBPCRReceiver::OnReceivePacket(uint64_t packetNumber, unsigned char* packet)
 {
     uint64_t pcr;
-    if (GetPCRFromPacket(packet, pcr))
-        AddSample(packetNumber, pcr);
+    if (!GetPCRFromPacket(packet, pcr))
+        return;
+    Sample sample { packetNumber, pcr, 0, 0, false };
+    if (m_readArrival != nullptr && m_readArrival->lastPacket >= packetNumber) {
+        sample.readClock = m_readArrival->clock;
+        sample.packetsAfter = m_readArrival->lastPacket - packetNumber;
+        sample.timed = true;
+    }
+    AddSample(sample);
 }
 
-void CDVBPCRReceiver::AddSample(uint64_t packetNumber, uint64_t pcr)
+void CDVBPCRReceiver::AddSample(const Sample& sample)
 {
     CSingleLock lock(&m_lock, true);
     if (m_sampleCount == kMaxSamples) {
@@ -49,7 +59,7 @@ void CDVBPCRReceiver::AddSample(uint64_t packetNumber, uint64_t pcr)
             m_samples[i - 1] = m_samples[i];
         m_sampleCount--;
     }
-    m_samples[m_sampleCount++] = Sample { packetNumber, pcr };
+    m_samples[m_sampleCount++] = sample;
     m_dirty = true;
 }
 
@@ -98,23 +108,40 @@ bool CDVBPCRReceiver::EstimateClockAtPacket(uint64_t packetNumber, int64_t& cloc
     return true;
 }
 
-bool CDVBPCRReceiver::EstimateClockAtTime(
-    double frequency, double referenceClock, uint64_t referencePackets, double now, int64_t& clock)
+unsigned CDVBPCRReceiver::CountContinuousSamples() const
+{
+    unsigned count = m_sampleCount;
+    for (unsigned i = m_sampleCount; i-- > 1;) {
+        const Sample& older = m_samples[i - 1];
+        const Sample& newer = m_samples[i];
+        if (!older.timed || newer.pcr <= older.pcr || newer.pcr - older.pcr > kMaxPCRGap
+            || newer.packetNumber <= older.packetNumber)
+            return m_sampleCount - i;
+    }
+    return count;
+}
+
+bool CDVBPCRReceiver::EstimateClockAtTime(double frequency, double now, int64_t& clock)
 {
     CSingleLock lock(&m_lock, true);
     RecalculateIfNecessary();
-    const int bitrate = GetBitrate();
-    if (m_sampleCount == 0 || m_packetSpan == 0 || bitrate <= 0 || frequency <= 0)
+    if (m_sampleCount == 0 || m_packetSpan == 0 || frequency <= 0 || !m_samples[m_sampleCount - 1].timed)
         return false;
-    const Sample& last = m_samples[m_sampleCount - 1];
-    // How long after the newest PCR sample the reference point lies, and so
-    // when (in system time) that sample arrived.
-    const int64_t packets = static_cast<int64_t>(referencePackets - last.packetNumber);
-    const double seconds = double(packets) * double(kBitsPerPacket) / bitrate;
-    const double sampleArrival = referenceClock - seconds * frequency;
-    const double elapsed = (now - sampleArrival) * (double(kPCRFrequency) / frequency);
+    const double ticksPerPacket = double(m_pcrSpan) / double(m_packetSpan);
+    const unsigned count = CountContinuousSamples();
+    const Sample& newest = m_samples[m_sampleCount - 1];
+    // Each sample's PCR carried on to now, relative to the newest PCR so that
+    // the sum stays small whatever the clock's value.
+    double sum = 0;
+    for (unsigned i = m_sampleCount - count; i < m_sampleCount; i++) {
+        const Sample& sample = m_samples[i];
+        const double arrivalTicks = (now - double(sample.readClock)) * (double(kPCRFrequency) / frequency)
+            + double(sample.packetsAfter) * ticksPerPacket;
+        sum += arrivalTicks - double(newest.pcr - sample.pcr);
+    }
+    const double elapsed = sum / count;
     if (!FitsInt64(elapsed))
         return false;
-    clock = static_cast<int64_t>(last.pcr) + static_cast<int64_t>(elapsed);
+    clock = static_cast<int64_t>(newest.pcr) + static_cast<int64_t>(elapsed);
     return true;
 }

@@ -1,10 +1,19 @@
 #pragma once
 // Samples the PCR of one programme: the last 8 (packet number, PCR) pairs give
-// the stream's bitrate and the programme clock at any packet number.
+// the stream's bitrate and the programme clock at any packet number; with the
+// time each sample arrived, they give the programme clock at any instant.
 #include "platform/CriticalSection.h"
 #include "stream/DVBPIDReceiver.h"
 
 #include <array>
+
+// When the read being dispatched arrived: the system clock then, and the
+// number of its last packet. The transport stream receiver sets it before it
+// dispatches a read; its PCR receivers read it on the same thread.
+struct DVBReadArrival {
+    int64_t clock = 0;
+    uint64_t lastPacket = 0;
+};
 
 class CDVBPCRReceiver : public CDVBPIDReceiver
 {
@@ -18,10 +27,15 @@ public:
     // Bits per second over the sampled span; 0 while no estimate exists.
     int GetBitrate();
     bool EstimateClockAtPacket(uint64_t packetNumber, int64_t& clock);
-    // The programme clock at system time now, given a reference point that ties
-    // the packet count to system time (frequency in system ticks per second).
-    bool EstimateClockAtTime(
-        double frequency, double referenceClock, uint64_t referencePackets, double now, int64_t& clock);
+    // Samples taken from now on carry the arrival time of their read.
+    void SetReadArrival(const DVBReadArrival* arrival) { m_readArrival = arrival; }
+    // The programme clock at system time now (frequency in system ticks per
+    // second): the mean over the recent samples of each PCR plus the time
+    // since it arrived. Reads arrive in bursts and streams need not have a
+    // constant bitrate, so only the packets between a sample and the end of
+    // its own read are converted to time. False without a rate or an
+    // arrival time.
+    bool EstimateClockAtTime(double frequency, double now, int64_t& clock);
 
     // Reads the 33-bit PCR base of a packet; false if it carries none.
     static bool GetPCRFromPacket(unsigned char* packet, uint64_t& pcr);
@@ -30,16 +44,24 @@ private:
     struct Sample {
         uint64_t packetNumber;
         uint64_t pcr;
+        // The system clock at the read that brought the sample, and how many
+        // packets of that read followed it; timed is false without them.
+        int64_t readClock;
+        uint64_t packetsAfter;
+        bool timed;
     };
 
-    void AddSample(uint64_t packetNumber, uint64_t pcr);
+    void AddSample(const Sample& sample);
+    // The newest samples that continue one another in time: each PCR after
+    // the one before, by no more than a PCR gap may be.
+    unsigned CountContinuousSamples() const;
     void RecalculateIfNecessary();
 
-    // Re-entrant: EstimateClockAtTime asks GetBitrate while holding it.
     CCriticalSection m_lock;
     std::array<Sample, kMaxSamples> m_samples {};
     unsigned m_sampleCount = 0;
     uint64_t m_packetSpan = 0;
     uint64_t m_pcrSpan = 0;
     bool m_dirty = true;
+    const DVBReadArrival* m_readArrival = nullptr;
 };

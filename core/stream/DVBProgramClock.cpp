@@ -21,10 +21,6 @@ bool CDVBProgramClock::GetProgramClock(int64_t& clock, bool now)
         return false;
     if (!now)
         return m_pcrReceiver->EstimateClockAtPacket(m_receiver->GetPacketsReceived(), clock);
-    int64_t referenceClock;
-    uint64_t referencePackets;
-    m_receiver->GetReferencePoint(referenceClock, referencePackets);
-    const int64_t current = CDVBTiming::GetSystemClock();
-    return m_pcrReceiver->EstimateClockAtTime(double(CDVBTiming::GetSystemClockFrequency()), double(referenceClock),
-        referencePackets, double(current), clock);
+    return m_pcrReceiver->EstimateClockAtTime(
+        double(CDVBTiming::GetSystemClockFrequency()), double(CDVBTiming::GetSystemClock()), clock);
 }

@@ -1,8 +1,7 @@
 #pragma once
 // The programme clock (90 kHz) of one service, reconstructed on demand from
-// its PCR receiver and the receiver's reference point: either at the packet
-// being dispatched (to stamp incoming data) or at the present instant (to
-// present it). It holds no lock: both pointers are set before decoders use it.
+// its PCR receiver: either at the packet being dispatched (to stamp incoming
+// data) or at the present instant, from when its PCRs arrived (to present it). It holds no lock: both pointers are set before decoders use it.
 #include <cstdint>
 
 class CDVBTransportStreamReceiver;

@@ -128,6 +128,8 @@ bool CDVBTransportStreamReceiver::AddPIDReceiver(unsigned short pid, CDVBPIDRece
     if (list == nullptr)
         return false;
     receiver->SetPID(pid);
+    if (auto* pcr = dynamic_cast<CDVBPCRReceiver*>(receiver))
+        pcr->SetReadArrival(&m_readArrival);
     list->Add(receiver);
     if (receiver->RequiresTimeNotifications())
         m_timeNotificationList.Add(receiver);
@@ -232,6 +234,9 @@ void CDVBTransportStreamReceiver::RestartStreamChecks()
 void CDVBTransportStreamReceiver::ProcessBuffer(unsigned char* data, unsigned long size)
 {
     uint64_t number = m_packetsReceived.load(std::memory_order_relaxed);
+    // The read is taken to have arrived now, its last packet last.
+    m_readArrival.clock = CDVBTiming::GetSystemClock();
+    m_readArrival.lastPacket = number + std::max<unsigned long>(size / DVB_PACKET_SIZE, 1) - 1;
     m_aligner.Feed(data, size, [this, &number](unsigned char* packet) {
         const unsigned short pid = CDVBPIDReceiver::GetPacketPID(packet);
         m_errors.OnPacket(pid, packet);

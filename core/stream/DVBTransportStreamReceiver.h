@@ -15,6 +15,7 @@
 #include "si/DVBProgramList.h"
 #include "si/DVBSISectionHandler.h"
 #include "stream/DVBPIDReceiverList.h"
+#include "stream/DVBPCRReceiver.h"
 #include "stream/DVBPacketAligner.h"
 #include "stream/DVBReferencePointTracker.h"
 #include "stream/DVBStreamErrors.h"
@@ -99,6 +100,7 @@ public:
     uint64_t GetPacketsReceived() const { return m_packetsReceived; }
     bool IsDataBeingReceived() const { return m_dataBeingReceived; }
     int GetSecondsSinceStart() const { return m_secondsSinceStart; }
+    // Where the packet count stood against local time over the last reads.
     void GetReferencePoint(int64_t& clock, uint64_t& packets) { m_referencePoints.GetReferencePoint(clock, packets); }
     // The faults counted since Start: on one PID, or over the whole stream
     // (which adds the sync losses).
@@ -218,6 +220,9 @@ private:
     std::atomic<bool> m_dataBeingReceived { false };
     std::atomic<int> m_secondsSinceStart { 0 };
     CDVBReferencePointTracker m_referencePoints { 50 };
+    // When the read being dispatched arrived, for the PCR receivers; written
+    // and read on the receive thread only.
+    DVBReadArrival m_readArrival;
     int64_t m_lastSecondClock = 0;
     std::atomic<CDVBSICollector*> m_siCollector { nullptr };
 };

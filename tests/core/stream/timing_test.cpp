@@ -90,7 +90,7 @@ TEST(PCRReceiver, BitrateAndClockFromTwoSamples)
     Feed(receiver, 0, 0);
     EXPECT_EQ(receiver.GetBitrate(), 0) << "one sample gives no rate";
     EXPECT_FALSE(receiver.EstimateClockAtPacket(10, clock));
-    EXPECT_FALSE(receiver.EstimateClockAtTime(1e9, 0, 0, 0, clock));
+    EXPECT_FALSE(receiver.EstimateClockAtTime(1e9, 0, clock));
 
     Feed(receiver, 1000, 9000);
     EXPECT_EQ(receiver.GetBitrate(), 15040000);
@@ -100,19 +100,55 @@ TEST(PCRReceiver, BitrateAndClockFromTwoSamples)
     EXPECT_EQ(clock, 4500);
 }
 
-TEST(PCRReceiver, ClockAtTimeCountsFromWhenTheNewestSampleArrived)
+// Feeds a PCR packet as part of a read that arrived at readClock (1 kHz system
+// clock here) and ends with packet lastPacket.
+void FeedRead(CDVBPCRReceiver& receiver, DVBReadArrival& read, uint64_t packetNumber, uint64_t pcr)
+{
+    receiver.SetReadArrival(&read);
+    Feed(receiver, packetNumber, pcr);
+}
+
+TEST(PCRReceiver, ClockAtTimeFollowsWhenEachPCRArrivedWhateverTheBitrate)
 {
     CDVBPCRReceiver receiver;
-    Feed(receiver, 0, 0);
-    Feed(receiver, 1000, 9000); // 15,040,000 bit/s: 1000 packets per 0.1 s
     int64_t clock = 0;
-    // Reference point: packet 2000 seen at system time 5.0 s (1 kHz clock), so
-    // the newest sample arrived at 4.9 s; at 5.5 s the clock is 9000 + 0.6 s.
-    ASSERT_TRUE(receiver.EstimateClockAtTime(1000, 5000, 2000, 5500, clock));
-    EXPECT_EQ(clock, 9000 + 54000);
-    ASSERT_TRUE(receiver.EstimateClockAtTime(1000, 5000, 2000, 4900, clock));
-    EXPECT_EQ(clock, 9000);
-    EXPECT_FALSE(receiver.EstimateClockAtTime(0, 5000, 2000, 4900, clock)) << "no clock without a frequency";
+    Feed(receiver, 0, 0);
+    Feed(receiver, 1000, 9000);
+    EXPECT_FALSE(receiver.EstimateClockAtTime(1000, 5000, clock)) << "no arrival times";
+
+    // A variable-rate stream delivered in step with its PCRs: 100 ms of PCR
+    // every read, but 900, then 100, then 1900 packets. Each read ends at its
+    // PCR, so each PCR arrived with its read: the clock runs with local time.
+    DVBReadArrival read;
+    read = { 5000, 1900 };
+    FeedRead(receiver, read, 1900, 18000);
+    read = { 5100, 2000 };
+    FeedRead(receiver, read, 2000, 27000);
+    read = { 5200, 3900 };
+    FeedRead(receiver, read, 3900, 36000);
+    ASSERT_TRUE(receiver.EstimateClockAtTime(1000, 5250, clock));
+    EXPECT_EQ(clock, 36000 + 4500);
+    EXPECT_FALSE(receiver.EstimateClockAtTime(0, 5250, clock)) << "no clock without a frequency";
+
+    // Packets after the PCR in its read move its arrival back by the local rate.
+    read = { 5400, 4100 };
+    FeedRead(receiver, read, 4000, 45000);
+    ASSERT_TRUE(receiver.EstimateClockAtTime(1000, 5400, clock));
+    const double ticksPerPacket = 45000.0 / 4000; // over every sample held
+    const double offsets[] = { 18000 - 5000 * 90.0, 27000 - 5100 * 90.0, 36000 - 5200 * 90.0,
+        45000 - (5400 * 90.0 - 100 * ticksPerPacket) };
+    EXPECT_NEAR(clock, 5400 * 90.0 + (offsets[0] + offsets[1] + offsets[2] + offsets[3]) / 4, 1);
+
+    // A PCR that goes back (a splice, or a file starting again) starts the
+    // averaging afresh, and so does one jumping more than a second.
+    read = { 6000, 5000 };
+    FeedRead(receiver, read, 5000, 900);
+    ASSERT_TRUE(receiver.EstimateClockAtTime(1000, 6010, clock));
+    EXPECT_EQ(clock, 900 + 900);
+    read = { 6100, 5100 };
+    FeedRead(receiver, read, 5100, 900 + 90000 + 9001);
+    ASSERT_TRUE(receiver.EstimateClockAtTime(1000, 6100, clock));
+    EXPECT_EQ(clock, 900 + 90000 + 9001);
 }
 
 TEST(PCRReceiver, PairsWherePCROrPacketNumberDoNotRiseAreIgnored)
