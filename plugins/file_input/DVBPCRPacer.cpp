@@ -62,13 +62,13 @@ void CDVBPCRPacer::OnDelivered(const SChunkEnd& chunk)
         m_bytePacer.Restart(due);
         return;
     }
-    if (!chunk.pcr) {
-        m_bytePacer.OnDelivered(chunk.bytes);
-        return;
+    if (chunk.pcr) {
+        m_anchorTime = m_bytePacer.DueTime(chunk.bytes);
+        m_ticksSinceAnchor = 0;
+        m_lastPCR = *chunk.pcr;
+        m_anchored = true;
     }
-    m_anchorTime = m_bytePacer.DueTime(chunk.bytes);
-    m_ticksSinceAnchor = 0;
-    m_lastPCR = *chunk.pcr;
-    m_anchored = true;
-    m_bytePacer.Restart(m_anchorTime);
+    // The byte pacer goes on counting rather than restarting at the anchor:
+    // chunks shorter than a millisecond would each lose their part of one.
+    m_bytePacer.OnDelivered(chunk.bytes);
 }
