@@ -8,6 +8,9 @@ constexpr uint64_t kTicksPerMillisecond = 90;
 constexpr uint64_t kPCRMask = (uint64_t(1) << 33) - 1;
 // Further on than this from the PCR before is a splice, not progress.
 constexpr uint64_t kLongestStep = 90000;
+// A PCR due this long before the chunk before it was (bytes without PCRs
+// went slower than the clock) would have all that time delivered at once.
+constexpr int32_t kLongestLag = 1000;
 } // namespace
 
 void CDVBPCRPacer::Restart(uint32_t now)
@@ -36,7 +39,9 @@ bool CDVBPCRPacer::ContinuesSchedule(const SChunkEnd& chunk) const
     // Repeated or barely moving PCRs under many bytes would deliver the file
     // as fast as it is read, for as long as they go on.
     const bool plausibleRate = chunk.bytes * 8 * DVB_PROGRAM_CLOCK_FREQUENCY <= ticks * HighestPlausibleBitrate;
-    return ticks <= kLongestStep && plausibleRate;
+    if (ticks > kLongestStep || !plausibleRate)
+        return false;
+    return static_cast<int32_t>(PCRDueTime(*chunk.pcr) - m_bytePacer.DueTime(0)) >= -kLongestLag;
 }
 
 // Rounded up, so that a chunk never arrives before its PCR's time.

@@ -67,6 +67,7 @@ TEST_F(PCRPacerTest, PCRsThatBreakTheScheduleAreReanchoredWithoutBurstOrStall)
         const char* what;
         uint64_t pcr;
         bool discontinuity;
+        uint64_t packetsWithoutPCRBefore = 0;
     };
     const uint64_t last = 10 * 90000;
     const Case cases[] = {
@@ -75,11 +76,13 @@ TEST_F(PCRPacerTest, PCRsThatBreakTheScheduleAreReanchoredWithoutBurstOrStall)
         { "discontinuity indicator", last + 40 * kTicksPerMillisecond, true },
         { "repeated", last, false },
         { "a rate no stream has", last + 1, false },
+        { "long behind the bytes before", last + 500 * kTicksPerMillisecond, false, 2000 },
     };
     for (const Case& broken : cases) {
         SetUp();
         DeliverWhenDue(Packets(1, last - 40 * kTicksPerMillisecond));
         DeliverWhenDue(Packets(1, last));
+        DeliverWhenDue(Packets(broken.packetsWithoutPCRBefore));
         EXPECT_EQ(DeliverWhenDue(Packets(20, broken.pcr, broken.discontinuity)), 20u) << broken.what;
         EXPECT_EQ(DeliverWhenDue(Packets(1, (broken.pcr + 40 * kTicksPerMillisecond) % kWrap)), 40u)
             << broken.what << ": the new anchor holds";
