@@ -5,9 +5,11 @@
 #include "support/TemporaryFolder.h"
 #include "tswriter/TsPacketWriter.h"
 
+#include <algorithm>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <random>
 #include <vector>
