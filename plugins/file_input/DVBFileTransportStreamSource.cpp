@@ -4,10 +4,13 @@
 #include "DVBRateEstimate.h"
 
 #include "platform/Clock.h"
+#include "stream/DVBPCRReceiver.h"
 #include "stream/DVBPIDReceiver.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <thread>
@@ -47,6 +50,9 @@ bool CDVBFileTransportStreamSource::Start()
     if (state != EState::Open)
         CloseFile();
     RestartFromFirstPacket();
+    m_aheadSize = 0;
+    m_next.reset();
+    m_aheadStartedAgain = false;
     m_pacer.Restart(m_clock());
     m_state = state;
     return state == EState::Open;
@@ -81,6 +87,7 @@ CDVBFileTransportStreamSource::EState CDVBFileTransportStreamSource::OpenFile()
 void CDVBFileTransportStreamSource::EstimateRate(unsigned char* packets, size_t size)
 {
     m_pacedByTimestamps = false;
+    m_pcrPid = FindPCRPID(packets, size);
     if (const int pcrRate = EstimateBitrateFromPCRs(packets, size)) {
         m_pacer.SetBitrate(pcrRate);
     } else if (const int timestampRate = EstimateBitrateFromTimestamps(packets, size)) {
@@ -104,6 +111,7 @@ bool CDVBFileTransportStreamSource::Stop()
     return true;
 }
 
+// Where both the first play and every loop start.
 void CDVBFileTransportStreamSource::RestartFromFirstPacket()
 {
     m_position = m_firstPacket;
@@ -117,28 +125,89 @@ unsigned long CDVBFileTransportStreamSource::ReadBuffer(unsigned char* buffer, u
     const unsigned long request = size - size % DVB_PACKET_SIZE;
     if (m_file < 0 || request == 0 || HasEnded())
         return 0;
-    if (!m_singlePass && !m_pacer.IsDue(request, m_clock())) {
+    if (m_singlePass)
+        return ReadSinglePass(buffer, request);
+    const CDVBPCRPacer::SChunkEnd chunk = NextChunk(std::min(request, ChunkSize));
+    if (chunk.bytes == 0)
+        return 0;
+    if (!m_pacer.IsDue(chunk, m_clock())) {
         m_pause();
         return 0;
     }
-    unsigned long got = ReadWholePackets(buffer, request);
-    if (got == 0 && m_singlePass) {
+    Deliver(buffer, chunk);
+    return static_cast<unsigned long>(chunk.bytes);
+}
+
+unsigned long CDVBFileTransportStreamSource::ReadSinglePass(unsigned char* buffer, unsigned long size)
+{
+    const unsigned long got = ReadWholePackets(buffer, size);
+    if (got == 0)
         m_ended.store(true, std::memory_order_release);
-        return 0;
-    }
-    if (got == 0) {
-        // Pacing goes on as it was: restarting it here would deliver the
-        // first chunk of every loop early and then hold the next one back
-        // for a chunk's time, slowing short looping files down.
-        RestartFromFirstPacket();
-        m_pacer.Rebase();
-        RefreshFileSize();
-        got = ReadWholePackets(buffer, request);
-        m_startedAgain = got != 0;
-    }
-    m_pacer.OnDelivered(got);
     m_bytesDelivered += got;
     return got;
+}
+
+const CDVBPCRPacer::SChunkEnd& CDVBFileTransportStreamSource::NextChunk(unsigned long size)
+{
+    if (!m_next || m_nextLimit != size) {
+        if (m_aheadSize < size)
+            ReadAhead();
+        m_next = CutChunk(size);
+        m_nextLimit = size;
+    }
+    return *m_next;
+}
+
+// Up to size bytes, ending just after the first packet with a PCR of the
+// pacing PID if there is one.
+CDVBPCRPacer::SChunkEnd CDVBFileTransportStreamSource::CutChunk(unsigned long size)
+{
+    CDVBPCRPacer::SChunkEnd chunk;
+    chunk.bytes = std::min(size, m_aheadSize);
+    for (unsigned long offset = 0; offset < chunk.bytes; offset += DVB_PACKET_SIZE) {
+        unsigned char* packet = &m_ahead[offset];
+        uint64_t pcr;
+        if (packet[0] != 0x47 || CDVBPIDReceiver::GetPacketPID(packet) != m_pcrPid
+            || !CDVBPCRReceiver::GetPCRFromPacket(packet, pcr))
+            continue;
+        chunk.bytes = offset + DVB_PACKET_SIZE;
+        chunk.pcr = pcr;
+        unsigned char* field;
+        unsigned char length;
+        chunk.discontinuity = CDVBPIDReceiver::GetPacketAdaptationField(packet, field, length) && (field[1] & 0x80);
+        break;
+    }
+    return chunk;
+}
+
+// Fills the read-ahead from the file; at the end of the file, once all of it
+// has been delivered, from the first packet again.
+void CDVBFileTransportStreamSource::ReadAhead()
+{
+    m_aheadSize += ReadWholePackets(&m_ahead[m_aheadSize], ChunkSize - m_aheadSize);
+    if (m_aheadSize != 0)
+        return;
+    // Pacing goes on as it was: restarting it here would deliver the first
+    // chunk of every loop early and then hold the next one back for a
+    // chunk's time, slowing short looping files down.
+    RestartFromFirstPacket();
+    m_pacer.StartAgain();
+    RefreshFileSize();
+    m_aheadSize = ReadWholePackets(m_ahead.data(), ChunkSize);
+    m_aheadStartedAgain = m_aheadSize != 0;
+}
+
+void CDVBFileTransportStreamSource::Deliver(unsigned char* buffer, const CDVBPCRPacer::SChunkEnd& chunk)
+{
+    const unsigned long bytes = static_cast<unsigned long>(chunk.bytes);
+    std::memcpy(buffer, m_ahead.data(), bytes);
+    std::memmove(m_ahead.data(), m_ahead.data() + bytes, m_aheadSize - bytes);
+    m_aheadSize -= bytes;
+    m_pacer.OnDelivered(chunk);
+    m_next.reset();
+    m_bytesDelivered += bytes;
+    if (std::exchange(m_aheadStartedAgain, false))
+        m_startedAgain = true;
 }
 
 unsigned long CDVBFileTransportStreamSource::ReadWholePackets(unsigned char* buffer, unsigned long size)

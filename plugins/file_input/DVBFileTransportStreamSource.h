@@ -1,19 +1,23 @@
 #pragma once
-// Plays a transport-stream file as if it were a live multiplex: reads whole
-// packets in fixed chunks, paced to the stream's bitrate as the receiver
-// measures it (until then, as the PCRs at the start of the file give it), and
-// starts again from the first packet at the end of the file.
+// Plays a transport-stream file as if it were a live multiplex, starting again
+// from the first packet at the end of the file. A file with PCRs is cut into
+// chunks that end just after each PCR of one PID and delivered when that PCR
+// is due, so a variable-bitrate file keeps to its own clock. Chunks without a
+// PCR, and files without any, are paced at the stream's bitrate as the
+// receiver measures it (until then, as the start of the file gives it).
 // Files cut anywhere play too: Start finds where the packets begin and every
 // read, loop restarts included, delivers whole packets from there.
 // For analysis the source can instead play the file once, as fast as it is read.
-#include "DVBReadPacer.h"
+#include "DVBPCRPacer.h"
 
 #include "stream/DVBTransportStreamSource.h"
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <utility>
+#include <vector>
 
 class CDVBFileTransportStreamSource : public CDVBTransportStreamSource
 {
@@ -61,15 +65,31 @@ private:
     void EstimateRate(unsigned char* packets, size_t size);
     void CloseFile();
     void RestartFromFirstPacket();
+    unsigned long ReadSinglePass(unsigned char* buffer, unsigned long size);
+    const CDVBPCRPacer::SChunkEnd& NextChunk(unsigned long size);
+    CDVBPCRPacer::SChunkEnd CutChunk(unsigned long size);
+    void ReadAhead();
+    void Deliver(unsigned char* buffer, const CDVBPCRPacer::SChunkEnd& chunk);
     unsigned long ReadWholePackets(unsigned char* buffer, unsigned long size);
     void RefreshFileSize();
     CString DescribeRateOrigin() const;
 
     CString m_fileName;
     int m_file = -1;
-    CDVBReadPacer m_pacer;
+    CDVBPCRPacer m_pacer;
+    // The PID whose PCRs pace the file; -1 when the start of the file has none.
+    int m_pcrPid = -1;
     uint64_t m_firstPacket = 0;
+    // Where the next read ahead starts.
     uint64_t m_position = 0;
+    // Whole packets read from the file and not yet delivered.
+    std::vector<unsigned char> m_ahead = std::vector<unsigned char>(ChunkSize);
+    unsigned long m_aheadSize = 0;
+    // The chunk waiting for its time, cut once for reads of m_nextLimit bytes.
+    std::optional<CDVBPCRPacer::SChunkEnd> m_next;
+    unsigned long m_nextLimit = 0;
+    // The read ahead went back to the first packet; its next delivery says so.
+    bool m_aheadStartedAgain = false;
     // The last read went back to the first packet.
     bool m_startedAgain = false;
     std::atomic<uint64_t> m_fileSize { 0 };

@@ -8,9 +8,8 @@
 
 namespace {
 constexpr uint64_t kClockFrequency = 90000;
-// Below or above these the clocks are more likely spliced or broken than true.
+// Below this the clocks are more likely spliced or broken than true.
 constexpr uint64_t kLowestBitrate = 100000;
-constexpr uint64_t kHighestBitrate = 200000000;
 // A stamp further on than this from the one before is a splice, not progress.
 constexpr int64_t kLongestStep = 10 * 90000;
 
@@ -19,7 +18,7 @@ int BitrateOfSpan(size_t packets, uint64_t ticks)
     if (ticks == 0)
         return 0;
     const uint64_t bitrate = packets * DVB_PACKET_SIZE * 8 * kClockFrequency / ticks;
-    return bitrate >= kLowestBitrate && bitrate <= kHighestBitrate ? static_cast<int>(bitrate) : 0;
+    return bitrate >= kLowestBitrate && bitrate <= HighestPlausibleBitrate ? static_cast<int>(bitrate) : 0;
 }
 
 // The decoding time of the PES packet that starts in this packet: its DTS,
@@ -52,23 +51,33 @@ struct TimestampSpan {
 };
 } // namespace
 
+int FindPCRPID(unsigned char* data, size_t size)
+{
+    for (size_t offset = 0; offset + DVB_PACKET_SIZE <= size; offset += DVB_PACKET_SIZE) {
+        unsigned char* bytes = data + offset;
+        uint64_t pcr;
+        if (bytes[0] == 0x47 && CDVBPCRReceiver::GetPCRFromPacket(bytes, pcr))
+            return CDVBPIDReceiver::GetPacketPID(bytes);
+    }
+    return -1;
+}
+
 int EstimateBitrateFromPCRs(unsigned char* data, size_t size)
 {
-    int pcrPid = -1;
+    const int pcrPid = FindPCRPID(data, size);
+    bool found = false;
     uint64_t firstPCR = 0, lastPCR = 0;
     size_t firstPacket = 0, lastPacket = 0;
     const size_t packets = size / DVB_PACKET_SIZE;
     for (size_t packet = 0; packet < packets; ++packet) {
         unsigned char* bytes = data + packet * DVB_PACKET_SIZE;
         uint64_t pcr;
-        if (bytes[0] != 0x47 || !CDVBPCRReceiver::GetPCRFromPacket(bytes, pcr))
-            continue;
-        const int pid = CDVBPIDReceiver::GetPacketPID(bytes);
-        if (pcrPid >= 0 && pid != pcrPid)
+        if (bytes[0] != 0x47 || CDVBPIDReceiver::GetPacketPID(bytes) != pcrPid
+            || !CDVBPCRReceiver::GetPCRFromPacket(bytes, pcr))
             continue;
         // A PCR that wraps or jumps back (a splice) starts the span again.
-        if (pcrPid < 0 || pcr <= lastPCR) {
-            pcrPid = pid;
+        if (!found || pcr <= lastPCR) {
+            found = true;
             firstPCR = pcr;
             firstPacket = packet;
         }

@@ -4,8 +4,15 @@
 // receiver has measured the rate itself. The data must begin on a packet
 // boundary; both give bits per second, or 0 when the data cannot tell.
 #include <cstddef>
+#include <cstdint>
 
-// The packets between the first and the last PCR of one PID over the time
+// Above this a stream's clocks are more likely spliced or broken than true.
+constexpr uint64_t HighestPlausibleBitrate = 200000000;
+
+// The PID of the first packet that carries a PCR; -1 when none does.
+int FindPCRPID(unsigned char* data, size_t size);
+
+// The packets between the first and the last PCR of that PID over the time
 // those PCRs span; 0 without two usable PCRs of one PID.
 int EstimateBitrateFromPCRs(unsigned char* data, size_t size);
 

@@ -26,7 +26,7 @@ void CDVBReadPacer::SetBitrate(int bitsPerSecond)
 
 bool CDVBReadPacer::IsDue(uint64_t bytes, uint32_t now) const
 {
-    const uint64_t due = (m_bitsDelivered + bytes * 8) / BitsPerMillisecond();
+    const uint64_t due = DueAfterStart(bytes);
     if (due >= (uint64_t(1) << 32))
         return false;
     const uint32_t elapsed = now - m_start;

@@ -24,10 +24,13 @@ public:
     void SetBitrate(int bitsPerSecond);
     uint64_t GetBitrate() const { return m_bitrate; }
     bool IsDue(uint64_t bytes, uint32_t now) const;
+    // The millisecond at which a chunk of this size is due.
+    uint32_t DueTime(uint64_t bytes) const { return m_start + static_cast<uint32_t>(DueAfterStart(bytes)); }
     void OnDelivered(uint64_t bytes) { m_bitsDelivered += bytes * 8; }
 
 private:
     uint64_t BitsPerMillisecond() const { return m_bitrate / 1000; }
+    uint64_t DueAfterStart(uint64_t bytes) const { return (m_bitsDelivered + bytes * 8) / BitsPerMillisecond(); }
 
     uint64_t m_bitrate = DefaultBitrate;
     uint64_t m_bitsDelivered = 0;

@@ -316,8 +316,9 @@ TEST_F(FileSourceTest, PlaysAFileAtTheRateItsPCRsSay)
 
 TEST_F(FileSourceTest, StartsAtTheRateThePCRsAtTheStartOfTheFileGive)
 {
-    // 2.5 Mbit/s: the first chunk is due after 770,048 / 2,500 = 308 ms, not the default's 31.
-    CDVBFileTransportStreamSource& source = Open(StreamWithPCRs(20000, 2500000));
+    // 2.5 Mbit/s, the first PCR 900 packets in: the first chunk, which has
+    // no PCR to be paced by, is due after 770,048 / 2,500 = 308 ms, not the default's 31.
+    CDVBFileTransportStreamSource& source = Open(StreamWithPCRs(20000, 2500000, 1000).substr(100 * 188));
     ASSERT_TRUE(source.Start());
     EXPECT_NEAR(static_cast<double>(source.GetBitrate()), 2500000, 2500);
     now += 307;
