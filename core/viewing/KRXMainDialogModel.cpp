@@ -107,7 +107,9 @@ SKRXViewingStatus CKRXMainDialogModel::GetStatus() const
         return DescribeViewingStatus(nullptr, multiplexes);
     }
     const SKRXReceptionFigures figures = ReadReceptionFigures(*receiver, *m_flow.GetSource());
-    return DescribeViewingStatus(&figures, multiplexes);
+    SKRXViewingStatus status = DescribeViewingStatus(&figures, multiplexes);
+    status.text += DescribeDecoders(m_flow);
+    return status;
 }
 
 std::vector<CKRXServiceRows::Change> CKRXMainDialogModel::TakeServiceUpdates()

@@ -1,5 +1,7 @@
 #include "viewing/KRXViewingFlow.h"
 
+#include <algorithm>
+
 #include "platform/CriticalSection.h"
 #include "platform/DebugOutput.h"
 #include "platform/MessageBox.h"
@@ -22,6 +24,8 @@
 #include "stream/DVBProgramClock.h"
 #include "stream/DVBTransportStreamReceiver.h"
 #include "stream/DVBTransportStreamSource.h"
+
+#include <algorithm>
 
 namespace {
 const char* const Caption = "Korrix";
@@ -285,6 +289,16 @@ CString CKRXViewingFlow::Component::GetDecoderNames() const
     for (const CString& name : decoders)
         names += (names.empty() ? "" : ", ") + name;
     return names;
+}
+
+CString CKRXViewingFlow::GetPlayingDecoderNames() const
+{
+    std::vector<CString> names;
+    for (const Component& component : m_components)
+        for (const CString& name : component.decoders)
+            if (std::find(names.begin(), names.end(), name) == names.end())
+                names.push_back(name);
+    return Component { 0, "", false, names }.GetDecoderNames();
 }
 
 CKRXDecoderPlugin* CKRXViewingFlow::GetDecoder(int index) const

@@ -92,6 +92,9 @@ public:
     unsigned short GetProgramNumber() const { return m_programNumber; }
     CDVBProgramClock* GetProgramClock() const { return m_clock.get(); }
     const std::vector<Component>& GetComponents() const { return m_components; }
+    // The decoders playing the service, each named once, in the order of the
+    // components they play ("H.264/HEVC Video, AV Audio"); empty while none plays.
+    CString GetPlayingDecoderNames() const;
     // Offers the component to every decoder plug-in; each that accepts it gets
     // a receiver of its own on the component's PID. False when the programme
     // has no such component.

@@ -3,6 +3,7 @@
 #include "plugin/KRXReceptionStatus.h"
 #include "stream/DVBTransportStreamReceiver.h"
 #include "stream/DVBTransportStreamSource.h"
+#include "viewing/KRXViewingFlow.h"
 
 SKRXReceptionFigures ReadReceptionFigures(CDVBTransportStreamReceiver& receiver, CDVBTransportStreamSource& source)
 {
@@ -23,4 +24,10 @@ SKRXViewingStatus DescribeViewingStatus(const SKRXReceptionFigures* figures, int
         figures->sourceStatus, figures->errors);
     // The first second is still the search, not a failure.
     return { text, figures->secondsSinceStart <= 0 || figures->dataBeingReceived };
+}
+
+CString DescribeDecoders(const CKRXViewingFlow& flow)
+{
+    const CString names = flow.GetPlayingDecoderNames();
+    return names.empty() ? CString() : " | decoders: " + names;
 }

@@ -6,6 +6,7 @@
 
 class CDVBTransportStreamReceiver;
 class CDVBTransportStreamSource;
+class CKRXViewingFlow;
 
 // What the receiver and its source report at one moment.
 struct SKRXReceptionFigures {
@@ -26,3 +27,7 @@ SKRXReceptionFigures ReadReceptionFigures(CDVBTransportStreamReceiver& receiver,
 // Without figures (no multiplex open) the text tells whether there is a
 // multiplex to open at all.
 SKRXViewingStatus DescribeViewingStatus(const SKRXReceptionFigures* figures, int multiplexCount);
+
+// What the service being played adds to the status line: which decoders play
+// it (" | decoders: H.264/HEVC Video, AV Audio"); nothing while none does.
+CString DescribeDecoders(const CKRXViewingFlow& flow);

@@ -21,6 +21,7 @@
 #include "stream/DVBTransportStreamReceiver.h"
 #include "stream/DVBTransportStreamSource.h"
 #include "viewing/KRXViewingFlow.h"
+#include "viewing/KRXViewingStatus.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -204,19 +205,20 @@ bool StopRecording(CDVBTransportStreamReceiver* receiver, const CString& recordF
     return written && status.readsSkipped == 0;
 }
 
-// What a service adds to the status line: the pictures it has shown and
-// dropped, and, while picture and sound both play, how far the sound runs
-// from the picture over the last second.
+// What a service adds to the status line: its decoders, the pictures it has
+// shown and dropped, and, while picture and sound both play, how far the
+// sound runs from the picture over the last second.
 CString PictureStatus(CKRXViewingFlow* flow)
 {
     double offset = 0;
     const bool both = CKRXAVOffset::Take(offset);
+    CString status = DescribeDecoders(*flow);
     const CDVBDisplay* display = flow->GetDisplay();
     if (display == nullptr)
-        return " | no display";
+        return status + " | no display";
     uint64_t shown = 0, dropped = 0;
     display->GetPictureCounts(shown, dropped);
-    CString status = FormatString(" | %" PRIu64 " pictures shown, %" PRIu64 " dropped", shown, dropped);
+    status += FormatString(" | %" PRIu64 " pictures shown, %" PRIu64 " dropped", shown, dropped);
     if (both)
         status += FormatString(" | A/V %+.1f ms", offset);
     return status;

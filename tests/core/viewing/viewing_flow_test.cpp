@@ -98,6 +98,7 @@ TEST_F(ViewingFlowTest, StartsTheFirstComponentOfEachDescriptionWithEveryDecoder
     EXPECT_EQ(flow->GetComponents()[0].GetDecoderNames(), "video");
     EXPECT_EQ(flow->GetComponents()[1].GetDecoderNames(), "audio, second audio") << "every decoder playing it";
     EXPECT_EQ(flow->GetComponents()[2].GetDecoderNames(), "");
+    EXPECT_EQ(flow->GetPlayingDecoderNames(), "video, audio, second audio");
     for (unsigned short pid : { 0x200, 0x201 }) {
         CFakeComponentReceiver* receiver = ReceiverOn(pid);
         ASSERT_NE(receiver, nullptr) << pid;
@@ -114,6 +115,7 @@ TEST_F(ViewingFlowTest, StartsTheFirstComponentOfEachDescriptionWithEveryDecoder
     EXPECT_EQ(ReceiverOn(0x201), nullptr);
     EXPECT_THAT(SelectedPIDs(), ElementsAre(0x200));
     EXPECT_TRUE(flow->GetComponents()[1].decoders.empty());
+    EXPECT_EQ(flow->GetPlayingDecoderNames(), "video");
 
     flow->SetAudioLanguage("ger"); // either form of the code
     ASSERT_TRUE(flow->SelectService(1));

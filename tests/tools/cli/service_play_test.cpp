@@ -77,8 +77,9 @@ TEST_F(ServicePlayTest, PresentsTheServiceIntoAFileWithoutAWindowAndCountsItsPic
         GTEST_SKIP() << "the video decoder and the display are not built beside the program";
     }
     EXPECT_THAT(text, StartsWith("Showing service 1: components 0x0200 (Video)")) << "with the decoder playing it";
-    EXPECT_THAT(
-        last, ContainsRegex(" \\| [1-9][0-9]* pictures shown, [0-9]+ dropped( \\| A/V [-+][0-9]+\\.[0-9] ms)?\n$"));
+    EXPECT_THAT(last,
+        ContainsRegex(" \\| decoders: Video, [^|]+ \\| [1-9][0-9]* pictures shown, [0-9]+ dropped( \\| A/V "
+                      "[-+][0-9]+\\.[0-9] ms)?\n$"));
     EXPECT_THAT(folder.Read("pictures.y4m"), StartsWith("YUV4MPEG2 W720 H576 "));
     EXPECT_THAT(folder.Read("av.csv"), ContainsRegex("(^|\n)video,[0-9]+,[0-9]+,[0-9]+\n"));
 }
