@@ -5,10 +5,6 @@
 // per-user install), otherwise a per-user copy of the page.
 #include "platform/CString.h"
 
-// $XDG_DATA_HOME/korrix/, or ~/.local/share/korrix/ when that is unset or
-// relative; ends with '/'.
-CString GetUserGuideFolder(const char* dataHome, const char* home);
-
 // True when folder + "epg/" is a folder this process can write epg.xml into.
 bool CanWriteGuideExport(const CString& folder);
 

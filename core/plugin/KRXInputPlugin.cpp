@@ -1,12 +1,14 @@
 #include "plugin/KRXInputPlugin.h"
 
 #include "platform/MessageBox.h"
+#include "platform/ProgramFolder.h"
 #include "plugin/DVBMultiplexDefinition.h"
 #include "plugin/KRXMultiplexDialogs.h"
 #include "plugin/KRXPluginManager.h"
 #include "stream/DVBTransportStreamSource.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <cstdlib>
 
 namespace {
@@ -141,6 +143,12 @@ bool CKRXInputPlugin::SaveMultiplexDefinitions()
     // Written beside the file and renamed over it, so a failed save (a full
     // disc, a vanished folder) leaves the previous definitions in place.
     const CString filename = GetMultiplexDefinitionsFilename();
+    // The user's data folder is made when it is first needed.
+    const CString userFolder = GetUserDataFolder();
+    if (filename.compare(0, userFolder.size(), userFolder) == 0) {
+        std::error_code error;
+        std::filesystem::create_directories(userFolder.c_str(), error);
+    }
     const CString temporary = filename + ".new";
     if (!WriteMultiplexDefinitions(temporary) || std::rename(temporary.c_str(), filename.c_str()) != 0) {
         std::remove(temporary.c_str());
@@ -166,7 +174,10 @@ bool CKRXInputPlugin::WriteMultiplexDefinitions(const CString& filename)
 
 CString CKRXInputPlugin::GetMultiplexDefinitionsFilename()
 {
-    return CKRXPluginManager::GetPluginManager()->GetPluginFolderPath() + GetName() + " Multiplexes.txt";
+    // An installed program's folder is not the user's to write in.
+    const CString folder
+        = ChooseUserFilesFolder(CKRXPluginManager::GetPluginManager()->GetPluginFolderPath(), GetUserDataFolder());
+    return folder + GetName() + " Multiplexes.txt";
 }
 
 bool CKRXInputPlugin::DeleteAllMultiplexDefinitions()

@@ -1,7 +1,8 @@
 #pragma once
 // Base of the input plug-ins: the list of multiplex definitions, its
 // iteration, its file beside the program ("<folder><name> Multiplexes.txt",
-// one definition per line) and default opening, configuring and testing.
+// one definition per line; in the user's data folder when the program's is
+// not writable) and default opening, configuring and testing.
 #include "plugin/KRXPlugin.h"
 
 #include <list>

@@ -4,6 +4,7 @@
 #include "DVBFileTransportStreamSource.h"
 
 #include "plugin/KRXMultiplexDialogs.h"
+#include "plugin/KRXPluginManager.h"
 
 #include <filesystem>
 
@@ -19,13 +20,17 @@ void CKRXFileInputPlugin::Initialise()
         CKRXInputPlugin::Initialise();
 }
 
+CString CKRXFileInputPlugin::GetDemoFolder()
+{
+    return CKRXPluginManager::GetPluginManager()->GetPluginFolderPath() + "demo/";
+}
+
 void CKRXFileInputPlugin::OfferDemoMultiplex()
 {
     // The demo stream is built beside the program; its path is worked out now,
     // so the program folder can be moved anywhere.
-    const std::filesystem::path folder = std::filesystem::path(GetMultiplexDefinitionsFilename()).parent_path();
     std::error_code error;
-    const std::filesystem::path demo = std::filesystem::absolute(folder / "demo" / "demo.ts", error);
+    const std::filesystem::path demo = std::filesystem::absolute(GetDemoFolder() + "demo.ts", error);
     if (error || !std::filesystem::is_regular_file(demo, error))
         return;
     // The definitions file separates fields with commas: such a path would

@@ -15,6 +15,10 @@ public:
     bool ConfigureMultiplexDefinition(CDVBMultiplexDefinition* definition) override;
     CDVBMultiplexDefinition* CreateMultiplexDefinition() override;
 
+protected:
+    // Where the bundled demo stream is looked for: "demo/" in the program folder.
+    virtual CString GetDemoFolder();
+
 private:
     void OfferDemoMultiplex();
 };

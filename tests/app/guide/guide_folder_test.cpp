@@ -1,4 +1,5 @@
 #include "KRXGuideFolder.h"
+#include "support/AsOrdinaryUser.h"
 #include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
@@ -9,35 +10,7 @@
 
 namespace fs = std::filesystem;
 
-TEST(GuideFolder, UserFolderFollowsTheDataHomeOnlyWhenItIsAbsolute)
-{
-    EXPECT_EQ(GetUserGuideFolder("/data", "/home/ann"), "/data/korrix/");
-    EXPECT_EQ(GetUserGuideFolder("relative/data", "/home/ann"), "/home/ann/.local/share/korrix/");
-    EXPECT_EQ(GetUserGuideFolder("", "/home/ann"), "/home/ann/.local/share/korrix/");
-    EXPECT_EQ(GetUserGuideFolder(nullptr, "/home/ann"), "/home/ann/.local/share/korrix/");
-}
-
 namespace {
-// Permissions do not bind root: a test run as root acts as "nobody" while it
-// asks, so a read-only program folder is read-only for it too.
-class AsOrdinaryUser
-{
-public:
-    AsOrdinaryUser()
-    {
-        if (geteuid() == 0 && setegid(65534) == 0 && seteuid(65534) == 0)
-            m_switched = true;
-    }
-    ~AsOrdinaryUser()
-    {
-        if (m_switched && seteuid(0) == 0)
-            setegid(0);
-    }
-
-private:
-    bool m_switched = false;
-};
-
 class GuideFolderChoice : public ::testing::Test
 {
 protected:

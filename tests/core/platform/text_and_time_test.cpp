@@ -5,8 +5,11 @@
 #include "platform/ProgramFolder.h"
 #include "platform/SystemTime.h"
 #include "platform/UTF8.h"
+#include "support/AsOrdinaryUser.h"
+#include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 TEST(FormatString, FormatsLongTextAnd64BitValues)
 {
@@ -142,4 +145,26 @@ TEST(ProgramFolder, IsTheFolderOfTheRunningProgram)
     ASSERT_FALSE(folder.empty());
     EXPECT_EQ(folder.back(), '/');
     EXPECT_EQ(folder.front(), '/');
+}
+
+TEST(ProgramFolder, UserDataFolderFollowsTheDataHomeOnlyWhenItIsAbsolute)
+{
+    EXPECT_EQ(GetUserDataFolder("/data", "/home/ann"), "/data/korrix/");
+    EXPECT_EQ(GetUserDataFolder("relative/data", "/home/ann"), "/home/ann/.local/share/korrix/");
+    EXPECT_EQ(GetUserDataFolder("", "/home/ann"), "/home/ann/.local/share/korrix/");
+    EXPECT_EQ(GetUserDataFolder(nullptr, "/home/ann"), "/home/ann/.local/share/korrix/");
+}
+
+TEST(ProgramFolder, FilesTheUserChangesLeaveAProgramFolderTheUserCannotWrite)
+{
+    TemporaryFolder program;
+    chmod(program.Path().c_str(), 0777);
+    {
+        AsOrdinaryUser user;
+        EXPECT_EQ(ChooseUserFilesFolder(program.Path(), "/home/ann/"), program.Path());
+    }
+    chmod(program.Path().c_str(), 0555);
+    AsOrdinaryUser user;
+    EXPECT_EQ(ChooseUserFilesFolder(program.Path(), "/home/ann/"), "/home/ann/");
+    EXPECT_EQ(ChooseUserFilesFolder(program.Path() + "absent/", "/home/ann/"), "/home/ann/");
 }

@@ -113,6 +113,7 @@ public:
     {
     }
     CString GetMultiplexDefinitionsFilename() override { return m_folder + "File Multiplexes.txt"; }
+    CString GetDemoFolder() override { return m_folder + "demo/"; }
 
 private:
     CString m_folder;
