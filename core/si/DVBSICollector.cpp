@@ -8,7 +8,6 @@
 #include "si/DVBSDTSection.h"
 #include "si/DVBText.h"
 
-#include <memory>
 
 CDVBSICollector::CDVBSICollector(const CString& folder)
     : m_path(folder + "epg/epg.xml")
@@ -91,15 +90,27 @@ void CDVBSICollector::OnReceiveNIT(unsigned short, CDVBNITSection* section)
 
 void CDVBSICollector::Update()
 {
-    // A missing folder or unwritable file is retried only after the next change.
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(m_path.c_str(), "w"), std::fclose);
-    if (file) {
-        std::fputs("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<system>\n", file.get());
-        WriteTransportStreams(file.get());
-        WriteServices(file.get());
-        std::fputs("</system>\n", file.get());
-    }
+    // Written beside the export and renamed over it, so that the guide page
+    // never reads half a file and a failed write (a full disc) keeps the last
+    // export. A missing folder or unwritable file is retried only after the
+    // next change.
+    const CString temporary = m_path + ".new";
+    if (!WriteExport(temporary) || std::rename(temporary.c_str(), m_path.c_str()) != 0)
+        std::remove(temporary.c_str());
     m_changed = false;
+}
+
+bool CDVBSICollector::WriteExport(const CString& path)
+{
+    FILE* file = std::fopen(path.c_str(), "w");
+    if (file == nullptr)
+        return false;
+    std::fputs("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<system>\n", file);
+    WriteTransportStreams(file);
+    WriteServices(file);
+    std::fputs("</system>\n", file);
+    const bool written = std::fflush(file) == 0 && !std::ferror(file);
+    return std::fclose(file) == 0 && written;
 }
 
 void CDVBSICollector::WriteTransportStreams(FILE* file)

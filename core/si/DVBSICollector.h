@@ -61,6 +61,8 @@ public:
     static CString XMLText(const CString& dvbText);
 
 private:
+    // The whole export into the file; false when it could not be written whole.
+    bool WriteExport(const CString& path);
     void WriteTransportStreams(FILE* file);
     void WriteServices(FILE* file);
     static void WriteScheduleItem(FILE* file, const CDVBScheduleEntry& entry);

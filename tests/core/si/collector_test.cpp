@@ -108,6 +108,25 @@ TEST_F(CollectorTest, AMissingFolderWritesNothingAndDoesNotFail)
     EXPECT_FALSE(fs::exists(fs::path(Folder()) / "absent"));
 }
 
+TEST_F(CollectorTest, AReaderOfTheExportSeesWholeFilesOnly)
+{
+    CDVBSICollector collector(Folder());
+    std::ifstream reading(ExportPath(), std::ios::binary); // the guide page, part way through
+    PAT(collector, 1, { { 1, 0x100 } });
+    collector.Update();
+    std::stringstream old;
+    old << reading.rdbuf();
+    EXPECT_EQ(old.str(), EMPTY_EXPORT) << "the file being read is not rewritten under its reader";
+    EXPECT_NE(Export().find("id=\"1\""), std::string::npos);
+
+    // An export that cannot take the old one's place leaves nothing behind.
+    fs::remove(ExportPath());
+    fs::create_directory(ExportPath());
+    collector.Update();
+    EXPECT_TRUE(fs::is_directory(ExportPath()));
+    EXPECT_FALSE(fs::exists(ExportPath().string() + ".new"));
+}
+
 TEST_F(CollectorTest, NothingIsWrittenWhileUpdatesAreDisabled)
 {
     CDVBSICollector collector(Folder());
