@@ -50,9 +50,15 @@ int RunServicesCommand(const KRXCliArguments& arguments, KRXCliContext& context)
         session.ReadOnceUnpaced();
     session.StartReceiver();
     CDVBTransportStreamReceiver* receiver = session.GetReceiver();
-    auto finished = [&session, receiver] {
-        return session.HasReadWholeFile()
-            || (receiver->HasCompleteBasicServiceInformation() && HasNowAndNextWhereAnnounced(receiver));
+    // Read once, the rest of the file takes moments, so a service's events are
+    // waited for even before the first event of the stream has come; played,
+    // a stream that has shown none by then is taken to carry none.
+    auto finished = [&session, &options, receiver] {
+        if (session.HasReadWholeFile())
+            return true;
+        if (!receiver->HasCompleteBasicServiceInformation())
+            return false;
+        return options.paced ? HasNowAndNextWhereAnnounced(receiver) : HasAnnouncedNowAndNext(receiver);
     };
     CKRXFileMultiplexSession::RunFor(
         options.seconds, context.interrupted, [] {}, finished);
