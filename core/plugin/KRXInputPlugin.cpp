@@ -8,8 +8,8 @@
 #include "stream/DVBTransportStreamSource.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <cstdlib>
+#include <filesystem>
 
 namespace {
 // The index of the first field holding a comma, or -1. Fields are separated

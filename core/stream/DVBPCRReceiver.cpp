@@ -110,7 +110,6 @@ bool CDVBPCRReceiver::EstimateClockAtPacket(uint64_t packetNumber, int64_t& cloc
 
 unsigned CDVBPCRReceiver::CountContinuousSamples() const
 {
-    unsigned count = m_sampleCount;
     for (unsigned i = m_sampleCount; i-- > 1;) {
         const Sample& older = m_samples[i - 1];
         const Sample& newer = m_samples[i];
@@ -118,7 +117,7 @@ unsigned CDVBPCRReceiver::CountContinuousSamples() const
             || newer.packetNumber <= older.packetNumber)
             return m_sampleCount - i;
     }
-    return count;
+    return m_sampleCount;
 }
 
 bool CDVBPCRReceiver::EstimateClockAtTime(double frequency, double now, int64_t& clock)

@@ -1,7 +1,5 @@
 #include "viewing/KRXViewingFlow.h"
 
-#include <algorithm>
-
 #include "platform/CriticalSection.h"
 #include "platform/DebugOutput.h"
 #include "platform/MessageBox.h"
@@ -30,6 +28,15 @@
 namespace {
 const char* const Caption = "Korrix";
 constexpr unsigned long StopTimeoutMs = 1000;
+
+// "Video"; "Audio, Recorder" for two; empty for none.
+CString JoinNames(const std::vector<CString>& names)
+{
+    CString text;
+    for (const CString& name : names)
+        text += (text.empty() ? "" : ", ") + name;
+    return text;
+}
 } // namespace
 
 CKRXViewingFlow::CKRXViewingFlow(
@@ -285,10 +292,7 @@ void CKRXViewingFlow::CloseDisplay()
 
 CString CKRXViewingFlow::Component::GetDecoderNames() const
 {
-    CString names;
-    for (const CString& name : decoders)
-        names += (names.empty() ? "" : ", ") + name;
-    return names;
+    return JoinNames(decoders);
 }
 
 CString CKRXViewingFlow::GetPlayingDecoderNames() const
@@ -298,7 +302,7 @@ CString CKRXViewingFlow::GetPlayingDecoderNames() const
         for (const CString& name : component.decoders)
             if (std::find(names.begin(), names.end(), name) == names.end())
                 names.push_back(name);
-    return Component { 0, "", false, names }.GetDecoderNames();
+    return JoinNames(names);
 }
 
 CKRXDecoderPlugin* CKRXViewingFlow::GetDecoder(int index) const

@@ -4,7 +4,6 @@
 #include "DVBRateEstimate.h"
 
 #include "platform/Clock.h"
-#include "stream/DVBPCRReceiver.h"
 #include "stream/DVBPIDReceiver.h"
 
 #include <algorithm>
@@ -21,6 +20,8 @@ namespace {
 // Enough to pass over a damaged or foreign start of a file, and to hold a
 // second or more of a low-rate stream's PCRs.
 constexpr size_t kProbeSize = 1024 * 1024;
+// In the adaptation field's flags: the clock goes on from a new base.
+constexpr unsigned char kDiscontinuityIndicator = 0x80;
 } // namespace
 
 CDVBFileTransportStreamSource::CDVBFileTransportStreamSource(CString fileName)
@@ -167,14 +168,13 @@ CDVBPCRPacer::SChunkEnd CDVBFileTransportStreamSource::CutChunk(unsigned long si
     for (unsigned long offset = 0; offset < chunk.bytes; offset += DVB_PACKET_SIZE) {
         unsigned char* packet = &m_ahead[offset];
         uint64_t pcr;
-        if (packet[0] != 0x47 || CDVBPIDReceiver::GetPacketPID(packet) != m_pcrPid
-            || !CDVBPCRReceiver::GetPCRFromPacket(packet, pcr))
+        if (!GetPCROfPID(packet, m_pcrPid, pcr))
             continue;
         chunk.bytes = offset + DVB_PACKET_SIZE;
         chunk.pcr = pcr;
         unsigned char* field;
         unsigned char length;
-        chunk.discontinuity = CDVBPIDReceiver::GetPacketAdaptationField(packet, field, length) && (field[1] & 0x80);
+        chunk.discontinuity = CDVBPIDReceiver::GetPacketAdaptationField(packet, field, length) && (field[1] & kDiscontinuityIndicator);
         break;
     }
     return chunk;

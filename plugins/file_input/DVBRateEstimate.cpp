@@ -51,6 +51,12 @@ struct TimestampSpan {
 };
 } // namespace
 
+bool GetPCROfPID(unsigned char* packet, int pid, uint64_t& pcr)
+{
+    return packet[0] == 0x47 && CDVBPIDReceiver::GetPacketPID(packet) == pid
+        && CDVBPCRReceiver::GetPCRFromPacket(packet, pcr);
+}
+
 int FindPCRPID(unsigned char* data, size_t size)
 {
     for (size_t offset = 0; offset + DVB_PACKET_SIZE <= size; offset += DVB_PACKET_SIZE) {
@@ -72,8 +78,7 @@ int EstimateBitrateFromPCRs(unsigned char* data, size_t size)
     for (size_t packet = 0; packet < packets; ++packet) {
         unsigned char* bytes = data + packet * DVB_PACKET_SIZE;
         uint64_t pcr;
-        if (bytes[0] != 0x47 || CDVBPIDReceiver::GetPacketPID(bytes) != pcrPid
-            || !CDVBPCRReceiver::GetPCRFromPacket(bytes, pcr))
+        if (!GetPCROfPID(bytes, pcrPid, pcr))
             continue;
         // A PCR that wraps or jumps back (a splice) starts the span again.
         if (!found || pcr <= lastPCR) {

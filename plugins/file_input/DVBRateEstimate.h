@@ -9,6 +9,10 @@
 // Above this a stream's clocks are more likely spliced or broken than true.
 constexpr uint64_t HighestPlausibleBitrate = 200000000;
 
+// The PCR of a packet of that PID (a packet that starts with the sync byte);
+// false for any other packet.
+bool GetPCROfPID(unsigned char* packet, int pid, uint64_t& pcr);
+
 // The PID of the first packet that carries a PCR; -1 when none does.
 int FindPCRPID(unsigned char* data, size_t size);
 
