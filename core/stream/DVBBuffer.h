@@ -4,8 +4,16 @@
 // free list and a filled list; they are allocated once and never grow.
 #include <cstdint>
 
-// Bits of a buffer's time-stamp flags.
-enum : unsigned long { DVB_BUFFER_PTS_VALID = 1, DVB_BUFFER_DTS_VALID = 2, DVB_BUFFER_CLOCK_VALID = 4 };
+// Bits of a buffer's time-stamp flags. A buffer that begins a new timeline
+// (the programme clock jumped) or follows a splice (the stream began again)
+// says so: the decoder must not build on what came before it.
+enum : unsigned long {
+    DVB_BUFFER_PTS_VALID = 1,
+    DVB_BUFFER_DTS_VALID = 2,
+    DVB_BUFFER_CLOCK_VALID = 4,
+    DVB_BUFFER_DISCONTINUITY = 8,
+    DVB_BUFFER_SPLICE = 16,
+};
 
 class CDVBBuffer
 {
@@ -45,6 +53,8 @@ public:
     void SetTimeStamps(unsigned long flags, int64_t pts, int64_t dts);
     // Records the programme clock at arrival and marks it valid.
     void SetProgramClock(int64_t clock);
+    // Adds DVB_BUFFER_DISCONTINUITY or DVB_BUFFER_SPLICE to the stamp.
+    void MarkBreak(unsigned long flags) { m_flags |= flags; }
 
 private:
     unsigned char* m_data;

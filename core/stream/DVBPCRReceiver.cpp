@@ -1,5 +1,7 @@
 #include "stream/DVBPCRReceiver.h"
 
+#include "stream/DVBTiming.h"
+
 #include <climits>
 #include <cmath>
 
@@ -12,6 +14,9 @@ constexpr uint64_t kPCRFrequency = 90000;
 // More than this between two PCRs is a splice or a jump, not the passing of time
 // (broadcasts send a PCR at least every 100 ms).
 constexpr uint64_t kMaxPCRGap = kPCRFrequency;
+constexpr uint64_t kPCRMask = DVB_CLOCK_WRAP - 1;
+// In the adaptation field's flags: the clock goes on from a new base.
+constexpr unsigned char kDiscontinuityIndicator = 0x80;
 
 // Doubles outside this range do not convert to int64_t.
 bool FitsInt64(double value)
@@ -42,6 +47,8 @@ void CDVBPCRReceiver::OnReceivePacket(uint64_t packetNumber, unsigned char* pack
     uint64_t pcr;
     if (!GetPCRFromPacket(packet, pcr))
         return;
+    if (BreaksTheClock(packet, pcr))
+        m_discontinuities.fetch_add(1, std::memory_order_acq_rel);
     Sample sample { packetNumber, pcr, 0, 0, false };
     if (m_readArrival != nullptr && m_readArrival->lastPacket >= packetNumber) {
         sample.readClock = m_readArrival->clock;
@@ -49,6 +56,19 @@ void CDVBPCRReceiver::OnReceivePacket(uint64_t packetNumber, unsigned char* pack
         sample.timed = true;
     }
     AddSample(sample);
+}
+
+// Measured on the 33-bit circle, so that a wrap is a small step forward and
+// a step back a huge one. Only the receive thread adds samples.
+bool CDVBPCRReceiver::BreaksTheClock(unsigned char* packet, uint64_t pcr) const
+{
+    unsigned char* field;
+    unsigned char length;
+    if (GetPacketAdaptationField(packet, field, length) && (field[1] & kDiscontinuityIndicator))
+        return true;
+    if (m_sampleCount == 0)
+        return false;
+    return ((pcr - m_samples[m_sampleCount - 1].pcr) & kPCRMask) > kMaxPCRGap;
 }
 
 void CDVBPCRReceiver::AddSample(const Sample& sample)

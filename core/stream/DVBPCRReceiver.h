@@ -6,6 +6,7 @@
 #include "stream/DVBPIDReceiver.h"
 
 #include <array>
+#include <atomic>
 
 // When the read being dispatched arrived: the system clock then, and the
 // number of its last packet. The transport stream receiver sets it before it
@@ -37,6 +38,11 @@ public:
     // arrival time.
     bool EstimateClockAtTime(double frequency, double now, int64_t& clock);
 
+    // How often the clock broke: a PCR marked discontinuous, one that went
+    // back, or one that jumped on by more than a second. What was timed on
+    // the clock before a break means nothing after it.
+    unsigned GetDiscontinuityCount() const { return m_discontinuities.load(std::memory_order_acquire); }
+
     // Reads the 33-bit PCR base of a packet; false if it carries none.
     static bool GetPCRFromPacket(unsigned char* packet, uint64_t& pcr);
 
@@ -52,6 +58,7 @@ private:
     };
 
     void AddSample(const Sample& sample);
+    bool BreaksTheClock(unsigned char* packet, uint64_t pcr) const;
     // The newest samples that continue one another in time: each PCR after
     // the one before, by no more than a PCR gap may be.
     unsigned CountContinuousSamples() const;
@@ -64,4 +71,5 @@ private:
     uint64_t m_pcrSpan = 0;
     bool m_dirty = true;
     const DVBReadArrival* m_readArrival = nullptr;
+    std::atomic<unsigned> m_discontinuities { 0 };
 };

@@ -36,13 +36,13 @@ public:
 
     // The order of these virtual operations is the interface with the plug-ins.
     virtual ~CDVBPIDReceiver() = default;
-    virtual void Start() {}
-    virtual void Stop() {}
+    virtual void Start() { }
+    virtual void Stop() { }
     virtual void OnReceivePacket(uint64_t packetNumber, unsigned char* packet);
     virtual void SetPID(unsigned short pid) { m_pid = pid; }
     virtual unsigned short GetPID() { return m_pid; }
-    virtual void OnEverySecond() {}
-    virtual void OnEveryMillisecond() {}
+    virtual void OnEverySecond() { }
+    virtual void OnEveryMillisecond() { }
     virtual bool RequiresTimeNotifications() { return false; }
     virtual int GetType() { return m_type; }
     virtual CKRXDecoderPlugin* GetPlugin() { return nullptr; }
@@ -52,6 +52,9 @@ public:
     virtual bool RequiresDisplay() { return false; }
     virtual bool SetDisplay(CDVBDisplay*) { return false; }
     virtual bool UnsetDisplay(CDVBDisplay*) { return false; }
+    // The source began its stream again (a file's next loop): a packet that
+    // follows continues nothing that came before it.
+    virtual void OnStreamStartedAgain() { }
 
     static bool GetPacketPayload(unsigned char* packet, unsigned char*& payload, unsigned long& size);
     static bool GetPacketAdaptationField(unsigned char* packet, unsigned char*& field, unsigned char& length);

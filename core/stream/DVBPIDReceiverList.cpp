@@ -88,6 +88,13 @@ void CDVBPIDReceiverList::OnEverySecond()
         m_receivers[i]->OnEverySecond();
 }
 
+void CDVBPIDReceiverList::OnStreamStartedAgain()
+{
+    CSingleLock lock(&m_lock, true);
+    for (CDVBPIDReceiver* receiver : m_receivers)
+        receiver->OnStreamStartedAgain();
+}
+
 void CDVBPIDReceiverList::OnEveryMillisecond()
 {
     CSingleLock lock(&m_lock, true);

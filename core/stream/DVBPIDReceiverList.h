@@ -45,6 +45,7 @@ public:
     void OnReceivePacket(uint64_t packetNumber, unsigned char* packet);
     void OnEverySecond();
     void OnEveryMillisecond();
+    void OnStreamStartedAgain();
 
 private:
     template <typename Predicate> CDVBPIDReceiver* RemoveFirst(Predicate matches);

@@ -17,10 +17,17 @@ bool CDVBProgramClock::SetProgram(unsigned short programNumber)
 
 bool CDVBProgramClock::GetProgramClock(int64_t& clock, bool now)
 {
-    if (m_receiver == nullptr || m_pcrReceiver == nullptr)
+    CDVBPCRReceiver* pcrReceiver = m_pcrReceiver.load(std::memory_order_acquire);
+    if (m_receiver == nullptr || pcrReceiver == nullptr)
         return false;
     if (!now)
-        return m_pcrReceiver->EstimateClockAtPacket(m_receiver->GetPacketsReceived(), clock);
-    return m_pcrReceiver->EstimateClockAtTime(
+        return pcrReceiver->EstimateClockAtPacket(m_receiver->GetPacketsReceived(), clock);
+    return pcrReceiver->EstimateClockAtTime(
         double(CDVBTiming::GetSystemClockFrequency()), double(CDVBTiming::GetSystemClock()), clock);
+}
+
+unsigned CDVBProgramClock::GetDiscontinuityCount() const
+{
+    CDVBPCRReceiver* pcrReceiver = m_pcrReceiver.load(std::memory_order_acquire);
+    return pcrReceiver ? pcrReceiver->GetDiscontinuityCount() : 0;
 }

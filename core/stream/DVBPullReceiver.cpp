@@ -3,6 +3,8 @@
 #include "platform/DebugOutput.h"
 #include "stream/DVBProgramClock.h"
 
+#include <utility>
+
 CDVBPullReceiver::CDVBPullReceiver(int count, int size)
 {
     for (int i = 0; i < count; i++)
@@ -40,6 +42,13 @@ void CDVBPullReceiver::SetPID(unsigned short pid)
     Start();
 }
 
+void CDVBPullReceiver::OnStreamStartedAgain()
+{
+    // What follows continues nothing of the packet in progress.
+    m_pesStarted = false;
+    m_splicePending = true;
+}
+
 void CDVBPullReceiver::DecodeThreadProc()
 {
     DecodeStream();
@@ -70,6 +79,10 @@ void CDVBPullReceiver::OnTimestamps(unsigned long flags, int64_t pts, int64_t dt
     if (!GetNextWriteBuffer())
         return;
     m_writeBuffer->SetTimeStamps(flags, pts, dts);
+    if (std::exchange(m_splicePending, false))
+        m_writeBuffer->MarkBreak(DVB_BUFFER_SPLICE);
+    if (m_clockBreaks.HasBroken(m_programClock))
+        m_writeBuffer->MarkBreak(DVB_BUFFER_DISCONTINUITY);
     int64_t clock;
     if (m_programClock && m_programClock->GetProgramClock(clock, false))
         m_writeBuffer->SetProgramClock(clock);

@@ -16,6 +16,7 @@
 #include "platform/Event.h"
 #include "platform/Thread.h"
 #include "stream/DVBBufferList.h"
+#include "stream/DVBClockBreakWatch.h"
 #include "stream/DVBPIDReceiver.h"
 
 class CDVBPullReceiver : public CDVBPIDReceiver
@@ -36,11 +37,14 @@ public:
     void OnReceivePacket(uint64_t packetNumber, unsigned char* packet) override;
     // Registration means the receiver is complete: the decode thread starts here.
     void SetPID(unsigned short pid) override;
+    // The PES packet in progress is dropped, and the next buffer is marked a splice.
+    void OnStreamStartedAgain() override;
 
 protected:
     // The derived decoder's main loop, on the decode thread.
     virtual void DecodeStream() { }
-    // Starts a new write buffer stamped with the time stamps and the programme clock.
+    // Starts a new write buffer stamped with the time stamps and the programme
+    // clock, and marked where the clock broke or the stream began again.
     virtual void OnTimestamps(unsigned long flags, int64_t pts, int64_t dts);
     // Appends elementary data to the write buffers; returns the bytes accepted.
     virtual unsigned long WriteCompressedData(unsigned char* data, unsigned long size);
@@ -69,5 +73,8 @@ private:
 
     CDVBBufferList m_freeList;
     bool m_pesStarted = false;
+    // Receive thread: breaks in the clock, and a splice not yet marked.
+    CDVBClockBreakWatch m_clockBreaks;
+    bool m_splicePending = false;
     CThread m_decodeThread { "decode thread" };
 };

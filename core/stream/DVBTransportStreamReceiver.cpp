@@ -6,6 +6,7 @@
 #include "stream/DVBPCRReceiver.h"
 #include "stream/DVBPIDReceiver.h"
 #include "stream/DVBPIDReceiverList.h"
+#include "stream/DVBTimestampShift.h"
 #include "stream/DVBTiming.h"
 #include "stream/DVBTransportStreamSource.h"
 
@@ -211,11 +212,12 @@ bool CDVBTransportStreamReceiver::RunReception(unsigned char* buffer, unsigned l
             continue;
         m_source->GetSuggestedBufferSize(); // part of the source contract; the answer is not used
         if (m_source->HasStartedAgain())
-            RestartStreamChecks();
-        AddReferencePoint(m_packetsReceived);
-        ProcessBuffer(buffer, read);
+            OnStreamStartedAgain();
+        // Recorded as read: the time stamps are moved on only for the receivers.
         if (m_recording.load(std::memory_order_relaxed))
             QueueForRecording(buffer, read);
+        AddReferencePoint(m_packetsReceived);
+        ProcessBuffer(buffer, read, m_source->GetTimestampOffset());
     }
 
     timer.Stop();
@@ -231,15 +233,25 @@ void CDVBTransportStreamReceiver::RestartStreamChecks()
     m_errors.RestartContinuity();
 }
 
-void CDVBTransportStreamReceiver::ProcessBuffer(unsigned char* data, unsigned long size)
+void CDVBTransportStreamReceiver::OnStreamStartedAgain()
+{
+    RestartStreamChecks();
+    for (auto& entry : m_pidTable) {
+        if (CDVBPIDReceiverList* list = entry.load(std::memory_order_acquire))
+            list->OnStreamStartedAgain();
+    }
+}
+
+void CDVBTransportStreamReceiver::ProcessBuffer(unsigned char* data, unsigned long size, uint64_t timestampOffset)
 {
     uint64_t number = m_packetsReceived.load(std::memory_order_relaxed);
     // The read is taken to have arrived now, its last packet last.
     m_readArrival.clock = CDVBTiming::GetSystemClock();
     m_readArrival.lastPacket = number + std::max<unsigned long>(size / DVB_PACKET_SIZE, 1) - 1;
-    m_aligner.Feed(data, size, [this, &number](unsigned char* packet) {
+    m_aligner.Feed(data, size, [this, &number, timestampOffset](unsigned char* packet) {
         const unsigned short pid = CDVBPIDReceiver::GetPacketPID(packet);
         m_errors.OnPacket(pid, packet);
+        DVBShiftTimestamps(packet, timestampOffset);
         if (CDVBPIDReceiverList* list = m_pidTable[pid].load(std::memory_order_acquire))
             list->OnReceivePacket(number, packet);
         // Receivers asking for the programme clock during dispatch see this packet's number.

@@ -14,8 +14,8 @@
 #include "platform/Thread.h"
 #include "si/DVBProgramList.h"
 #include "si/DVBSISectionHandler.h"
-#include "stream/DVBPIDReceiverList.h"
 #include "stream/DVBPCRReceiver.h"
+#include "stream/DVBPIDReceiverList.h"
 #include "stream/DVBPacketAligner.h"
 #include "stream/DVBReferencePointTracker.h"
 #include "stream/DVBStreamErrors.h"
@@ -137,9 +137,12 @@ public:
 
 protected:
     void ReceiveThreadProc();
-    void ProcessBuffer(unsigned char* data, unsigned long size);
+    // timestampOffset: 90 kHz ticks added to every packet's time stamps.
+    void ProcessBuffer(unsigned char* data, unsigned long size, uint64_t timestampOffset = 0);
     // A new reception, or a source that began again, owes nothing to the bytes before.
     void RestartStreamChecks();
+    // The source began again: the stream checks restart, and every receiver is told.
+    void OnStreamStartedAgain();
     void AddReferencePoint(uint64_t packets);
     void OnEveryMillisecond();
     void OnEverySecond();

@@ -4,6 +4,8 @@
 // must deliver whole, aligned 188-byte packets.
 #include "platform/CString.h"
 
+#include <cstdint>
+
 constexpr unsigned long DVB_DEFAULT_READ_BUFFER_SIZE = 0x2F000; // 1,024 packets
 
 class CDVBTransportStreamSource
@@ -34,4 +36,13 @@ public:
     // stream again (a file playing in a loop), so that the receiver does not
     // take the jump for lost packets.
     virtual bool HasStartedAgain() { return false; }
+    // The 90 kHz ticks (on the 33-bit circle) the receiver adds to every PCR,
+    // PTS and DTS of the last read. A source that plays its stream again
+    // carries its time on this way, so that the presenters see one timeline
+    // and play the last pass out before the next joins it.
+    virtual uint64_t GetTimestampOffset() { return 0; }
+    // Asks a source that can to deliver its stream again from the start, its
+    // time going on as at a loop; false from one that cannot (a live one).
+    // Any thread may ask.
+    virtual bool PlayFromStart() { return false; }
 };

@@ -155,6 +155,13 @@ void CDVBAVVideoDecoder::Drain(CDVBDisplay* display)
         SendAccessUnit(unit, unitSize, m_parser->pts, display);
     avcodec_send_packet(m_context, nullptr);
     ReceivePictures(display);
+    DropReferences();
+}
+
+void CDVBAVVideoDecoder::DropReferences()
+{
+    if (!IsValid())
+        return;
     avcodec_flush_buffers(m_context);
     // A fresh parser, as the next sequence starts from nothing.
     av_parser_close(m_parser);

@@ -39,6 +39,7 @@ public:
     bool IsValid() const override;
     void TagNextPicture(int64_t pts) override { m_nextPts = pts; }
     void Decode(unsigned char* data, size_t size, CDVBDisplay* display) override;
+    void DropReferences() override;
 
 private:
     void Parse(const unsigned char* data, size_t size, CDVBDisplay* display);

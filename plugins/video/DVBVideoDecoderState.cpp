@@ -61,6 +61,16 @@ void CDVBVideoDecoderState::Decode(unsigned char* data, size_t size, CDVBDisplay
     }
 }
 
+void CDVBVideoDecoderState::DropReferences()
+{
+    if (!m_decoder)
+        return;
+    mpeg2_reset(m_decoder, 1);
+    m_decodedInto = {};
+    m_referencesDecoded = 0;
+    m_unreferenced = nullptr;
+}
+
 void CDVBVideoDecoderState::OnSequence(const mpeg2_sequence_t& sequence)
 {
     m_width = sequence.width;

@@ -29,6 +29,8 @@ public:
     // comes out one lower.
     void TagNextPicture(int64_t pts) override;
     void Decode(unsigned char* data, size_t size, CDVBDisplay* display) override;
+    // The library starts again from the next sequence header.
+    void DropReferences() override;
 
     uint32_t GetWidth() const { return m_width; }
     uint32_t GetHeight() const { return m_height; }

@@ -18,4 +18,7 @@ public:
     // Decodes the bytes and hands every picture it releases to the display,
     // in display order; without a display they are dropped.
     virtual void Decode(unsigned char* data, size_t size, CDVBDisplay* display) = 0;
+    // The stream was broken or spliced: every picture held or referenced is
+    // forgotten, and pictures come again from the next key picture on.
+    virtual void DropReferences() = 0;
 };

@@ -28,6 +28,11 @@ bool CDVBVideoReceiver::SetDisplay(CDVBDisplay* display)
     return true;
 }
 
+bool CDVBVideoReceiver::UnsetDisplay(CDVBDisplay* display)
+{
+    return m_display.compare_exchange_strong(display, nullptr);
+}
+
 void CDVBVideoReceiver::DecodeStream()
 {
     // Without a decoder the receiver decodes nothing: its buffers fill and the
@@ -45,9 +50,17 @@ bool CDVBVideoReceiver::DecodeNextBuffer()
 {
     if (!GetNextReadBuffer())
         return false;
-    if (m_readBuffer->GetFlags() & DVB_PTS_PRESENT)
+    CDVBDisplay* display = m_display.load();
+    const unsigned long flags = m_readBuffer->GetFlags();
+    // Nothing decoded before a break may be shown or built on after it; the
+    // pictures still waiting belong to the old timeline.
+    if (flags & (DVB_BUFFER_DISCONTINUITY | DVB_BUFFER_SPLICE))
+        m_decoder->DropReferences();
+    if ((flags & DVB_BUFFER_DISCONTINUITY) && display)
+        display->Flush();
+    if (flags & DVB_PTS_PRESENT)
         m_decoder->TagNextPicture(m_readBuffer->GetPTS());
-    m_decoder->Decode(m_readBuffer->GetData(), m_readBuffer->GetUsed(), m_display.load());
+    m_decoder->Decode(m_readBuffer->GetData(), m_readBuffer->GetUsed(), display);
     m_readBuffer->SetUsed(0);
     return true;
 }

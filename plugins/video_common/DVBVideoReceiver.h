@@ -26,7 +26,9 @@ public:
     bool RequiresDisplay() override { return true; }
     // Pictures go to this display from the next one on.
     bool SetDisplay(CDVBDisplay* display) override;
-    // UnsetDisplay keeps the base's answer (false): the display last set stays.
+    // No picture decoded from now on goes to the display, so that it can be
+    // flushed of this receiver's pictures before the receiver is closed.
+    bool UnsetDisplay(CDVBDisplay* display) override;
 
 protected:
     // Waits for filled buffers and decodes them until the stop event.

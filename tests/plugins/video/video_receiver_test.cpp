@@ -85,7 +85,7 @@ TEST(VideoTimes, AnOddPtsComesOutOneLowerAlsoAcrossTheWrap)
         EXPECT_EQ(times[i], ((base + int64_t(i) * 3600) & kTimeMask) - 1) << "picture " << i;
 }
 
-TEST(VideoDisplays, PicturesGoToTheDisplayLastSetAndUnsetDisplayKeepsIt)
+TEST(VideoDisplays, PicturesGoToTheDisplayLastSetAndNoneAfterItIsUnset)
 {
     const std::vector<AccessUnit> pictures = FirstPictures();
     const std::vector<AccessUnit> first(pictures.begin(), pictures.begin() + 10);
@@ -99,9 +99,15 @@ TEST(VideoDisplays, PicturesGoToTheDisplayLastSetAndUnsetDisplayKeepsIt)
     receiver.OnEveryMillisecond();
     receiver.Feed(VideoPackets(rest, 0));
     EXPECT_TRUE(receiver.SetDisplay(&b));
-    EXPECT_FALSE(receiver.UnsetDisplay(&b));
     receiver.OnEveryMillisecond();
     receiver.Feed(EndOfStreamPackets());
+    EXPECT_FALSE(receiver.UnsetDisplay(&a)) << "only the display set is unset";
+    EXPECT_TRUE(receiver.UnsetDisplay(&b));
+    const size_t shownOnB = b.Times().size();
+    receiver.OnEveryMillisecond();
+    receiver.Feed(VideoPackets(first, 0));
+    receiver.Feed(EndOfStreamPackets());
+    EXPECT_EQ(b.Times().size(), shownOnB) << "nothing decoded after UnsetDisplay reaches a display";
 
     EXPECT_EQ(a.ticks, 1);
     EXPECT_EQ(b.ticks, 1);
