@@ -34,6 +34,11 @@ public:
     virtual void SetDisplayAspectRatio(int /*numerator*/, int /*denominator*/) { }
     // Pictures presented, and pictures dropped because the queue was full, since the display opened.
     virtual void GetPictureCounts(uint64_t& shown, uint64_t& dropped) const { shown = dropped = 0; }
+    // A new timeline starts (a service change, a closed component, a break in
+    // the clock): every picture still waiting is dropped at once, a decoder
+    // waiting for room is let go, and the next picture is shown as soon as it
+    // comes. SetProgramClock does the same.
+    virtual void Flush() { }
 
 protected:
     CDVBProgramClock* m_programClock = nullptr;

@@ -108,8 +108,26 @@ void CDVBDisplayDX::FrameThread()
 
 void CDVBDisplayDX::SetProgramClock(CDVBProgramClock* clock)
 {
-    CSingleLock lock(&m_clockSection, true);
-    m_clock = clock;
+    {
+        CSingleLock lock(&m_clockSection, true);
+        m_clock = clock;
+    }
+    Flush();
+}
+
+void CDVBDisplayDX::Flush()
+{
+    m_timeline.fetch_add(1, std::memory_order_acq_rel);
+    while (CDVBVideoFrame* frame = m_queue.TakeFront())
+        Release(frame);
+    // A decoder waiting for room finds it, or finds its picture outdated.
+    m_frameFreed.Set();
+}
+
+void CDVBDisplayDX::Release(CDVBVideoFrame* frame)
+{
+    m_free.Append(frame);
+    m_frameFreed.Set();
 }
 
 void CDVBDisplayDX::OnFrame(
@@ -118,12 +136,17 @@ void CDVBDisplayDX::OnFrame(
     // Beyond any broadcast picture: twenty such frames would not fit in memory.
     if (width <= 0 || height <= 0 || width > DVB_DISPLAY_MAX_SIDE || height > DVB_DISPLAY_MAX_SIDE || !Y || !U || !V)
         return;
-    CDVBVideoFrame* frame = TakeFrameToFill();
+    const unsigned timeline = m_timeline.load(std::memory_order_acquire);
+    CDVBVideoFrame* frame = TakeFrameToFill(timeline);
     if (!frame) // every frame is on the frame thread: this picture cannot be kept
         return;
     frame->SetSize(width, height);
     frame->SetTime(time);
     frame->CopyFrom(Y, U, V);
+    if (m_timeline.load(std::memory_order_acquire) != timeline) {
+        Release(frame);
+        return;
+    }
     m_queue.Append(frame);
 }
 
@@ -131,8 +154,10 @@ void CDVBDisplayDX::OnFrame(
 // their time (a stream with a long decoder delay, a file read in bursts) are
 // then shown instead of dropped, and the compressed data waits in the
 // receiver's buffers. Only when the frame thread releases nothing for a while
-// (the clock stands still) is the oldest picture given up.
-CDVBVideoFrame* CDVBDisplayDX::TakeFrameToFill()
+// (the clock stands still) is the oldest picture given up. A flush ends the
+// wait at once: whoever closes the decoder flushes first, so a join never
+// waits on the queue.
+CDVBVideoFrame* CDVBDisplayDX::TakeFrameToFill(unsigned timeline)
 {
     const uint32_t start = GetMillisecondTime();
     for (;;) {
@@ -140,6 +165,7 @@ CDVBVideoFrame* CDVBDisplayDX::TakeFrameToFill()
             return frame;
         const uint32_t waited = GetMillisecondTime() - start;
         if (!m_frameThreadRunning || waited >= DVB_DISPLAY_FULL_WAIT_MS
+            || m_timeline.load(std::memory_order_acquire) != timeline
             || WaitForEvents({ &m_stop, &m_frameFreed }, DVB_DISPLAY_FULL_WAIT_MS - waited) == 0)
             break;
     }
@@ -197,8 +223,7 @@ void CDVBDisplayDX::ShowDueFrames(uint32_t now)
         m_lastShown = now;
         if (blank)
             return;
-        m_free.Append(frame);
-        m_frameFreed.Set();
+        Release(frame);
     }
 }
 
@@ -214,7 +239,29 @@ CDVBVideoFrame* CDVBDisplayDX::TakeNextFrame(int64_t& clock)
         return m_queue.TakeFront();
     }
     clock = DVBClockModulo(clock);
-    return m_queue.TakeFrontIfDue(clock);
+    while (DropIfOffClock(clock)) { }
+    // The first picture of a timeline is shown as a still when it comes
+    // early; the clock releases the rest.
+    const unsigned timeline = m_timeline.load(std::memory_order_acquire);
+    if (m_stillTimeline == timeline)
+        return m_queue.TakeFrontIfDue(clock);
+    CDVBVideoFrame* frame = m_queue.TakeFront();
+    if (frame)
+        m_stillTimeline = timeline;
+    return frame;
+}
+
+bool CDVBDisplayDX::DropIfOffClock(int64_t clock)
+{
+    CDVBVideoFrame* frame = m_queue.TakeFrontIf([clock](const CDVBVideoFrame& front) {
+        const int64_t distance = DVBClockDifference(front.GetTime(), clock);
+        return distance > DVB_DISPLAY_OFF_CLOCK_TICKS || distance < -DVB_DISPLAY_OFF_CLOCK_TICKS;
+    });
+    if (!frame)
+        return false;
+    ++m_dropped;
+    Release(frame);
+    return true;
 }
 
 CDVBVideoFrame* CDVBDisplayDX::GetBlankFrame()

@@ -23,6 +23,9 @@ constexpr uint32_t DVB_DISPLAY_BLANK_AFTER_MS = 500;
 constexpr unsigned DVB_DEFAULT_OVERLAY_COLOUR = 0x202020;
 // How long a full queue holds the decoder back before the oldest picture is dropped.
 constexpr uint32_t DVB_DISPLAY_FULL_WAIT_MS = 250;
+// A picture this far from the programme clock, either way, belongs to
+// another timeline: it is dropped rather than waited for or shown late.
+constexpr int64_t DVB_DISPLAY_OFF_CLOCK_TICKS = 3 * 90000;
 
 class CDVBDisplayDX : public CDVBDisplay
 {
@@ -39,6 +42,7 @@ public:
     bool RemoveDisplayLayer(CDVBDisplayLayer* layer) override;
     void SetDisplayAspectRatio(int numerator, int denominator) override;
     void GetPictureCounts(uint64_t& shown, uint64_t& dropped) const override;
+    void Flush() override;
 
     // Starts the frame thread and waits for it to open the surface; a failure
     // is reported to the user and leaves a display that shows nothing.
@@ -60,7 +64,10 @@ private:
     CDVBVideoFrame* GetBlankFrame();
     void PrepareSurface(int width, int height);
     void ForwardAspectRatio();
-    CDVBVideoFrame* TakeFrameToFill();
+    CDVBVideoFrame* TakeFrameToFill(unsigned timeline);
+    // Gives the front picture up when it is too far from the clock to be shown.
+    bool DropIfOffClock(int64_t clock);
+    void Release(CDVBVideoFrame* frame);
     void Draw(const CDVBVideoFrame& frame, int64_t clock, bool blank);
     void Log(const CDVBVideoFrame& frame, int64_t clock, bool blank);
 
@@ -80,8 +87,11 @@ private:
     CEvent m_stop { true, false };
     CEvent m_pulse { false, false };
     CEvent m_setUpDone { true, false };
-    // Set by the frame thread each time it gives a frame back to the free list.
+    // Set each time a frame goes back to the free list.
     CEvent m_frameFreed { false, false };
+    // Counts the flushes: a picture being copied in while one happens belongs
+    // to the timeline before it and is not queued.
+    std::atomic<unsigned> m_timeline { 0 };
     std::atomic<bool> m_frameThreadRunning { false };
     CString m_setUpError;
 
@@ -93,6 +103,9 @@ private:
     uint32_t m_lastShown = 0;
     std::unique_ptr<CDVBVideoFrame> m_blank;
     int m_shownAspect[2] = { 0, 0 };
+    // The timeline whose first picture has been shown; until then the next
+    // picture is shown as a still, without waiting for the clock.
+    unsigned m_stillTimeline = ~0u;
 
     CCriticalSection m_aspectSection;
     int m_aspect[2] = { 0, 0 };

@@ -20,8 +20,13 @@ CDVBVideoFrame* CDVBVideoFrameList::TakeFront()
 
 CDVBVideoFrame* CDVBVideoFrameList::TakeFrontIfDue(int64_t clock)
 {
+    return TakeFrontIf([clock](const CDVBVideoFrame& front) { return DVBClockHasReached(clock, front.GetTime()); });
+}
+
+CDVBVideoFrame* CDVBVideoFrameList::TakeFrontIf(const std::function<bool(const CDVBVideoFrame&)>& test)
+{
     CSingleLock lock(&m_section, true);
-    if (m_frames.empty() || !DVBClockHasReached(clock, m_frames.front()->GetTime()))
+    if (m_frames.empty() || !test(*m_frames.front()))
         return nullptr;
     CDVBVideoFrame* frame = m_frames.front();
     m_frames.pop_front();

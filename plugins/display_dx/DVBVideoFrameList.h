@@ -6,6 +6,7 @@
 #include "platform/CriticalSection.h"
 
 #include <deque>
+#include <functional>
 
 class CDVBVideoFrameList
 {
@@ -21,6 +22,8 @@ public:
     // The front frame when the programme clock has reached its time (on the
     // 33-bit circle), else null. Later frames never overtake it.
     CDVBVideoFrame* TakeFrontIfDue(int64_t clock);
+    // The front frame when the test holds for it, else null.
+    CDVBVideoFrame* TakeFrontIf(const std::function<bool(const CDVBVideoFrame&)>& test);
     void DeleteAll();
     size_t GetCount();
 

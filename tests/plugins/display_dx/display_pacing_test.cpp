@@ -29,29 +29,32 @@ std::pair<uint64_t, uint64_t> Counts(const CDVBDisplay& display) // shown, dropp
 TEST(DisplayPacing, EachPictureIsReleasedInOrderOnTheFirstTickAtWhichTheClockHasReachedIt)
 {
     SDrivenDisplay driven;
-    for (int64_t time : { 90000, 93600, 97200, 1000 })
+    for (int64_t time : { 86400, 90000, 93600, 97200, 1000 })
         SD.SendTo(driven.display, time);
 
-    driven.clock.m_value = 89999;
+    driven.clock.m_value = 50000;
     driven.display.ShowDueFrames(1);
-    EXPECT_TRUE(driven.surface->Times().empty()) << "one tick early";
+    EXPECT_THAT(driven.surface->Times(), ElementsAre(86400)) << "the first picture is shown at once, as a still";
     EXPECT_TRUE(driven.clock.m_askedForNow) << "the clock is read at the present instant";
-    driven.clock.m_value = 90000;
+    driven.clock.m_value = 89999;
     driven.display.ShowDueFrames(2);
-    EXPECT_THAT(driven.surface->Times(), ElementsAre(90000));
-    driven.clock.m_value = 97300; // three came due on one tick: all shown, the late one in its turn
+    EXPECT_THAT(driven.surface->Times(), ElementsAre(86400)) << "one tick early";
+    driven.clock.m_value = 90000;
     driven.display.ShowDueFrames(3);
-    EXPECT_THAT(driven.surface->Times(), ElementsAre(90000, 93600, 97200, 1000));
-    EXPECT_EQ(Counts(driven.display), std::make_pair(uint64_t(4), uint64_t(0)));
-    ASSERT_EQ(driven.layer.m_calls.size(), 4u);
-    EXPECT_EQ(driven.layer.m_calls[0].time, 90000);
-    EXPECT_EQ(driven.layer.m_calls[1].time, 97300) << "layers see the clock at release, not the picture's time";
+    EXPECT_THAT(driven.surface->Times(), ElementsAre(86400, 90000));
+    driven.clock.m_value = 97300; // three came due on one tick: all shown, the late one in its turn
+    driven.display.ShowDueFrames(4);
+    EXPECT_THAT(driven.surface->Times(), ElementsAre(86400, 90000, 93600, 97200, 1000));
+    EXPECT_EQ(Counts(driven.display), std::make_pair(uint64_t(5), uint64_t(0)));
+    ASSERT_EQ(driven.layer.m_calls.size(), 5u);
+    EXPECT_EQ(driven.layer.m_calls[1].time, 90000);
+    EXPECT_EQ(driven.layer.m_calls[2].time, 97300) << "layers see the clock at release, not the picture's time";
 
     // A due picture never overtakes an earlier one that is not.
     SD.SendTo(driven.display, 200000);
     SD.SendTo(driven.display, 1);
-    driven.display.ShowDueFrames(4);
-    EXPECT_EQ(driven.surface->Times().size(), 4u);
+    driven.display.ShowDueFrames(5);
+    EXPECT_EQ(driven.surface->Times().size(), 5u);
 }
 
 TEST(DisplayPacing, WithoutAClockThatCanBeReadPicturesAreShownOnTheNextWake)
@@ -74,25 +77,69 @@ TEST(DisplayPacing, PicturesAndClockAcrossThe33BitWrap)
 {
     SDrivenDisplay driven;
     const int64_t beforeWrap = DVB_CLOCK_WRAP - 1800;
+    SD.SendTo(driven.display, beforeWrap - 3600); // the still that starts the timeline
     SD.SendTo(driven.display, beforeWrap);
     SD.SendTo(driven.display, 1800); // the next picture, its PTS wrapped
 
     driven.clock.m_value = beforeWrap - 1;
     driven.display.ShowDueFrames(1);
-    EXPECT_TRUE(driven.surface->Times().empty());
+    EXPECT_THAT(driven.surface->Times(), ElementsAre(beforeWrap - 3600));
     driven.clock.m_value = DVB_CLOCK_WRAP + 100; // extrapolated past 2^33
     driven.display.ShowDueFrames(2);
-    EXPECT_THAT(driven.surface->Times(), ElementsAre(beforeWrap));
-    EXPECT_EQ(driven.layer.m_calls.at(0).time, 100) << "the clock is passed on modulo 2^33";
+    EXPECT_THAT(driven.surface->Times(), ElementsAre(beforeWrap - 3600, beforeWrap));
+    EXPECT_EQ(driven.layer.m_calls.at(1).time, 100) << "the clock is passed on modulo 2^33";
     driven.clock.m_value = DVB_CLOCK_WRAP + 1800;
     driven.display.ShowDueFrames(3);
-    EXPECT_THAT(driven.surface->Times(), ElementsAre(beforeWrap, 1800));
+    EXPECT_THAT(driven.surface->Times(), ElementsAre(beforeWrap - 3600, beforeWrap, 1800));
 
     // Stamped just before the wrap while the clock reads just after it: late, not a day early.
     SD.SendTo(driven.display, DVB_CLOCK_WRAP - 10);
     driven.clock.m_value = 50;
     driven.display.ShowDueFrames(4);
-    EXPECT_EQ(driven.surface->Times().size(), 3u);
+    EXPECT_EQ(driven.surface->Times().size(), 4u);
+}
+
+// A zap or a break in the clock: what waits is dropped at once, and the first
+// picture of the new timeline is shown as soon as it comes, as a still.
+TEST(DisplayTimeline, AFlushDropsEveryWaitingPictureAndTheNextIsShownAtOnce)
+{
+    SDrivenDisplay driven;
+    driven.clock.m_value = 0;
+    for (int64_t time : { 3600, 7200, 10800 })
+        SD.SendTo(driven.display, time);
+    driven.display.ShowDueFrames(1);
+    driven.display.Flush();
+    driven.clock.m_value = 10800;
+    driven.display.ShowDueFrames(2);
+    EXPECT_THAT(driven.surface->Times(), ElementsAre(3600)) << "nothing of the old timeline after the flush";
+
+    SD.SendTo(driven.display, 50000);
+    SD.SendTo(driven.display, 53600);
+    driven.display.ShowDueFrames(3);
+    EXPECT_THAT(driven.surface->Times(), ElementsAre(3600, 50000));
+    driven.display.SetProgramClock(&driven.clock); // a new service flushes too
+    driven.clock.m_value = 53600;
+    driven.display.ShowDueFrames(4);
+    EXPECT_THAT(driven.surface->Times(), ElementsAre(3600, 50000));
+    EXPECT_EQ(Counts(driven.display), std::make_pair(uint64_t(2), uint64_t(0))) << "flushed pictures are not drops";
+}
+
+TEST(DisplayTimeline, PicturesSecondsFromTheClockEitherWayAreDroppedNotWaitedFor)
+{
+    SDrivenDisplay driven;
+    driven.clock.m_value = 100000;
+    SD.SendTo(driven.display, 100000);
+    SD.SendTo(driven.display, 100000 + 4 * 90000); // from before the clock jumped back
+    SD.SendTo(driven.display, 103600);
+    driven.display.ShowDueFrames(1);
+    driven.clock.m_value = 103600;
+    driven.display.ShowDueFrames(2);
+    SD.SendTo(driven.display, 103600 - 4 * 90000); // from before it jumped on
+    SD.SendTo(driven.display, 107200);
+    driven.clock.m_value = 107200;
+    driven.display.ShowDueFrames(3);
+    EXPECT_THAT(driven.surface->Times(), ElementsAre(100000, 103600, 107200));
+    EXPECT_EQ(Counts(driven.display), std::make_pair(uint64_t(3), uint64_t(2)));
 }
 
 TEST(DisplayQueue, BeyondTwentyWaitingPicturesTheOldestIsDroppedForEachNewOne)

@@ -137,3 +137,28 @@ TEST(DisplayFrameThread, AFullQueueHoldsTheDecoderBackUntilAPictureIsShownInstea
     EXPECT_EQ(dropped, 0u);
     threaded.display.reset();
 }
+
+// A decoder held back by a full queue is let go by a flush (its component
+// closing), without a picture given up for it.
+TEST(DisplayFrameThread, AFlushReleasesADecoderWaitingForRoom)
+{
+    SThreadedDisplay threaded;
+    CScriptedClock clock;
+    threaded.display->SetProgramClock(&clock);
+    threaded.display->Start();
+    for (int i = 0; i < DVB_DISPLAY_QUEUE_FRAMES; ++i)
+        STestPicture(32, 16, uint8_t(i)).SendTo(*threaded.display, 3600 * (i + 1));
+    CEvent handedOver { true, false };
+    std::thread decoder([&] {
+        STestPicture(32, 16, 99).SendTo(*threaded.display, 3600 * (DVB_DISPLAY_QUEUE_FRAMES + 1));
+        handedOver.Set();
+    });
+    EXPECT_FALSE(handedOver.Wait(50)) << "the decoder waits for room";
+    threaded.display->Flush();
+    EXPECT_TRUE(handedOver.Wait(PATIENCE_MS));
+    decoder.join();
+    uint64_t shown, dropped;
+    threaded.display->GetPictureCounts(shown, dropped);
+    EXPECT_EQ(dropped, 0u) << "the flush, not the wait's end, let it go";
+    threaded.display.reset();
+}
