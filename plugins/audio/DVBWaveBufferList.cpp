@@ -28,8 +28,13 @@ CDVBWaveBuffer* CDVBWaveBufferList::TakeFront()
 
 CDVBWaveBuffer* CDVBWaveBufferList::TakeFrontDueAt(int64_t clock)
 {
+    return TakeFrontIf([clock](const CDVBWaveBuffer& front) { return DVBClockHasReached(clock, front.GetTime()); });
+}
+
+CDVBWaveBuffer* CDVBWaveBufferList::TakeFrontIf(const std::function<bool(const CDVBWaveBuffer&)>& test)
+{
     CSingleLock lock(&m_section, true);
-    if (m_buffers.empty() || !DVBClockHasReached(clock, m_buffers.front()->GetTime()))
+    if (m_buffers.empty() || !test(*m_buffers.front()))
         return nullptr;
     CDVBWaveBuffer* front = m_buffers.front();
     m_buffers.pop_front();

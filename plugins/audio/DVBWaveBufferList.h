@@ -5,6 +5,7 @@
 
 #include "platform/CriticalSection.h"
 
+#include <functional>
 #include <list>
 
 class CDVBWaveBufferList
@@ -20,6 +21,8 @@ public:
     CDVBWaveBuffer* TakeFront();
     // The front buffer when clock has reached its time (on the 33-bit circle), else null.
     CDVBWaveBuffer* TakeFrontDueAt(int64_t clock);
+    // The front buffer when the test holds for it, else null.
+    CDVBWaveBuffer* TakeFrontIf(const std::function<bool(const CDVBWaveBuffer&)>& test);
     // True when the buffer was on the list and has been taken off it.
     bool Remove(CDVBWaveBuffer* buffer);
     bool IsEmpty();

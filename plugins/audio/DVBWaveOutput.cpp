@@ -11,6 +11,8 @@
 namespace {
 // A device that stops completing buffers must not hold the decoder for ever.
 constexpr uint32_t kDrainLimitMs = 5000;
+// Sound this far ahead of the clock belongs to another timeline.
+constexpr int64_t kOffClockTicks = 3 * DVB_PROGRAM_CLOCK_FREQUENCY;
 
 int64_t NanosecondsToTicks(int64_t nanoseconds)
 {
@@ -118,17 +120,27 @@ int CDVBWaveOutput::Stop(bool flush)
 {
     if (!flush)
         return Pause();
-    CSingleLock lock(&m_deviceSection, true);
-    if (m_open && !m_device->Reset())
-        return Fail(m_device->GetErrorText());
-    return 0;
+    Flush();
+    return m_errorText.empty() ? 0 : -1;
 }
 
+void CDVBWaveOutput::Flush()
+{
+    CSingleLock lock(&m_deviceSection, true);
+    while (CDVBWaveBuffer* buffer = m_pending.TakeFront())
+        m_free.Append(buffer);
+    // The device completes every buffer it held, so none stays playing.
+    if (m_open && !m_device->Reset())
+        Fail(m_device->GetErrorText());
+}
+
+// The decoder finishes only when its component closes (a zap, the end of a
+// file): what the device still holds is not waited for, the window that
+// closes the component would wait with it.
 int CDVBWaveOutput::Finish()
 {
-    int result = 0;
-    if (Drain() != 0)
-        result = -1;
+    Flush();
+    int result = m_errorText.empty() ? 0 : -1;
     if (CloseDevice() != 0)
         result = -1;
     SetCurrentThreadPriority(KRX_PRIORITY_NORMAL);
@@ -200,9 +212,14 @@ void CDVBWaveOutput::Tick()
         return;
     // Released early by what the device holds, each frame is heard at its time.
     const int64_t latency = m_device->GetLatencyNanoseconds();
-    CDVBWaveBuffer* buffer = m_pending.TakeFrontDueAt(clock + NanosecondsToTicks(latency));
+    const int64_t heard = clock + NanosecondsToTicks(latency);
+    DropOffClock(heard);
+    CDVBWaveBuffer* buffer = m_pending.TakeFrontDueAt(heard);
     if (!buffer)
         return;
+    // Read before the write: a device may complete the buffer inside it, and
+    // the decoder may then fill it again.
+    const int64_t time = buffer->GetTime();
     buffer->SetOwner(this);
     m_playing.Append(buffer);
     if (!m_device->Write(buffer->GetData(), buffer->GetFill(), buffer)) {
@@ -213,7 +230,17 @@ void CDVBWaveOutput::Tick()
         m_completed.Set();
         return;
     }
-    LogRelease(*buffer, clock, latency);
+    LogRelease(time, clock, latency);
+}
+
+// Sound of another timeline is never waited for: it would hold up all the
+// sound behind it. Late sound is due and goes at once, so it never blocks.
+void CDVBWaveOutput::DropOffClock(int64_t heard)
+{
+    const auto offClock
+        = [heard](const CDVBWaveBuffer& front) { return DVBClockDifference(front.GetTime(), heard) > kOffClockTicks; };
+    while (CDVBWaveBuffer* buffer = m_pending.TakeFrontIf(offClock))
+        m_free.Append(buffer);
 }
 
 void CDVBWaveOutput::OnDone(void* tag)
@@ -238,11 +265,11 @@ void CDVBWaveOutput::WriteConfigLine(const char* phase)
     DebugOutput(FormatString("Audio config %s at PCR %s.\n", phase, text.c_str()));
 }
 
-void CDVBWaveOutput::LogRelease(const CDVBWaveBuffer& buffer, int64_t clock, int64_t latency)
+void CDVBWaveOutput::LogRelease(int64_t time, int64_t clock, int64_t latency)
 {
-    CKRXAVOffset::AddAudio(DVBClockDifference(clock + NanosecondsToTicks(latency), buffer.GetTime()));
+    CKRXAVOffset::AddAudio(DVBClockDifference(clock + NanosecondsToTicks(latency), time));
     if (!CKRXAVLog::IsOpen())
         return;
-    CKRXAVLog::Write(FormatString("audio,%" PRId64 ",%" PRId64 ",%" PRId64 ",%" PRId64, buffer.GetTime(), clock,
-        GetMonotonicNanoseconds(), latency));
+    CKRXAVLog::Write(FormatString(
+        "audio,%" PRId64 ",%" PRId64 ",%" PRId64 ",%" PRId64, time, clock, GetMonotonicNanoseconds(), latency));
 }

@@ -5,10 +5,11 @@
 // writes it to the wave device. Buffers cycle free -> pending (play) ->
 // playing (tick) -> free (device completion).
 //
-// Threads: the decoder's thread sends the commands, the receive thread ticks
-// once a millisecond, the device completes buffers on a thread of its own.
-// Each list has its own lock; one more lock keeps open, close and write
-// apart, so the tick never writes to a device that configure is closing.
+// Threads: the decoder's thread sends the commands and flushes, the receive
+// thread ticks once a millisecond, the device completes buffers on a thread of
+// its own. Each list has its own lock; one more lock keeps open, close, flush
+// and write apart, so the tick never writes to a device that configure is
+// closing, nor a buffer of the timeline a flush has just given up.
 #include "DVBAudioCommand.h"
 #include "DVBWaveBufferList.h"
 #include "DVBWaveDevice.h"
@@ -40,6 +41,9 @@ public:
     virtual void SetProgramClock(CDVBProgramClock* clock) { m_programClock = clock; }
     // The release step: at most one due buffer goes to the device.
     virtual void Tick();
+    // A new timeline: what waits and what the device holds are dropped at
+    // once; sound starts again with the next buffer that comes due.
+    void Flush();
 
     const CString& GetErrorText() const { return m_errorText; }
     int GetFreeCount() { return m_free.GetCount(); }
@@ -55,11 +59,14 @@ private:
     int Pause();
     int Resume();
     int Drain();
+    // Gives up pending buffers too far ahead of heard, the clock at which a
+    // buffer written now is heard, to belong to its timeline.
+    void DropOffClock(int64_t heard);
     int CloseDevice();
     int Fail(const CString& text);
     void OnDone(void* tag);
     void WriteConfigLine(const char* phase);
-    void LogRelease(const CDVBWaveBuffer& buffer, int64_t clock, int64_t latency);
+    void LogRelease(int64_t time, int64_t clock, int64_t latency);
 
     CString m_errorText;
     // Held for opening, closing and writing to the device and for its open flag.

@@ -34,6 +34,9 @@ unsigned long CDVBWaveReceiver::ReadChunk(unsigned char* destination, unsigned l
             && (WaitForEvents({ &m_stopEvent, m_filledList.GetHasBuffersEvent() }, KRX_INFINITE) != 1
                 || !GetNextReadBuffer()))
             return 0;
+        // Sound still waiting belongs to the timeline before the break.
+        if (m_readBuffer->GetFlags() & DVB_BUFFER_DISCONTINUITY)
+            m_output.Flush();
         if (m_readBuffer->GetFlags() & DVB_BUFFER_PTS_VALID) {
             hasTime = true;
             time = static_cast<uint32_t>(m_readBuffer->GetPTS() >> 1);

@@ -58,6 +58,11 @@ bool CDVBSubtitleReceiver::ParseOnePES(CDVBByteReader& reader, unsigned long fla
     CDVBBoundedReader packet(reader, length);
     if (!packet.ReadWord(headerFlags) || !packet.ReadByte(headerLength) || !packet.Skip(headerLength))
         return false;
+    // Sets still waiting were timed on the clock before its break.
+    if (m_clockBreaks.HasBroken(m_programClock)) {
+        CSingleLock lock(&m_queueLock, true);
+        m_queue.clear();
+    }
     auto set = std::make_unique<CDVBSubtitleDisplaySet>();
     if (m_programClock && m_programClock->GetProgramClock(set->m_receiptClock, false))
         set->m_timeStampFlags |= DVB_SUBTITLE_RECEIPT_CLOCK;

@@ -5,6 +5,7 @@
 #include "DVBSubtitleDisplaySet.h"
 
 #include "platform/CriticalSection.h"
+#include "stream/DVBClockBreakWatch.h"
 #include "stream/DVBPESPacketCollector.h"
 #include "stream/DVBPIDReceiver.h"
 
@@ -50,4 +51,6 @@ private:
     CDVBDisplay* m_display = nullptr;
     CKRXDecoderPlugin* m_plugin;
     const int64_t m_holdLimit = DVB_SUBTITLE_HOLD_LIMIT;
+    // Receive thread only.
+    CDVBClockBreakWatch m_clockBreaks;
 };

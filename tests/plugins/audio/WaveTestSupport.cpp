@@ -67,8 +67,6 @@ CWaveRun::CWaveRun()
     : device(new CMemoryWaveDevice)
     , output(std::unique_ptr<CDVBWaveDevice>(device))
 {
-    // Half the 33-bit circle ahead of time 0: every frame of a sample is due.
-    clock.value = int64_t(1) << 31;
     output.SetProgramClock(&clock);
 }
 
@@ -78,6 +76,10 @@ DVBChunkReader CWaveRun::Reader(const std::vector<CAudioChunk>& chunks)
     m_offset = 0;
     return [this, &chunks](
                unsigned char* destination, unsigned long size, bool& hasTime, uint32_t& time) -> unsigned long {
+        // The clock stands at the newest frame sent: every frame is due, and
+        // none so far behind that it would count as another timeline's.
+        const std::vector<uint32_t> times = output.PlayTimes();
+        clock.value = times.empty() ? 0 : int64_t(times.back()) << 1;
         for (int tick = 0; tick < CDVBWaveOutput::kBufferCount; tick++)
             output.Tick();
         hasTime = false;

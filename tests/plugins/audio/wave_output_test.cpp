@@ -1,5 +1,5 @@
 // The wave output: configure, the release of buffers on the programme clock
-// (wrap-aware, early by the device's latency), stop, drain and finish.
+// (wrap-aware, early by the device's latency), stop, flush, drain and finish.
 #include "AudioTestSupport.h"
 
 #include "plugin/KRXAVLog.h"
@@ -236,21 +236,48 @@ TEST_F(WaveOutputTest, FinishWithNothingPlayingClosesAtOnce)
     EXPECT_EQ(device->CountCalls(Kind::Write), 0);
 }
 
-TEST_F(WaveOutputTest, FinishWaitsForTheLastBufferBeforeClosing)
+// Finishing closes a component (a zap): what the device holds is dropped,
+// not waited for, on the thread that closes it.
+TEST_F(WaveOutputTest, FinishDropsWhatTheDeviceHoldsInsteadOfWaitingForIt)
 {
     Configure();
     Play(10);
     Play(20);
     TickAt(100);
     TickAt(100);
-    std::thread finishing([this] { EXPECT_EQ(Send(DVB_AUDIO_FINISH), 0); });
-    while (device->CompleteOldest() || device->GetHeldCount() > 0) { }
-    finishing.join();
+    ASSERT_EQ(device->GetHeldCount(), 2);
+    EXPECT_EQ(Send(DVB_AUDIO_FINISH), 0);
     std::vector<Kind> order;
     for (const auto& call : device->GetCalls())
-        if (call.kind == Kind::Done || call.kind == Kind::Close)
+        if (call.kind == Kind::Reset || call.kind == Kind::Close)
             order.push_back(call.kind);
-    EXPECT_EQ(order, (std::vector<Kind> { Kind::Done, Kind::Done, Kind::Close }));
+    EXPECT_EQ(order, (std::vector<Kind> { Kind::Reset, Kind::Close }));
+    EXPECT_EQ(device->GetHeldCount(), 0);
+    EXPECT_EQ(output.GetFreeCount(), CDVBWaveOutput::kBufferCount);
+}
+
+// A break in the clock: sound of the old timeline, waiting or in the device,
+// goes at once. Sound seconds ahead of the clock is another timeline's too,
+// and never blocks the sound behind it.
+TEST_F(WaveOutputTest, AFlushAndSoundFarFromTheClockNeverHoldUpTheNewTimeline)
+{
+    Configure();
+    Play(45000); // 90000 on the clock
+    Play(46800);
+    TickAt(90000);
+    output.Flush();
+    EXPECT_EQ(device->GetHeldCount(), 0);
+    EXPECT_EQ(output.GetPendingCount(), 0);
+    EXPECT_EQ(output.GetFreeCount(), CDVBWaveOutput::kBufferCount);
+
+    Play(45000 + 4 * 45000); // four seconds ahead: the clock jumped back
+    Play(46800);
+    Play(48600);
+    TickAt(93600);
+    TickAt(93600);
+    TickAt(97200);
+    EXPECT_EQ(WriteTimes(), (std::vector<int64_t> { 90000, 93600, 97200 }));
+    EXPECT_EQ(output.GetPendingCount(), 0);
 }
 
 TEST_F(WaveOutputTest, AFailedWriteReturnsItsBufferSoADrainEnds)
