@@ -272,7 +272,8 @@ void CKRXMainDialog::FillComponentList()
     m_components->clear();
     for (const CKRXViewingFlow::Component& component : m_model.GetComponents()) {
         auto* item = new QTreeWidgetItem(m_components,
-            { ToQt(component.description), QString::asprintf("%04d", component.pid), ToQt(component.GetDecoderNames()) });
+            { ToQt(component.description), QString::asprintf("%04d", component.pid),
+                ToQt(component.GetDecoderNames()) });
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
         item->setCheckState(0, component.selected ? Qt::Checked : Qt::Unchecked);
         item->setData(0, Qt::UserRole, component.pid);
@@ -336,6 +337,9 @@ void CKRXMainDialog::Refresh()
     ShowStatus();
     ApplyServiceChanges();
     SelectPendingService();
+    // A service clicked before its programme map came starts once it has.
+    if (m_model.GetFlow().StartComponentsOnceListed())
+        FillComponentList();
     m_dateTime->setText(QDateTime::currentDateTime().toString("dd/MM/yyyy HH:mm:ss"));
 }
 

@@ -24,6 +24,7 @@
 #include "stream/DVBTransportStreamSource.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 const char* const Caption = "Korrix";
@@ -90,6 +91,7 @@ void CKRXViewingFlow::StartReceiver(CKRXInputPlugin* plugin, CDVBTransportStream
         m_collector->OnChangeTransportStream();
     m_receiver->Initialise();
     m_receiver->Start();
+    m_serviceChosen = false;
 }
 
 bool CKRXViewingFlow::CloseMultiplex()
@@ -125,25 +127,57 @@ bool CKRXViewingFlow::SelectService(unsigned short programNumber)
     m_programNumber = programNumber;
     m_clock = std::make_unique<CDVBProgramClock>();
     m_clock->SetTransportStreamReceiver(m_receiver);
-    m_clock->SetProgram(programNumber);
-    ListComponents();
-    SelectComponentsAutomatically();
+    // Before any decoder starts, so that no picture of this service is flushed.
     if (m_display != nullptr)
         m_display->SetProgramClock(m_clock.get());
+    // A file's first key picture has usually gone by when its service is
+    // known: the first choice plays the file again from its start, the time
+    // stamps going on, so nothing but that jump is seen.
+    if (!std::exchange(m_serviceChosen, true))
+        m_source->PlayFromStart();
+    m_awaitingProgramMap = true;
+    StartComponentsOnceListed();
     return true;
 }
 
+bool CKRXViewingFlow::StartComponentsOnceListed()
+{
+    if (!IsServiceSelected() || !m_awaitingProgramMap || !HasProgramMap())
+        return false;
+    m_awaitingProgramMap = false;
+    m_clock->SetProgram(m_programNumber);
+    ListComponents();
+    SelectComponentsAutomatically();
+    return true;
+}
+
+bool CKRXViewingFlow::HasProgramMap()
+{
+    CSingleLock lock(m_receiver->GetProgramsSection(), true);
+    const CDVBProgram* program = m_receiver->GetProgram(m_programNumber);
+    return program != nullptr && program->HasSeenPMT();
+}
+
+// Every receiver leaves the multiplex and the display first, then the display
+// drops what they queued: a decoder waiting for room is let go at once, so
+// handing the receivers back never waits on pictures of the old service.
 void CKRXViewingFlow::DeselectService()
 {
     if (!IsServiceSelected())
         return;
+    std::vector<CDVBPIDReceiver*> receivers;
     for (int index = 0; index < static_cast<int>(m_components.size()); ++index)
-        CloseComponent(index);
+        for (CDVBPIDReceiver* receiver : DetachComponent(index))
+            receivers.push_back(receiver);
+    if (m_display != nullptr)
+        m_display->Flush();
+    CloseReceivers(receivers);
     m_components.clear();
     if (m_display != nullptr)
         m_display->SetProgramClock(nullptr);
     m_clock.reset();
     m_programNumber = 0;
+    m_awaitingProgramMap = false;
 }
 
 void CKRXViewingFlow::ListComponents()
@@ -249,12 +283,31 @@ void CKRXViewingFlow::CloseComponent(int index)
 {
     if (m_receiver == nullptr || index < 0 || index >= static_cast<int>(m_components.size()))
         return;
+    const std::vector<CDVBPIDReceiver*> receivers = DetachComponent(index);
+    const bool showedPictures = std::any_of(receivers.begin(), receivers.end(),
+        [](CDVBPIDReceiver* receiver) { return receiver->GetType() == DVB_RECEIVER_VIDEO; });
+    if (showedPictures && m_display != nullptr)
+        m_display->Flush();
+    CloseReceivers(receivers);
+}
+
+std::vector<CDVBPIDReceiver*> CKRXViewingFlow::DetachComponent(int index)
+{
     Component& component = m_components[index];
     component.selected = false;
     component.decoders.clear();
+    std::vector<CDVBPIDReceiver*> receivers;
     while (CDVBPIDReceiver* receiver = m_receiver->RemovePIDReceiverWithCookie(component.pid, &m_cookie)) {
         if (receiver->RequiresDisplay() && m_display != nullptr)
             receiver->UnsetDisplay(m_display);
+        receivers.push_back(receiver);
+    }
+    return receivers;
+}
+
+void CKRXViewingFlow::CloseReceivers(const std::vector<CDVBPIDReceiver*>& receivers)
+{
+    for (CDVBPIDReceiver* receiver : receivers) {
         // A receiver that cannot name its plug-in cannot be handed back; it is
         // left alone rather than deleted by someone who did not make it.
         if (CKRXDecoderPlugin* plugin = receiver->GetPlugin())

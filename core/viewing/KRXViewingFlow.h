@@ -83,10 +83,18 @@ public:
     // Deselects the current service, creates the programme clock of this one,
     // lists its components and opens the first of each description that a
     // decoder accepts, one soundtrack and one subtitle component among them:
-    // those in the chosen languages where they can be played. False without
+    // those in the chosen languages where they can be played. A service whose
+    // programme map has not come yet starts when it comes (see
+    // StartComponentsOnceListed). The first service chosen on a file plays it
+    // from its start, so that its first key picture is shown. False without
     // an open multiplex.
     bool SelectService(unsigned short programNumber);
+    // Lists and starts the components of a service selected before its
+    // programme map arrived, once it has; the front ends call it whenever
+    // they refresh. True when it started them.
+    bool StartComponentsOnceListed();
     // Closes every component and destroys the clock; the display stays open.
+    // Nothing waits for what the old service still had queued.
     void DeselectService();
     bool IsServiceSelected() const { return m_clock != nullptr; }
     unsigned short GetProgramNumber() const { return m_programNumber; }
@@ -117,6 +125,11 @@ private:
     std::vector<int> FindPlayableComponents();
     bool IsSupportedByADecoder(CDVBComponentDefinition* definition);
     void AttachReceiver(CDVBPIDReceiver* receiver, unsigned short pid);
+    // Takes the component's receivers off the multiplex and away from the
+    // display; CloseReceivers then hands them back to their plug-ins.
+    std::vector<CDVBPIDReceiver*> DetachComponent(int index);
+    void CloseReceivers(const std::vector<CDVBPIDReceiver*>& receivers);
+    bool HasProgramMap();
     void OpenDisplay();
     CKRXDecoderPlugin* GetDecoder(int index) const;
 
@@ -132,6 +145,10 @@ private:
 
     std::unique_ptr<CDVBProgramClock> m_clock;
     unsigned short m_programNumber = 0;
+    // The service was selected before its programme map came.
+    bool m_awaitingProgramMap = false;
+    // A service has been selected since the multiplex opened.
+    bool m_serviceChosen = false;
     std::vector<Component> m_components;
     CString m_audioLanguage;
     CString m_subtitleLanguage;

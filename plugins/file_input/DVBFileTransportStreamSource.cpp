@@ -5,6 +5,7 @@
 
 #include "platform/Clock.h"
 #include "stream/DVBPIDReceiver.h"
+#include "stream/DVBTiming.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -54,6 +55,10 @@ bool CDVBFileTransportStreamSource::Start()
     m_aheadSize = 0;
     m_next.reset();
     m_aheadStartedAgain = false;
+    m_playFromStartAsked = false;
+    m_aheadOffset = m_deliveredOffset = 0;
+    m_passFirstPCR.reset();
+    m_bytesBeforeFirstPCR.reset();
     m_pacer.Restart(m_clock());
     m_state = state;
     return state == EState::Open;
@@ -117,6 +122,15 @@ void CDVBFileTransportStreamSource::RestartFromFirstPacket()
 {
     m_position = m_firstPacket;
     m_bytesDelivered = 0;
+    m_passBytes = 0;
+}
+
+bool CDVBFileTransportStreamSource::PlayFromStart()
+{
+    if (m_singlePass)
+        return false;
+    m_playFromStartAsked = true;
+    return true;
 }
 
 unsigned long CDVBFileTransportStreamSource::ReadBuffer(unsigned char* buffer, unsigned long size)
@@ -128,6 +142,11 @@ unsigned long CDVBFileTransportStreamSource::ReadBuffer(unsigned char* buffer, u
         return 0;
     if (m_singlePass)
         return ReadSinglePass(buffer, request);
+    if (m_playFromStartAsked.exchange(false)) {
+        m_aheadSize = 0;
+        m_next.reset();
+        StartNextPass();
+    }
     const CDVBPCRPacer::SChunkEnd chunk = NextChunk(std::min(request, ChunkSize));
     if (chunk.bytes == 0)
         return 0;
@@ -174,7 +193,8 @@ CDVBPCRPacer::SChunkEnd CDVBFileTransportStreamSource::CutChunk(unsigned long si
         chunk.pcr = pcr;
         unsigned char* field;
         unsigned char length;
-        chunk.discontinuity = CDVBPIDReceiver::GetPacketAdaptationField(packet, field, length) && (field[1] & kDiscontinuityIndicator);
+        chunk.discontinuity
+            = CDVBPIDReceiver::GetPacketAdaptationField(packet, field, length) && (field[1] & kDiscontinuityIndicator);
         break;
     }
     return chunk;
@@ -185,8 +205,15 @@ CDVBPCRPacer::SChunkEnd CDVBFileTransportStreamSource::CutChunk(unsigned long si
 void CDVBFileTransportStreamSource::ReadAhead()
 {
     m_aheadSize += ReadWholePackets(&m_ahead[m_aheadSize], ChunkSize - m_aheadSize);
-    if (m_aheadSize != 0)
-        return;
+    if (m_aheadSize == 0)
+        StartNextPass();
+}
+
+void CDVBFileTransportStreamSource::StartNextPass()
+{
+    if (m_passFirstPCR)
+        m_aheadOffset = (m_aheadOffset + TicksOfPass()) & uint64_t(DVB_CLOCK_WRAP - 1);
+    m_passFirstPCR.reset();
     // Pacing goes on as it was: restarting it here would deliver the first
     // chunk of every loop early and then hold the next one back for a
     // chunk's time, slowing short looping files down.
@@ -197,6 +224,32 @@ void CDVBFileTransportStreamSource::ReadAhead()
     m_aheadStartedAgain = m_aheadSize != 0;
 }
 
+// The next pass's first PCR then comes as long after this pass's last as
+// the bytes between them take at the rate the pacer delivers them.
+uint64_t CDVBFileTransportStreamSource::TicksOfPass() const
+{
+    const uint64_t gapBytes = m_bytesSinceLastPCR + m_bytesBeforeFirstPCR.value_or(0);
+    const uint64_t bitrate = m_pacer.GetBitrate();
+    const uint64_t gapTicks = bitrate ? gapBytes * 8 * DVB_PROGRAM_CLOCK_FREQUENCY / bitrate : 0;
+    return ((m_lastPCR - *m_passFirstPCR) & uint64_t(DVB_CLOCK_WRAP - 1)) + gapTicks;
+}
+
+void CDVBFileTransportStreamSource::NotePassTiming(const CDVBPCRPacer::SChunkEnd& chunk)
+{
+    m_passBytes += chunk.bytes;
+    if (!chunk.pcr) {
+        m_bytesSinceLastPCR += chunk.bytes;
+        return;
+    }
+    // A chunk with a PCR ends with its packet.
+    if (!m_bytesBeforeFirstPCR)
+        m_bytesBeforeFirstPCR = m_passBytes - DVB_PACKET_SIZE;
+    if (!m_passFirstPCR)
+        m_passFirstPCR = *chunk.pcr;
+    m_lastPCR = *chunk.pcr;
+    m_bytesSinceLastPCR = 0;
+}
+
 void CDVBFileTransportStreamSource::Deliver(unsigned char* buffer, const CDVBPCRPacer::SChunkEnd& chunk)
 {
     const unsigned long bytes = static_cast<unsigned long>(chunk.bytes);
@@ -204,6 +257,8 @@ void CDVBFileTransportStreamSource::Deliver(unsigned char* buffer, const CDVBPCR
     std::memmove(m_ahead.data(), m_ahead.data() + bytes, m_aheadSize - bytes);
     m_aheadSize -= bytes;
     m_pacer.OnDelivered(chunk);
+    NotePassTiming(chunk);
+    m_deliveredOffset = m_aheadOffset;
     m_next.reset();
     m_bytesDelivered += bytes;
     if (std::exchange(m_aheadStartedAgain, false))

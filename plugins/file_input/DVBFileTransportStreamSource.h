@@ -6,7 +6,9 @@
 // PCR, and files without any, are paced at the stream's bitrate as the
 // receiver measures it (until then, as the start of the file gives it).
 // Files cut anywhere play too: Start finds where the packets begin and every
-// read, loop restarts included, delivers whole packets from there.
+// read, loop restarts included, delivers whole packets from there. Each pass
+// after the first has its time stamps carried on from where the pass before
+// ended, so the loop is one timeline to everything downstream.
 // For analysis the source can instead play the file once, as fast as it is read.
 #include "DVBPCRPacer.h"
 
@@ -49,6 +51,9 @@ public:
     bool SetSinglePass(bool singlePass) override;
     bool HasEnded() override { return m_ended.load(std::memory_order_acquire); }
     bool HasStartedAgain() override { return std::exchange(m_startedAgain, false); }
+    uint64_t GetTimestampOffset() override { return m_deliveredOffset; }
+    // False while playing once: a single pass has no start to go back to.
+    bool PlayFromStart() override;
 
     // Where pacing takes its time from and how it waits when a chunk is not
     // yet due (the system's millisecond clock and a 1 ms sleep by default).
@@ -65,6 +70,12 @@ private:
     void EstimateRate(unsigned char* packets, size_t size);
     void CloseFile();
     void RestartFromFirstPacket();
+    // Goes back to the first packet, as at the end of the file.
+    void StartNextPass();
+    // The ticks between the last pass's start and the next one's: from its
+    // first PCR to its last, and the bytes around them at the pacing rate.
+    uint64_t TicksOfPass() const;
+    void NotePassTiming(const CDVBPCRPacer::SChunkEnd& chunk);
     unsigned long ReadSinglePass(unsigned char* buffer, unsigned long size);
     const CDVBPCRPacer::SChunkEnd& NextChunk(unsigned long size);
     CDVBPCRPacer::SChunkEnd CutChunk(unsigned long size);
@@ -92,6 +103,20 @@ private:
     bool m_aheadStartedAgain = false;
     // The last read went back to the first packet.
     bool m_startedAgain = false;
+    // Asked from another thread; the next read starts the next pass.
+    std::atomic<bool> m_playFromStartAsked { false };
+    // What the pass being read ahead, and the pass last delivered, add to
+    // their time stamps.
+    uint64_t m_aheadOffset = 0;
+    uint64_t m_deliveredOffset = 0;
+    // The pacing PID's PCRs as the file has them: the first and the last
+    // delivered in this pass, the bytes delivered since that last one, and
+    // (the same in every pass) the bytes before the first.
+    std::optional<uint64_t> m_passFirstPCR;
+    uint64_t m_lastPCR = 0;
+    uint64_t m_bytesSinceLastPCR = 0;
+    std::optional<uint64_t> m_bytesBeforeFirstPCR;
+    uint64_t m_passBytes = 0;
     std::atomic<uint64_t> m_fileSize { 0 };
     std::atomic<uint64_t> m_bytesDelivered { 0 };
     std::atomic<EState> m_state { EState::Closed };

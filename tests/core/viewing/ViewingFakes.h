@@ -38,6 +38,15 @@ inline Bytes TwoServiceStream()
     return out.Data();
 }
 
+// Both services in the PAT, only the first with its PMT yet.
+inline Bytes SecondServiceUnmappedStream()
+{
+    ts::TsPacketWriter out;
+    ts::SectionWriter(out, 0x00).Write(ts::PatSection(0x0001, { { 1, 0x100 }, { 2, 0x110 } }));
+    ts::SectionWriter(out, 0x100).Write(ts::PmtSection(1, 0x200, {}, { { 0x02, 0x200, {} } }));
+    return out.Data();
+}
+
 // One service in today's codings: H.264 video; English sound in E-AC-3, AC-3
 // and MPEG audio, in that order.
 inline Bytes NewerCodingsStream()
@@ -200,6 +209,7 @@ public:
         m_log.push_back(clock ? "display clock set" : "display clock cleared");
         CDVBDisplay::SetProgramClock(clock);
     }
+    void Flush() override { m_log.push_back("display flushed"); }
     void OnFrame(int width, int height, const unsigned char* Y, const unsigned char* U, const unsigned char* V,
         int64_t time) override
     {

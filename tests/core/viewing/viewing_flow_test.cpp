@@ -186,11 +186,33 @@ TEST_F(ViewingFlowTest, ClosesThePreviousServiceBeforeTheNextOneOpens)
     log.clear();
     ASSERT_TRUE(flow->SelectService(2));
     EXPECT_THAT(log,
-        ElementsAre("unset display on 0x200", "video closes 0x200", "audio closes 0x201", "display clock cleared",
-            "video opens 0x300 (0)", "set display on 0x300", "audio opens 0x301 (1)", "display clock set"));
+        ElementsAre("unset display on 0x200", "display flushed", "video closes 0x200", "audio closes 0x201",
+            "display clock cleared", "display clock set", "video opens 0x300 (0)", "set display on 0x300",
+            "audio opens 0x301 (1)"));
     for (unsigned short pid : { 0x200, 0x201 })
         EXPECT_EQ(ReceiverOn(pid), nullptr) << pid;
     EXPECT_EQ(ReceiverOn(0x300)->GetProgramClock(), flow->GetProgramClock());
+}
+
+TEST_F(ViewingFlowTest, AServiceSelectedBeforeItsProgrammeMapStartsWhenTheMapArrives)
+{
+    CFakeInputPlugin unmapped { log, SecondServiceUnmappedStream() };
+    Open({ &video, &audio, &display }, unmapped, { 1 });
+    ASSERT_TRUE(flow->SelectService(2));
+    EXPECT_TRUE(flow->GetComponents().empty());
+    EXPECT_FALSE(flow->StartComponentsOnceListed()) << "no map yet";
+
+    unmapped.source->SetContinuous(TwoServiceStream());
+    bool started = false;
+    for (int wait = 0; wait < 100 && !started; ++wait) {
+        started = flow->StartComponentsOnceListed();
+        if (!started)
+            updates.updated.Wait(50);
+    }
+    EXPECT_TRUE(started);
+    EXPECT_THAT(SelectedPIDs(), ElementsAre(0x300, 0x301));
+    EXPECT_FALSE(flow->StartComponentsOnceListed()) << "started once";
+    flow->CloseMultiplex(); // before the input plug-in goes
 }
 
 TEST_F(ViewingFlowTest, ClosesComponentsThenServiceThenReceiverThenSourceAndTheDisplayLast)
@@ -199,8 +221,9 @@ TEST_F(ViewingFlowTest, ClosesComponentsThenServiceThenReceiverThenSourceAndTheD
     ASSERT_TRUE(flow->SelectService(2));
     log.clear();
     EXPECT_TRUE(flow->CloseMultiplex());
-    EXPECT_THAT(
-        log, ElementsAre("unset display on 0x300", "video closes 0x300", "display clock cleared", "close multiplex"));
+    EXPECT_THAT(log,
+        ElementsAre("unset display on 0x300", "display flushed", "video closes 0x300", "display clock cleared",
+            "close multiplex"));
     EXPECT_TRUE(input.sourceStoppedAtClose);
     EXPECT_FALSE(updates.HaveUpdatesOccurred()) << "the old multiplex's updates are dropped";
     EXPECT_FALSE(flow->SelectService(2)) << "no multiplex";
