@@ -5,6 +5,7 @@
 #include "DVBSDLWaveDevice.h"
 #include "DVBWavFileWaveDevice.h"
 #include "KRXAudioDecoderPlugin.h"
+#include "SDLLockWatch.h"
 
 #include "platform/Clock.h"
 #include "platform/Event.h"
@@ -173,6 +174,16 @@ std::vector<unsigned char> ReadBytes(const TemporaryFolder& folder, const CStrin
 uint32_t At32(const std::vector<unsigned char>& bytes, size_t offset)
 {
     return uint32_t(bytes[offset] | bytes[offset + 1] << 8 | bytes[offset + 2] << 16 | bytes[offset + 3] << 24);
+}
+
+TEST(SDLWaveDevice, StartsOpensClosesAndStopsSDLUnderTheProcessLock)
+{
+    CDVBSDLWaveDevice device;
+    SDLLockWatch watch;
+    ASSERT_TRUE(device.Open({ 2, 48000, 16 })) << device.GetErrorText();
+    EXPECT_TRUE(device.Close());
+    EXPECT_GT(watch.GetAllocations(), 0);
+    EXPECT_EQ(watch.GetUnlockedAllocations(), 0) << "of " << watch.GetAllocations();
 }
 
 TEST(WavFileWaveDevice, IsAValidEmptyFileUntilSoundComesInItsOwnFormat)
