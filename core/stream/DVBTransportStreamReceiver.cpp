@@ -10,6 +10,7 @@
 #include "stream/DVBTransportStreamSource.h"
 
 #include <algorithm>
+#include <climits>
 #include <vector>
 
 namespace {
@@ -314,6 +315,11 @@ void CDVBTransportStreamReceiver::CalculateBitrate()
         }
     }
     m_bitrate = count ? static_cast<int>(sum / count) : 0;
+    // Called once a second, before the count of the previous second moves on;
+    // a Reset may have restarted the count meanwhile.
+    const uint64_t packets = m_packetsReceived, previous = m_packetsAtPreviousSecond;
+    const uint64_t bits = packets > previous ? (packets - previous) * DVB_PACKET_SIZE * 8 : 0;
+    m_arrivalBitrate = static_cast<int>(std::min<uint64_t>(bits, INT_MAX));
 }
 
 unsigned short CDVBTransportStreamReceiver::GetPCRPID(unsigned short programNumber)

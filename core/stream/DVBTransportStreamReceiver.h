@@ -14,8 +14,8 @@
 #include "platform/Thread.h"
 #include "si/DVBProgramList.h"
 #include "si/DVBSISectionHandler.h"
-#include "stream/DVBPIDReceiverList.h"
 #include "stream/DVBPCRReceiver.h"
+#include "stream/DVBPIDReceiverList.h"
 #include "stream/DVBPacketAligner.h"
 #include "stream/DVBReferencePointTracker.h"
 #include "stream/DVBStreamErrors.h"
@@ -96,7 +96,11 @@ public:
     // Puts an SI receiver on the PID unless one is there already; true when it added one.
     bool AddSIReceiverIfNotPresent(unsigned short pid);
 
+    // The rate the PCRs measure, which paces a file: 0 without PCRs.
     int GetBitrate() const { return m_bitrate; }
+    // The rate to show: the PCRs' or, for a stream without them, that of the
+    // packets received in the last second.
+    int GetReceivedBitrate() const { return m_bitrate != 0 ? m_bitrate.load() : m_arrivalBitrate.load(); }
     uint64_t GetPacketsReceived() const { return m_packetsReceived; }
     bool IsDataBeingReceived() const { return m_dataBeingReceived; }
     int GetSecondsSinceStart() const { return m_secondsSinceStart; }
@@ -215,6 +219,7 @@ private:
 
     std::atomic<uint64_t> m_packetsAtPreviousSecond { 0 };
     std::atomic<int> m_bitrate { 0 };
+    std::atomic<int> m_arrivalBitrate { 0 };
     CDVBTransportStreamSource* m_source;
     CDVBTransportStreamUpdateHandler* m_updateHandler;
     std::atomic<bool> m_dataBeingReceived { false };
