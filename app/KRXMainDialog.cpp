@@ -272,7 +272,8 @@ void CKRXMainDialog::FillComponentList()
     m_components->clear();
     for (const CKRXViewingFlow::Component& component : m_model.GetComponents()) {
         auto* item = new QTreeWidgetItem(m_components,
-            { ToQt(component.description), QString::asprintf("%04d", component.pid), ToQt(component.GetDecoderNames()) });
+            { ToQt(component.description), QString::asprintf("%04d", component.pid),
+                ToQt(component.GetDecoderNames()) });
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
         item->setCheckState(0, component.selected ? Qt::Checked : Qt::Unchecked);
         item->setData(0, Qt::UserRole, component.pid);
@@ -333,6 +334,7 @@ void CKRXMainDialog::ChooseRecordPath()
 
 void CKRXMainDialog::Refresh()
 {
+    m_model.GetFlow().CheckSoundtrackCodings();
     ShowStatus();
     ApplyServiceChanges();
     SelectPendingService();

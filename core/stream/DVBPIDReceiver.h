@@ -36,13 +36,13 @@ public:
 
     // The order of these virtual operations is the interface with the plug-ins.
     virtual ~CDVBPIDReceiver() = default;
-    virtual void Start() {}
-    virtual void Stop() {}
+    virtual void Start() { }
+    virtual void Stop() { }
     virtual void OnReceivePacket(uint64_t packetNumber, unsigned char* packet);
     virtual void SetPID(unsigned short pid) { m_pid = pid; }
     virtual unsigned short GetPID() { return m_pid; }
-    virtual void OnEverySecond() {}
-    virtual void OnEveryMillisecond() {}
+    virtual void OnEverySecond() { }
+    virtual void OnEveryMillisecond() { }
     virtual bool RequiresTimeNotifications() { return false; }
     virtual int GetType() { return m_type; }
     virtual CKRXDecoderPlugin* GetPlugin() { return nullptr; }
@@ -52,6 +52,9 @@ public:
     virtual bool RequiresDisplay() { return false; }
     virtual bool SetDisplay(CDVBDisplay*) { return false; }
     virtual bool UnsetDisplay(CDVBDisplay*) { return false; }
+    // The stream type of the coding a sound decoder found its stream to be
+    // in when that is not its own (a PMT may type AAC as MPEG audio); 0 else.
+    virtual unsigned char GetDetectedStreamType() { return 0; }
 
     static bool GetPacketPayload(unsigned char* packet, unsigned char*& payload, unsigned long& size);
     static bool GetPacketAdaptationField(unsigned char* packet, unsigned char*& field, unsigned char& length);
