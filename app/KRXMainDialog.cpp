@@ -334,6 +334,7 @@ void CKRXMainDialog::ChooseRecordPath()
 
 void CKRXMainDialog::Refresh()
 {
+    m_model.GetFlow().CheckSoundtrackCodings();
     ShowStatus();
     ApplyServiceChanges();
     SelectPendingService();

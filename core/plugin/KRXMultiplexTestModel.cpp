@@ -67,8 +67,8 @@ void CKRXMultiplexTestModel::UpdateStatus()
 {
     CString sourceStatus;
     GetReceivedSource()->GetStatus(sourceStatus);
-    m_status = FormatMultiplexTestStatus(
-        m_receiver->GetSecondsSinceStart(), m_receiver->IsDataBeingReceived(), m_receiver->GetBitrate(), sourceStatus);
+    m_status = FormatMultiplexTestStatus(m_receiver->GetSecondsSinceStart(), m_receiver->IsDataBeingReceived(),
+        m_receiver->GetReceivedBitrate(), sourceStatus);
 }
 
 bool CKRXMultiplexTestModel::UpdateServices()

@@ -12,6 +12,9 @@ enum : unsigned char {
     STREAM_TYPE_AAC_LATM = 0x11,
     STREAM_TYPE_H264 = 0x1B,
     STREAM_TYPE_HEVC = 0x24,
+    // ATSC's codes, which other muxers write for Dolby audio too.
+    STREAM_TYPE_ATSC_AC3 = 0x81,
+    STREAM_TYPE_ATSC_ENHANCED_AC3 = 0x87,
 };
 } // namespace
 
@@ -29,6 +32,10 @@ CString CDVBProgramElement::GetDescription() const
         return GetAudioDescription("AAC");
     case STREAM_TYPE_AAC_LATM:
         return GetAudioDescription("AAC LATM");
+    case STREAM_TYPE_ATSC_AC3:
+        return GetAudioDescription("AC-3");
+    case STREAM_TYPE_ATSC_ENHANCED_AC3:
+        return GetAudioDescription("E-AC-3");
     case STREAM_TYPE_H264:
         return "video (H.264)";
     case STREAM_TYPE_HEVC:

@@ -55,6 +55,9 @@ public:
     // The source began its stream again (a file's next loop): a packet that
     // follows continues nothing that came before it.
     virtual void OnStreamStartedAgain() { }
+    // The stream type of the coding a sound decoder found its stream to be
+    // in when that is not its own (a PMT may type AAC as MPEG audio); 0 else.
+    virtual unsigned char GetDetectedStreamType() { return 0; }
 
     static bool GetPacketPayload(unsigned char* packet, unsigned char*& payload, unsigned long& size);
     static bool GetPacketAdaptationField(unsigned char* packet, unsigned char*& field, unsigned char& length);

@@ -11,6 +11,7 @@
 #include "stream/DVBTransportStreamSource.h"
 
 #include <algorithm>
+#include <climits>
 #include <vector>
 
 namespace {
@@ -326,6 +327,19 @@ void CDVBTransportStreamReceiver::CalculateBitrate()
         }
     }
     m_bitrate = count ? static_cast<int>(sum / count) : 0;
+    // Called once a second, before the count of the previous second moves on.
+    // A source may deliver in bursts (a file paced a read at a time), so the
+    // rate is taken over several seconds; a count that went back was restarted.
+    constexpr size_t kArrivalSeconds = 8;
+    const uint64_t packets = m_packetsReceived;
+    if (m_packetsAtSeconds.empty() || packets < m_packetsAtSeconds.back())
+        m_packetsAtSeconds.assign(1, std::min<uint64_t>(m_packetsAtPreviousSecond, packets));
+    m_packetsAtSeconds.push_back(packets);
+    if (m_packetsAtSeconds.size() > kArrivalSeconds + 1)
+        m_packetsAtSeconds.pop_front();
+    const uint64_t bits
+        = (packets - m_packetsAtSeconds.front()) * DVB_PACKET_SIZE * 8 / (m_packetsAtSeconds.size() - 1);
+    m_arrivalBitrate = static_cast<int>(std::min<uint64_t>(bits, INT_MAX));
 }
 
 unsigned short CDVBTransportStreamReceiver::GetPCRPID(unsigned short programNumber)

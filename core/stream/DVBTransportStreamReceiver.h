@@ -23,6 +23,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <deque>
 
 class CDVBBufferList;
 class CDVBPIDReceiver;
@@ -96,7 +97,11 @@ public:
     // Puts an SI receiver on the PID unless one is there already; true when it added one.
     bool AddSIReceiverIfNotPresent(unsigned short pid);
 
+    // The rate the PCRs measure, which paces a file: 0 without PCRs.
     int GetBitrate() const { return m_bitrate; }
+    // The rate to show: the PCRs' or, for a stream without them, that of the
+    // packets received over the last seconds.
+    int GetReceivedBitrate() const { return m_bitrate != 0 ? m_bitrate.load() : m_arrivalBitrate.load(); }
     uint64_t GetPacketsReceived() const { return m_packetsReceived; }
     bool IsDataBeingReceived() const { return m_dataBeingReceived; }
     int GetSecondsSinceStart() const { return m_secondsSinceStart; }
@@ -218,6 +223,10 @@ private:
 
     std::atomic<uint64_t> m_packetsAtPreviousSecond { 0 };
     std::atomic<int> m_bitrate { 0 };
+    std::atomic<int> m_arrivalBitrate { 0 };
+    // The packet count at each of the last seconds, oldest first; kept by
+    // the one-second pass alone.
+    std::deque<uint64_t> m_packetsAtSeconds;
     CDVBTransportStreamSource* m_source;
     CDVBTransportStreamUpdateHandler* m_updateHandler;
     std::atomic<bool> m_dataBeingReceived { false };

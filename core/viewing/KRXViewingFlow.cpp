@@ -266,6 +266,37 @@ bool CKRXViewingFlow::OpenComponent(int index)
     return true;
 }
 
+// A PMT may type a soundtrack wrongly: AAC as MPEG audio, say. The rule: a
+// sound decoder that finds no frame of its own but runs of another coding's
+// names that coding's stream type; the element then takes that stream type
+// in the programme, which names the coding in its description, and the
+// component is closed and offered again to every decoder, so the one that
+// takes the coding plays it. The type stays corrected until a new PMT.
+void CKRXViewingFlow::CheckSoundtrackCodings()
+{
+    if (m_receiver == nullptr || !IsServiceSelected())
+        return;
+    for (int index = 0; index < static_cast<int>(m_components.size()); ++index) {
+        Component& component = m_components[index];
+        CDVBPIDReceiver* sound
+            = component.selected ? m_receiver->GetPIDReceiver(component.pid, DVB_RECEIVER_AUDIO) : nullptr;
+        const unsigned char streamType = sound != nullptr ? sound->GetDetectedStreamType() : 0;
+        if (streamType == 0)
+            continue;
+        {
+            CSingleLock lock(m_receiver->GetProgramsSection(), true);
+            const CDVBProgram* program = m_receiver->GetProgram(m_programNumber);
+            CDVBProgramElement* element = program != nullptr ? program->GetProgramElement(component.pid) : nullptr;
+            if (element == nullptr)
+                continue;
+            element->SetStreamType(streamType);
+            component.description = element->GetDescription();
+        }
+        CloseComponent(index);
+        OpenComponent(index);
+    }
+}
+
 void CKRXViewingFlow::AttachReceiver(CDVBPIDReceiver* receiver, unsigned short pid)
 {
     receiver->SetCookie(&m_cookie);

@@ -109,6 +109,9 @@ public:
     bool OpenComponent(int index);
     // Takes the component's receivers off the multiplex and hands each back to its plug-in.
     void CloseComponent(int index);
+    // Hands each playing soundtrack whose decoder found it in another coding
+    // to the decoders of that coding. The front ends call it once a second.
+    void CheckSoundtrackCodings();
 
     // The display, opened by the first component whose decoder needs one; null until then.
     CDVBDisplay* GetDisplay() const { return m_display; }

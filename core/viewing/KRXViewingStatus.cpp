@@ -10,7 +10,7 @@ SKRXReceptionFigures ReadReceptionFigures(CDVBTransportStreamReceiver& receiver,
     SKRXReceptionFigures figures;
     figures.secondsSinceStart = receiver.GetSecondsSinceStart();
     figures.dataBeingReceived = receiver.IsDataBeingReceived();
-    figures.bitrate = receiver.GetBitrate();
+    figures.bitrate = receiver.GetReceivedBitrate();
     source.GetStatus(figures.sourceStatus);
     figures.errors = receiver.GetErrorCounts();
     return figures;

@@ -3,7 +3,7 @@
 #include "DVBAudioPlayer.h"
 
 CDVBAudioReceiver::CDVBAudioReceiver(CKRXDecoderPlugin* plugin, std::unique_ptr<CDVBWaveDevice> device)
-    : CDVBWaveReceiver(plugin, std::move(device), kChunkCount, kWaveBufferCount)
+    : CDVBWaveReceiver(plugin, EDVBSoundCoding::MPEGAudio, std::move(device), kChunkCount, kWaveBufferCount)
 {
 }
 

@@ -4,6 +4,9 @@
 // where its packet's data began; any other frame follows the one before it by
 // that frame's duration. Chunks end anywhere in a frame and several may come
 // before the frame in progress is whole, so each stamp waits for its own frame.
+// A stream no decoder finds frames in still brings stamps: only those that can
+// still belong to a frame are kept.
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 
@@ -15,6 +18,8 @@ public:
     void AddStamp(uint64_t position, uint32_t time);
     // The time of the frame that starts at position and lasts duration ticks.
     uint32_t StartFrame(uint64_t position, uint32_t duration);
+    // How many stamps wait for their frames.
+    size_t GetPendingCount() const { return m_pending.size(); }
 
 private:
     struct SPendingTime {

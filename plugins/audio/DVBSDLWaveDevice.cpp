@@ -1,6 +1,7 @@
 #include "DVBSDLWaveDevice.h"
 
 #include "platform/Clock.h"
+#include "platform/SDLLock.h"
 
 #include <SDL2/SDL.h>
 
@@ -12,6 +13,7 @@ namespace {
 // then leaves nothing behind when the plug-in is unloaded.
 void QuitSDLSubSystem(Uint32 flags)
 {
+    std::lock_guard lock(GetSDLLock());
     SDL_QuitSubSystem(flags);
     if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0)
         SDL_Quit();
@@ -44,10 +46,6 @@ bool CDVBSDLWaveDevice::Open(const CDVBPCMFormat& format)
     const SDL_AudioFormat sdlFormat = ToSDLFormat(format.bits);
     if (sdlFormat == 0)
         return Fail(FormatString("the sound device cannot play %u-bit samples", format.bits));
-    // SDL must not take over SIGINT and SIGTERM from the program.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
-        return Fail(CString("no sound: ") + SDL_GetError());
     SDL_AudioSpec wanted {};
     wanted.freq = static_cast<int>(format.rate);
     wanted.format = sdlFormat;
@@ -55,6 +53,11 @@ bool CDVBSDLWaveDevice::Open(const CDVBPCMFormat& format)
     wanted.samples = 1024;
     wanted.callback = Pull;
     wanted.userdata = this;
+    std::lock_guard lock(GetSDLLock());
+    // SDL must not take over SIGINT and SIGTERM from the program.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return Fail(CString("no sound: ") + SDL_GetError());
     m_device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &m_obtained, 0);
     if (m_device == 0) {
         const CString error = CString("cannot open the sound device: ") + SDL_GetError();
@@ -103,10 +106,13 @@ bool CDVBSDLWaveDevice::Close()
 {
     if (m_device == 0)
         return true;
-    // Closing waits for SDL's thread, so no pull runs after this.
-    SDL_CloseAudioDevice(m_device);
-    m_device = 0;
-    QuitSDLSubSystem(SDL_INIT_AUDIO);
+    {
+        std::lock_guard lock(GetSDLLock());
+        // Closing waits for SDL's thread, so no pull runs after this.
+        SDL_CloseAudioDevice(m_device);
+        m_device = 0;
+        QuitSDLSubSystem(SDL_INIT_AUDIO);
+    }
     Reset();
     return true;
 }

@@ -30,6 +30,8 @@ void PutTag(unsigned char*& at, const char* tag)
 CDVBWavFileWaveDevice::CDVBWavFileWaveDevice(CString path)
     : m_path(std::move(path))
 {
+    if (OpenFile("wb"))
+        Close();
 }
 
 CDVBWavFileWaveDevice::~CDVBWavFileWaveDevice()
@@ -43,11 +45,19 @@ bool CDVBWavFileWaveDevice::Open(const CDVBPCMFormat& format)
         return Fail("the WAV file is already open");
     if (m_created && !(format == m_format))
         return Fail("a WAV file cannot change its sample format");
-    m_file = std::fopen(m_path.c_str(), m_created ? "r+b" : "wb");
+    m_format = format;
+    if (!OpenFile(m_created ? "r+b" : "wb"))
+        return false;
+    m_created = true;
+    return true;
+}
+
+// Opens the file with its header for the format and data so far, at its end.
+bool CDVBWavFileWaveDevice::OpenFile(const char* mode)
+{
+    m_file = std::fopen(m_path.c_str(), mode);
     if (!m_file)
         return Fail("cannot open '" + m_path + "': " + std::strerror(errno));
-    m_format = format;
-    m_created = true;
     if (!WriteHeader() || std::fseek(m_file, 0, SEEK_END) != 0) {
         std::fclose(m_file);
         m_file = nullptr;

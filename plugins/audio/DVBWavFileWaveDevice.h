@@ -3,7 +3,8 @@
 // with each block once it is written. Reopening it for the same format goes
 // on appending (the output closes and reopens its device when the stream's
 // format is announced again); a different format cannot be held by one file
-// and is refused. Closing leaves a complete file.
+// and is refused. Closing leaves a complete file, and so does creating the
+// device: until sound comes, the file is a valid WAV file with no samples.
 #include "DVBWaveDevice.h"
 
 #include <cstdio>
@@ -23,6 +24,7 @@ public:
     int64_t GetLatencyNanoseconds() override { return 0; }
 
 private:
+    bool OpenFile(const char* mode);
     bool WriteHeader();
 
     CString m_path;

@@ -1,10 +1,11 @@
 #include "DVBWaveReceiver.h"
 
-CDVBWaveReceiver::CDVBWaveReceiver(
-    CKRXDecoderPlugin* plugin, std::unique_ptr<CDVBWaveDevice> device, int chunkCount, int waveBufferCount)
+CDVBWaveReceiver::CDVBWaveReceiver(CKRXDecoderPlugin* plugin, EDVBSoundCoding coding,
+    std::unique_ptr<CDVBWaveDevice> device, int chunkCount, int waveBufferCount)
     : CDVBPullReceiver(chunkCount, kChunkSize)
     , m_output(std::move(device), waveBufferCount)
     , m_plugin(plugin)
+    , m_codings(coding)
 {
     m_type = DVB_RECEIVER_AUDIO;
 }
@@ -43,6 +44,7 @@ unsigned long CDVBWaveReceiver::ReadChunk(unsigned char* destination, unsigned l
         }
     }
     const unsigned long copied = m_readBuffer->Consume(destination, size);
+    m_codings.Examine(destination, copied);
     if (m_readBuffer->GetUsed() == 0)
         ReleaseReadBuffer();
     return copied;

@@ -3,7 +3,9 @@
 // becomes one queued chunk (a chunk begun by a time-stamped PES packet carries
 // its PTS), the derived decoder's thread reads the chunks and plays them
 // through the receiver's own wave output, and the receive thread's
-// millisecond tick releases them on the programme clock.
+// millisecond tick releases them on the programme clock. What the decoder
+// reads is also searched for the coding it is really in.
+#include "DVBSoundCodingDetector.h"
 #include "DVBWaveOutput.h"
 
 #include "stream/DVBPullReceiver.h"
@@ -15,13 +17,15 @@ class CDVBWaveReceiver : public CDVBPullReceiver
 public:
     static constexpr int kChunkSize = 184;
 
-    CDVBWaveReceiver(CKRXDecoderPlugin* plugin, std::unique_ptr<CDVBWaveDevice> device, int chunkCount,
-        int waveBufferCount = CDVBWaveOutput::kBufferCount);
+    // coding is the decoder's own.
+    CDVBWaveReceiver(CKRXDecoderPlugin* plugin, EDVBSoundCoding coding, std::unique_ptr<CDVBWaveDevice> device,
+        int chunkCount, int waveBufferCount = CDVBWaveOutput::kBufferCount);
 
     void OnEveryMillisecond() override { m_output.Tick(); }
     bool RequiresTimeNotifications() override { return true; }
     CKRXDecoderPlugin* GetPlugin() override { return m_plugin; }
     void SetProgramClock(CDVBProgramClock* clock) override;
+    unsigned char GetDetectedStreamType() override { return m_codings.GetForeignStreamType(); }
 
     // Copies the next queued chunk, or as much of it as fits in size bytes,
     // to destination; sets hasTime and time (PTS / 2) when the chunk starts
@@ -35,4 +39,5 @@ protected:
 
 private:
     CKRXDecoderPlugin* m_plugin;
+    CDVBSoundCodingDetector m_codings;
 };

@@ -49,3 +49,19 @@ bool CDVBAVAudioFormat::StartsWithSync(AVCodecID codec, const unsigned char* fra
         return false;
     }
 }
+
+EDVBSoundCoding CDVBAVAudioFormat::ToSoundCoding(AVCodecID codec)
+{
+    switch (codec) {
+    case AV_CODEC_ID_AAC:
+        return EDVBSoundCoding::AAC;
+    case AV_CODEC_ID_AAC_LATM:
+        return EDVBSoundCoding::AACLATM;
+    case AV_CODEC_ID_AC3:
+        return EDVBSoundCoding::AC3;
+    case AV_CODEC_ID_EAC3:
+        return EDVBSoundCoding::EnhancedAC3;
+    default:
+        return EDVBSoundCoding::None;
+    }
+}

@@ -3,6 +3,8 @@
 // which components carry them (by the stream's description, "audio AAC
 // (eng)", "audio AAC LATM", "audio AC-3 (fra)", "audio description E-AC-3
 // (eng)") and how each of their frames begins.
+#include "DVBSoundCodingDetector.h"
+
 #include "platform/CString.h"
 
 extern "C" {
@@ -20,4 +22,6 @@ public:
     // True when frame begins with the codec's sync word: ADTS for AAC, LOAS
     // for AAC LATM, 0x0B77 for AC-3 and E-AC-3.
     static bool StartsWithSync(AVCodecID codec, const unsigned char* frame, size_t size);
+    // The coding the codec decodes, as the search for a stream's coding names it.
+    static EDVBSoundCoding ToSoundCoding(AVCodecID codec);
 };

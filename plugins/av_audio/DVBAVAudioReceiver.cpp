@@ -1,10 +1,12 @@
 #include "DVBAVAudioReceiver.h"
 
+#include "DVBAVAudioFormat.h"
 #include "DVBAVAudioPlayer.h"
 
 CDVBAVAudioReceiver::CDVBAVAudioReceiver(
     CKRXDecoderPlugin* plugin, AVCodecID codec, std::unique_ptr<CDVBWaveDevice> device)
-    : CDVBWaveReceiver(plugin, std::move(device), kChunkCount, kWaveBufferCount)
+    : CDVBWaveReceiver(
+        plugin, CDVBAVAudioFormat::ToSoundCoding(codec), std::move(device), kChunkCount, kWaveBufferCount)
     , m_codec(codec)
 {
 }

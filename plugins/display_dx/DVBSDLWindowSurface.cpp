@@ -3,11 +3,14 @@
 #include "DVBLetterbox.h"
 #include "DVBWindowIcon.h"
 
+#include "platform/SDLLock.h"
+
 namespace {
 // SDL keeps state of its own until every part of it is shut down; freeing it
 // then leaves nothing behind when the plug-in is unloaded.
 void QuitSDLSubSystem(Uint32 flags)
 {
+    std::lock_guard lock(GetSDLLock());
     SDL_QuitSubSystem(flags);
     if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0)
         SDL_Quit();
@@ -35,15 +38,10 @@ CDVBSDLWindowSurface::~CDVBSDLWindowSurface()
 
 bool CDVBSDLWindowSurface::Open(CString& error)
 {
-    // SDL would otherwise turn Ctrl-C into a quit event of its own, and wait
-    // for the screen's refresh while the frame thread has a 1 ms tick to keep.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (!StartVideo()) {
         error = SDLError("Failed to start the video system.");
         return false;
     }
-    m_videoStarted = true;
     m_window = SDL_CreateWindow("Korrix", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, m_windowWidth,
         m_windowHeight, SDL_WINDOW_RESIZABLE);
     if (!m_window) {
@@ -63,6 +61,17 @@ bool CDVBSDLWindowSurface::Open(CString& error)
     }
     Render();
     return true;
+}
+
+bool CDVBSDLWindowSurface::StartVideo()
+{
+    std::lock_guard lock(GetSDLLock());
+    // SDL would otherwise turn Ctrl-C into a quit event of its own, and wait
+    // for the screen's refresh while the frame thread has a 1 ms tick to keep.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
+    m_videoStarted = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    return m_videoStarted;
 }
 
 bool CDVBSDLWindowSurface::Create(int width, int height, CString& error)

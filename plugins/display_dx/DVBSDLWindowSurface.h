@@ -33,6 +33,8 @@ public:
     bool ReadWindowPixels(std::vector<uint32_t>& pixels, int& width, int& height);
 
 private:
+    // Starts SDL's video under the process's SDL lock.
+    bool StartVideo();
     void ToggleFullScreen();
     void Render();
 

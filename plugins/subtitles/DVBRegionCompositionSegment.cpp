@@ -57,19 +57,60 @@ bool CDVBRegionCompositionSegment::ReadObjectReference(CDVBByteReader& reader)
     return true;
 }
 
+// A region keeps the pixels its objects painted until the stream fills it
+// or paints over them: an update's objects are painted last, and an object
+// listed again moves to the top.
 void CDVBRegionCompositionSegment::MergeFrom(const CDVBRegionCompositionSegment& other)
 {
     const uint8_t regionId = m_header.regionId;
     m_header = other.m_header;
     m_header.regionId = regionId;
-    for (const CDVBObjectReference& object : other.m_objects) {
-        auto same = std::find_if(m_objects.begin(), m_objects.end(),
-            [&](const CDVBObjectReference& mine) { return mine.objectId == object.objectId; });
-        if (same != m_objects.end())
-            *same = object;
-        else
-            m_objects.push_back(object);
+    if (m_header.fillFlag)
+        m_objects.clear();
+    std::erase_if(m_objects, [&](const CDVBObjectReference& mine) {
+        return std::any_of(other.m_objects.begin(), other.m_objects.end(),
+            [&](const CDVBObjectReference& object) { return object.objectId == mine.objectId; });
+    });
+    m_latestUpdate = m_objects.size();
+    m_objects.insert(m_objects.end(), other.m_objects.begin(), other.m_objects.end());
+}
+
+// The latest update's objects stay as the stream lists them, even those whose
+// data has not come yet. An earlier one only shows the pixels it painted: none
+// when its object had none, and none once a later object covers it whole.
+void CDVBRegionCompositionSegment::SweepObjects(CDVBSubtitleDisplaySet& pageModel)
+{
+    std::vector<CDVBObjectReference> kept;
+    for (size_t index = 0; index < m_latestUpdate; index++) {
+        if (!IsPaintedOver(index, pageModel))
+            kept.push_back(m_objects[index]);
     }
+    const size_t latestUpdate = kept.size();
+    kept.insert(kept.end(), m_objects.begin() + long(m_latestUpdate), m_objects.end());
+    m_objects = std::move(kept);
+    m_latestUpdate = latestUpdate;
+}
+
+bool CDVBRegionCompositionSegment::IsPaintedOver(size_t index, CDVBSubtitleDisplaySet& pageModel) const
+{
+    const auto objectAt = [&](size_t at) {
+        return static_cast<CDVBObjectDataSegment*>(
+            pageModel.FindSegment(DVB_SEGMENT_OBJECT_DATA, m_objects[at].objectId));
+    };
+    const CDVBObjectDataSegment* object = objectAt(index);
+    if (!object || object->GetPixels().empty())
+        return true;
+    const CDVBObjectReference& below = m_objects[index];
+    for (size_t later = index + 1; later < m_objects.size(); later++) {
+        const CDVBObjectDataSegment* cover = objectAt(later);
+        const CDVBObjectReference& above = m_objects[later];
+        if (cover && !cover->GetPixels().empty() && above.horizontalPosition <= below.horizontalPosition
+            && above.verticalPosition <= below.verticalPosition
+            && below.horizontalPosition + object->GetWidth() <= above.horizontalPosition + cover->GetWidth()
+            && below.verticalPosition + object->GetHeight() <= above.verticalPosition + cover->GetHeight())
+            return true;
+    }
+    return false;
 }
 
 void CDVBRegionCompositionSegment::Draw(CDVBSubtitleDrawTarget& target)

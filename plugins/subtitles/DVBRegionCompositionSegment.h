@@ -2,6 +2,8 @@
 // A region of a page: its colour table and the objects placed in it.
 #include "DVBSubtitleSegment.h"
 
+class CDVBSubtitleDisplaySet;
+
 struct CDVBObjectReference {
     uint16_t objectId = 0;
     uint8_t objectType = 0;
@@ -26,8 +28,11 @@ public:
     void Draw(CDVBSubtitleDrawTarget& target) override;
 
     // A normal-case update of this region: the other's header replaces this
-    // one's, and its objects replace or join this one's by object id.
+    // one's, and its objects are painted over what the region shows, or, when
+    // it fills the region, in place of it.
     void MergeFrom(const CDVBRegionCompositionSegment& other);
+    // Forgets what earlier updates placed that can no longer show.
+    void SweepObjects(CDVBSubtitleDisplaySet& pageModel);
 
     uint8_t GetCLUTId() const { return m_header.clutId; }
     const std::vector<CDVBObjectReference>& GetObjects() const { return m_objects; }
@@ -51,7 +56,10 @@ private:
     };
 
     bool ReadObjectReference(CDVBByteReader& reader);
+    bool IsPaintedOver(size_t index, CDVBSubtitleDisplaySet& pageModel) const;
 
     Header m_header;
+    // In painting order; those from the latest update last.
     std::vector<CDVBObjectReference> m_objects;
+    size_t m_latestUpdate = 0;
 };

@@ -83,6 +83,10 @@ bool CDVBSubtitleDisplaySet::Merge(CDVBSubtitleDisplaySet& set)
     }
     set.m_segments.clear();
     m_display = set.m_display;
+    for (auto& segment : m_segments) {
+        if (segment->GetType() == DVB_SEGMENT_REGION_COMPOSITION)
+            static_cast<CDVBRegionCompositionSegment&>(*segment).SweepObjects(*this);
+    }
     return true;
 }
 

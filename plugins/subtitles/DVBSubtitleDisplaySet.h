@@ -25,7 +25,8 @@ public:
     bool Parse(CDVBByteReader& reader);
 
     // Merges the segments of set into this page model, leaving set empty, and
-    // takes its display definition; false when set held none.
+    // takes its display definition; false when set held none. Regions forget
+    // the objects of earlier updates that can no longer show.
     bool Merge(CDVBSubtitleDisplaySet& set);
     void ClearUsedMarks();
     // Destroys the segments the last drawing pass did not reach, except

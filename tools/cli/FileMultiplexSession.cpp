@@ -162,8 +162,8 @@ CString CKRXFileMultiplexSession::GetStatusLine() const
     CString sourceStatus;
     GetSource()->GetStatus(sourceStatus);
     const int seconds = receiver->GetSecondsSinceStart();
-    const CString status = FormatReceptionStatus(
-        seconds, receiver->IsDataBeingReceived(), receiver->GetBitrate(), sourceStatus, receiver->GetErrorCounts());
+    const CString status = FormatReceptionStatus(seconds, receiver->IsDataBeingReceived(),
+        receiver->GetReceivedBitrate(), sourceStatus, receiver->GetErrorCounts());
     return FormatString("%s | %" PRIu64 " packets | %d s", status.c_str(), receiver->GetPacketsReceived(), seconds);
 }
 

@@ -340,9 +340,12 @@ int RunPlayCommand(const KRXCliArguments& arguments, KRXCliContext& context)
         CKRXFileMultiplexSession::RunFor(
             seconds, context.interrupted,
             [&] {
+                CKRXViewingFlow* flow = options.service.empty() ? nullptr : session.GetFlow();
+                if (flow != nullptr)
+                    flow->CheckSoundtrackCodings();
                 CString line = session.GetStatusLine();
-                if (!options.service.empty())
-                    line += PictureStatus(session.GetFlow());
+                if (flow != nullptr)
+                    line += PictureStatus(flow);
                 context.out << line << std::endl;
             },
             ended);

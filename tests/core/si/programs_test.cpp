@@ -205,7 +205,7 @@ TEST(DVBProgramElement, DescriptionsOfEveryStreamType)
     EXPECT_EQ(DescriptionOf(13), "DSMCC-D");
     EXPECT_EQ(DescriptionOf(14), "auxilary");
     EXPECT_EQ(DescriptionOf(0x12), "unknown");
-    EXPECT_EQ(DescriptionOf(0x81, AC3_DESCRIPTOR), "unknown");
+    EXPECT_EQ(DescriptionOf(0x80), "unknown");
 }
 
 TEST(DVBProgramElement, DescriptionsOfTodaysCodecsNameTheCodecAfterTheKind)
@@ -219,6 +219,9 @@ TEST(DVBProgramElement, DescriptionsOfTodaysCodecsNameTheCodecAfterTheKind)
     EXPECT_EQ(DescriptionOf(6, ENHANCED_AC3_DESCRIPTOR), "audio E-AC-3");
     EXPECT_EQ(DescriptionOf(6, ts::Concat({ ENHANCED_AC3_DESCRIPTOR, AudioDescriptors("eng", 3) })),
         "audio description E-AC-3 (eng)");
+    // ATSC's stream types for the same codecs, as other muxers write them.
+    EXPECT_EQ(DescriptionOf(0x81, AC3_DESCRIPTOR), "audio AC-3");
+    EXPECT_EQ(DescriptionOf(0x87, AudioDescriptors("deu", 0)), "audio E-AC-3 (deu)");
     EXPECT_EQ(DescriptionOf(6, ts::Concat({ ts::StreamIdentifierDescriptor(3), TeletextDescriptor("fra") })),
         "teletext (fra)");
     // A subtitling descriptor wins over a teletext one, as it did over everything else.

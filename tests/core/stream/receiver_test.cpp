@@ -1,6 +1,7 @@
 #include "StreamTestSupport.h"
 #include "si/DVBProgram.h"
 #include "stream/DVBPCRReceiver.h"
+#include "viewing/KRXViewingStatus.h"
 
 #include <gtest/gtest.h>
 
@@ -253,6 +254,27 @@ TEST(ReceiverBitrate, APluginReceiverOfTypeTwoIsNoPCRReceiver)
     receiver.CalculateBitrate();
     EXPECT_EQ(receiver.GetBitrate(), 0);
     EXPECT_EQ(receiver.GetPCRReceiver(1), nullptr);
+}
+
+TEST(ReceiverBitrate, WithoutPCRsTheStatusShowsThePacketsOfTheLastSecondsButTheSourceIsNotPacedByThem)
+{
+    CScriptedSource source;
+    CTestableReceiver receiver(&source, nullptr);
+    // The PCR PID is named but not carried, as in a capture that kept only the sound.
+    receiver.GetOrCreateProgram(5)->SetPCRPID(0x300);
+    receiver.AddPIDReceiver(0x300, new CDVBPCRReceiver);
+    Bytes read = Stream({ 0x103, 0x103, 0x103 });
+    receiver.ProcessBuffer(read.data(), read.size());
+    receiver.OnEverySecond();
+    EXPECT_EQ(ReadReceptionFigures(receiver, source).bitrate, 3 * 1504);
+    EXPECT_EQ(source.Bitrates().back(), 0);
+    receiver.OnEverySecond();
+    EXPECT_EQ(ReadReceptionFigures(receiver, source).bitrate, 3 * 1504 / 2) << "a burst counts over several seconds";
+
+    AddTwoPCRProgrammes(receiver);
+    receiver.ProcessBuffer(read.data(), read.size());
+    receiver.OnEverySecond();
+    EXPECT_EQ(ReadReceptionFigures(receiver, source).bitrate, (15040000 + 7520000) / 2) << "the PCRs' rate wins";
 }
 
 TEST(ReceiverOneSecondPass, TellsTheSourceTicksReceiversAndTracksData)

@@ -16,7 +16,7 @@ std::unique_ptr<CDVBWaveDevice> SilentDevice()
 } // namespace
 
 CSynchronousWaveReceiver::CSynchronousWaveReceiver(PlayerRun run, std::unique_ptr<CDVBWaveDevice> device)
-    : CDVBWaveReceiver(nullptr, device ? std::move(device) : SilentDevice(), 100)
+    : CDVBWaveReceiver(nullptr, EDVBSoundCoding::None, device ? std::move(device) : SilentDevice(), 100)
     , m_run(std::move(run))
 {
 }

@@ -5,6 +5,7 @@
 #include "DVBSDLWaveDevice.h"
 #include "DVBWavFileWaveDevice.h"
 #include "KRXAudioDecoderPlugin.h"
+#include "SDLLockWatch.h"
 
 #include "platform/Clock.h"
 #include "platform/Event.h"
@@ -14,9 +15,6 @@
 #include "tswriter/PesWriter.h"
 
 #include <gtest/gtest.h>
-
-#include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -126,7 +124,8 @@ TEST(AudioPlugin, TakesMPEGAudioComponentsOnly)
 TEST(AudioPlugin, TheOutputChoiceSelectsTheDevice)
 {
     CKRXAudioDecoderPlugin plugin;
-    CKRXAudioOutput::Set(CKRXAudioOutput::Wav, "/tmp/unused.wav");
+    TemporaryFolder folder;
+    CKRXAudioOutput::Set(CKRXAudioOutput::Wav, folder.File("unused.wav"));
     EXPECT_NE(dynamic_cast<CDVBWavFileWaveDevice*>(plugin.CreateDevice().get()), nullptr);
     CKRXAudioOutput::Set(CKRXAudioOutput::None);
     auto none = plugin.CreateDevice();
@@ -166,6 +165,50 @@ TEST(SDLWaveDevice, CompletesWhatItPlaysAndEverythingAtAReset)
     EXPECT_FALSE(device.Open({ 2, 48000, 24 })) << "SDL has no packed 24-bit samples";
 }
 
+std::vector<unsigned char> ReadBytes(const TemporaryFolder& folder, const CString& name)
+{
+    const CString text = folder.Read(name);
+    return std::vector<unsigned char>(text.begin(), text.end());
+}
+
+uint32_t At32(const std::vector<unsigned char>& bytes, size_t offset)
+{
+    return uint32_t(bytes[offset] | bytes[offset + 1] << 8 | bytes[offset + 2] << 16 | bytes[offset + 3] << 24);
+}
+
+TEST(SDLWaveDevice, StartsOpensClosesAndStopsSDLUnderTheProcessLock)
+{
+    CDVBSDLWaveDevice device;
+    SDLLockWatch watch;
+    ASSERT_TRUE(device.Open({ 2, 48000, 16 })) << device.GetErrorText();
+    EXPECT_TRUE(device.Close());
+    EXPECT_GT(watch.GetAllocations(), 0);
+    EXPECT_EQ(watch.GetUnlockedAllocations(), 0) << "of " << watch.GetAllocations();
+}
+
+TEST(WavFileWaveDevice, IsAValidEmptyFileUntilSoundComesInItsOwnFormat)
+{
+    TemporaryFolder folder;
+    {
+        folder.Write("out.wav", "an older file");
+        CDVBWavFileWaveDevice device(folder.File("out.wav"));
+    }
+    std::vector<unsigned char> bytes = ReadBytes(folder, "out.wav");
+    ASSERT_EQ(bytes.size(), 44u);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RIFF");
+    EXPECT_EQ(At32(bytes, 4), 36u);
+    EXPECT_EQ(std::string(bytes.begin() + 8, bytes.begin() + 16), "WAVEfmt ");
+    EXPECT_EQ(std::string(bytes.begin() + 36, bytes.begin() + 40), "data");
+    EXPECT_EQ(At32(bytes, 40), 0u);
+
+    CDVBWavFileWaveDevice device(folder.File("out.wav"));
+    ASSERT_TRUE(device.Open({ 1, 48000, 16 })) << device.GetErrorText();
+    ASSERT_TRUE(device.Close());
+    bytes = ReadBytes(folder, "out.wav");
+    ASSERT_EQ(bytes.size(), 44u);
+    EXPECT_EQ(At32(bytes, 24), 48000u);
+}
+
 TEST(WavFileWaveDevice, HoldsEverythingWrittenAcrossReopeningAndRefusesANewFormat)
 {
     TemporaryFolder folder;
@@ -182,17 +225,13 @@ TEST(WavFileWaveDevice, HoldsEverythingWrittenAcrossReopeningAndRefusesANewForma
     EXPECT_EQ(done, 2);
     EXPECT_FALSE(device.Open({ 1, 44100, 16 }));
 
-    std::ifstream file(folder.File("out.wav"), std::ios::binary);
-    const std::vector<unsigned char> bytes(std::istreambuf_iterator<char>(file), {});
+    const std::vector<unsigned char> bytes = ReadBytes(folder, "out.wav");
     ASSERT_EQ(bytes.size(), 44u + 8u);
-    auto at32 = [&](size_t offset) {
-        return uint32_t(bytes[offset] | bytes[offset + 1] << 8 | bytes[offset + 2] << 16 | bytes[offset + 3] << 24);
-    };
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RIFF");
-    EXPECT_EQ(at32(4), 36u + 8u);
-    EXPECT_EQ(at32(24), 44100u);
-    EXPECT_EQ(at32(28), 44100u * 4);
-    EXPECT_EQ(at32(40), 8u);
+    EXPECT_EQ(At32(bytes, 4), 36u + 8u);
+    EXPECT_EQ(At32(bytes, 24), 44100u);
+    EXPECT_EQ(At32(bytes, 28), 44100u * 4);
+    EXPECT_EQ(At32(bytes, 40), 8u);
     EXPECT_EQ(std::vector<unsigned char>(bytes.begin() + 44, bytes.end()),
         (std::vector<unsigned char> { 1, 2, 3, 4, 5, 6, 7, 8 }));
 }

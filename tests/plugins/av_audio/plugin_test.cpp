@@ -6,6 +6,7 @@
 
 #include "plugin/DVBComponentDefinition.h"
 #include "plugin/KRXAudioOutput.h"
+#include "si/DVBProgramElement.h"
 
 #include <gtest/gtest.h>
 
@@ -41,6 +42,23 @@ TEST(AVAudioPlugin, TakesTodaysSoundFormatsAndNothingElse)
         component.SetDescription(description);
         EXPECT_FALSE(plugin.SupportsComponent(&component)) << description;
         EXPECT_EQ(plugin.OpenComponent(&component), nullptr) << description;
+    }
+}
+
+TEST(AVAudioPlugin, TakesDolbySoundTypedWithATSCStreamTypes)
+{
+    CKRXAudioOutput::Set(CKRXAudioOutput::None);
+    CKRXAVAudioDecoderPlugin plugin;
+    CDVBComponentDefinition component;
+    for (const auto& [streamType, codec] :
+        { std::pair { 0x81, AV_CODEC_ID_AC3 }, std::pair { 0x87, AV_CODEC_ID_EAC3 } }) {
+        CDVBProgramElement element(0x103);
+        element.SetStreamType(streamType);
+        component.SetDescription(element.GetDescription());
+        CDVBPIDReceiver* receiver = plugin.OpenComponent(&component);
+        ASSERT_NE(receiver, nullptr) << streamType;
+        EXPECT_EQ(static_cast<CDVBAVAudioReceiver*>(receiver)->GetCodec(), codec);
+        EXPECT_TRUE(plugin.CloseComponent(receiver));
     }
 }
 

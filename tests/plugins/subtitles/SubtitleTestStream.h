@@ -52,9 +52,10 @@ inline Bytes Page(uint8_t state, const std::vector<Placed>& regions, uint16_t pa
     return Segment(0x10, body, pageId);
 }
 
-inline Bytes Region(uint8_t id, uint8_t clutId, const std::vector<Placed>& objects)
+// fill sets the region fill flag.
+inline Bytes Region(uint8_t id, uint8_t clutId, const std::vector<Placed>& objects, bool fill = false)
 {
-    Bytes body { id, 0x00 };
+    Bytes body { id, uint8_t(fill ? 0x08 : 0x00) };
     AppendWord(body, 720);
     AppendWord(body, 576);
     body.insert(body.end(), { uint8_t(2 << 2), clutId, 0, 0 });

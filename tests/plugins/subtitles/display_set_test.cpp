@@ -4,6 +4,7 @@
 
 #include "DVBPageCompositionSegment.h"
 #include "DVBRegionCompositionSegment.h"
+#include "DVBSubtitleDrawTarget.h"
 #include "DVBSubtitleReceiver.h"
 
 #include <gtest/gtest.h>
@@ -192,4 +193,24 @@ TEST(DisplaySetParsing, HostileDisplayDefinitionsAreRefusedCutOrIgnored)
     cut[5] = uint8_t(cut.size() - 6);
     ParseSet(Payload({ cut }), false);
     ParseSet(Payload({ Segment(0x14, { 0x00, 0x07, 0x7F, 0x04 }) }), false);
+}
+
+TEST(PageModel, ANormalCaseUpdateForEachLineKeepsOnlyWhatCanStillShow)
+{
+    // Each line a new object in the same place, the region neither filled nor cleared.
+    CDVBSubtitleDisplaySet pageModel;
+    CDVBSubtitleDrawTarget target;
+    for (uint16_t line = 0; line < 1000; ++line) {
+        CDVBSubtitleDisplaySet set = ParseSet(Payload({ Page(line == 0 ? 2 : 0, { { 1, 0, 0 } }),
+            Region(1, 1, { { line, 10, 10 } }), Object(line, Block(2, 8, 1), {}) }));
+        ASSERT_TRUE(pageModel.Merge(set));
+        pageModel.ClearUsedMarks();
+        target.DrawPageModel(pageModel);
+        pageModel.Sweep();
+    }
+    auto* region = static_cast<CDVBRegionCompositionSegment*>(pageModel.FindSegment(0x11, 1));
+    ASSERT_NE(region, nullptr);
+    ASSERT_EQ(region->GetObjects().size(), 1u);
+    EXPECT_EQ(region->GetObjects()[0].objectId, 999);
+    EXPECT_EQ(pageModel.GetSegments().size(), 3u) << "the page, the region and the last object";
 }

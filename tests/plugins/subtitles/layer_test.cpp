@@ -151,6 +151,20 @@ TEST_F(SubtitleLayer, NormalCaseRegionsGainObjectsWhileAcquisitionPointsReplaceT
     EXPECT_EQ(replaced.Y(202, 0), 200);
 }
 
+TEST_F(SubtitleLayer, NormalCaseObjectsPaintOverWhatTheyCoverAndAFilledRegionStartsAfresh)
+{
+    // Object 2 covers object 1 whole with a code that has no colour: nothing of object 1 shows.
+    Send({ Page(2, { { 1, 0, 0 } }), Region(1, 1, { { 1, 0, 0 }, { 3, 100, 0 } }), Clut(1, { CODE_1 }),
+        TwoCodeObject(1), TwoCodeObject(3) });
+    Send({ Page(0, { { 1, 0, 0 } }), Region(1, 1, { { 2, 0, 0 } }), Object(2, Block(2, 4, 7), {}) });
+    Send({ Page(0, { { 1, 0, 0 } }), Region(1, 1, {}, true) });
+    EXPECT_EQ(Draw().CountLuma(200), 16u);
+    Frame paintedOver = Draw();
+    EXPECT_EQ(paintedOver.Y(2, 0), GREY);
+    EXPECT_EQ(paintedOver.Y(102, 0), 200) << "what the update did not cover stays";
+    EXPECT_EQ(Draw().CountLuma(200), 0u) << "the filled region lost every object";
+}
+
 TEST_F(SubtitleLayer, OfTwoPagesTheFirstIsDrawn)
 {
     Bytes secondPage = Page(2, { { 2, 300, 0 } }, 9);
