@@ -10,6 +10,56 @@
 #include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
+#include <tuple>
+#include <vector>
+
+namespace {
+// Shows a box of this type on this thread and clicks the given button as soon
+// as the box is up (or closes it if there is no such button); returns the answer
+// and the buttons that were shown.
+std::pair<int, QMessageBox::StandardButtons> AnswerClicking(unsigned type, QMessageBox::StandardButton click)
+{
+    QMessageBox::StandardButtons shown;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr)
+            return;
+        user.stop();
+        shown = box->standardButtons();
+        if (QAbstractButton* button = box->button(click))
+            button->click();
+        else
+            box->done(0);
+    });
+    user.start(10);
+    const int answer = ShowQtMessageBox("Which?", "Korrix", type | KRX_MB_ICONQUESTION);
+    return { answer, shown };
+}
+
+} // namespace
+
+// Every kind of box shows its own buttons, and each button gives its own answer.
+TEST(MessageBoxes, EachButtonOfEachKindGivesItsAnswer)
+{
+    using B = QMessageBox;
+    const std::vector<std::tuple<unsigned, QMessageBox::StandardButtons, B::StandardButton, int>> cases {
+        { KRX_MB_OK, B::Ok, B::Ok, KRX_IDOK },
+        { KRX_MB_OKCANCEL, B::Ok | B::Cancel, B::Ok, KRX_IDOK },
+        { KRX_MB_OKCANCEL, B::Ok | B::Cancel, B::Cancel, KRX_IDCANCEL },
+        { KRX_MB_YESNO, B::Yes | B::No, B::Yes, KRX_IDYES },
+        { KRX_MB_YESNO, B::Yes | B::No, B::No, KRX_IDNO },
+        { KRX_MB_YESNOCANCEL, B::Yes | B::No | B::Cancel, B::Yes, KRX_IDYES },
+        { KRX_MB_YESNOCANCEL, B::Yes | B::No | B::Cancel, B::No, KRX_IDNO },
+        { KRX_MB_YESNOCANCEL, B::Yes | B::No | B::Cancel, B::Cancel, KRX_IDCANCEL },
+    };
+    for (const auto& [type, buttons, click, answer] : cases) {
+        SCOPED_TRACE(testing::Message() << "type " << type << ", clicking " << click);
+        const auto [given, shown] = AnswerClicking(type, click);
+        EXPECT_EQ(shown, buttons);
+        EXPECT_EQ(given, answer);
+    }
+}
 
 // A box asked for on another thread shows on the user-interface thread, which
 // goes on handling events (here a timer that answers the box) while the
