@@ -1,10 +1,12 @@
 #include "KRXMessageBoxes.h"
 
+#include "platform/CrossThreadAnswer.h"
 #include "platform/MessageBox.h"
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QThread>
+#include <memory>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -66,15 +68,24 @@ int ShowQtMessageBox(const CString& text, const CString& caption, unsigned type)
 
 void InstallQtMessageBoxes()
 {
-    SetMessageBoxHandler([](const CString& text, const CString& caption, unsigned type) {
+    const std::thread::id uiThread = std::this_thread::get_id();
+    SetMessageBoxHandler([uiThread](const CString& text, const CString& caption, unsigned type) {
         QCoreApplication* application = QCoreApplication::instance();
         if (application == nullptr)
             return DefaultMessageBoxAnswer(type);
-        if (QThread::currentThread() == application->thread())
+        if (std::this_thread::get_id() == uiThread)
             return ShowQtMessageBox(text, caption, type);
-        int answer = DefaultMessageBoxAnswer(type);
+        // The user-interface thread may be stopping this very thread: the wait
+        // then ends with the default answer (see CCrossThreadAnswer), and a
+        // question asked of nobody is not shown; a notice still is.
+        auto answer = std::make_shared<CCrossThreadAnswer>(uiThread);
         QMetaObject::invokeMethod(
-            application, [&] { answer = ShowQtMessageBox(text, caption, type); }, Qt::BlockingQueuedConnection);
-        return answer;
+            application,
+            [=] {
+                if (answer->IsAwaited() || (type & 0x0F) == KRX_MB_OK)
+                    answer->Give(ShowQtMessageBox(text, caption, type));
+            },
+            Qt::QueuedConnection);
+        return answer->Wait(DefaultMessageBoxAnswer(type));
     });
 }

@@ -1,6 +1,8 @@
 #include "KRXMessageBoxes.h"
 
+#include "platform/Event.h"
 #include "platform/MessageBox.h"
+#include "platform/Thread.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -37,6 +39,36 @@ std::pair<int, QMessageBox::StandardButtons> AnswerClicking(unsigned type, QMess
     return { answer, shown };
 }
 
+// Stops a thread that asks for a box of this type, without handling a single
+// event meanwhile, as the user-interface thread does when it closes the
+// display; then handles the events. Returns the asker's answer and the text of
+// any box shown afterwards.
+std::pair<int, QString> AskWhileBeingStopped(unsigned type)
+{
+    InstallQtMessageBoxes();
+    CEvent asking(true, false);
+    std::atomic<int> answer { 0 };
+    CThread asker("asker");
+    asker.Start([&] {
+        asking.Set();
+        answer = KRXMessageBox("Go on?", "Korrix", type);
+    });
+    asking.Wait(KRX_INFINITE);
+    asker.StopWithin(KRX_INFINITE);
+
+    QString shown;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->buttons().first()->click();
+        }
+    });
+    user.start(10);
+    QCoreApplication::processEvents();
+    SetMessageBoxHandler(nullptr);
+    return { answer, shown };
+}
 } // namespace
 
 // Every kind of box shows its own buttons, and each button gives its own answer.
@@ -85,4 +117,18 @@ TEST(MessageBoxes, AskFromAnotherThreadAndWaitThereForTheAnswer)
     EXPECT_EQ(shownText, "Stop now?");
     EXPECT_EQ(shownCaption, "Korrix");
     SetMessageBoxHandler(nullptr);
+}
+
+// A thread that asks while the user-interface thread is stopping it would
+// wait for a thread that waits for it. It gets the default answer instead; a
+// question then goes unasked, while a notice is still shown.
+TEST(MessageBoxes, AskingNeverHoldsUpTheStopOfTheAskingThread)
+{
+    const auto [answer, shown] = AskWhileBeingStopped(KRX_MB_YESNO | KRX_MB_DEFBUTTON2);
+    EXPECT_EQ(answer, KRX_IDNO);
+    EXPECT_EQ(shown, "");
+
+    const auto [noticeAnswer, noticeShown] = AskWhileBeingStopped(KRX_MB_OK | KRX_MB_ICONERROR);
+    EXPECT_EQ(noticeAnswer, KRX_IDOK);
+    EXPECT_EQ(noticeShown, "Go on?");
 }
