@@ -7,7 +7,8 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-CThread::CThread(CString name) : m_name(std::move(name))
+CThread::CThread(CString name)
+    : m_name(std::move(name))
 {
 }
 
