@@ -1,10 +1,13 @@
 #include "KRXMessageBoxes.h"
 
+#include "platform/CrossThreadAnswer.h"
 #include "platform/MessageBox.h"
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QThread>
+#include <memory>
+#include <thread>
+#include <vector>
 
 namespace {
 QMessageBox::Icon IconOf(unsigned type)
@@ -23,50 +26,66 @@ QMessageBox::Icon IconOf(unsigned type)
     }
 }
 
-struct Buttons {
-    QMessageBox::StandardButton first;
-    QMessageBox::StandardButton second; // NoButton for a box of one button
-    int firstAnswer;
-    int secondAnswer;
+struct Button {
+    QMessageBox::StandardButton button;
+    int answer;
 };
 
-Buttons ButtonsOf(unsigned type)
+// The buttons in order; the last answers Escape and the title bar's close.
+std::vector<Button> ButtonsOf(unsigned type)
 {
     switch (type & 0x0F) {
     case KRX_MB_OKCANCEL:
-        return { QMessageBox::Ok, QMessageBox::Cancel, KRX_IDOK, KRX_IDCANCEL };
+        return { { QMessageBox::Ok, KRX_IDOK }, { QMessageBox::Cancel, KRX_IDCANCEL } };
+    case KRX_MB_YESNOCANCEL:
+        return { { QMessageBox::Yes, KRX_IDYES }, { QMessageBox::No, KRX_IDNO },
+            { QMessageBox::Cancel, KRX_IDCANCEL } };
     case KRX_MB_YESNO:
-        return { QMessageBox::Yes, QMessageBox::No, KRX_IDYES, KRX_IDNO };
+        return { { QMessageBox::Yes, KRX_IDYES }, { QMessageBox::No, KRX_IDNO } };
     default:
-        return { QMessageBox::Ok, QMessageBox::NoButton, KRX_IDOK, KRX_IDOK };
+        return { { QMessageBox::Ok, KRX_IDOK } };
     }
 }
 } // namespace
 
 int ShowQtMessageBox(const CString& text, const CString& caption, unsigned type)
 {
-    const Buttons buttons = ButtonsOf(type);
-    QMessageBox box(IconOf(type), QString::fromStdString(caption), QString::fromStdString(text),
-        buttons.first | buttons.second, QApplication::activeWindow());
-    const bool secondIsDefault = (type & KRX_MB_DEFBUTTON2) != 0 && buttons.second != QMessageBox::NoButton;
-    box.setDefaultButton(secondIsDefault ? buttons.second : buttons.first);
-    // Closing the box with Escape or its title bar answers as the default would.
-    box.setEscapeButton(buttons.second != QMessageBox::NoButton ? buttons.second : buttons.first);
+    const std::vector<Button> buttons = ButtonsOf(type);
+    QMessageBox box(IconOf(type), QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::NoButton,
+        QApplication::activeWindow());
+    for (const Button& button : buttons)
+        box.addButton(button.button);
+    const bool secondIsDefault = (type & KRX_MB_DEFBUTTON2) != 0 && buttons.size() > 1;
+    box.setDefaultButton(buttons[secondIsDefault ? 1 : 0].button);
+    box.setEscapeButton(buttons.back().button);
     const int clicked = box.exec();
-    return clicked == buttons.second ? buttons.secondAnswer : buttons.firstAnswer;
+    for (const Button& button : buttons) {
+        if (clicked == button.button)
+            return button.answer;
+    }
+    return DefaultMessageBoxAnswer(type);
 }
 
 void InstallQtMessageBoxes()
 {
-    SetMessageBoxHandler([](const CString& text, const CString& caption, unsigned type) {
+    const std::thread::id uiThread = std::this_thread::get_id();
+    SetMessageBoxHandler([uiThread](const CString& text, const CString& caption, unsigned type) {
         QCoreApplication* application = QCoreApplication::instance();
         if (application == nullptr)
             return DefaultMessageBoxAnswer(type);
-        if (QThread::currentThread() == application->thread())
+        if (std::this_thread::get_id() == uiThread)
             return ShowQtMessageBox(text, caption, type);
-        int answer = DefaultMessageBoxAnswer(type);
+        // The user-interface thread may be stopping this very thread: the wait
+        // then ends with the default answer (see CCrossThreadAnswer), and a
+        // question asked of nobody is not shown; a notice still is.
+        auto answer = std::make_shared<CCrossThreadAnswer>(uiThread);
         QMetaObject::invokeMethod(
-            application, [&] { answer = ShowQtMessageBox(text, caption, type); }, Qt::BlockingQueuedConnection);
-        return answer;
+            application,
+            [=] {
+                if (answer->IsAwaited() || (type & 0x0F) == KRX_MB_OK)
+                    answer->Give(ShowQtMessageBox(text, caption, type));
+            },
+            Qt::QueuedConnection);
+        return answer->Wait(DefaultMessageBoxAnswer(type));
     });
 }

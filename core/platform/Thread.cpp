@@ -1,19 +1,20 @@
 #include "platform/Thread.h"
 
+#include "platform/CrossThreadAnswer.h"
 #include "platform/DebugOutput.h"
 
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
-CThread::CThread(CString name) : m_name(std::move(name))
+CThread::CThread(CString name)
+    : m_name(std::move(name))
 {
 }
 
 CThread::~CThread()
 {
-    if (m_thread.joinable())
-        m_thread.join();
+    StopWithin(KRX_INFINITE);
 }
 
 bool CThread::Start(std::function<void()> body)
@@ -32,10 +33,13 @@ bool CThread::StopWithin(uint32_t timeoutMs)
 {
     if (!m_thread.joinable())
         return true;
+    // The thread may be waiting for an answer from this one.
+    CCrossThreadAnswer::BeginJoin();
     const bool inTime = m_finished.Wait(timeoutMs);
     if (!inTime)
         DebugOutput(FormatString("%s did not stop within %u ms; waiting for it\n", m_name.c_str(), timeoutMs));
     m_thread.join();
+    CCrossThreadAnswer::EndJoin();
     return inTime;
 }
 

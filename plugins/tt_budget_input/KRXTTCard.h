@@ -95,8 +95,6 @@ public:
     virtual bool SetChannel(const KRXTTChannel& channel) = 0;
     // Does not wait for anything.
     virtual KRXTTSignal GetSignal() = 0;
-    // Asks the frontend until it locks or the time is up; true once locked.
-    virtual bool WaitForLock(uint32_t timeoutMs) = 0;
 
     virtual bool StartTS() = 0;
     virtual void StopTS() = 0;

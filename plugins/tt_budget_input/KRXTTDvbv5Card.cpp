@@ -1,6 +1,5 @@
 #include "KRXTTDvbv5Card.h"
 
-#include "platform/Clock.h"
 #include "platform/DebugOutput.h"
 
 #include <libdvbv5/dvb-demux.h>
@@ -18,13 +17,11 @@ extern "C" {
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
 // Room for about half a second at 30 Mbit/s between two reads of dvr0.
 constexpr int StreamBufferSize = 2 * 1024 * 1024;
-constexpr uint32_t LockPollMs = 50;
 
 // libdvbv5 talks through this; its lines are diagnostics, not messages.
 void LogToDebug(int /*level*/, const char* format, ...)
@@ -362,19 +359,6 @@ KRXTTSignal CKRXTTDvbv5Card::ReadSignal()
             signal.uncorrectedBlocks = blocks->uvalue;
     }
     return signal;
-}
-
-bool CKRXTTDvbv5Card::WaitForLock(uint32_t timeoutMs)
-{
-    const uint32_t start = GetMillisecondTime();
-    for (;;) {
-        if (GetSignal().locked)
-            return true;
-        const uint32_t elapsed = GetMillisecondTime() - start;
-        if (elapsed >= timeoutMs)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(std::min(LockPollMs, timeoutMs - elapsed)));
-    }
 }
 
 bool CKRXTTDvbv5Card::StartTS()

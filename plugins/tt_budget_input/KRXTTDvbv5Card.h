@@ -32,7 +32,6 @@ public:
     void GetBandwidthRange(uint32_t& low, uint32_t& high) override;
     bool SetChannel(const KRXTTChannel& channel) override;
     KRXTTSignal GetSignal() override;
-    bool WaitForLock(uint32_t timeoutMs) override;
 
     bool StartTS() override;
     void StopTS() override;

@@ -2,6 +2,7 @@
 
 #include "KRXTTSignalStatus.h"
 
+#include "platform/Clock.h"
 #include "platform/DebugOutput.h"
 
 #include <cinttypes>
@@ -19,10 +20,24 @@ bool CKRXTTStreamSource::Initialise()
     if (m_card == nullptr)
         return false;
     m_tuneValid = m_definition.Tune(*m_card);
+    // Lock may take seconds: the receive thread waits for it, not the caller.
+    m_tunedAt = GetMillisecondTime();
+    m_tuning.store(true, std::memory_order_release);
+    return true;
+}
+
+bool CKRXTTStreamSource::IsTuned()
+{
+    if (!m_tuning.load(std::memory_order_acquire))
+        return true;
+    const bool locked = m_card->GetSignal().locked;
+    if (!locked && GetMillisecondTime() - m_tunedAt < LockTimeoutMs)
+        return false;
     // Not locking is not a failure: the status says "no lock" and the
     // frontend keeps trying; reception starts when it locks.
-    if (!m_card->WaitForLock(LockTimeoutMs))
+    if (!locked)
         DebugOutputFormat("No lock on %s.\n", m_definition.GetName().c_str());
+    m_tuning.store(false, std::memory_order_release);
     return true;
 }
 
@@ -42,7 +57,7 @@ bool CKRXTTStreamSource::Stop()
 
 unsigned long CKRXTTStreamSource::ReadBuffer(unsigned char* buffer, unsigned long size)
 {
-    if (m_card == nullptr || HasEnded())
+    if (m_card == nullptr || HasEnded() || !IsTuned())
         return 0;
     const KRXTTRead read = m_card->ReadStream(buffer, size, ReadWaitMs);
     switch (read.outcome) {
@@ -73,7 +88,12 @@ void CKRXTTStreamSource::GetStatus(CString& text)
         text = "reception ended: " + m_failure;
         return;
     }
-    text = FormatSignalStatus(m_card->GetSignal());
+    const KRXTTSignal signal = m_card->GetSignal();
+    if (!signal.locked && m_tuning.load(std::memory_order_acquire)) {
+        text = "Tuning...";
+        return;
+    }
+    text = FormatSignalStatus(signal);
     if (const uint64_t overflows = GetOverflowCount())
         text += FormatString(", %" PRIu64 " overflow%s", overflows, overflows == 1 ? "" : "s");
 }

@@ -1,7 +1,8 @@
 #pragma once
-// The card's transport stream: tunes its own copy of a definition, waits a
-// bounded time for lock, then reads whatever the card delivers. A card that is
-// removed or fails ends the stream; the status says why.
+// The card's transport stream: tunes its own copy of a definition and, on the
+// receive thread, waits a bounded time for lock (the status says "Tuning..."
+// meanwhile), then reads whatever the card delivers. A card that is removed or
+// fails ends the stream; the status says why.
 #include "KRXTTCard.h"
 #include "KRXTTMultiplexDefinition.h"
 
@@ -34,10 +35,16 @@ public:
     bool WasTuneValid() const { return m_tuneValid; }
 
 private:
+    // On the receive thread: true once the card has locked or the time for
+    // it is up.
+    bool IsTuned();
+
     CKRXTTCard* m_card;
     CKRXTTMultiplexDefinition m_definition;
     CString m_refusal;
     bool m_tuneValid = false;
+    uint32_t m_tunedAt = 0;
+    std::atomic<bool> m_tuning { false };
     std::atomic<uint64_t> m_overflows { 0 };
     // The failure text is written once, before the flag is raised.
     std::atomic<bool> m_failed { false };

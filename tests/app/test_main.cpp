@@ -3,6 +3,7 @@
 // by the display without a video window.
 #include "plugin/KRXVideoOutput.h"
 #include "support/TemporaryFolder.h"
+#include "support/TestWatchdog.h"
 
 #include <QApplication>
 #include <cstdlib>
@@ -18,5 +19,6 @@ int main(int argc, char** argv)
     CKRXVideoOutput::Set(CKRXVideoOutput::None);
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    CTestWatchdog::Install();
     return RUN_ALL_TESTS();
 }

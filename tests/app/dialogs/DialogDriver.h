@@ -4,7 +4,12 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -31,6 +36,32 @@ template <class T> void WhenShown(std::function<void(T*)> step, int waitedMs = 0
         }
         WhenShown<T>(std::move(step), waitedMs + 10);
     });
+}
+
+// Chooses the file in a file chooser as a user does: once the chooser lists
+// it, by typing its path. Accepting before the chooser's file-information
+// thread has listed the folder may leave the chooser open; if it stays open
+// all the same, the test fails and the chooser is closed.
+inline void ChooseFile(QFileDialog* chooser, const QString& path)
+{
+    auto* list = chooser->findChild<QListView*>("listView");
+    const auto listed = [&] {
+        const QModelIndex folder = list->rootIndex();
+        for (int row = 0; row < list->model()->rowCount(folder); ++row) {
+            if (list->model()->index(row, 0, folder).data().toString() == QFileInfo(path).fileName())
+                return true;
+        }
+        return false;
+    };
+    chooser->setDirectory(QFileInfo(path).absolutePath());
+    if (!QTest::qWaitFor(listed, PatienceMs))
+        ADD_FAILURE() << "the chooser never listed " << path.toStdString();
+    chooser->findChild<QLineEdit*>("fileNameEdit")->setText(path);
+    QMetaObject::invokeMethod(chooser, "accept");
+    if (chooser->isVisible()) {
+        ADD_FAILURE() << "the chooser stayed open after choosing " << path.toStdString();
+        chooser->reject();
+    }
 }
 
 inline QPushButton* Button(QWidget* dialog, const QString& text)

@@ -105,10 +105,7 @@ TEST(ConfigureMultiplexesDialog, AddingAFileByBrowsingShowsItsRowAndOkSavesIt)
 
         WhenShown<CKRXFileMultiplexDialog>([&](CKRXFileMultiplexDialog* details) {
             EXPECT_EQ(details->windowTitle(), "Configure File Multiplex Details");
-            WhenShown<QFileDialog>([&](QFileDialog* chooser) {
-                chooser->selectFile(QString::fromStdString(chosen));
-                QMetaObject::invokeMethod(chooser, "accept");
-            });
+            WhenShown<QFileDialog>([&](QFileDialog* chooser) { ChooseFile(chooser, QString::fromStdString(chosen)); });
             QTest::mouseClick(details->findChild<QPushButton*>("browse"), Qt::LeftButton);
             nameAfterBrowsing = details->findChild<QLineEdit*>("name")->text();
             SaveScreenshot(details, "file-multiplex-details");

@@ -1,4 +1,6 @@
 // Runs GoogleTest inside a QApplication, as the windows need one.
+#include "support/TestWatchdog.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -15,5 +17,6 @@ int main(int argc, char** argv)
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox");
     QApplication application(argc, argv);
     testing::InitGoogleTest(&argc, argv);
+    CTestWatchdog::Install();
     return RUN_ALL_TESTS();
 }

@@ -28,7 +28,6 @@ public:
     // What was asked.
     int openedDevice = -1;
     std::vector<KRXTTChannel> channels;
-    std::vector<uint32_t> lockWaits;
     int readCalls = 0;
     bool streaming = false;
     bool dmaEnabled = false;
@@ -74,11 +73,6 @@ public:
         KRXTTSignal signal = lockedSignal;
         signal.locked = true;
         return signal;
-    }
-    bool WaitForLock(uint32_t timeoutMs) override
-    {
-        lockWaits.push_back(timeoutMs);
-        return GetSignal().locked;
     }
     bool StartTS() override
     {

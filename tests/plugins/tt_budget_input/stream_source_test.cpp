@@ -35,16 +35,26 @@ protected:
     DebugOutputSink m_previous;
 };
 
-TEST_F(TTSource, NoLockIsShownAndReceptionStartsWhenItComes)
+// Opening does not wait for lock: the receive thread does, reading nothing
+// from the card meanwhile, and the status says so until the card locks.
+TEST_F(TTSource, TuningWaitsOnTheReceiveThreadAndSaysSo)
 {
     EXPECT_TRUE(m_source.Initialise());
-    ASSERT_EQ(m_card.lockWaits.size(), 1u);
-    EXPECT_EQ(m_card.lockWaits[0], CKRXTTStreamSource::LockTimeoutMs);
-    EXPECT_EQ(Status(), "no lock");
+    ASSERT_TRUE(m_source.Start());
+    m_card.reads = { CMemoryCard::Data(188) };
+    EXPECT_EQ(Status(), "Tuning...");
+    EXPECT_EQ(m_source.ReadBuffer(m_buffer, sizeof m_buffer), 0u);
+    EXPECT_EQ(m_card.readCalls, 0);
+    EXPECT_EQ(Status(), "Tuning...");
+
     m_card.lockingFrequencies.insert(706000);
+    EXPECT_EQ(m_source.ReadBuffer(m_buffer, sizeof m_buffer), 188u);
     EXPECT_EQ(Status(), "Lock, -45.5 dBm, C/N 28.3 dB, BER 0, UCB 0");
+    // A lock lost later is no tuning: reception goes on and waits for it.
     m_card.lockingFrequencies.clear();
     EXPECT_EQ(Status(), "no lock");
+    EXPECT_EQ(m_source.ReadBuffer(m_buffer, sizeof m_buffer), 0u);
+    EXPECT_EQ(m_card.readCalls, 2);
 }
 
 TEST_F(TTSource, MeasuresTheFrontendLacksAreLeftOut)
@@ -73,6 +83,7 @@ TEST_F(TTSource, OverflowIsCountedAndReceptionGoesOn)
 
 TEST_F(TTSource, ARemovedCardEndsTheStreamForGood)
 {
+    m_card.lockingFrequencies.insert(706000);
     m_source.Initialise();
     m_source.Start();
     m_card.reads = { CMemoryCard::Data(188), CMemoryCard::Failure("the card was removed"), CMemoryCard::Data(188) };

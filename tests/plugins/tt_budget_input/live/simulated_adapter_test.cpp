@@ -180,7 +180,7 @@ TEST_F(SimulatedAdapter, AnUnpluggedCardEndsTheStreamWithItsReason)
 TEST_F(SimulatedAdapter, AFrequencyWithoutTransmitterNeverLocks)
 {
     OpenMultiplex(490000);
-    EXPECT_EQ(Status(), "no lock");
+    EXPECT_TRUE(WaitUntil([this] { return Status() == "no lock"; })) << Status();
     EXPECT_FALSE(m_source->HasEnded());
 }
 } // namespace
