@@ -20,6 +20,7 @@
 #include "viewing/KRXViewingFlow.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <iostream>
@@ -124,6 +125,9 @@ protected:
 
 TEST_F(ZappingOnTheRealOutputs, ChangesServiceAThousandTimesAndReopensTheMultiplexAHundredTimes)
 {
+    // No display server and no sound device needed, whoever runs the test.
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
     const long threadsBefore = ThreadCount();
     const int64_t start = GetMonotonicNanoseconds();
     CKRXVideoOutput::Set(CKRXVideoOutput::Window);
