@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cmath>
+#include <utility>
 
 namespace {
 constexpr unsigned char kPCRFlag = 0x10;
@@ -14,6 +15,9 @@ constexpr uint64_t kPCRFrequency = 90000;
 // More than this between two PCRs is a splice or a jump, not the passing of time
 // (broadcasts send a PCR at least every 100 ms).
 constexpr uint64_t kMaxPCRGap = kPCRFrequency;
+// How much later than its PCR says a sample may arrive after the one before
+// and still be averaged with it (20 ms).
+constexpr double kArrivalTolerance = 1800;
 constexpr uint64_t kPCRMask = DVB_CLOCK_WRAP - 1;
 // In the adaptation field's flags: the clock goes on from a new base.
 constexpr unsigned char kDiscontinuityIndicator = 0x80;
@@ -60,15 +64,19 @@ void CDVBPCRReceiver::OnReceivePacket(uint64_t packetNumber, unsigned char* pack
 
 // Measured on the 33-bit circle, so that a wrap is a small step forward and
 // a step back a huge one. Only the receive thread adds samples.
-bool CDVBPCRReceiver::BreaksTheClock(unsigned char* packet, uint64_t pcr) const
+bool CDVBPCRReceiver::BreaksTheClock(unsigned char* packet, uint64_t pcr)
 {
+    const bool afterLoop = std::exchange(m_afterLoop, false);
     unsigned char* field;
     unsigned char length;
     if (GetPacketAdaptationField(packet, field, length) && (field[1] & kDiscontinuityIndicator))
         return true;
     if (m_sampleCount == 0)
         return false;
-    return ((pcr - m_samples[m_sampleCount - 1].pcr) & kPCRMask) > kMaxPCRGap;
+    const uint64_t last = m_samples[m_sampleCount - 1].pcr;
+    if (afterLoop && ((last - pcr) & kPCRMask) <= kMaxPCRGap)
+        return false;
+    return ((pcr - last) & kPCRMask) > kMaxPCRGap;
 }
 
 void CDVBPCRReceiver::AddSample(const Sample& sample)
@@ -128,13 +136,22 @@ bool CDVBPCRReceiver::EstimateClockAtPacket(uint64_t packetNumber, int64_t& cloc
     return true;
 }
 
-unsigned CDVBPCRReceiver::CountContinuousSamples() const
+// A sample that arrived later than the one after it allows (a looping file
+// catching up with its schedule, a read held up) would drag the clock back:
+// the samples up to it are left out. ticksPerPacket and frequency convert
+// arrivals to the PCR's ticks.
+unsigned CDVBPCRReceiver::CountContinuousSamples(double ticksPerPacket, double frequency) const
 {
+    const auto arrival = [&](const Sample& sample) {
+        return double(sample.readClock) * (double(kPCRFrequency) / frequency)
+            - double(sample.packetsAfter) * ticksPerPacket;
+    };
     for (unsigned i = m_sampleCount; i-- > 1;) {
         const Sample& older = m_samples[i - 1];
         const Sample& newer = m_samples[i];
         if (!older.timed || newer.pcr <= older.pcr || newer.pcr - older.pcr > kMaxPCRGap
-            || newer.packetNumber <= older.packetNumber)
+            || newer.packetNumber <= older.packetNumber
+            || arrival(newer) - arrival(older) < double(newer.pcr - older.pcr) - kArrivalTolerance)
             return m_sampleCount - i;
     }
     return m_sampleCount;
@@ -147,7 +164,7 @@ bool CDVBPCRReceiver::EstimateClockAtTime(double frequency, double now, int64_t&
     if (m_sampleCount == 0 || m_packetSpan == 0 || frequency <= 0 || !m_samples[m_sampleCount - 1].timed)
         return false;
     const double ticksPerPacket = double(m_pcrSpan) / double(m_packetSpan);
-    const unsigned count = CountContinuousSamples();
+    const unsigned count = CountContinuousSamples(ticksPerPacket, frequency);
     const Sample& newest = m_samples[m_sampleCount - 1];
     // Each sample's PCR carried on to now, relative to the newest PCR so that
     // the sum stays small whatever the clock's value.

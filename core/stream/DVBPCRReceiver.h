@@ -24,6 +24,10 @@ public:
     CDVBPCRReceiver();
     ~CDVBPCRReceiver() override = default;
     void OnReceivePacket(uint64_t packetNumber, unsigned char* packet) override;
+    // A looping source carries its PCRs on; the first after the loop may
+    // step a little back (the file's start has more lead than its end)
+    // without breaking the clock.
+    void OnStreamStartedAgain() override { m_afterLoop = true; }
 
     // Bits per second over the sampled span; 0 while no estimate exists.
     int GetBitrate();
@@ -58,10 +62,11 @@ private:
     };
 
     void AddSample(const Sample& sample);
-    bool BreaksTheClock(unsigned char* packet, uint64_t pcr) const;
+    bool BreaksTheClock(unsigned char* packet, uint64_t pcr);
     // The newest samples that continue one another in time: each PCR after
-    // the one before, by no more than a PCR gap may be.
-    unsigned CountContinuousSamples() const;
+    // the one before, by no more than a PCR gap may be, and arriving no
+    // sooner after it than its PCR says, but for a little jitter.
+    unsigned CountContinuousSamples(double ticksPerPacket, double frequency) const;
     void RecalculateIfNecessary();
 
     CCriticalSection m_lock;
@@ -72,4 +77,6 @@ private:
     bool m_dirty = true;
     const DVBReadArrival* m_readArrival = nullptr;
     std::atomic<unsigned> m_discontinuities { 0 };
+    // Receive thread only.
+    bool m_afterLoop = false;
 };

@@ -57,8 +57,7 @@ bool CDVBFileTransportStreamSource::Start()
     m_aheadStartedAgain = false;
     m_playFromStartAsked = false;
     m_aheadOffset = m_deliveredOffset = 0;
-    m_passFirstPCR.reset();
-    m_bytesBeforeFirstPCR.reset();
+    m_loopTiming = CDVBLoopTiming();
     m_pacer.Restart(m_clock());
     m_state = state;
     return state == EState::Open;
@@ -122,7 +121,6 @@ void CDVBFileTransportStreamSource::RestartFromFirstPacket()
 {
     m_position = m_firstPacket;
     m_bytesDelivered = 0;
-    m_passBytes = 0;
 }
 
 bool CDVBFileTransportStreamSource::PlayFromStart()
@@ -190,7 +188,8 @@ CDVBPCRPacer::SChunkEnd CDVBFileTransportStreamSource::CutChunk(unsigned long si
         if (!GetPCROfPID(packet, m_pcrPid, pcr))
             continue;
         chunk.bytes = offset + DVB_PACKET_SIZE;
-        chunk.pcr = pcr;
+        // As the receiver will see it, so that the schedule goes on across a loop.
+        chunk.pcr = (pcr + m_aheadOffset) & uint64_t(DVB_CLOCK_WRAP - 1);
         unsigned char* field;
         unsigned char length;
         chunk.discontinuity
@@ -211,9 +210,10 @@ void CDVBFileTransportStreamSource::ReadAhead()
 
 void CDVBFileTransportStreamSource::StartNextPass()
 {
-    if (m_passFirstPCR)
-        m_aheadOffset = (m_aheadOffset + TicksOfPass()) & uint64_t(DVB_CLOCK_WRAP - 1);
-    m_passFirstPCR.reset();
+    if (m_loopTiming.IsMeasured())
+        m_aheadOffset
+            = (m_aheadOffset + m_loopTiming.GetPassTicks(m_pacer.GetBitrate())) & uint64_t(DVB_CLOCK_WRAP - 1);
+    m_loopTiming.StartPass();
     // Pacing goes on as it was: restarting it here would deliver the first
     // chunk of every loop early and then hold the next one back for a
     // chunk's time, slowing short looping files down.
@@ -224,32 +224,6 @@ void CDVBFileTransportStreamSource::StartNextPass()
     m_aheadStartedAgain = m_aheadSize != 0;
 }
 
-// The next pass's first PCR then comes as long after this pass's last as
-// the bytes between them take at the rate the pacer delivers them.
-uint64_t CDVBFileTransportStreamSource::TicksOfPass() const
-{
-    const uint64_t gapBytes = m_bytesSinceLastPCR + m_bytesBeforeFirstPCR.value_or(0);
-    const uint64_t bitrate = m_pacer.GetBitrate();
-    const uint64_t gapTicks = bitrate ? gapBytes * 8 * DVB_PROGRAM_CLOCK_FREQUENCY / bitrate : 0;
-    return ((m_lastPCR - *m_passFirstPCR) & uint64_t(DVB_CLOCK_WRAP - 1)) + gapTicks;
-}
-
-void CDVBFileTransportStreamSource::NotePassTiming(const CDVBPCRPacer::SChunkEnd& chunk)
-{
-    m_passBytes += chunk.bytes;
-    if (!chunk.pcr) {
-        m_bytesSinceLastPCR += chunk.bytes;
-        return;
-    }
-    // A chunk with a PCR ends with its packet.
-    if (!m_bytesBeforeFirstPCR)
-        m_bytesBeforeFirstPCR = m_passBytes - DVB_PACKET_SIZE;
-    if (!m_passFirstPCR)
-        m_passFirstPCR = *chunk.pcr;
-    m_lastPCR = *chunk.pcr;
-    m_bytesSinceLastPCR = 0;
-}
-
 void CDVBFileTransportStreamSource::Deliver(unsigned char* buffer, const CDVBPCRPacer::SChunkEnd& chunk)
 {
     const unsigned long bytes = static_cast<unsigned long>(chunk.bytes);
@@ -257,7 +231,7 @@ void CDVBFileTransportStreamSource::Deliver(unsigned char* buffer, const CDVBPCR
     std::memmove(m_ahead.data(), m_ahead.data() + bytes, m_aheadSize - bytes);
     m_aheadSize -= bytes;
     m_pacer.OnDelivered(chunk);
-    NotePassTiming(chunk);
+    m_loopTiming.OnDelivered(buffer, bytes, m_pcrPid);
     m_deliveredOffset = m_aheadOffset;
     m_next.reset();
     m_bytesDelivered += bytes;

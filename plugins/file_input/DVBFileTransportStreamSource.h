@@ -10,6 +10,7 @@
 // after the first has its time stamps carried on from where the pass before
 // ended, so the loop is one timeline to everything downstream.
 // For analysis the source can instead play the file once, as fast as it is read.
+#include "DVBLoopTiming.h"
 #include "DVBPCRPacer.h"
 
 #include "stream/DVBTransportStreamSource.h"
@@ -70,12 +71,9 @@ private:
     void EstimateRate(unsigned char* packets, size_t size);
     void CloseFile();
     void RestartFromFirstPacket();
-    // Goes back to the first packet, as at the end of the file.
+    // Goes back to the first packet, as at the end of the file, carrying
+    // the time stamps on from the pass delivered so far.
     void StartNextPass();
-    // The ticks between the last pass's start and the next one's: from its
-    // first PCR to its last, and the bytes around them at the pacing rate.
-    uint64_t TicksOfPass() const;
-    void NotePassTiming(const CDVBPCRPacer::SChunkEnd& chunk);
     unsigned long ReadSinglePass(unsigned char* buffer, unsigned long size);
     const CDVBPCRPacer::SChunkEnd& NextChunk(unsigned long size);
     CDVBPCRPacer::SChunkEnd CutChunk(unsigned long size);
@@ -106,17 +104,10 @@ private:
     // Asked from another thread; the next read starts the next pass.
     std::atomic<bool> m_playFromStartAsked { false };
     // What the pass being read ahead, and the pass last delivered, add to
-    // their time stamps.
+    // their time stamps, and how far the pass being delivered reaches.
     uint64_t m_aheadOffset = 0;
     uint64_t m_deliveredOffset = 0;
-    // The pacing PID's PCRs as the file has them: the first and the last
-    // delivered in this pass, the bytes delivered since that last one, and
-    // (the same in every pass) the bytes before the first.
-    std::optional<uint64_t> m_passFirstPCR;
-    uint64_t m_lastPCR = 0;
-    uint64_t m_bytesSinceLastPCR = 0;
-    std::optional<uint64_t> m_bytesBeforeFirstPCR;
-    uint64_t m_passBytes = 0;
+    CDVBLoopTiming m_loopTiming;
     std::atomic<uint64_t> m_fileSize { 0 };
     std::atomic<uint64_t> m_bytesDelivered { 0 };
     std::atomic<EState> m_state { EState::Closed };

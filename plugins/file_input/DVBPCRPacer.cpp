@@ -17,12 +17,21 @@ void CDVBPCRPacer::Restart(uint32_t now)
 {
     m_bytePacer.Restart(now);
     m_anchored = false;
+    m_afterLoop = false;
 }
 
 void CDVBPCRPacer::StartAgain()
 {
     m_bytePacer.Rebase();
-    m_anchored = false;
+    m_afterLoop = true;
+}
+
+bool CDVBPCRPacer::IsCatchingUp(const SChunkEnd& chunk) const
+{
+    if (!m_afterLoop || !m_anchored || !chunk.pcr || chunk.discontinuity)
+        return false;
+    const int64_t behind = DVBClockDifference(int64_t(m_lastPCR), int64_t(*chunk.pcr));
+    return behind > 0 && behind <= int64_t(kLongestStep);
 }
 
 // Modulo 2^33, so a wrap is a small step and a step back a huge one.
@@ -53,6 +62,8 @@ uint32_t CDVBPCRPacer::PCRDueTime(uint64_t pcr) const
 
 bool CDVBPCRPacer::IsDue(const SChunkEnd& chunk, uint32_t now) const
 {
+    if (IsCatchingUp(chunk))
+        return true;
     if (!ContinuesSchedule(chunk))
         return m_bytePacer.IsDue(chunk.bytes, now);
     return static_cast<int32_t>(now - PCRDueTime(*chunk.pcr)) >= 0;
@@ -60,6 +71,10 @@ bool CDVBPCRPacer::IsDue(const SChunkEnd& chunk, uint32_t now) const
 
 void CDVBPCRPacer::OnDelivered(const SChunkEnd& chunk)
 {
+    if (IsCatchingUp(chunk))
+        return;
+    if (chunk.pcr)
+        m_afterLoop = false;
     if (ContinuesSchedule(chunk)) {
         const uint32_t due = PCRDueTime(*chunk.pcr);
         m_ticksSinceAnchor += TicksSinceLastPCR(*chunk.pcr);

@@ -6,6 +6,9 @@
 // the first after a loop, a jump, a step back, a discontinuity or a rate no
 // stream has), are paced by bytes at the current rate after the chunk before;
 // such a PCR then becomes the new anchor, so the schedule stays continuous.
+// After a loop the file's PCRs come carried on by the source: those a little
+// behind the schedule (the file's start has more lead than its end) are
+// delivered at once until they catch up, so the loop costs no time.
 // Time is passed in (32-bit wrapping milliseconds), so tests need no waiting.
 #include "DVBReadPacer.h"
 
@@ -25,8 +28,8 @@ public:
 
     // Starts pacing afresh at now, with no anchor.
     void Restart(uint32_t now);
-    // The file starts again from its first packet: its PCRs start again too,
-    // while the schedule goes on.
+    // The file starts again from its first packet, its PCRs carried on to
+    // follow the last pass; the schedule goes on.
     void StartAgain();
     // The byte rate for chunks without a usable PCR (see CDVBReadPacer).
     void SetBitrate(int bitsPerSecond) { m_bytePacer.SetBitrate(bitsPerSecond); }
@@ -37,6 +40,8 @@ public:
 
 private:
     bool ContinuesSchedule(const SChunkEnd& chunk) const;
+    // A PCR of the new pass still behind the last pass's.
+    bool IsCatchingUp(const SChunkEnd& chunk) const;
     uint64_t TicksSinceLastPCR(uint64_t pcr) const;
     uint32_t PCRDueTime(uint64_t pcr) const;
 
@@ -45,4 +50,6 @@ private:
     uint32_t m_anchorTime = 0;
     uint64_t m_ticksSinceAnchor = 0;
     uint64_t m_lastPCR = 0;
+    // From a loop until a PCR continues the schedule again.
+    bool m_afterLoop = false;
 };

@@ -1,5 +1,10 @@
 #include "StreamTestSupport.h"
 
+#include "stream/DVBPCRReceiver.h"
+#include "stream/DVBTimestampShift.h"
+#include "stream/DVBTiming.h"
+#include "tswriter/PesWriter.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -223,4 +228,34 @@ TEST(PacketParsing, AnyByteValuesStayInsideThePacket)
             }
         }
     }
+}
+
+// A looping file's next pass carries its time on: every PCR, PTS and DTS
+// moves by the same ticks on the 33-bit circle, and nothing else changes.
+TEST(TimestampShift, MovesPCRPTSAndDTSOnAndLeavesEveryOtherBitAlone)
+{
+    ts::TsPacketWriter writer;
+    const ts::AdaptationField field
+        = ts::AdaptationField::WithPcr(ts::Pcr::From27MHz((DVB_CLOCK_WRAP - 100) * 300 + 7));
+    writer.WritePacket(ts::PacketHeader(0x100), ts::Bytes(), &field);
+    ts::PesWriter(writer, 0x101)
+        .Write(ts::PesPacket(0xE0, DVB_CLOCK_WRAP - 50, DVB_CLOCK_WRAP - 3650, ts::Bytes(20, 0xAB)));
+    ts::PesWriter(writer, 0x102).Write(ts::PesPacket(0xBE, std::nullopt, std::nullopt, ts::Bytes(20, 0xCD)));
+    ts::Bytes stream = writer.TakeData();
+    const ts::Bytes before = stream;
+    for (size_t offset = 0; offset < stream.size(); offset += DVB_PACKET_SIZE)
+        DVBShiftTimestamps(&stream[offset], 1000);
+
+    uint64_t pcr;
+    ASSERT_TRUE(CDVBPCRReceiver::GetPCRFromPacket(&stream[0], pcr));
+    EXPECT_EQ(pcr, 900u);
+    int64_t pts = 0, dts = 0;
+    ASSERT_EQ(CDVBPIDReceiver::GetTimeStampsFromPacket(&stream[DVB_PACKET_SIZE], pts, dts),
+        DVB_PTS_PRESENT | DVB_DTS_PRESENT);
+    EXPECT_EQ(pts, 950);
+    EXPECT_EQ(dts, DVB_CLOCK_WRAP - 2650);
+    // Undo it: the bytes, markers and PCR extension included, are the file's again.
+    for (size_t offset = 0; offset < stream.size(); offset += DVB_PACKET_SIZE)
+        DVBShiftTimestamps(&stream[offset], DVB_CLOCK_WRAP - 1000);
+    EXPECT_EQ(stream, before);
 }

@@ -151,6 +151,52 @@ TEST(PCRReceiver, ClockAtTimeFollowsWhenEachPCRArrivedWhateverTheBitrate)
     EXPECT_EQ(clock, 900 + 90000 + 9001);
 }
 
+// Presenters drop what they hold at each break of the clock, so a wrap, or
+// the small step back of a looping file's carried-on PCRs, must not count.
+TEST(PCRReceiver, CountsBreaksInTheClockButNotAWrapNorALoopsStepBack)
+{
+    CDVBPCRReceiver receiver;
+    Feed(receiver, 0, 1000);
+    Feed(receiver, 10, 1000 + 90000); // a second on: still the same clock
+    EXPECT_EQ(receiver.GetDiscontinuityCount(), 0u);
+    Feed(receiver, 20, 1000 + 2 * 90000 + 1);
+    EXPECT_EQ(receiver.GetDiscontinuityCount(), 1u) << "a jump of more than a second";
+    Feed(receiver, 30, 500);
+    EXPECT_EQ(receiver.GetDiscontinuityCount(), 2u) << "a step back";
+    Feed(receiver, 40, DVB_CLOCK_WRAP - 900);
+    Feed(receiver, 50, 900);
+    EXPECT_EQ(receiver.GetDiscontinuityCount(), 3u) << "the step to just before the wrap, not the wrap";
+    Packet marked = MakePCRPacket(0x100, 1800);
+    marked[5] |= 0x80; // the discontinuity indicator
+    receiver.OnReceivePacket(60, marked.data());
+    EXPECT_EQ(receiver.GetDiscontinuityCount(), 4u);
+
+    Feed(receiver, 70, 61800);
+    Feed(receiver, 80, 121800);
+    receiver.OnStreamStartedAgain();
+    Feed(receiver, 90, 61800);
+    EXPECT_EQ(receiver.GetDiscontinuityCount(), 4u) << "a loop may step back by under a second";
+    Feed(receiver, 100, 31800);
+    EXPECT_EQ(receiver.GetDiscontinuityCount(), 5u) << "but only its first PCR";
+}
+
+// A looping file catching up with its schedule delivers PCRs a little behind
+// in a burst: averaged with the next ones, they would hold the clock back.
+TEST(PCRReceiver, SamplesThatArrivedLaterThanTheNextAllowsAreNotAveraged)
+{
+    CDVBPCRReceiver receiver;
+    DVBReadArrival read;
+    int64_t clock = 0;
+    for (int i = 0; i < 3; ++i) { // three PCRs, 100 ms apart, all in one millisecond
+        read = { 5000, uint64_t(100 * (i + 1)) };
+        FeedRead(receiver, read, 100 * (i + 1), 9000 * (i + 1));
+    }
+    read = { 5100, 400 }; // then in step again
+    FeedRead(receiver, read, 400, 36000);
+    ASSERT_TRUE(receiver.EstimateClockAtTime(1000, 5100, clock));
+    EXPECT_EQ(clock, 36000) << "only the PCR that came in step counts";
+}
+
 TEST(PCRReceiver, PairsWherePCROrPacketNumberDoNotRiseAreIgnored)
 {
     CDVBPCRReceiver receiver;

@@ -107,3 +107,17 @@ TEST_F(PCRPacerTest, StartingAgainPacesTheFirstPCRByBytesAfterTheLastChunk)
     EXPECT_EQ(DeliverWhenDue(Packets(4, 0)), 4u);
     EXPECT_EQ(DeliverWhenDue(Packets(1, 40 * kTicksPerMillisecond)), 40u);
 }
+
+// A file whose start has more lead than its end: after the loop its PCRs,
+// carried on by the source, begin a little behind the schedule. They come at
+// once until they catch up, and the schedule then goes on where it was.
+TEST_F(PCRPacerTest, AfterALoopPCRsBehindTheScheduleComeAtOnceUntilTheyCatchUp)
+{
+    DeliverWhenDue(Packets(1, 10 * 90000));
+    EXPECT_EQ(DeliverWhenDue(Packets(1, 10 * 90000 + 40 * kTicksPerMillisecond)), 40u);
+    pacer.StartAgain();
+    EXPECT_EQ(DeliverWhenDue(Packets(4)), 4u) << "the file's bytes before its first PCR";
+    EXPECT_EQ(DeliverWhenDue(Packets(4, 10 * 90000 - 460 * kTicksPerMillisecond)), 0u);
+    EXPECT_EQ(DeliverWhenDue(Packets(4, 10 * 90000)), 0u);
+    EXPECT_EQ(DeliverWhenDue(Packets(1, 10 * 90000 + 80 * kTicksPerMillisecond)), 36u);
+}
