@@ -3,6 +3,7 @@
 #include "plugin/DVBDisplay.h"
 
 #include <algorithm>
+#include <utility>
 #include <cstdint>
 
 extern "C" {
@@ -52,6 +53,7 @@ void CDVBVideoDecoderState::Decode(unsigned char* data, size_t size, CDVBDisplay
         case STATE_SLICE:
         case STATE_END:
         case STATE_INVALID_END:
+            DeliverFirstReferenceEarly(*info, display);
             if (info->display_fbuf && WasDecodedInto(info->display_fbuf->buf[0]))
                 DeliverPicture(*info, display);
             break;
@@ -69,6 +71,8 @@ void CDVBVideoDecoderState::DropReferences()
     m_decodedInto = {};
     m_referencesDecoded = 0;
     m_unreferenced = nullptr;
+    m_shownEarly = nullptr;
+    m_earlyDone = false;
 }
 
 void CDVBVideoDecoderState::OnSequence(const mpeg2_sequence_t& sequence)
@@ -103,7 +107,27 @@ void CDVBVideoDecoderState::DeliverPicture(const mpeg2_info_t& info, CDVBDisplay
         m_runningTime += static_cast<int64_t>(m_framePeriod) / 300;
     if (!display || IsBeforeItsReferences(info))
         return;
-    const mpeg2_fbuf_t& frame = *info.display_fbuf;
+    // The first picture due in display order after it is the one shown early.
+    if (std::exchange(m_shownEarly, nullptr) == info.display_picture)
+        return;
+    Hand(display, *info.display_fbuf);
+}
+
+void CDVBVideoDecoderState::DeliverFirstReferenceEarly(const mpeg2_info_t& info, CDVBDisplay* display)
+{
+    const mpeg2_picture_t* picture = info.current_picture;
+    if (m_earlyDone || m_referencesDecoded != 1 || !display || !picture || !info.current_fbuf
+        || (picture->flags & PIC_MASK_CODING_TYPE) != PIC_FLAG_CODING_TYPE_I || !(picture->flags & PIC_FLAG_TAGS)
+        || !WasDecodedInto(info.current_fbuf->buf[0]))
+        return;
+    m_earlyDone = true;
+    m_shownEarly = picture;
+    m_runningTime = static_cast<int64_t>(uint64_t(picture->tag) << 1);
+    Hand(display, *info.current_fbuf);
+}
+
+void CDVBVideoDecoderState::Hand(CDVBDisplay* display, const mpeg2_fbuf_t& frame)
+{
     m_handoff.Deliver(display, static_cast<int>(m_width), static_cast<int>(m_height), frame.buf[0], frame.buf[1],
         frame.buf[2], m_runningTime);
 }

@@ -15,6 +15,7 @@ struct mpeg2dec_s;
 struct mpeg2_info_s;
 struct mpeg2_sequence_s;
 struct mpeg2_picture_s;
+struct mpeg2_fbuf_s;
 class CDVBVideoDecoderState : public CDVBPictureDecoder
 {
 public:
@@ -45,6 +46,11 @@ private:
     void NoteDecodedInto(const unsigned char* luma);
     bool WasDecodedInto(const unsigned char* luma) const;
     void DeliverPicture(const mpeg2_info_s& info, CDVBDisplay* display);
+    // The first reference picture is shown as soon as it is whole rather than
+    // when the next one makes it due in display order: a zap shows it three
+    // pictures sooner. It is then not shown again.
+    void DeliverFirstReferenceEarly(const mpeg2_info_s& info, CDVBDisplay* display);
+    void Hand(CDVBDisplay* display, const mpeg2_fbuf_s& frame);
 
     mpeg2dec_s* m_decoder;
     uint32_t m_width = 0;
@@ -63,4 +69,8 @@ private:
     int m_referencesDecoded = 0;
     const mpeg2_picture_s* m_unreferenced = nullptr;
     size_t m_nextDecodedInto = 0;
+    // The first reference picture, shown early and not yet come round in
+    // display order (the library reuses its picture records, so only until then).
+    const mpeg2_picture_s* m_shownEarly = nullptr;
+    bool m_earlyDone = false;
 };
