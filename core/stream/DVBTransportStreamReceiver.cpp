@@ -132,7 +132,15 @@ bool CDVBTransportStreamReceiver::AddPIDReceiver(unsigned short pid, CDVBPIDRece
     receiver->SetPID(pid);
     if (auto* pcr = dynamic_cast<CDVBPCRReceiver*>(receiver))
         pcr->SetReadArrival(&m_readArrival);
-    list->Add(receiver);
+    if (receiver->GetType() == DVB_RECEIVER_VIDEO) {
+        CSingleLock lock(&m_historySection, true);
+        const uint64_t number = m_packetsReceived.load(std::memory_order_relaxed);
+        m_history.ReplayFromRandomAccess(
+            pid, [receiver, number](unsigned char* packet) { receiver->OnReceivePacket(number, packet); });
+        list->Add(receiver);
+    } else {
+        list->Add(receiver);
+    }
     if (receiver->RequiresTimeNotifications())
         m_timeNotificationList.Add(receiver);
     return true;
@@ -230,6 +238,10 @@ bool CDVBTransportStreamReceiver::RunReception(unsigned char* buffer, unsigned l
 
 void CDVBTransportStreamReceiver::RestartStreamChecks()
 {
+    {
+        CSingleLock lock(&m_historySection, true);
+        m_history.Clear();
+    }
     m_aligner.Restart();
     m_errors.RestartContinuity();
 }
@@ -249,12 +261,14 @@ void CDVBTransportStreamReceiver::ProcessBuffer(unsigned char* data, unsigned lo
     // The read is taken to have arrived now, its last packet last.
     m_readArrival.clock = CDVBTiming::GetSystemClock();
     m_readArrival.lastPacket = number + std::max<unsigned long>(size / DVB_PACKET_SIZE, 1) - 1;
+    CSingleLock lock(&m_historySection, true);
     m_aligner.Feed(data, size, [this, &number, timestampOffset](unsigned char* packet) {
         const unsigned short pid = CDVBPIDReceiver::GetPacketPID(packet);
         m_errors.OnPacket(pid, packet);
         DVBShiftTimestamps(packet, timestampOffset);
         if (CDVBPIDReceiverList* list = m_pidTable[pid].load(std::memory_order_acquire))
             list->OnReceivePacket(number, packet);
+        m_history.Add(packet);
         // Receivers asking for the programme clock during dispatch see this packet's number.
         m_packetsReceived.store(++number, std::memory_order_relaxed);
     });

@@ -17,6 +17,7 @@
 #include "stream/DVBPCRReceiver.h"
 #include "stream/DVBPIDReceiverList.h"
 #include "stream/DVBPacketAligner.h"
+#include "stream/DVBPacketHistory.h"
 #include "stream/DVBReferencePointTracker.h"
 #include "stream/DVBStreamErrors.h"
 
@@ -45,6 +46,8 @@ class CDVBTDTSection;
 class CDVBTOTSection;
 
 constexpr int DVB_RECORDING_BUFFER_COUNT = 10;
+// About a second of a 20 Mbit/s multiplex: a GOP and the lead pictures are sent with.
+constexpr size_t kHistoryPackets = 16384;
 
 // How a recording is going, for status displays.
 struct CDVBRecordingStatus {
@@ -87,7 +90,10 @@ public:
     // Deletes every PID receiver and programme; meant for an idle receiver.
     void Reset();
 
-    // PIDs must be below 8192; the operations refuse others.
+    // PIDs must be below 8192; the operations refuse others. A video
+    // receiver is first given the PID's packets from the latest random-access
+    // point among those received lately, so that a zap need not wait for the
+    // next key picture.
     bool AddPIDReceiver(unsigned short pid, CDVBPIDReceiver* receiver);
     bool HasPIDReceiver(unsigned short pid, int type);
     CDVBPIDReceiver* GetPIDReceiver(unsigned short pid, int type);
@@ -207,6 +213,10 @@ private:
     CEvent m_tickEvent { false, false };
 
     std::atomic<uint64_t> m_packetsReceived { 0 };
+    // The last packets dispatched, for video decoders that join; held while a
+    // read is dispatched, so that a joining decoder gets every packet once, in order.
+    CCriticalSection m_historySection;
+    CDVBPacketHistory m_history { kHistoryPackets };
     // Both written by the receive thread only.
     CDVBPacketAligner m_aligner;
     CDVBStreamErrors m_errors;

@@ -1,6 +1,8 @@
 #include "StreamTestSupport.h"
+
 #include "si/DVBProgram.h"
 #include "stream/DVBPCRReceiver.h"
+#include "stream/DVBPacketHistory.h"
 #include "viewing/KRXViewingStatus.h"
 
 #include <gtest/gtest.h>
@@ -362,4 +364,64 @@ TEST(ReceiverBitrate, PCRQueriesDoNotSearchListsUnderTheProgrammeLock)
     receiver.CalculateBitrate();
     probe->Finish();
     EXPECT_TRUE(probe->programLockFree);
+}
+
+// A zap: the video decoder that joins is first given its PID's packets from
+// the latest random-access point already received, then the stream goes on,
+// every packet once and in order. Other receivers start with what comes next.
+TEST(ReceiverJoining, AVideoReceiverStartsFromTheLatestRandomAccessPointAlreadyReceived)
+{
+    CTestableReceiver receiver(nullptr, nullptr);
+    const auto startingAt = [](unsigned char mark, bool randomAccess) {
+        Packet packet = MakeAdaptationPacket(0x100, 1, true);
+        packet[1] |= 0x40; // a PES starts here
+        packet[5] = randomAccess ? 0x40 : 0x00;
+        packet[6] = mark;
+        return packet;
+    };
+    const auto following = [](unsigned char mark) {
+        Packet packet = MakePacket(0x100);
+        packet[4] = mark;
+        return packet;
+    };
+    Bytes stream;
+    for (const Packet& packet : { startingAt(1, true), following(2), startingAt(3, true), following(4),
+             MakePacket(0x101), startingAt(5, false), following(6) })
+        stream.insert(stream.end(), packet.begin(), packet.end());
+    receiver.ProcessBuffer(stream.data(), static_cast<unsigned long>(stream.size()));
+
+    auto* video = new CLoggingReceiver(DVB_RECEIVER_VIDEO);
+    auto* audio = new CLoggingReceiver(DVB_RECEIVER_AUDIO);
+    receiver.AddPIDReceiver(0x100, video);
+    receiver.AddPIDReceiver(0x100, audio);
+    Packet next = following(7);
+    receiver.ProcessBuffer(next.data(), DVB_PACKET_SIZE);
+
+    std::vector<unsigned char> marks;
+    for (const Bytes& packet : video->packets)
+        marks.push_back(packet[1] & 0x40 ? packet[6] : packet[4]);
+    EXPECT_EQ(marks, (std::vector<unsigned char> { 3, 4, 5, 6, 7 }));
+    EXPECT_EQ(audio->packets.size(), 1u);
+}
+
+TEST(PacketHistory, KeepsTheNewestPacketsAndReplaysNothingWithoutARandomAccessPoint)
+{
+    CDVBPacketHistory history(3);
+    Packet start = MakeAdaptationPacket(0x100, 1, true);
+    start[1] |= 0x40;
+    start[5] = 0x40; // random access
+    history.Add(start.data());
+    for (unsigned char mark : { 1, 2, 3 }) {
+        Packet packet = MakePacket(0x100, false, mark);
+        history.Add(packet.data());
+    }
+    std::vector<unsigned char> replayed;
+    history.ReplayFromRandomAccess(0x100, [&](unsigned char* packet) { replayed.push_back(packet[10]); });
+    EXPECT_TRUE(replayed.empty()) << "the random-access point has been pushed out";
+    history.Add(start.data());
+    history.ReplayFromRandomAccess(0x100, [&](unsigned char* packet) { replayed.push_back(packet[10]); });
+    EXPECT_EQ(replayed.size(), 1u);
+    history.Clear();
+    history.ReplayFromRandomAccess(0x100, [&](unsigned char* packet) { replayed.push_back(packet[10]); });
+    EXPECT_EQ(replayed.size(), 1u) << "nothing after Clear";
 }
