@@ -1,6 +1,7 @@
 // The main window on the demo multiplex, driven through its widgets as a user
 // would: pick the demo, choose a service, tick a component, record,
-// reconfigure, close, and start again where it was left.
+// reconfigure, close, and start again where it was left; and zap through it
+// a hundred times with a probe on how long the window's thread was held.
 #include "KRXApp.h"
 #include "KRXMainDialog.h"
 #include "KRXSignalCloser.h"
@@ -11,16 +12,21 @@
 #include "support/TemporaryFolder.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -44,6 +50,67 @@ QTreeWidgetItem* FindRow(QTreeWidget* list, const QString& text)
 void Click(QTreeWidget* list, QTreeWidgetItem* item)
 {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+}
+
+// Fires every few milliseconds on the window's thread; the longest gap beyond
+// the interval is the longest time the event loop did not run.
+class CLatencyProbe
+{
+public:
+    static constexpr int Interval = 5; // ms
+
+    CLatencyProbe()
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            m_longest = std::max(m_longest, m_clock.nsecsElapsed() / 1e6 - Interval);
+            m_clock.restart();
+        });
+        m_clock.start();
+        m_timer.start(Interval);
+    }
+    double GetLongestStall() const { return m_longest; }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    double m_longest = 0;
+};
+
+// How long calls on the window's thread took.
+struct SCallTimes {
+    template <typename Call> void Time(Call call)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        call();
+        const double took = clock.nsecsElapsed() / 1e6;
+        total += took;
+        longest = std::max(longest, took);
+        ++count;
+    }
+    double GetMean() const { return count == 0 ? 0 : total / count; }
+
+    double total = 0;
+    double longest = 0;
+    int count = 0;
+};
+
+// Runs the event loop as the program's own runs it (QTest's waits sleep between
+// passes, which the probe would take for stalls) until done() or the time is up.
+bool RunEventLoop(
+    int ms, const std::function<bool()>& done = [] { return false; })
+{
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, [&] {
+        if (done())
+            loop.quit();
+    });
+    check.start(CLatencyProbe::Interval);
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+    return done();
 }
 
 uintmax_t FileSize(const CString& path)
@@ -198,4 +265,79 @@ TEST_F(MainDialogTest, ClosesTheWindowAsTheUserWouldOnCtrlC)
     EXPECT_EQ(window->GetModel().GetFlow().GetReceiver(), nullptr) << "shut down";
     const QSettings settings("Hollowmere", "Korrix");
     EXPECT_EQ(settings.value("General/Last Multiplex").toString(), "Korrix Demo");
+}
+
+// The window's thread must stay free while the user zaps, ticks components,
+// closes and reopens the multiplex and quits. Timings are reported, not
+// asserted: what must hold is that every zap ends on the chosen service.
+TEST_F(MainDialogTest, ZapsAHundredTimesAndReportsHowLongTheWindowWasHeld)
+{
+    std::unique_ptr<CKRXApp> app = StartApp();
+    CKRXMainDialog* window = app->GetMainDialog();
+    QTreeWidget* multiplexes = window->GetMultiplexList();
+    QTreeWidget* services = window->GetServiceList();
+    QTreeWidget* components = window->GetComponentList();
+    const QStringList names = { "Korrix One", "Korrix Two", "Korrix Radio" };
+    const auto listed = [&] {
+        return std::all_of(names.begin(), names.end(), [&](const QString& name) { return FindRow(services, name); });
+    };
+    const auto hasComponents = [&] { return components->topLevelItemCount() > 0; };
+
+    CLatencyProbe probe;
+    SCallTimes zaps, ticks, opens, closes, shutdown;
+    opens.Time([&] { Click(multiplexes, FindRow(multiplexes, "Korrix Demo")); });
+    ASSERT_TRUE(RunEventLoop(Patience, listed));
+    for (int zap = 0; zap < 100; ++zap) {
+        const QString name = names[zap % names.size()];
+        QTreeWidgetItem* row = FindRow(services, name);
+        zaps.Time([&] { Click(services, row); });
+        const unsigned short programNumber
+            = window->GetModel().GetServiceRows().GetRows()[services->indexOfTopLevelItem(row)].programNumber;
+        ASSERT_EQ(window->windowTitle().toStdString(), "Korrix [" + name.toStdString() + "]") << "zap " << zap;
+        ASSERT_EQ(window->GetModel().GetFlow().GetProgramNumber(), programNumber) << "zap " << zap;
+        // Varied pauses, so zaps land at different points of the decoders' work.
+        RunEventLoop(100 + zap * 37 % 200);
+        ASSERT_TRUE(RunEventLoop(Patience, hasComponents)) << name.toStdString() << ", zap " << zap;
+
+        if (zap % 25 == 12) {
+            // Untick the first ticked component and tick it again.
+            int ticked = 0;
+            while (ticked < components->topLevelItemCount()
+                && components->topLevelItem(ticked)->checkState(0) != Qt::Checked)
+                ++ticked;
+            ASSERT_LT(ticked, components->topLevelItemCount());
+            ticks.Time([&] { components->topLevelItem(ticked)->setCheckState(0, Qt::Unchecked); });
+            EXPECT_FALSE(window->GetModel().GetComponents()[ticked].selected);
+            RunEventLoop(100);
+            ticks.Time([&] { components->topLevelItem(ticked)->setCheckState(0, Qt::Checked); });
+            EXPECT_TRUE(window->GetModel().GetComponents()[ticked].selected);
+        }
+        if (zap == 50) {
+            closes.Time([&] { multiplexes->clearSelection(); });
+            EXPECT_EQ(window->GetModel().GetFlow().GetReceiver(), nullptr);
+            EXPECT_EQ(window->windowTitle(), "Korrix");
+            RunEventLoop(100);
+            opens.Time([&] { Click(multiplexes, FindRow(multiplexes, "Korrix Demo")); });
+            ASSERT_TRUE(RunEventLoop(Patience, listed));
+        }
+    }
+    shutdown.Time([&] { window->close(); });
+    EXPECT_EQ(window->GetModel().GetFlow().GetReceiver(), nullptr);
+    RunEventLoop(20); // the probe's next firing takes in the time closing held
+
+    const QString report = QString::asprintf("UI stall over 100 zaps: longest %.1f ms, zap calls: mean %.1f ms, "
+                                             "longest %.1f ms; longest component tick %.1f ms, multiplex open %.1f ms, "
+                                             "close %.1f ms, shutdown %.1f ms",
+        probe.GetLongestStall(), zaps.GetMean(), zaps.longest, ticks.longest, opens.longest, closes.longest,
+        shutdown.longest);
+    std::printf("%s\n", qPrintable(report));
+    const auto record
+        = [](const char* key, double ms) { RecordProperty(key, QString::number(ms, 'f', 1).toStdString()); };
+    record("LongestStallMs", probe.GetLongestStall());
+    record("MeanZapMs", zaps.GetMean());
+    record("LongestZapMs", zaps.longest);
+    record("LongestComponentTickMs", ticks.longest);
+    record("LongestMultiplexOpenMs", opens.longest);
+    record("MultiplexCloseMs", closes.longest);
+    record("ShutdownMs", shutdown.longest);
 }
