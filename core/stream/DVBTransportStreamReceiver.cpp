@@ -132,7 +132,8 @@ bool CDVBTransportStreamReceiver::AddPIDReceiver(unsigned short pid, CDVBPIDRece
     receiver->SetPID(pid);
     if (auto* pcr = dynamic_cast<CDVBPCRReceiver*>(receiver))
         pcr->SetReadArrival(&m_readArrival);
-    if (receiver->GetType() == DVB_RECEIVER_VIDEO) {
+    // Decoders that show pictures join from the latest key picture.
+    if (receiver->RequiresDisplay()) {
         CSingleLock lock(&m_historySection, true);
         const uint64_t number = m_packetsReceived.load(std::memory_order_relaxed);
         m_history.ReplayFromRandomAccess(

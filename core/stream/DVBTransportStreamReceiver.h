@@ -90,8 +90,8 @@ public:
     // Deletes every PID receiver and programme; meant for an idle receiver.
     void Reset();
 
-    // PIDs must be below 8192; the operations refuse others. A video
-    // receiver is first given the PID's packets from the latest random-access
+    // PIDs must be below 8192; the operations refuse others. A receiver that
+    // shows pictures is first given the PID's packets from the latest random-access
     // point among those received lately, so that a zap need not wait for the
     // next key picture.
     bool AddPIDReceiver(unsigned short pid, CDVBPIDReceiver* receiver);

@@ -366,6 +366,16 @@ TEST(ReceiverBitrate, PCRQueriesDoNotSearchListsUnderTheProgrammeLock)
     EXPECT_TRUE(probe->programLockFree);
 }
 
+namespace {
+// A decoder that shows pictures.
+class CShowingReceiver : public CLoggingReceiver
+{
+public:
+    using CLoggingReceiver::CLoggingReceiver;
+    bool RequiresDisplay() override { return true; }
+};
+} // namespace
+
 // A zap: the video decoder that joins is first given its PID's packets from
 // the latest random-access point already received, then the stream goes on,
 // every packet once and in order. Other receivers start with what comes next.
@@ -390,7 +400,7 @@ TEST(ReceiverJoining, AVideoReceiverStartsFromTheLatestRandomAccessPointAlreadyR
         stream.insert(stream.end(), packet.begin(), packet.end());
     receiver.ProcessBuffer(stream.data(), static_cast<unsigned long>(stream.size()));
 
-    auto* video = new CLoggingReceiver(DVB_RECEIVER_VIDEO);
+    auto* video = new CShowingReceiver(DVB_RECEIVER_VIDEO);
     auto* audio = new CLoggingReceiver(DVB_RECEIVER_AUDIO);
     receiver.AddPIDReceiver(0x100, video);
     receiver.AddPIDReceiver(0x100, audio);
