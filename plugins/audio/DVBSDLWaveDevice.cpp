@@ -19,6 +19,15 @@ void QuitSDLSubSystem(Uint32 flags)
         SDL_Quit();
 }
 
+// SDL gives every thread that calls it an error message of its own, and frees
+// it only on the threads it made itself. The device is opened and closed on
+// the decoders' threads, which end without SDL knowing: each gives it back
+// once it is done with SDL.
+void ReleaseThreadData()
+{
+    SDL_TLSCleanup();
+}
+
 SDL_AudioFormat ToSDLFormat(unsigned int bits)
 {
     switch (bits) {
@@ -54,6 +63,13 @@ bool CDVBSDLWaveDevice::Open(const CDVBPCMFormat& format)
     wanted.callback = Pull;
     wanted.userdata = this;
     std::lock_guard lock(GetSDLLock());
+    const bool opened = OpenDevice(format, wanted);
+    ReleaseThreadData();
+    return opened;
+}
+
+bool CDVBSDLWaveDevice::OpenDevice(const CDVBPCMFormat& format, SDL_AudioSpec& wanted)
+{
     // SDL must not take over SIGINT and SIGTERM from the program.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
@@ -112,6 +128,7 @@ bool CDVBSDLWaveDevice::Close()
         SDL_CloseAudioDevice(m_device);
         m_device = 0;
         QuitSDLSubSystem(SDL_INIT_AUDIO);
+        ReleaseThreadData();
     }
     Reset();
     return true;

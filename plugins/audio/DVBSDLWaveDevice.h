@@ -30,6 +30,7 @@ private:
         void* tag;
     };
 
+    bool OpenDevice(const CDVBPCMFormat& format, SDL_AudioSpec& wanted);
     static void Pull(void* device, Uint8* stream, int length);
     void Fill(Uint8* stream, int length);
     // Takes the queue's blocks out under the lock, for completion outside it.

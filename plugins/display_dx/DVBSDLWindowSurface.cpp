@@ -202,4 +202,8 @@ void CDVBSDLWindowSurface::Close()
     if (m_videoStarted)
         QuitSDLSubSystem(SDL_INIT_VIDEO);
     m_videoStarted = false;
+    // SDL gives every thread that calls it an error message of its own, and
+    // frees it only on the threads it made itself: the frame thread, about to
+    // end, gives its back.
+    SDL_TLSCleanup();
 }

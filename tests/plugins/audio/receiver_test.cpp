@@ -6,6 +6,7 @@
 #include "DVBWavFileWaveDevice.h"
 #include "KRXAudioDecoderPlugin.h"
 #include "SDLLockWatch.h"
+#include "support/SDLAllocationWatch.h"
 
 #include "platform/Clock.h"
 #include "platform/Event.h"
@@ -15,6 +16,7 @@
 #include "tswriter/PesWriter.h"
 
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -184,6 +186,30 @@ TEST(SDLWaveDevice, StartsOpensClosesAndStopsSDLUnderTheProcessLock)
     EXPECT_TRUE(device.Close());
     EXPECT_GT(watch.GetAllocations(), 0);
     EXPECT_EQ(watch.GetUnlockedAllocations(), 0) << "of " << watch.GetAllocations();
+}
+
+TEST(SDLWaveDevice, LeavesNothingOfSDLsBehindOnTheThreadThatOpenedAndClosedIt)
+{
+    // SDL stays started while the thread ends, as it does for the display and
+    // the sound when the other keeps it going: what SDL kept for the thread
+    // is then left for good, its own final stop freeing the rest.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0) << SDL_GetError();
+    bool opened = false;
+    size_t left = 0;
+    {
+        SDLAllocationWatch watch;
+        std::thread([&opened] {
+            CDVBSDLWaveDevice device;
+            opened = device.Open({ 2, 48000, 16 });
+            device.Close();
+        }).join();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        SDL_Quit();
+        left = watch.GetLiveBlocks();
+    }
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(left, 0u);
 }
 
 TEST(WavFileWaveDevice, IsAValidEmptyFileUntilSoundComesInItsOwnFormat)

@@ -8,11 +8,13 @@
 #include "plugin/KRXPluginManager.h"
 #include "plugin/KRXVideoOutput.h"
 
+#include "support/SDLAllocationWatch.h"
 #include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <thread>
 
 namespace {
 // 0x00BBGGRR, as the settings keep it: red 0x99, green 0x66, blue 0x33.
@@ -48,6 +50,33 @@ protected:
     CDVBSDLWindowSurface m_surface { 720, 576, BORDER };
 };
 } // namespace
+
+TEST(WindowSurfaceThread, LeavesNothingOfSDLsBehindOnTheThreadThatOpenedAndClosedIt)
+{
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    // SDL stays started while the thread ends, as it does for the display and
+    // the sound when the other keeps it going: what SDL kept for the thread
+    // is then left for good, its own final stop freeing the rest.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    bool opened = false;
+    size_t left = 0;
+    {
+        SDLAllocationWatch watch;
+        std::thread([&opened] {
+            CDVBSDLWindowSurface surface { 720, 576, BORDER };
+            CString error;
+            opened = surface.Open(error);
+            surface.Close();
+        }).join();
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        SDL_Quit();
+        left = watch.GetLiveBlocks();
+    }
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(left, 0u);
+}
 
 TEST(Letterbox, FitsThePictureShapeCentredInTheArea)
 {

@@ -126,7 +126,12 @@ protected:
 TEST_F(ZappingOnTheRealOutputs, ChangesServiceAThousandTimesAndReopensTheMultiplexAHundredTimes)
 {
     // No display server and no sound device needed, whoever runs the test.
+    // The offscreen driver would otherwise draw through OpenGL, loading Mesa
+    // (its software rasteriser, uninstrumented, with threads of its own) at
+    // every display's start: SDL's own renderer draws into memory instead.
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    setenv("SDL_RENDER_DRIVER", "software", 1);
+    setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     const long threadsBefore = ThreadCount();
     const int64_t start = GetMonotonicNanoseconds();
