@@ -10,7 +10,7 @@ constexpr unsigned char kRandomAccessIndicator = 0x40;
 } // namespace
 
 CDVBPacketHistory::CDVBPacketHistory(size_t capacity)
-    : m_packets(capacity * DVB_PACKET_SIZE)
+    : m_packets(new unsigned char[capacity * DVB_PACKET_SIZE])
     , m_capacity(capacity)
 {
 }

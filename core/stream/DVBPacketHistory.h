@@ -5,7 +5,7 @@
 // of their time, so that key picture is usually still to be shown.
 #include <cstddef>
 #include <functional>
-#include <vector>
+#include <memory>
 
 class CDVBPacketHistory
 {
@@ -22,7 +22,9 @@ private:
     unsigned char* At(size_t age);
     static bool StartsAtRandomAccess(unsigned char* packet);
 
-    std::vector<unsigned char> m_packets;
+    // Left uninitialised: only what has been added is ever read, and a
+    // receiver that never fills it never touches its megabytes.
+    std::unique_ptr<unsigned char[]> m_packets;
     size_t m_capacity;
     // Where the next packet goes, and how many are held.
     size_t m_next = 0;
