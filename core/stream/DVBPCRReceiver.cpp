@@ -19,8 +19,6 @@ constexpr uint64_t kMaxPCRGap = kPCRFrequency;
 // and still be averaged with it (20 ms).
 constexpr double kArrivalTolerance = 1800;
 constexpr uint64_t kPCRMask = DVB_CLOCK_WRAP - 1;
-// In the adaptation field's flags: the clock goes on from a new base.
-constexpr unsigned char kDiscontinuityIndicator = 0x80;
 
 // Doubles outside this range do not convert to int64_t.
 bool FitsInt64(double value)
@@ -67,9 +65,7 @@ void CDVBPCRReceiver::OnReceivePacket(uint64_t packetNumber, unsigned char* pack
 bool CDVBPCRReceiver::BreaksTheClock(unsigned char* packet, uint64_t pcr)
 {
     const bool afterLoop = std::exchange(m_afterLoop, false);
-    unsigned char* field;
-    unsigned char length;
-    if (GetPacketAdaptationField(packet, field, length) && (field[1] & kDiscontinuityIndicator))
+    if (HasDiscontinuityIndicator(packet))
         return true;
     if (m_sampleCount == 0)
         return false;

@@ -69,6 +69,13 @@ bool CDVBPIDReceiver::GetPacketAdaptationField(unsigned char* packet, unsigned c
     return length <= kMaxAdaptationFieldLength;
 }
 
+bool CDVBPIDReceiver::HasDiscontinuityIndicator(unsigned char* packet)
+{
+    unsigned char* field;
+    unsigned char length;
+    return GetPacketAdaptationField(packet, field, length) && length > 0 && (field[1] & 0x80);
+}
+
 unsigned long CDVBPIDReceiver::GetTimeStampsFromPESData(
     unsigned char* pes, unsigned long size, int64_t& pts, int64_t& dts)
 {

@@ -21,8 +21,6 @@ namespace {
 // Enough to pass over a damaged or foreign start of a file, and to hold a
 // second or more of a low-rate stream's PCRs.
 constexpr size_t kProbeSize = 1024 * 1024;
-// In the adaptation field's flags: the clock goes on from a new base.
-constexpr unsigned char kDiscontinuityIndicator = 0x80;
 } // namespace
 
 CDVBFileTransportStreamSource::CDVBFileTransportStreamSource(CString fileName)
@@ -190,10 +188,7 @@ CDVBPCRPacer::SChunkEnd CDVBFileTransportStreamSource::CutChunk(unsigned long si
         chunk.bytes = offset + DVB_PACKET_SIZE;
         // As the receiver will see it, so that the schedule goes on across a loop.
         chunk.pcr = (pcr + m_aheadOffset) & uint64_t(DVB_CLOCK_WRAP - 1);
-        unsigned char* field;
-        unsigned char length;
-        chunk.discontinuity
-            = CDVBPIDReceiver::GetPacketAdaptationField(packet, field, length) && (field[1] & kDiscontinuityIndicator);
+        chunk.discontinuity = CDVBPIDReceiver::HasDiscontinuityIndicator(packet);
         break;
     }
     return chunk;
