@@ -1,4 +1,5 @@
 #include "DVBSDLWaveDevice.h"
+#include "DVBBackgroundCloser.h"
 
 #include "platform/Clock.h"
 #include "platform/SDLLock.h"
@@ -6,6 +7,7 @@
 #include <SDL2/SDL.h>
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -122,14 +124,19 @@ bool CDVBSDLWaveDevice::Close()
 {
     if (m_device == 0)
         return true;
-    {
+    // Paused, SDL's thread plays silence and never calls Pull again, and the
+    // pause takes the device's own lock, so a pull under way has ended when it
+    // returns. It touches no state SDL shares between devices, so it needs
+    // not wait for the process's SDL lock, which a closing device may hold.
+    SDL_PauseAudioDevice(m_device, 1);
+    const SDL_AudioDeviceID device = std::exchange(m_device, 0);
+    // Closing waits for SDL's thread; that is done in the background.
+    CDVBBackgroundCloser::Get().Post([device] {
         std::lock_guard lock(GetSDLLock());
-        // Closing waits for SDL's thread, so no pull runs after this.
-        SDL_CloseAudioDevice(m_device);
-        m_device = 0;
+        SDL_CloseAudioDevice(device);
         QuitSDLSubSystem(SDL_INIT_AUDIO);
         ReleaseThreadData();
-    }
+    });
     Reset();
     return true;
 }

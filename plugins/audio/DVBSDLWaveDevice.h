@@ -2,7 +2,8 @@
 // The sound card through SDL2 audio. SDL pulls sound on its own thread; the
 // blocks written here wait in a queue that the pull drains, and each block is
 // done once SDL has taken its last byte. When the queue runs dry SDL plays
-// silence until the next block comes.
+// silence until the next block comes. Close ends the pulls at once and
+// leaves SDL's slow part of it to the background closer.
 #include "DVBWaveDevice.h"
 
 #include <SDL2/SDL_audio.h>

@@ -2,6 +2,7 @@
 // components, and the real devices: SDL (on its dummy driver) and WAV files.
 #include "AudioTestSupport.h"
 #include "DVBAudioReceiver.h"
+#include "DVBBackgroundCloser.h"
 #include "DVBSDLWaveDevice.h"
 #include "DVBWavFileWaveDevice.h"
 #include "KRXAudioDecoderPlugin.h"
@@ -184,8 +185,52 @@ TEST(SDLWaveDevice, StartsOpensClosesAndStopsSDLUnderTheProcessLock)
     SDLLockWatch watch;
     ASSERT_TRUE(device.Open({ 2, 48000, 16 })) << device.GetErrorText();
     EXPECT_TRUE(device.Close());
+    CDVBBackgroundCloser::Get().WaitUntilIdle();
     EXPECT_GT(watch.GetAllocations(), 0);
     EXPECT_EQ(watch.GetUnlockedAllocations(), 0) << "of " << watch.GetAllocations();
+}
+
+// SDL numbers its devices from 1 up; a closed one reads as stopped.
+int CountOpenSDLDevices()
+{
+    int open = 0;
+    for (SDL_AudioDeviceID id = 1; id <= 16; id++)
+        open += SDL_GetAudioDeviceStatus(id) != SDL_AUDIO_STOPPED;
+    return open;
+}
+
+TEST(SDLWaveDevice, ClosesWithoutWaitingForSDLAndNeverPullsAfterwards)
+{
+    CDVBSDLWaveDevice device;
+    std::atomic<int> done { 0 };
+    device.SetDoneCallback([&](void*) { done++; });
+    ASSERT_TRUE(device.Open({ 2, 48000, 16 })) << device.GetErrorText();
+    ASSERT_EQ(CountOpenSDLDevices(), 1);
+    std::vector<unsigned char> block(48000 * 4, 0); // a second: not played out before the close
+    ASSERT_TRUE(device.Write(block.data(), block.size(), nullptr));
+
+    // Another SDL user holds the process's lock, as the closing of an earlier
+    // device does: the close must not wait for it.
+    CEvent held(true, false), release(true, false), closed(true, false);
+    std::thread holder([&] {
+        std::lock_guard lock(GetSDLLock());
+        held.Set();
+        release.Wait(60000);
+    });
+    ASSERT_TRUE(held.Wait(10000));
+    std::thread closer([&] {
+        device.Close();
+        closed.Set();
+    });
+    EXPECT_TRUE(closed.Wait(5000)) << "the close waited for the SDL lock";
+    EXPECT_EQ(done, 1) << "the written block ends with the close";
+    EXPECT_EQ(CountOpenSDLDevices(), 1) << "SDL closes it once the lock is free";
+    release.Set();
+    holder.join();
+    closer.join();
+    CDVBBackgroundCloser::Get().WaitUntilIdle();
+    EXPECT_EQ(CountOpenSDLDevices(), 0);
+    EXPECT_EQ(done, 1);
 }
 
 TEST(SDLWaveDevice, LeavesNothingOfSDLsBehindOnTheThreadThatOpenedAndClosedIt)
@@ -204,6 +249,7 @@ TEST(SDLWaveDevice, LeavesNothingOfSDLsBehindOnTheThreadThatOpenedAndClosedIt)
             opened = device.Open({ 2, 48000, 16 });
             device.Close();
         }).join();
+        CDVBBackgroundCloser::Get().WaitUntilIdle();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         SDL_Quit();
         left = watch.GetLiveBlocks();
