@@ -1,6 +1,6 @@
 // Arbitrary bytes as one section, through the factory into every body
 // parser, and from there into the programme, schedule and collector models
-// that consume parsed sections.
+// that consume parsed sections, and out through the guide's XMLTV.
 #include "si/DVBEITSection.h"
 #include "si/DVBNITSection.h"
 #include "si/DVBPATSection.h"
@@ -8,6 +8,7 @@
 #include "si/DVBSDTSection.h"
 #include "si/DVBSICollector.h"
 #include "si/DVBSISection.h"
+#include "si/DVBXMLTVWriter.h"
 
 #include "platform/DebugOutput.h"
 
@@ -72,5 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         CString text;
         CDVBSchedule::ReformatDescription(now.m_description, text);
     }
+    for (const CDVBGuideService& service : collector.GetGuide())
+        FormatXMLTV({ service });
     return 0;
 }

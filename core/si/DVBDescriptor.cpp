@@ -2,6 +2,7 @@
 
 #include "si/DVBLanguageDescriptor.h"
 #include "si/DVBNetworkNameDescriptor.h"
+#include "si/DVBPayloadDescriptor.h"
 #include "si/DVBServiceDescriptor.h"
 #include "si/DVBShortEventDescriptor.h"
 #include "si/DVBSubtitlingDescriptor.h"
@@ -43,6 +44,12 @@ CDVBDescriptor* CDVBDescriptor::Create(unsigned char tag)
         return new CDVBSubtitlingDescriptor;
     case DVB_TAG_TERRESTRIAL_DELIVERY:
         return new CDVBTerrestrialDeliveryDescriptor;
+    case DVB_TAG_COMPONENT:
+    case DVB_TAG_EXTENDED_EVENT:
+    case DVB_TAG_CONTENT:
+    case DVB_TAG_PARENTAL_RATING:
+    case DVB_TAG_CONTENT_IDENTIFIER:
+        return new CDVBPayloadDescriptor;
     default:
         return new CDVBDescriptor;
     }

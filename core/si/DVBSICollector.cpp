@@ -6,8 +6,15 @@
 #include "si/DVBPATSection.h"
 #include "si/DVBPMTSection.h"
 #include "si/DVBSDTSection.h"
+#include "si/DVBTDTSection.h"
+#include "si/DVBTOTSection.h"
 #include "si/DVBText.h"
+#include "si/DVBTime.h"
 
+namespace {
+// Ended events are dropped once a minute of broadcast time.
+constexpr int64_t DropInterval = 60;
+} // namespace
 
 CDVBSICollector::CDVBSICollector(const CString& folder)
     : m_path(folder + "epg/epg.xml")
@@ -75,7 +82,55 @@ void CDVBSICollector::OnReceiveEIT(unsigned short, CDVBEITSection* section)
         CSingleLock hold(&m_programsLock, true);
         m_programs.GetOrCreate(section->GetServiceId())->OnReceiveEIT(section);
     }
+    {
+        CSingleLock hold(&m_eventSchedulesLock, true);
+        const ServiceKey key { section->GetOriginalNetworkId(), section->GetTransportStreamId(),
+            section->GetServiceId() };
+        m_eventSchedules[key].Update(*section);
+    }
     m_changed = true;
+}
+
+void CDVBSICollector::OnReceiveTDT(unsigned short, CDVBTDTSection* section)
+{
+    SetBroadcastTime(DVBTimeToUTCSeconds(section->GetUTCDate(), section->GetUTCTime()));
+}
+
+void CDVBSICollector::OnReceiveTOT(unsigned short, CDVBTOTSection* section)
+{
+    SetBroadcastTime(DVBTimeToUTCSeconds(section->GetUTCDate(), section->GetUTCTime()));
+}
+
+void CDVBSICollector::SetBroadcastTime(int64_t utcSeconds)
+{
+    m_broadcastTime = utcSeconds;
+    if (utcSeconds - m_droppedBefore < DropInterval)
+        return;
+    m_droppedBefore = utcSeconds;
+    CSingleLock hold(&m_eventSchedulesLock, true);
+    for (auto& [key, schedule] : m_eventSchedules)
+        schedule.DropEndedBefore(utcSeconds);
+}
+
+std::vector<CDVBGuideService> CDVBSICollector::GetGuide()
+{
+    std::vector<CDVBGuideService> guide;
+    {
+        CSingleLock hold(&m_eventSchedulesLock, true);
+        for (const auto& [key, schedule] : m_eventSchedules) {
+            CDVBGuideService service;
+            std::tie(service.originalNetworkId, service.transportStreamId, service.serviceId) = key;
+            service.events = schedule.GetEvents();
+            guide.push_back(std::move(service));
+        }
+    }
+    CSingleLock hold(&m_programsLock, true);
+    for (CDVBGuideService& service : guide) {
+        const CDVBProgram* program = m_programs.Find(service.serviceId);
+        if (program != nullptr && !program->GetServiceName().empty())
+            service.name = DVBTextToUTF8(program->GetServiceName());
+    }
+    return guide;
 }
 
 void CDVBSICollector::OnReceiveNIT(unsigned short, CDVBNITSection* section)
@@ -179,7 +234,11 @@ void CDVBSICollector::WriteScheduleItem(FILE* file, const CDVBScheduleEntry& ent
 
 CString CDVBSICollector::XMLText(const CString& dvbText)
 {
-    const CString text = DVBTextToUTF8(dvbText);
+    return XMLEscape(DVBTextToUTF8(dvbText));
+}
+
+CString CDVBSICollector::XMLEscape(const CString& text)
+{
     CString xml;
     for (size_t i = 0; i < text.size();) {
         const UTF8Sequence sequence = ReadUTF8Sequence(text.data() + i, text.size() - i);

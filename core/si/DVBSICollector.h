@@ -5,12 +5,17 @@
 // application's thread.
 #include "platform/CString.h"
 #include "platform/CriticalSection.h"
+#include "si/DVBEventSchedule.h"
+#include "si/DVBGuideService.h"
 #include "si/DVBProgramList.h"
 #include "si/DVBTransportStreamList.h"
 
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <map>
+#include <tuple>
+#include <vector>
 
 class CDVBPATSection;
 class CDVBPMTSection;
@@ -41,8 +46,9 @@ public:
     void OnReceiveSDT(unsigned short pid, CDVBSDTSection* section);
     void OnReceiveEIT(unsigned short pid, CDVBEITSection* section);
     void OnReceiveNIT(unsigned short pid, CDVBNITSection* section);
-    void OnReceiveTDT(unsigned short, CDVBTDTSection*) { }
-    void OnReceiveTOT(unsigned short, CDVBTOTSection*) { }
+    // The broadcast's clock: events that ended before it are dropped.
+    void OnReceiveTDT(unsigned short pid, CDVBTDTSection* section);
+    void OnReceiveTOT(unsigned short pid, CDVBTOTSection* section);
 
     // Writes the export and clears the changed flag.
     void Update();
@@ -55,10 +61,18 @@ public:
     CDVBTransportStreamList* GetTransportStreamsList() { return &m_transportStreams; }
     CCriticalSection* GetTransportStreamsSection() { return &m_transportStreamsLock; }
 
+    // Every service with the events its schedule holds, by start time, and
+    // services by original network, transport stream and service id.
+    std::vector<CDVBGuideService> GetGuide();
+    // The broadcast's last time (UTC seconds), or 0 before a TDT or TOT came.
+    int64_t GetBroadcastTime() const { return m_broadcastTime; }
+
     // A DVB text as XML character data for an attribute or element: decoded
     // to UTF-8, with the markup characters escaped and the characters XML
     // does not allow removed.
     static CString XMLText(const CString& dvbText);
+    // The same for a UTF-8 text.
+    static CString XMLEscape(const CString& text);
 
 private:
     // The whole export into the file; false when it could not be written whole.
@@ -66,12 +80,19 @@ private:
     void WriteTransportStreams(FILE* file);
     void WriteServices(FILE* file);
     static void WriteScheduleItem(FILE* file, const CDVBScheduleEntry& entry);
+    void SetBroadcastTime(int64_t utcSeconds);
+
+    using ServiceKey = std::tuple<unsigned short, unsigned short, unsigned short>; // network, stream, service
 
     CString m_path;
     CDVBProgramList m_programs;
     CCriticalSection m_programsLock;
     CDVBTransportStreamList m_transportStreams;
     CCriticalSection m_transportStreamsLock;
+    std::map<ServiceKey, CDVBEventSchedule> m_eventSchedules;
+    CCriticalSection m_eventSchedulesLock;
+    std::atomic<int64_t> m_broadcastTime { 0 };
+    int64_t m_droppedBefore = 0; // receive thread only
     // Written by the receive thread and the application's thread alike.
     std::atomic<bool> m_changed { true };
     std::atomic<bool> m_updatesEnabled { false };

@@ -64,10 +64,11 @@ const std::vector<KRXCliCommand>& GetCliCommands()
             "      without one every DVB-T channel in turn (about 2.5 s per channel and offset). Prints each\n"
             "      multiplex found with its services, read for at most N seconds (10 by default). Ctrl-C stops.",
             RunScanCommand },
-        { "epg", "epg FILE.ts [--seconds N] [--dir D] [--paced]",
+        { "epg", "epg FILE.ts [--seconds N] [--dir D] [--paced] [--xmltv OUT.xml]",
             "Reads a transport-stream file once, as fast as it can (at most N seconds, 10 by default),\n"
             "      collecting service information, and leaves the guide's export in D/epg/epg.xml (D is the\n"
-            "      current folder by default). With --paced, plays it at its broadcast pace for N seconds.",
+            "      current folder by default). With --paced, plays it at its broadcast pace for N seconds.\n"
+            "      With --xmltv, also writes every event of every service's schedule to OUT.xml in XMLTV.",
             RunEpgCommand },
     };
     return commands;

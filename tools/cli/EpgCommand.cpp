@@ -1,15 +1,18 @@
-// korrix-cli epg FILE.ts [--seconds N] [--dir D] [--paced]: reads a file
-// once, as fast as the receiver takes it (or plays it at its pace), with an SI
-// collector attached and its export on, as the program does while its guide
-// window is open, and leaves D/epg/epg.xml behind.
+// korrix-cli epg FILE.ts [--seconds N] [--dir D] [--paced] [--xmltv OUT.xml]:
+// reads a file once, as fast as the receiver takes it (or plays it at its
+// pace), with an SI collector attached and its export on, as the program does
+// while its guide window is open, and leaves D/epg/epg.xml behind; with
+// --xmltv, also the whole schedule in XMLTV.
 #include "CliCommands.h"
 #include "CliOptions.h"
 #include "CliPlugins.h"
 #include "FileMultiplexSession.h"
 
 #include "si/DVBSICollector.h"
+#include "si/DVBXMLTVWriter.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -21,12 +24,14 @@ struct EpgOptions {
     int seconds = DEFAULT_SECONDS;
     CString folder = "./";
     bool paced = false;
+    CString xmltv; // empty: no XMLTV
 };
 
 CString ParseEpgOptions(const KRXCliArguments& arguments, EpgOptions& options)
 {
     KRXFileCommandLine line;
-    CString misuse = ParseFileCommandLine(arguments, "epg", "read", { "--seconds", "--dir" }, line, { "--paced" });
+    CString misuse
+        = ParseFileCommandLine(arguments, "epg", "read", { "--seconds", "--dir", "--xmltv" }, line, { "--paced" });
     if (misuse.empty())
         misuse = ReadSecondsOption(line, options.seconds);
     if (!misuse.empty())
@@ -37,6 +42,11 @@ CString ParseEpgOptions(const KRXCliArguments& arguments, EpgOptions& options)
         options.folder = line.values["--dir"];
     if (options.folder.empty())
         return "'--dir' needs a folder";
+    if (line.values.count("--xmltv")) {
+        options.xmltv = line.values["--xmltv"];
+        if (options.xmltv.empty())
+            return "'--xmltv' needs a file name";
+    }
     if (options.folder.back() != '/')
         options.folder += '/';
     return "";
@@ -54,6 +64,36 @@ bool MakeExportFolder(const CString& folder, CString& error)
     error
         = "cannot make the folder '" + path + "': " + (errno == EEXIST ? "a file is in the way" : std::strerror(errno));
     return false;
+}
+// Written beside the file and renamed over it, so a reader never sees half a guide.
+bool WriteWholeFile(const CString& path, const CString& text, CString& error)
+{
+    const CString part = path + ".part";
+    FILE* file = std::fopen(part.c_str(), "wb");
+    bool written = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    written = file != nullptr && std::fclose(file) == 0 && written;
+    if (written && std::rename(part.c_str(), path.c_str()) == 0)
+        return true;
+    error = "cannot write '" + path + "': " + std::strerror(errno);
+    std::remove(part.c_str());
+    return false;
+}
+
+bool WriteXMLTV(CDVBSICollector& collector, const CString& path, KRXCliContext& context)
+{
+    const std::vector<CDVBGuideService> guide = collector.GetGuide();
+    CString error;
+    if (!WriteWholeFile(path, FormatXMLTV(guide), error)) {
+        context.Fail(error);
+        return false;
+    }
+    size_t programmes = 0;
+    for (const CDVBGuideService& service : guide)
+        programmes += service.events.size();
+    context.out << FormatString("Wrote %s: %zu channel%s, %zu programme%s", path.c_str(), guide.size(),
+        guide.size() == 1 ? "" : "s", programmes, programmes == 1 ? "" : "s")
+                << std::endl;
+    return true;
 }
 } // namespace
 
@@ -99,5 +139,7 @@ int RunEpgCommand(const KRXCliArguments& arguments, KRXCliContext& context)
             streams == 1 ? "" : "s", services, services == 1 ? "" : "s")
                     << std::endl;
     }
+    if (!options.xmltv.empty() && !WriteXMLTV(collector, options.xmltv, context))
+        return KRX_CLI_FAILED;
     return stopped ? KRX_CLI_OK : KRX_CLI_FAILED;
 }

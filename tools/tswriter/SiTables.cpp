@@ -105,8 +105,9 @@ Bytes EitSection(const EitHeader& header, const std::vector<EitEvent>& events)
     Bytes body;
     Append16(body, header.transportStreamId);
     Append16(body, header.originalNetworkId);
-    body.push_back(header.lastSectionNumber); // segment_last_section_number
-    body.push_back(header.tableId); // last_table_id
+    body.push_back(
+        header.segmentLastSectionNumber < 0 ? header.lastSectionNumber : uint8_t(header.segmentLastSectionNumber));
+    body.push_back(header.lastTableId < 0 ? header.tableId : uint8_t(header.lastTableId));
     for (const EitEvent& event : events) {
         Append16(body, event.eventId);
         AppendTime(body, event.start);

@@ -56,6 +56,8 @@ struct EitHeader {
     uint8_t version = 0;
     uint8_t sectionNumber = 0; // 0 present, 1 following
     uint8_t lastSectionNumber = 1;
+    int segmentLastSectionNumber = -1; // -1: the last section number
+    int lastTableId = -1; // -1: this table
 };
 Bytes EitSection(const EitHeader& header, const std::vector<EitEvent>& events);
 

@@ -5,6 +5,7 @@
 #include "si/DVBPMTSection.h"
 #include "si/DVBSDTSection.h"
 #include "si/DVBSICollector.h"
+#include "si/DVBTDTSection.h"
 #include "tswriter/Descriptors.h"
 #include "tswriter/SiTables.h"
 
@@ -281,4 +282,38 @@ TEST(DVBSICollectorXMLText, DecodesEscapesAndDropsWhatXMLForbids)
     EXPECT_EQ(CDVBSICollector::XMLText(CString("a") + CString(1, '\0') + "\x01\x1F\r\nb"), "a\r\nb");
     // U+FFFF, a noncharacter XML does not allow, arriving as UTF-8.
     EXPECT_EQ(CDVBSICollector::XMLText("\x15x\xEF\xBF\xBFy"), "xy");
+}
+
+TEST_F(CollectorTest, TheGuideKeepsEachServicesScheduleUntilTheBroadcastClockPassesItsEvents)
+{
+    CDVBSICollector collector(Folder());
+    ts::EitHeader header;
+    header.tableId = 0x50;
+    header.serviceId = 1;
+    header.transportStreamId = 0x0401;
+    header.originalNetworkId = 0x233A;
+    header.lastSectionNumber = 0;
+    collector.OnReceiveSDT(0x11, Section<CDVBSDTSection>(ts::SdtSection(0x0401, 0x233A, { Service(1, "One") })).get());
+    ts::EitEvent noon = Event(1, { 0xC079, 0x120000 }, 0x010000, "Noon", "");
+    ts::EitEvent one = Event(1, { 0xC079, 0x130000 }, 0x010000, "One o'clock", "");
+    noon.eventId = 1;
+    one.eventId = 2;
+    collector.OnReceiveEIT(0x12, Section<CDVBEITSection>(ts::EitSection(header, { noon, one })).get());
+    header.serviceId = 2;
+    header.tableId = 0x60; // another transport stream's schedule
+    header.transportStreamId = 0x0402;
+    collector.OnReceiveEIT(0x12,
+        Section<CDVBEITSection>(ts::EitSection(header, { Event(1, { 0xC079, 0x140000 }, 0x010000, "Two", "") })).get());
+
+    std::vector<CDVBGuideService> guide = collector.GetGuide();
+    ASSERT_EQ(guide.size(), 2u);
+    EXPECT_EQ(guide[0].name, "One");
+    EXPECT_EQ(guide[1].transportStreamId, 0x0402);
+    EXPECT_EQ(guide[0].events.size() + guide[1].events.size(), 3u);
+
+    collector.OnReceiveTDT(0x14, Section<CDVBTDTSection>(ts::TdtSection({ 0xC079, 0x133000 })).get());
+    guide = collector.GetGuide();
+    ASSERT_EQ(guide[0].events.size(), 1u) << "noon's event has ended";
+    EXPECT_EQ(guide[0].events[0].title, "One o'clock");
+    EXPECT_EQ(guide[1].events.size(), 1u);
 }

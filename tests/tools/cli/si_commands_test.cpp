@@ -10,6 +10,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <sstream>
 
 using ::testing::HasSubstr;
@@ -75,6 +77,49 @@ CString Multiplex(bool orphan = false)
         ts::SectionWriter(out, 0x12).Write(ts::EitSection(following, { Event(1, 0x141500, "Film", "A film") }));
         for (int i = 0; i < 50; ++i)
             out.WriteNullPacket();
+    }
+    return CString(out.Data().begin(), out.Data().end());
+}
+
+// One service whose schedule spans the night the clocks go forward in
+// Berlin (2026-03-29, 01:00 UTC), with a descriptor of every kind XMLTV shows.
+CString ScheduleAcrossTheClockChange()
+{
+    ts::EitEvent night;
+    night.eventId = 1;
+    night.start = { 0xEEC8, 0x003000 }; // 00:30 UTC for an hour and a half
+    night.durationBcd = 0x013000;
+    night.descriptors = ts::ShortEventDescriptor("deu", "Nacht & Nebel", "Ein Film");
+    ts::Bytes more = ts::Descriptor(0x54, { 0x10, 0x00 }); // a film
+    more.insert(more.end(), { 0x55, 4, 'D', 'E', 'U', 0x09 }); // from 12
+    const ts::Bytes crid = ts::Descriptor(0x76, { 0x31 << 2, 4, '/', 'e', 'p', '1' });
+    more.insert(more.end(), crid.begin(), crid.end());
+    night.descriptors.insert(night.descriptors.end(), more.begin(), more.end());
+    ts::EitEvent morning = night;
+    morning.eventId = 2;
+    morning.start = { 0xEEC8, 0x020000 };
+    morning.durationBcd = 0x003000;
+    morning.descriptors = ts::ShortEventDescriptor("deu",
+        "\x15"
+        "Frühstück",
+        ""); // in UTF-8
+
+    ts::TsPacketWriter out;
+    ts::SdtService one;
+    one.serviceId = 1;
+    one.eitSchedule = true;
+    one.descriptors = ts::ServiceDescriptor(1, "Provider", "Eins");
+    ts::EitHeader header;
+    header.tableId = 0x50;
+    header.serviceId = 1;
+    header.transportStreamId = 0x0401;
+    header.originalNetworkId = 0x233A;
+    header.lastSectionNumber = 0;
+    for (int repeat = 0; repeat < 3; ++repeat) {
+        ts::SectionWriter(out, 0x00).Write(ts::PatSection(0x0401, { { 1, 0x100 } }));
+        ts::SectionWriter(out, 0x100).Write(ts::PmtSection(1, 0x101, {}, { { 2, 0x101, {} } }));
+        ts::SectionWriter(out, 0x11).Write(ts::SdtSection(0x0401, 0x233A, { one }));
+        ts::SectionWriter(out, 0x12).Write(ts::EitSection(header, { night, morning }));
     }
     return CString(out.Data().begin(), out.Data().end());
 }
@@ -194,4 +239,32 @@ TEST_F(SICommandsTest, EpgLeavesTheExportInTheFolder)
     EXPECT_THAT(xml, HasSubstr("<service tsid=\"1025\" id=\"1\" name=\"One &amp; Only\""));
     EXPECT_THAT(xml, HasSubstr("name=\"Radio\\Two\""));
     EXPECT_THAT(xml, HasSubstr("<title>Météo</title>"));
+}
+
+TEST_F(SICommandsTest, EpgWritesTheScheduleAsValidXMLTVWithTheOffsetOfEachTime)
+{
+    const CString file = folder.Write("mux.ts", ScheduleAcrossTheClockChange());
+    const CString xmltv = folder.File("guide.xml");
+    const char* zone = std::getenv("TZ");
+    const CString oldZone = zone != nullptr ? zone : "";
+    setenv("TZ", "Europe/Berlin", 1);
+    tzset();
+    const int status = Run({ "epg", file, "--dir", folder.Path(), "--xmltv", xmltv });
+    zone != nullptr ? setenv("TZ", oldZone.c_str(), 1) : unsetenv("TZ");
+    tzset();
+    ASSERT_EQ(status, KRX_CLI_OK) << err.str();
+    EXPECT_THAT(out.str(), HasSubstr("Wrote " + xmltv + ": 1 channel, 2 programmes\n"));
+
+    const CString xml = folder.Read("guide.xml");
+    EXPECT_THAT(xml, HasSubstr("<channel id=\"1.1025.9018.dvb\">\n    <display-name>Eins</display-name>"));
+    EXPECT_THAT(xml, HasSubstr("<programme start=\"20260329013000 +0100\" stop=\"20260329040000 +0200\""));
+    EXPECT_THAT(xml, HasSubstr("<programme start=\"20260329040000 +0200\" stop=\"20260329043000 +0200\""));
+    EXPECT_THAT(xml,
+        HasSubstr("<title lang=\"deu\">Nacht &amp; Nebel</title>\n    <desc lang=\"deu\">Ein Film</desc>\n"
+                  "    <category lang=\"en\">Movie / Drama</category>\n"
+                  "    <episode-num system=\"dvb-crid\">/ep1</episode-num>\n"
+                  "    <rating system=\"dvb:DEU\">\n      <value>12</value>"));
+    EXPECT_THAT(xml, HasSubstr("<title lang=\"deu\">Frühstück</title>"));
+    const CString validate = "tv_validate_file --dtd /usr/share/xmltv/xmltv.dtd '" + xmltv + "' >/dev/null 2>&1";
+    EXPECT_EQ(std::system(validate.c_str()), 0) << "tv_validate_file refuses " << xml;
 }
