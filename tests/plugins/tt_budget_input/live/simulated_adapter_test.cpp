@@ -120,12 +120,12 @@ TEST_F(SimulatedAdapter, FastScanFollowsTheNITToEveryMultiplex)
     std::vector<KRXTTFoundMultiplex> found;
     CString error;
     ASSERT_TRUE(m_plugin.ScanInitialFile(
-        initial, [](const CString&) { return true; }, found, error))
+        initial, -1, [](const CString&) { return true; }, found, error))
         << error;
     ASSERT_EQ(m_plugin.GetMultiplexDefinitionCount(), 2);
     CString line;
     m_plugin.GetMultiplexDefinitionAtIndex(1)->WriteToString(line);
-    EXPECT_EQ(line, "Mux 2, 25 , 506000, auto, 8MHz");
+    EXPECT_EQ(line, "Mux 2, 25 , 506000, auto, 8MHz, DVB-T, 0");
     EXPECT_EQ(found[0].services, (std::vector<CString> { "Korrix One", "Korrix Two", "Korrix Radio" }));
 }
 
