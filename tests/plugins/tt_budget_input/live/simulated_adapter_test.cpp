@@ -134,7 +134,7 @@ TEST_F(SimulatedAdapter, ReceivesServicesWithNowAndNextAndRecordsWhatWasServed)
     OpenMultiplex(506000);
     ASSERT_TRUE(
         WaitUntil([this] { return m_receiver->HasCompleteBasicServiceInformation() && HasNowAndNextEverywhere(); }));
-    EXPECT_EQ(Status().substr(0, 20), "Lock, -45.5 dBm, C/N");
+    EXPECT_EQ(Status().substr(0, 33), "Lock, DVB-T 64QAM, -45.5 dBm, C/N");
     CDVBRecordingParameters recording(m_folder.File("recording.ts"));
     ASSERT_TRUE(m_receiver->StartRecording(&recording));
     ASSERT_TRUE(WaitUntil([this] { return m_receiver->GetRecordingStatus().bytesWritten >= 500000; }));
