@@ -22,27 +22,6 @@ protected:
         for (size_t i = 0; i < recorded.size(); ++i)
             ASSERT_EQ(recorded[i], served[i % served.size()]) << "at byte " << i << " of " << recorded.size();
     }
-
-    // The services of a dvbv5-scan output, with their frequencies.
-    std::map<std::string, std::string> Scan(
-        const std::string& config, const std::string& initial, const std::string& options)
-    {
-        std::string found = folder.File("found.conf");
-        // The test multiplexes repeat their SDT every 2 s, as long as dvbv5-scan
-        // waits for it by default: twice that keeps a busy machine from missing it.
-        Launch scan = Run(config, "dvbv5-scan -T 2 " + options + " -o " + found + " " + initial);
-        EXPECT_EQ(scan.status, 0) << scan.output.substr(0, 4000);
-        std::map<std::string, std::string> services;
-        std::ifstream in(found);
-        std::string name;
-        for (std::string line; std::getline(in, line);) {
-            if (line.size() > 2 && line.front() == '[')
-                name = line.substr(1, line.size() - 2);
-            else if (line.find("\tFREQUENCY = ") == 0)
-                services[name] = line.substr(13);
-        }
-        return services;
-    }
 };
 
 std::map<std::string, std::string> DemoAndSecond(const std::string& demo, const std::string& second)
