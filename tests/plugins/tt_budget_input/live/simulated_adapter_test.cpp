@@ -1,5 +1,6 @@
 // The card input on the simulated adapter, which serves the demo multiplex at
-// 474 and 506 MHz and whose reception the control file steers.
+// 474 and 506 MHz (DVB-T) and 522 MHz (DVB-T2, PLP 1) and whose reception the
+// control file steers.
 #include "KRXTTBudgetInputPlugin.h"
 #include "KRXTTMultiplexDefinition.h"
 
@@ -66,12 +67,14 @@ protected:
         SetReception("signal");
     }
 
-    void OpenMultiplex(uint32_t frequency)
+    void OpenMultiplex(uint32_t frequency, int system = KRX_TT_DVBT, int plp = 0)
     {
         CKRXTTMultiplexDefinition definition(KRX_TT_FRONTEND_DVBT);
         definition.m_name = "Live";
         definition.m_frequency = frequency;
         definition.SetChannelFromFrequency();
+        definition.m_system = system;
+        definition.m_streamId = plp;
         m_source = m_plugin.OpenMultiplex(&definition);
         m_receiver = new CDVBTransportStreamReceiver(m_source, nullptr);
         m_receiver->Initialise();
@@ -175,6 +178,21 @@ TEST_F(SimulatedAdapter, AnUnpluggedCardEndsTheStreamWithItsReason)
     SetReception("unplugged");
     ASSERT_TRUE(WaitUntil([this] { return m_source->HasEnded(); }));
     EXPECT_EQ(Status(), "reception ended: the card was removed");
+}
+
+TEST_F(SimulatedAdapter, AT2MultiplexIsReceivedOnItsPLPAndNeverOnAnother)
+{
+    OpenMultiplex(522000, KRX_TT_DVBT2, 1);
+    ASSERT_TRUE(WaitUntil([this] { return m_receiver->HasCompleteBasicServiceInformation(); })) << Status();
+    EXPECT_EQ(Status().substr(0, 29), "Lock, DVB-T2 256QAM, -45.5 dB");
+    CloseMultiplex();
+    OpenMultiplex(522000, KRX_TT_DVBT2, 0);
+    EXPECT_TRUE(WaitUntil([this] { return Status() == "no lock"; })) << Status();
+    CloseMultiplex();
+    // DVB-T on a DVB-T2 frequency: no lock either.
+    OpenMultiplex(522000);
+    EXPECT_TRUE(WaitUntil([this] { return Status() == "no lock"; })) << Status();
+    EXPECT_FALSE(m_receiver->IsDataBeingReceived());
 }
 
 TEST_F(SimulatedAdapter, AFrequencyWithoutTransmitterNeverLocks)
