@@ -38,7 +38,7 @@ bool CKRXTTTableWait::Take(uint16_t pid, const uint8_t* section, size_t size, ui
     const uint8_t number = section[6];
     const uint8_t last = section[7];
     Table* table = Find(pid, section[0], extension);
-    if (table == nullptr || length > size || number > last)
+    if (table == nullptr || length > size || length < HeaderSize + CrcSize || number > last)
         return false;
     if (table->version != version || table->sections.size() != last + 1u) {
         // A new version starts the table afresh.

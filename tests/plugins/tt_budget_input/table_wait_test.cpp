@@ -85,6 +85,18 @@ TEST(TTTableWait, WithoutAPatThereIsNothingToWaitFor)
     EXPECT_TRUE(wait.IsDone(500 + Wait::PatLimitMs));
 }
 
+TEST(TTTableWait, SectionsShorterThanTheirHeaderAreNotCounted)
+{
+    Wait wait(0);
+    std::vector<uint8_t> pat = Pat();
+    pat[1] = 0xB0;
+    pat[2] = 4; // too short for a header and a CRC, in a buffer long enough
+    EXPECT_FALSE(Take(wait, 0x0000, pat, 0));
+    EXPECT_EQ(wait.Filters().size(), 3u);
+    const std::vector<uint8_t> whole = Pat();
+    EXPECT_FALSE(Take(wait, 0x0000, std::vector<uint8_t>(whole.begin(), whole.begin() + 10), 0));
+}
+
 TEST(TTTableWait, ANewVersionStartsItsTableAfresh)
 {
     Wait wait(0);
