@@ -4,6 +4,7 @@
 // port it is given, and a rescan lists every multiplex again.
 #include "UnderSimulator.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -72,6 +73,25 @@ protected:
         return services;
     }
 
+    // korrix-cli plays the multiplex the scan defined and records a stretch of what was served.
+    void ExpectPlayedAndRecorded(const std::string& config, const std::string& input, const std::string& multiplex,
+        const std::string& served, const std::string& status)
+    {
+        const std::string recording = folder.File("recording.ts");
+        Launch play = Run(config,
+            std::string(KRX_CLI_PROGRAM) + " play --input \"" + input + "\" --multiplex \"" + multiplex
+                + "\" --seconds 2 --record " + recording);
+        EXPECT_EQ(play.status, 0) << play.output;
+        EXPECT_NE(play.output.find("[" + status), std::string::npos) << play.output;
+        const std::vector<uint8_t> file = ReadFile(served), recorded = ReadFile(recording);
+        ASSERT_GE(recorded.size(), 100u * 188) << play.output;
+        ASSERT_LE(recorded.size(), file.size());
+        std::vector<uint8_t> looped = file;
+        looped.insert(looped.end(), file.begin(), file.end());
+        const auto start = std::search(looped.begin(), looped.end(), recorded.begin(), recorded.end());
+        EXPECT_NE(start, looped.end()) << "the recording is no stretch of " << served;
+    }
+
     // Every service dvbv5-scan found is found on the same frequency.
     static void ExpectAtLeast(
         const std::map<std::string, std::string>& korrix, const std::map<std::string, std::string>& dvbv5)
@@ -110,6 +130,7 @@ TEST_F(KorrixScan, FindsWhatDvbv5ScanFindsInAMixedRegionAndFollowsTheNITToT2)
     EXPECT_EQ(ScanWithKorrix(config, initial, "", output), korrix);
     EXPECT_NE(output.find("0 new multiplexes found, 0 changed."), std::string::npos) << output;
     EXPECT_NE(output.find("DVB-T2): unchanged"), std::string::npos) << output;
+    ExpectPlayedAndRecorded(config, "TT Budget DVB-T", "Mux 3", MixedT2, "Lock, DVB-T2 256QAM");
 }
 
 TEST_F(KorrixScan, FindsTheTranspondersBehindTheSwitchPortItIsGiven)
@@ -129,7 +150,8 @@ TEST_F(KorrixScan, FindsTheTranspondersBehindTheSwitchPortItIsGiven)
         (std::map<std::string, std::string> {
             { "Mixed HD", "11778000" }, { "Mixed Radio", "11778000" }, { "Mixed SD", "11914000" } }))
         << output;
-    EXPECT_NE(output.find("(11778 MHz, DVB-S2): new"), std::string::npos) << output;
+    EXPECT_NE(output.find("Multiplex Mux 1 (11778 MHz, DVB-S2): new"), std::string::npos) << output;
+    ExpectPlayedAndRecorded(config, "TT Budget DVB-S", "Mux 1", MixedT2, "Lock, DVB-S2 8PSK");
     const std::map<std::string, std::string> portA = ScanWithKorrix(config, initial, "--diseqc 0", output);
     ExpectAtLeast(portA, Scan(config, initial, "-l UNIVERSAL -S 0"));
     EXPECT_EQ(portA.count("Mixed HD"), 0u) << output;
