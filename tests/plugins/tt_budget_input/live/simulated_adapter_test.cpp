@@ -183,14 +183,10 @@ TEST_F(SimulatedAdapter, AnUnpluggedCardEndsTheStreamWithItsReason)
 TEST_F(SimulatedAdapter, AT2MultiplexIsReceivedOnItsPLPAndNeverOnAnother)
 {
     OpenMultiplex(522000, KRX_TT_DVBT2, 1);
-    ASSERT_TRUE(WaitUntil([this] { return m_receiver->HasCompleteBasicServiceInformation(); })) << Status();
+    ASSERT_TRUE(WaitUntil([this] { return m_receiver->IsDataBeingReceived(); })) << Status();
     EXPECT_EQ(Status().substr(0, 29), "Lock, DVB-T2 256QAM, -45.5 dB");
     CloseMultiplex();
     OpenMultiplex(522000, KRX_TT_DVBT2, 0);
-    EXPECT_TRUE(WaitUntil([this] { return Status() == "no lock"; })) << Status();
-    CloseMultiplex();
-    // DVB-T on a DVB-T2 frequency: no lock either.
-    OpenMultiplex(522000);
     EXPECT_TRUE(WaitUntil([this] { return Status() == "no lock"; })) << Status();
     EXPECT_FALSE(m_receiver->IsDataBeingReceived());
 }
