@@ -58,12 +58,17 @@ CKRXTTTuningDialog::CKRXTTTuningDialog(
     setWindowTitle(ToQString(m_form.GetCaption()));
     m_name->setObjectName("name");
     auto* layout = new QVBoxLayout(this);
-    auto* group = new QGroupBox(m_form.IsTerrestrial() ? "DVB-T Multiplex Settings" : "DVB-S Multiplex Settings");
+    auto* group = new QGroupBox(m_form.IsTerrestrial() ? "DVB-T Multiplex Settings"
+            : m_form.IsCable()                         ? "DVB-C Multiplex Settings"
+                                                       : "DVB-S Multiplex Settings");
     auto* form = new QFormLayout(group);
+    m_settingsForm = form;
     form->addRow("Name:", m_name);
     layout->addWidget(group);
     if (m_form.IsTerrestrial())
         AddTerrestrialControls(form);
+    else if (m_form.IsCable())
+        AddCableControls(form);
     else {
         auto* lnbGroup = new QGroupBox("LNB Settings");
         m_lnbForm = new QFormLayout(lnbGroup);
@@ -96,6 +101,9 @@ void CKRXTTTuningDialog::AddTerrestrialControls(QFormLayout* form)
     form->addRow("Frequency:", m_frequency);
     form->addRow("Spectral Inversion:", m_inversion);
     form->addRow("Bandwidth:", m_bandwidth);
+    AddSystemControls(form);
+    form->addRow("PLP:", m_stream);
+    EnableSecondGenerationControls();
     connect(m_channel, &QSpinBox::valueChanged, this, [this](int channel) {
         m_form.SetChannel(channel);
         ShowFrequency();
@@ -121,6 +129,13 @@ void CKRXTTTuningDialog::AddSatelliteControls(QFormLayout* form, QFormLayout* ln
     form->addRow("Symbol Rate:", m_symbolRate);
     form->addRow("Spectral Inversion:", m_inversion);
     form->addRow("Viterbi:", m_viterbi);
+    AddSystemControls(form);
+    m_modulation = DropList(CKRXTTTuningForm::SatelliteModulationChoices(), m_form.GetModulationIndex(), "modulation");
+    m_rollOff = DropList(CKRXTTTuningForm::RollOffChoices(), values.m_rollOff, "rollOff");
+    form->addRow("Modulation:", m_modulation);
+    form->addRow("Roll-off:", m_rollOff);
+    form->addRow("Stream ID:", m_stream);
+    EnableSecondGenerationControls();
 
     auto* universal = new QRadioButton("Universal LNB");
     m_otherLNB = new QRadioButton("Other LNB");
@@ -133,11 +148,50 @@ void CKRXTTTuningDialog::AddSatelliteControls(QFormLayout* form, QFormLayout* ln
     lnb->addRow(m_otherLNB);
     lnb->addRow("LNB Power Modulation:", m_powerModulation);
     lnb->addRow("Local Oscillator Frequency:", m_localOscillator);
+    m_diseqc = DropList(CKRXTTTuningForm::DiSEqCChoices(), m_form.GetDiSEqCIndex(), "diseqc");
+    lnb->addRow("DiSEqC Port:", m_diseqc);
     connect(m_otherLNB, &QRadioButton::toggled, this, [this](bool other) {
         m_form.SetLNBType(other ? CKRXTTMultiplexDefinition::OtherLNB : CKRXTTMultiplexDefinition::UniversalLNB);
         EnableOtherLNBControls();
     });
     EnableOtherLNBControls();
+}
+
+void CKRXTTTuningDialog::AddCableControls(QFormLayout* form)
+{
+    m_symbolRate = NumberEdit(m_form.Values().m_symbolRate, "symbolRate");
+    m_modulation = DropList(CKRXTTTuningForm::CableModulationChoices(), m_form.GetModulationIndex(), "modulation");
+    form->addRow("Frequency (kHz):", m_frequency);
+    form->addRow("Symbol Rate:", m_symbolRate);
+    form->addRow("Modulation:", m_modulation);
+    form->addRow("Spectral Inversion:", m_inversion);
+}
+
+// The system, and the stream (PLP or input stream) only the second generation has.
+void CKRXTTTuningDialog::AddSystemControls(QFormLayout* form)
+{
+    m_system = DropList(m_form.SystemChoices(), m_form.GetSystemIndex(), "system");
+    m_stream = new QLineEdit(ToQString(m_form.GetStreamText()));
+    m_stream->setObjectName("stream");
+    m_stream->setValidator(new QIntValidator(0, 255, m_stream));
+    form->addRow("Delivery System:", m_system);
+    connect(m_system, &QComboBox::currentIndexChanged, this, [this](int index) {
+        m_form.SetSystemIndex(index);
+        EnableSecondGenerationControls();
+    });
+}
+
+void CKRXTTTuningDialog::EnableSecondGenerationControls()
+{
+    const bool enabled = m_form.AreSecondGenerationControlsEnabled();
+    for (QWidget* field :
+        { static_cast<QWidget*>(m_stream), static_cast<QWidget*>(m_modulation), static_cast<QWidget*>(m_rollOff) }) {
+        if (field == nullptr)
+            continue;
+        field->setEnabled(enabled);
+        if (QWidget* label = m_settingsForm->labelForField(field))
+            label->setEnabled(enabled);
+    }
 }
 
 void CKRXTTTuningDialog::ShowFrequency()
@@ -166,22 +220,29 @@ void CKRXTTTuningDialog::EnableOtherLNBControls()
 void CKRXTTTuningDialog::TakeSatelliteEdits()
 {
     m_form.SetPolarityIndex(m_polarity->currentIndex());
-    m_form.SetSymbolRate(m_symbolRate->text().toUInt());
     m_form.SetViterbi(m_viterbi->currentIndex());
     m_form.SetPowerModulation(m_powerModulation->currentIndex());
     m_form.SetLocalOscillator(m_localOscillator->text().toUInt());
+    m_form.SetRollOff(m_rollOff->currentIndex());
+    m_form.SetDiSEqCIndex(m_diseqc->currentIndex());
 }
 
 void CKRXTTTuningDialog::TakeEdits()
 {
     m_form.SetName(ToCString(m_name->text()));
     m_form.SetInversion(m_inversion->currentIndex());
-    if (m_form.IsTerrestrial())
+    if (m_stream != nullptr)
+        m_form.SetStreamText(ToCString(m_stream->text()));
+    if (m_modulation != nullptr)
+        m_form.SetModulationIndex(m_modulation->currentIndex());
+    if (m_form.IsTerrestrial()) {
         m_form.SetBandwidth(m_bandwidth->currentIndex());
-    else {
-        m_form.SetFrequency(m_frequency->text().toUInt());
-        TakeSatelliteEdits();
+        return;
     }
+    m_form.SetFrequency(m_frequency->text().toUInt());
+    m_form.SetSymbolRate(m_symbolRate->text().toUInt());
+    if (!m_form.IsCable())
+        TakeSatelliteEdits();
 }
 
 void CKRXTTTuningDialog::Test()
@@ -200,8 +261,9 @@ void CKRXTTTuningDialog::accept()
 
 void AddTTTuningEditors(CKRXQtMultiplexDialogs& dialogs)
 {
-    for (const auto& [name, type] : { std::pair { "TT Budget DVB-T", KRX_TT_FRONTEND_DVBT },
-             std::pair { "TT Budget DVB-S", KRX_TT_FRONTEND_DVBS } }) {
+    for (const auto& [name, type] :
+        { std::pair { "TT Budget DVB-T", KRX_TT_FRONTEND_DVBT }, std::pair { "TT Budget DVB-S", KRX_TT_FRONTEND_DVBS },
+            std::pair { "TT Budget DVB-C", KRX_TT_FRONTEND_DVBC } }) {
         dialogs.AddDefinitionEditor(
             name, [type](QWidget* parent, CKRXInputPlugin* plugin, CDVBMultiplexDefinition* definition) {
                 CKRXTTTuningDialog dialog(parent, plugin, definition, type);

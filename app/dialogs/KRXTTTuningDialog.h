@@ -1,6 +1,7 @@
 #pragma once
-// "DVB-T Tuning" and "DVB-S Tuning": one multiplex of the card input, the
-// form chosen by the card's frontend type. A thin view: what the controls do
+// "DVB-T Tuning", "DVB-S Tuning" and "DVB-C Tuning": one multiplex of the
+// card input, the form chosen by the card's frontend type, with the second
+// generation's choices on the DVB-T and DVB-S forms. A thin view: what the controls do
 // to each other is CKRXTTTuningForm's.
 #include "KRXTTTuningForm.h"
 
@@ -19,7 +20,7 @@ class CKRXTTTuningDialog : public QDialog
     Q_OBJECT
 
 public:
-    // frontendType: KRX_TT_FRONTEND_DVBT or KRX_TT_FRONTEND_DVBS.
+    // frontendType: KRX_TT_FRONTEND_DVBT, KRX_TT_FRONTEND_DVBS or KRX_TT_FRONTEND_DVBC.
     CKRXTTTuningDialog(QWidget* parent, CKRXInputPlugin* plugin, CDVBMultiplexDefinition* definition, int frontendType);
 
     void accept() override;
@@ -27,6 +28,9 @@ public:
 private:
     void AddTerrestrialControls(QFormLayout* form);
     void AddSatelliteControls(QFormLayout* form, QFormLayout* lnb);
+    void AddCableControls(QFormLayout* form);
+    void AddSystemControls(QFormLayout* form);
+    void EnableSecondGenerationControls();
     void ShowChannel();
     void ShowFrequency();
     void EnableOtherLNBControls();
@@ -41,13 +45,22 @@ private:
     QLineEdit* m_name;
     QLineEdit* m_frequency;
     QComboBox* m_inversion;
+    // DVB-T/T2 and DVB-S/S2
+    QComboBox* m_system = nullptr;
+    QLineEdit* m_stream = nullptr;
+    // DVB-S2 and DVB-C
+    QComboBox* m_modulation = nullptr;
+    QComboBox* m_rollOff = nullptr;
+    QComboBox* m_diseqc = nullptr;
+    QFormLayout* m_settingsForm = nullptr;
     // DVB-T
     QSpinBox* m_channel = nullptr;
     QComboBox* m_offset = nullptr;
     QComboBox* m_bandwidth = nullptr;
+    // DVB-S and DVB-C
+    QLineEdit* m_symbolRate = nullptr;
     // DVB-S
     QComboBox* m_polarity = nullptr;
-    QLineEdit* m_symbolRate = nullptr;
     QComboBox* m_viterbi = nullptr;
     QRadioButton* m_otherLNB = nullptr;
     QComboBox* m_powerModulation = nullptr;
@@ -55,5 +68,5 @@ private:
     QFormLayout* m_lnbForm = nullptr;
 };
 
-// Makes the forms the editors of the card input's multiplexes, under both of its names.
+// Makes the forms the editors of the card input's multiplexes, under each of its names.
 void AddTTTuningEditors(CKRXQtMultiplexDialogs& dialogs);

@@ -50,7 +50,8 @@ CString CKRXTTBudgetInputPlugin::GetName()
 
 CString CKRXTTBudgetInputPlugin::GetDescription()
 {
-    return "Supports the DVB-T and DVB-S cards and sticks that Linux supports (any adapter under /dev/dvb).\r\n"
+    return "Supports the DVB-T/T2, DVB-S/S2 and DVB-C cards and sticks that Linux supports (any adapter under "
+           "/dev/dvb).\r\n"
            "Based on the Linux DVB API version 5 through libdvbv5.\r\n"
            "https://www.linuxtv.org/\r\n";
 }
@@ -99,8 +100,8 @@ void CKRXTTBudgetInputPlugin::Initialise()
     if (!OpenCard(device))
         return;
     m_frontendType = m_card->GetFrontendType();
-    if (m_frontendType != KRX_TT_FRONTEND_DVBT && m_frontendType != KRX_TT_FRONTEND_DVBS) {
-        Fail("Techno Trend card is not DVB-T or DVB-S.");
+    if (m_frontendType == KRX_TT_FRONTEND_NONE) {
+        Fail("Techno Trend card is not DVB-T, DVB-S or DVB-C.");
         return;
     }
     m_usable = true;
@@ -175,57 +176,96 @@ bool CKRXTTBudgetInputPlugin::ScanForMultiplexDefinitions()
     return CKRXMultiplexDialogs::GetMultiplexDialogs()->RunScan(this, scan);
 }
 
-bool CKRXTTBudgetInputPlugin::ScanInitialFile(
-    const CString& path, const KRXTTScanProgress& progress, std::vector<KRXTTFoundMultiplex>& found, CString& error)
+bool CKRXTTBudgetInputPlugin::ScanInitialFile(const CString& path, int diseqcPort, const KRXTTScanProgress& progress,
+    std::vector<KRXTTFoundMultiplex>& found, CString& error)
 {
     if (!m_usable) {
         error = m_status.empty() ? CString("no card opened") : m_status;
         return false;
     }
-    const bool completed = m_card->ScanInitialFile(path, progress, found, error);
+    const bool completed = m_card->ScanInitialFile(path, diseqcPort, progress, found, error);
     // What was found before a stop is kept.
-    for (const KRXTTFoundMultiplex& multiplex : found)
+    for (KRXTTFoundMultiplex& multiplex : found)
         AddFoundMultiplex(multiplex);
     return completed;
 }
 
-bool CKRXTTBudgetInputPlugin::HasDefinitionAt(uint32_t frequency)
+CKRXTTMultiplexDefinition* CKRXTTBudgetInputPlugin::FindSameMultiplex(const CKRXTTMultiplexDefinition& found)
 {
     for (int i = 0; i < GetMultiplexDefinitionCount(); ++i) {
-        if (static_cast<CKRXTTMultiplexDefinition*>(GetMultiplexDefinitionAtIndex(i))->m_frequency == frequency)
-            return true;
+        auto* known = static_cast<CKRXTTMultiplexDefinition*>(GetMultiplexDefinitionAtIndex(i));
+        // A satellite's frequency is used again on the other polarisation and behind other switch ports.
+        if (known->m_frequency == found.m_frequency && known->m_powerType == found.m_powerType
+            && known->m_diseqcPort == found.m_diseqcPort)
+            return known;
     }
-    return false;
+    return nullptr;
 }
 
-void CKRXTTBudgetInputPlugin::AddFoundMultiplex(const KRXTTFoundMultiplex& found)
+std::unique_ptr<CKRXTTMultiplexDefinition> CKRXTTBudgetInputPlugin::DefinitionOf(const KRXTTFoundMultiplex& found)
 {
-    auto* definition = static_cast<CKRXTTMultiplexDefinition*>(CreateMultiplexDefinition());
+    auto definition = std::make_unique<CKRXTTMultiplexDefinition>(m_frontendType);
     definition->m_inversion = static_cast<int>(found.inversion);
+    // A system or modulation the definition cannot hold leaves its own.
+    if (FrontendTypeOfSystem(found.system) == m_frontendType)
+        definition->m_system = found.system;
+    if (found.modulation != KRX_TT_MODULATION_AUTO)
+        definition->m_modulation = found.modulation;
     if (m_frontendType == KRX_TT_FRONTEND_DVBS) {
         definition->m_frequency = found.frequency / 1000;
         definition->m_symbolRate = found.symbolRate / 1000;
         definition->m_powerType = static_cast<int>(found.voltage);
         definition->m_viterbi = static_cast<int>(found.viterbi);
+        definition->m_rollOff = static_cast<int>(found.rollOff);
+        definition->m_streamId = found.streamId;
+        definition->m_diseqcPort = found.diseqcPort;
+    } else if (m_frontendType == KRX_TT_FRONTEND_DVBC) {
+        definition->m_frequency = found.frequency;
+        definition->m_symbolRate = found.symbolRate / 1000;
     } else {
         definition->m_frequency = found.frequency;
         definition->SetChannelFromFrequency();
         definition->m_bandwidth = static_cast<int>(found.bandwidth);
+        definition->m_streamId = std::max(found.streamId, 0);
     }
-    if (HasDefinitionAt(definition->m_frequency)) {
-        delete definition;
+    return definition;
+}
+
+// "Bandwidth 8MHz -> 7MHz; Delivery System DVB-T -> DVB-T2", the name left out.
+CString CKRXTTBudgetInputPlugin::DescribeChanges(CKRXTTMultiplexDefinition& from, CKRXTTMultiplexDefinition& to)
+{
+    CString changes;
+    for (int index = 1; index < to.GetTotalFieldCount(); ++index) {
+        CString before, after;
+        from.WriteFieldToString(index, before);
+        to.WriteFieldToString(index, after);
+        if (before != after)
+            changes += (changes.empty() ? "" : "; ") + to.GetFieldName(index) + " " + before + " -> " + after;
+    }
+    return changes;
+}
+
+void CKRXTTBudgetInputPlugin::AddFoundMultiplex(KRXTTFoundMultiplex& found)
+{
+    std::unique_ptr<CKRXTTMultiplexDefinition> definition = DefinitionOf(found);
+    CKRXTTMultiplexDefinition* known = FindSameMultiplex(*definition);
+    if (known == nullptr) {
+        definition->m_name = FormatString("Mux %d", GetMultiplexDefinitionCount() + 1);
+        found.definitionName = definition->m_name;
+        found.change = "new";
+        AddMultiplexDefinition(definition.release());
         return;
     }
-    definition->m_name = FormatString("Mux %d", GetMultiplexDefinitionCount() + 1);
-    AddMultiplexDefinition(definition);
+    found.definitionName = known->m_name;
+    found.change = DescribeChanges(*known, *definition);
+    if (found.change.empty())
+        return;
+    definition->m_name = known->m_name;
+    *known = *definition;
 }
 
 bool CKRXTTBudgetInputPlugin::ConfigureMultiplexDefinition(CDVBMultiplexDefinition* definition)
 {
-    if (m_frontendType != KRX_TT_FRONTEND_DVBT && m_frontendType != KRX_TT_FRONTEND_DVBS) {
-        ShowError("Tuning not yet supported for DVB-C devices.");
-        return false;
-    }
     return CKRXMultiplexDialogs::GetMultiplexDialogs()->ConfigureMultiplexDefinition(this, definition);
 }
 

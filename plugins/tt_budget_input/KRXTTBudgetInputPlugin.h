@@ -1,8 +1,9 @@
 #pragma once
-// The input plug-in for DVB-T and DVB-S cards: opens one card when it is
+// The input plug-in for terrestrial, satellite and cable cards: opens one card when it is
 // initialised, tunes it when a multiplex is opened and hands the receiver the
 // card's transport stream.
 #include "KRXTTCard.h"
+#include "KRXTTMultiplexDefinition.h"
 
 #include "plugin/KRXInputPlugin.h"
 
@@ -31,16 +32,17 @@ public:
     // command line's --adapter); set before Initialise.
     void ChooseDevice(int index) { m_chosenDevice = index; }
     // The fast scan: from an initial-tuning file, following the NITs. Adds a
-    // definition for each multiplex found that has none with its frequency
-    // yet; found receives every multiplex found. False with the reason when
-    // the scan could not run or was stopped.
-    bool ScanInitialFile(const CString& path, const KRXTTScanProgress& progress,
+    // definition for each multiplex found that has none yet and updates those
+    // whose parameters changed; found receives every multiplex found, each
+    // with its definition's name and what changed. False with the reason
+    // when the scan could not run or was stopped.
+    bool ScanInitialFile(const CString& path, int diseqcPort, const KRXTTScanProgress& progress,
         std::vector<KRXTTFoundMultiplex>& found, CString& error);
     // The question asked when several cards are installed.
     static CString DeviceChoiceMessage(int deviceCount);
 
     int GetFrontendType() const { return m_frontendType; }
-    // False until Initialise has opened a DVB-T or DVB-S card.
+    // False until Initialise has opened a DVB-T, DVB-S or DVB-C card.
     bool IsCardUsable() const { return m_usable; }
     CKRXTTCard& GetCard() { return *m_card; }
 
@@ -48,8 +50,10 @@ private:
     int DecideDevice(int deviceCount);
     bool OpenCard(int device);
     void Fail(const CString& message);
-    bool HasDefinitionAt(uint32_t frequency);
-    void AddFoundMultiplex(const KRXTTFoundMultiplex& found);
+    CKRXTTMultiplexDefinition* FindSameMultiplex(const CKRXTTMultiplexDefinition& found);
+    std::unique_ptr<CKRXTTMultiplexDefinition> DefinitionOf(const KRXTTFoundMultiplex& found);
+    static CString DescribeChanges(CKRXTTMultiplexDefinition& from, CKRXTTMultiplexDefinition& to);
+    void AddFoundMultiplex(KRXTTFoundMultiplex& found);
 
     std::unique_ptr<CKRXTTCard> m_card;
     int m_frontendType = KRX_TT_FRONTEND_NONE;

@@ -20,15 +20,61 @@ enum : unsigned {
     KRX_TT_CAN_BANDWIDTH_AUTO = 0x1000,
 };
 
+// Delivery systems a definition names.
+enum : int { KRX_TT_DVBT = 0, KRX_TT_DVBT2, KRX_TT_DVBS, KRX_TT_DVBS2, KRX_TT_DVBC };
+
+// The frontend type a delivery system is received with.
+inline int FrontendTypeOfSystem(int system)
+{
+    if (system == KRX_TT_DVBS || system == KRX_TT_DVBS2)
+        return KRX_TT_FRONTEND_DVBS;
+    return system == KRX_TT_DVBC ? KRX_TT_FRONTEND_DVBC : KRX_TT_FRONTEND_DVBT;
+}
+
+// Modulations, one list for every system: the definitions files and the
+// status text name them by these codes.
+enum : int {
+    KRX_TT_MODULATION_AUTO = 0,
+    KRX_TT_QPSK,
+    KRX_TT_8PSK,
+    KRX_TT_16APSK,
+    KRX_TT_32APSK,
+    KRX_TT_QAM16,
+    KRX_TT_QAM32,
+    KRX_TT_QAM64,
+    KRX_TT_QAM128,
+    KRX_TT_QAM256,
+};
+
+// Bandwidth codes: the first five are the card's own, the rest second-generation.
+enum : uint32_t {
+    KRX_TT_BANDWIDTH_6MHZ = 0,
+    KRX_TT_BANDWIDTH_7MHZ,
+    KRX_TT_BANDWIDTH_8MHZ,
+    KRX_TT_BANDWIDTH_AUTO,
+    KRX_TT_BANDWIDTH_NONE,
+    KRX_TT_BANDWIDTH_1_7MHZ,
+    KRX_TT_BANDWIDTH_5MHZ,
+    KRX_TT_BANDWIDTH_10MHZ,
+};
+
+// DVB-S2 roll-off codes.
+enum : uint32_t { KRX_TT_ROLLOFF_35 = 0, KRX_TT_ROLLOFF_25, KRX_TT_ROLLOFF_20 };
+
 // One tuning request, as the plug-in builds it from a multiplex definition.
 struct KRXTTChannel {
+    int system = KRX_TT_DVBT;
     uint32_t frequency = 0; // kHz; for DVB-S the intermediate frequency
     uint32_t inversion = 0; // 0 on, 1 off, 2 auto
     uint32_t symbolRate = 0; // symbols/s
-    uint32_t bandwidth = 0; // 0 6 MHz, 1 7 MHz, 2 8 MHz, 3 auto, 4 none
+    uint32_t bandwidth = 0; // a KRX_TT_BANDWIDTH_ code
     uint32_t tone = 0; // 22 kHz tone: 0 off, 1 on
     uint32_t voltage = 0; // LNB supply: 0 off, 13 or 18 volts
     uint32_t viterbi = 0; // 0 auto, 1..8 the rates 1/2 .. 8/9
+    int modulation = KRX_TT_MODULATION_AUTO;
+    uint32_t rollOff = KRX_TT_ROLLOFF_35;
+    int streamId = -1; // DVB-T2 PLP or DVB-S2 input stream; -1 none
+    int diseqcPort = -1; // committed switch port 0..3 (A..D); -1 none
 };
 
 // The frontend's lock and statistics; each measure only when the frontend has it.
@@ -38,6 +84,9 @@ struct KRXTTSignal {
     std::optional<int64_t> carrierToNoise; // 0.001 dB
     std::optional<double> bitErrorRate;
     std::optional<uint64_t> uncorrectedBlocks;
+    // What the frontend locked on, when it says.
+    std::optional<int> system;
+    std::optional<int> modulation;
 };
 
 // How one read of the stream went.
@@ -60,13 +109,22 @@ struct KRXTTDeviceInfo {
 
 // A multiplex a scan found, in the plug-in's codes.
 struct KRXTTFoundMultiplex {
+    int system = KRX_TT_DVBT;
     uint32_t frequency = 0; // kHz; for DVB-S the transponder's own
-    uint32_t bandwidth = 2; // 0 6 MHz, 1 7 MHz, 2 8 MHz
+    uint32_t bandwidth = 2; // a KRX_TT_BANDWIDTH_ code
     uint32_t inversion = 2; // 0 on, 1 off, 2 auto
     uint32_t symbolRate = 0; // symbols/s
     uint32_t voltage = 18; // 13 vertical, 18 horizontal
     uint32_t viterbi = 0;
+    int modulation = KRX_TT_MODULATION_AUTO;
+    uint32_t rollOff = KRX_TT_ROLLOFF_35;
+    int streamId = -1;
+    int diseqcPort = -1;
     std::vector<CString> services;
+    // Filled in by the plug-in: the definition's name and "new", what changed
+    // ("Bandwidth 8MHz -> 7MHz"), or nothing.
+    CString definitionName;
+    CString change;
 };
 
 // Told each step of a scan; returns false to stop it.
@@ -103,8 +161,9 @@ public:
 
     // Tunes each multiplex of an initial-tuning file (as dtv-scan-tables has
     // them) and those its NIT names, and collects each one that locks with
-    // its services. False with the reason when the file cannot be used.
-    virtual bool ScanInitialFile(
-        const CString& path, const KRXTTScanProgress& progress, std::vector<KRXTTFoundMultiplex>& found, CString& error)
+    // its services; satellite multiplexes behind the committed DiSEqC port
+    // given (-1: no switch). False with the reason when the file cannot be used.
+    virtual bool ScanInitialFile(const CString& path, int diseqcPort, const KRXTTScanProgress& progress,
+        std::vector<KRXTTFoundMultiplex>& found, CString& error)
         = 0;
 };

@@ -1,5 +1,7 @@
 #include "KRXTTDvbv5Card.h"
 
+#include "KRXTTFrontendSteps.h"
+
 #include "platform/DebugOutput.h"
 
 #include <libdvbv5/dvb-demux.h>
@@ -50,32 +52,6 @@ bool IsRefused(int adapter, int error)
 {
     return IsPermissionError(error)
         || (access(AdapterPath(adapter, "frontend0").c_str(), R_OK | W_OK) != 0 && IsPermissionError(errno));
-}
-
-uint32_t BandwidthHz(uint32_t code)
-{
-    switch (code) {
-    case 0:
-        return 6000000;
-    case 1:
-        return 7000000;
-    case 2:
-        return 8000000;
-    default:
-        return 0; // the frontend finds it
-    }
-}
-
-uint32_t Inversion(uint32_t code)
-{
-    return static_cast<uint32_t>(code == 0 ? INVERSION_ON : code == 1 ? INVERSION_OFF : INVERSION_AUTO);
-}
-
-uint32_t InnerFec(uint32_t viterbi)
-{
-    static const uint32_t rates[]
-        = { FEC_AUTO, FEC_1_2, FEC_2_3, FEC_3_4, FEC_4_5, FEC_5_6, FEC_6_7, FEC_7_8, FEC_8_9 };
-    return viterbi < std::size(rates) ? rates[viterbi] : static_cast<uint32_t>(FEC_AUTO);
 }
 
 bool IsSatellite(const dvb_v5_fe_parms* frontend)
@@ -287,43 +263,37 @@ bool CKRXTTDvbv5Card::SetChannel(const KRXTTChannel& channel)
     std::lock_guard<std::mutex> hold(m_frontendLock);
     if (m_frontend == nullptr)
         return false;
-    const bool satellite
-        = FrontendTypeOfSystems(reinterpret_cast<const unsigned*>(m_frontend->systems), m_frontend->num_systems)
-        == KRX_TT_FRONTEND_DVBS;
-    return satellite ? SetSatelliteChannel(channel) : SetTerrestrialChannel(channel);
-}
-
-bool CKRXTTDvbv5Card::SetTerrestrialChannel(const KRXTTChannel& channel)
-{
-    if (dvb_set_sys(m_frontend, SYS_DVBT) != 0)
-        return false;
-    dvb_fe_store_parm(m_frontend, DTV_FREQUENCY, channel.frequency * 1000);
-    dvb_fe_store_parm(m_frontend, DTV_BANDWIDTH_HZ, BandwidthHz(channel.bandwidth));
-    dvb_fe_store_parm(m_frontend, DTV_INVERSION, Inversion(channel.inversion));
-    dvb_fe_store_parm(m_frontend, DTV_CODE_RATE_HP, FEC_AUTO);
-    dvb_fe_store_parm(m_frontend, DTV_CODE_RATE_LP, FEC_AUTO);
-    dvb_fe_store_parm(m_frontend, DTV_MODULATION, QAM_AUTO);
-    dvb_fe_store_parm(m_frontend, DTV_TRANSMISSION_MODE, TRANSMISSION_MODE_AUTO);
-    dvb_fe_store_parm(m_frontend, DTV_GUARD_INTERVAL, GUARD_INTERVAL_AUTO);
-    dvb_fe_store_parm(m_frontend, DTV_HIERARCHY, HIERARCHY_AUTO);
-    return dvb_fe_set_parms(m_frontend) == 0;
-}
-
-bool CKRXTTDvbv5Card::SetSatelliteChannel(const KRXTTChannel& channel)
-{
-    // The plug-in has chosen the band: the LNB is switched here and the
-    // frontend tuned to the intermediate frequency as it stands. Without an
-    // LNB of its own libdvbv5 says "Need a LNBf to work" and does just that.
+    // The plug-in has chosen the band and the switch port: the LNB is
+    // switched here and the frontend tuned to the intermediate frequency as it
+    // stands. Without an LNB of its own libdvbv5 does just that.
     m_frontend->lnb = nullptr;
-    dvb_fe_sec_voltage(m_frontend, channel.voltage != 0, channel.voltage == 18);
-    dvb_fe_sec_tone(m_frontend, channel.tone != 0 ? SEC_TONE_ON : SEC_TONE_OFF);
-    if (dvb_set_sys(m_frontend, SYS_DVBS) != 0)
-        return false;
-    dvb_fe_store_parm(m_frontend, DTV_FREQUENCY, channel.frequency);
-    dvb_fe_store_parm(m_frontend, DTV_SYMBOL_RATE, channel.symbolRate);
-    dvb_fe_store_parm(m_frontend, DTV_INNER_FEC, InnerFec(channel.viterbi));
-    dvb_fe_store_parm(m_frontend, DTV_INVERSION, Inversion(channel.inversion));
-    return dvb_fe_set_parms(m_frontend) == 0;
+    bool done = true;
+    for (KRXTTFrontendStep& step : BuildFrontendSteps(channel))
+        done = TakeStep(step) && done;
+    return done;
+}
+
+bool CKRXTTDvbv5Card::TakeStep(KRXTTFrontendStep& step)
+{
+    switch (step.kind) {
+    case KRXTTFrontendStep::DiSEqC:
+        return dvb_fe_diseqc_cmd(m_frontend, static_cast<unsigned>(step.message.size()), step.message.data()) == 0;
+    case KRXTTFrontendStep::Voltage:
+        return dvb_fe_sec_voltage(m_frontend, step.value != 0, step.value == 18) == 0;
+    case KRXTTFrontendStep::Tone:
+        return dvb_fe_sec_tone(m_frontend, step.value != 0 ? SEC_TONE_ON : SEC_TONE_OFF) == 0;
+    case KRXTTFrontendStep::Properties:
+        break;
+    }
+    bool stored = true;
+    for (const auto& [command, value] : step.properties) {
+        if (command == DTV_DELIVERY_SYSTEM) {
+            if (dvb_set_sys(m_frontend, static_cast<fe_delivery_system_t>(value)) != 0)
+                return false;
+        } else
+            stored = dvb_fe_store_parm(m_frontend, command, value) == 0 && stored;
+    }
+    return dvb_fe_set_parms(m_frontend) == 0 && stored;
 }
 
 KRXTTSignal CKRXTTDvbv5Card::GetSignal()
@@ -342,6 +312,7 @@ KRXTTSignal CKRXTTDvbv5Card::ReadSignal()
     signal.locked = (status & FE_HAS_LOCK) != 0;
     if (!signal.locked)
         return signal;
+    ReadLockedParameters(signal);
     if (const dtv_stats* strength = dvb_fe_retrieve_stats_layer(m_frontend, DTV_STAT_SIGNAL_STRENGTH, 0);
         strength != nullptr && strength->scale == FE_SCALE_DECIBEL)
         signal.strength = strength->svalue;
@@ -359,6 +330,21 @@ KRXTTSignal CKRXTTDvbv5Card::ReadSignal()
             signal.uncorrectedBlocks = blocks->uvalue;
     }
     return signal;
+}
+
+// What the demodulator found: the system it runs and, read back from it, the modulation.
+void CKRXTTDvbv5Card::ReadLockedParameters(KRXTTSignal& signal)
+{
+    if (const int system = SystemOfLinux(m_frontend->current_sys); system >= 0)
+        signal.system = system;
+    uint32_t modulation = 0;
+    if (m_frontend->current_sys == SYS_DVBS)
+        signal.modulation = KRX_TT_QPSK;
+    else if (dvb_fe_get_parms(m_frontend) == 0 && dvb_fe_retrieve_parm(m_frontend, DTV_MODULATION, &modulation) == 0
+        && modulation != QAM_AUTO) {
+        if (const int code = ModulationOfLinux(modulation); code >= 0)
+            signal.modulation = code;
+    }
 }
 
 bool CKRXTTDvbv5Card::StartTS()

@@ -8,6 +8,7 @@
 #include <mutex>
 
 struct dvb_v5_fe_parms;
+struct KRXTTFrontendStep;
 
 class CKRXTTDvbv5Card : public CKRXTTCard
 {
@@ -36,16 +37,16 @@ public:
     bool StartTS() override;
     void StopTS() override;
     KRXTTRead ReadStream(unsigned char* buffer, unsigned long size, uint32_t timeoutMs) override;
-    bool ScanInitialFile(const CString& path, const KRXTTScanProgress& progress,
+    bool ScanInitialFile(const CString& path, int diseqcPort, const KRXTTScanProgress& progress,
         std::vector<KRXTTFoundMultiplex>& found, CString& error) override;
 
     // The adapter numbers, in order, of the adapters that have a frontend.
     static std::vector<int> FindAdapters();
 
 private:
-    bool SetTerrestrialChannel(const KRXTTChannel& channel);
-    bool SetSatelliteChannel(const KRXTTChannel& channel);
+    bool TakeStep(KRXTTFrontendStep& step);
     KRXTTSignal ReadSignal();
+    void ReadLockedParameters(KRXTTSignal& signal);
 
     // Guards the frontend, which the status display and tuning share.
     std::mutex m_frontendLock;

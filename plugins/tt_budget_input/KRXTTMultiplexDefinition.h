@@ -1,7 +1,10 @@
 #pragma once
-// A multiplex of the card plug-in: the tuning parameters of one DVB-T or DVB-S
-// multiplex, the DVB-T channel rule and the universal LNB band choice, and the
-// tune operation that turns them into a channel request for the card.
+// A multiplex of the card plug-in: the tuning parameters of one terrestrial
+// (DVB-T/T2), satellite (DVB-S/S2) or cable (DVB-C) multiplex, the DVB-T
+// channel rule and the universal LNB band choice, and the tune operation that
+// turns them into a channel request for the card. The second-generation
+// fields follow the first-generation ones and may be left out: a line
+// without them is DVB-T or DVB-S, as files of first-generation cards are.
 #include "KRXTTCard.h"
 
 #include "plugin/DVBMultiplexDefinition.h"
@@ -20,6 +23,7 @@ public:
     bool ReadFieldFromString(int index, const CString& text) override;
     bool WriteFieldToString(int index, CString& text) override;
     int GetRequiredFieldCount() override;
+    int GetOptionalFieldCount() override;
     CString GetFieldName(int index) override;
 
     // DVB-T channel rule: 306000 + 8000 x channel kHz, 167 kHz off for an offset.
@@ -46,22 +50,30 @@ public:
     int m_channel = 50;
     int m_offset = OffsetNone;
     int m_inversion; // 0 on, 1 off, 2 auto
-    int m_bandwidth = 2; // 0 6 MHz, 1 7 MHz, 2 8 MHz, 3 auto, 4 none
+    int m_bandwidth = KRX_TT_BANDWIDTH_8MHZ; // a KRX_TT_BANDWIDTH_ code
     uint32_t m_extra = 0; // passed to the frontend, never edited
-    uint32_t m_symbolRate = 22000; // ksymbol/s
+    uint32_t m_symbolRate; // ksymbol/s
     uint32_t m_localOscillator = 9750; // MHz
     int m_powerModulation = 0; // 22 kHz tone for other LNBs
     int m_powerType = 18; // 0 off, 13 vertical, 18 horizontal
     int m_viterbi = 5; // 0 auto, 1..8 = 1/2 .. 8/9
     int m_lnbType = UniversalLNB;
+    int m_system; // KRX_TT_DVBT .. KRX_TT_DVBC, of the frontend type's family
+    int m_modulation; // DVB-S2 and DVB-C
+    int m_rollOff = KRX_TT_ROLLOFF_35; // DVB-S2
+    int m_streamId; // DVB-T2 PLP (0 or more), DVB-S2 input stream (-1 none)
+    int m_diseqcPort = -1; // DVB-S: committed port 0..3 (A..D), -1 none
 
 private:
     bool ReadSatelliteField(int index, const CString& text);
     bool ReadTerrestrialField(int index, const CString& text);
+    bool ReadCableField(int index, const CString& text);
     bool WriteSatelliteField(int index, CString& text) const;
     bool WriteTerrestrialField(int index, CString& text) const;
+    bool WriteCableField(int index, CString& text) const;
     bool BuildSatelliteChannel(CKRXTTCard& card, KRXTTChannel& channel) const;
     void BuildTerrestrialChannel(CKRXTTCard& card, KRXTTChannel& channel) const;
+    void BuildCableChannel(CKRXTTCard& card, KRXTTChannel& channel) const;
 
     int m_frontendType;
 };

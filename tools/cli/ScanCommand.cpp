@@ -1,6 +1,7 @@
-// korrix-cli scan [--adapter N] [--initial FILE] [--seconds N]: finds the
-// multiplexes an adapter receives, adds them to the card input's definitions
-// and prints each new one with its services.
+// korrix-cli scan [--adapter N] [--initial FILE [--diseqc N]] [--seconds N]:
+// finds the multiplexes an adapter receives, adds them to the card input's
+// definitions (updating those that changed) and prints each one with its
+// services.
 #include "CliCommands.h"
 #include "CliOptions.h"
 #include "FileMultiplexSession.h"
@@ -26,26 +27,38 @@ constexpr int DEFAULT_SECONDS = 10;
 struct ScanOptions {
     int adapter = -1; // -1: the first
     CString initialFile; // empty: every DVB-T channel in turn
+    int diseqcPort = -1; // satellite: the committed switch port 0..3
     int seconds = DEFAULT_SECONDS;
 };
+
+// A number from low to high, or a message saying what was wanted.
+CString ReadNumberOption(
+    KRXFileCommandLine& line, const char* option, long low, long high, const char* what, int& value)
+{
+    if (line.values.count(option) == 0)
+        return "";
+    const CString& text = line.values[option];
+    char* end = nullptr;
+    const long number = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || number < low || number > high)
+        return FormatString("'%s' needs %s, not '", option, what) + text + "'";
+    value = static_cast<int>(number);
+    return "";
+}
 
 CString ParseScanOptions(const KRXCliArguments& arguments, ScanOptions& options)
 {
     KRXFileCommandLine line;
-    CString misuse
-        = ParseFileCommandLine(arguments, "scan", "scan", { "--adapter", "--initial", "--seconds" }, line, {}, false);
+    CString misuse = ParseFileCommandLine(
+        arguments, "scan", "scan", { "--adapter", "--initial", "--diseqc", "--seconds" }, line, {}, false);
     if (misuse.empty() && !line.file.empty())
         misuse = "unexpected argument '" + line.file + "'";
     if (misuse.empty())
         misuse = ReadSecondsOption(line, options.seconds);
-    if (misuse.empty() && line.values.count("--adapter") != 0) {
-        const CString& text = line.values["--adapter"];
-        char* end = nullptr;
-        const long adapter = std::strtol(text.c_str(), &end, 10);
-        if (text.empty() || *end != '\0' || adapter < 0 || adapter > 255)
-            misuse = "'--adapter' needs an adapter number, not '" + text + "'";
-        options.adapter = static_cast<int>(adapter);
-    }
+    if (misuse.empty())
+        misuse = ReadNumberOption(line, "--adapter", 0, 255, "an adapter number", options.adapter);
+    if (misuse.empty())
+        misuse = ReadNumberOption(line, "--diseqc", 0, 3, "a switch port from 0 to 3", options.diseqcPort);
     options.initialFile = line.values["--initial"];
     return misuse;
 }
@@ -102,12 +115,47 @@ bool RunChannelScan(CKRXTTBudgetInputPlugin& plugin, KRXCliContext& context)
     return true;
 }
 
-bool RunFastScan(CKRXTTBudgetInputPlugin& plugin, const CString& initialFile, KRXCliContext& context)
+CString DescribeMultiplex(CKRXTTMultiplexDefinition& definition)
+{
+    CString system;
+    definition.WriteFieldToString(definition.GetFrontendType() == KRX_TT_FRONTEND_DVBS ? 9 : 5, system);
+    if (definition.GetFrontendType() == KRX_TT_FRONTEND_DVBS)
+        return FormatString("%u MHz, ", definition.m_frequency) + system;
+    if (definition.GetFrontendType() == KRX_TT_FRONTEND_DVBC)
+        return FormatString("%u kHz, DVB-C", definition.m_frequency);
+    return FormatString("channel %s, %u kHz, ", definition.GetChannelText().c_str(), definition.m_frequency) + system;
+}
+
+CKRXTTMultiplexDefinition* FindDefinition(CKRXTTBudgetInputPlugin& plugin, const CString& name)
+{
+    for (int i = 0; i < plugin.GetMultiplexDefinitionCount(); ++i) {
+        if (plugin.GetMultiplexDefinitionAtIndex(i)->GetName() == name)
+            return static_cast<CKRXTTMultiplexDefinition*>(plugin.GetMultiplexDefinitionAtIndex(i));
+    }
+    return nullptr;
+}
+
+// Every multiplex found, known or not, with the services the scan read and what changed.
+void PrintFound(CKRXTTBudgetInputPlugin& plugin, const std::vector<KRXTTFoundMultiplex>& found, KRXCliContext& context)
+{
+    for (const KRXTTFoundMultiplex& multiplex : found) {
+        CKRXTTMultiplexDefinition* definition = FindDefinition(plugin, multiplex.definitionName);
+        if (definition == nullptr)
+            continue;
+        context.out << "Multiplex " << definition->GetName() << " (" << DescribeMultiplex(*definition)
+                    << "): " << (multiplex.change.empty() ? CString("unchanged") : multiplex.change) << "\n";
+        for (const CString& service : multiplex.services)
+            context.out << "  " << service << "\n";
+    }
+}
+
+// Returns the number of definitions changed; sets completed false when stopped or failed.
+int RunFastScan(CKRXTTBudgetInputPlugin& plugin, const ScanOptions& options, KRXCliContext& context, bool& completed)
 {
     std::vector<KRXTTFoundMultiplex> found;
     CString error;
-    const bool completed = plugin.ScanInitialFile(
-        initialFile,
+    completed = plugin.ScanInitialFile(
+        options.initialFile, options.diseqcPort,
         [&context](const CString& step) {
             context.out << step << std::endl;
             return !context.interrupted->IsSet();
@@ -115,14 +163,10 @@ bool RunFastScan(CKRXTTBudgetInputPlugin& plugin, const CString& initialFile, KR
         found, error);
     if (!completed)
         context.Fail(error);
-    return completed;
-}
-
-CString DescribeMultiplex(CKRXTTMultiplexDefinition& definition)
-{
-    if (definition.GetFrontendType() == KRX_TT_FRONTEND_DVBS)
-        return FormatString("%u MHz", definition.m_frequency);
-    return FormatString("channel %s, %u kHz", definition.GetChannelText().c_str(), definition.m_frequency);
+    context.out << "\n";
+    PrintFound(plugin, found, context);
+    return static_cast<int>(std::count_if(found.begin(), found.end(),
+        [](const KRXTTFoundMultiplex& multiplex) { return !multiplex.change.empty() && multiplex.change != "new"; }));
 }
 
 // Receives the multiplex until its services are known (at most the given
@@ -157,15 +201,18 @@ int RunScanCommand(const KRXCliArguments& arguments, KRXCliContext& context)
     if (options.initialFile.empty() && plugin.GetFrontendType() != KRX_TT_FRONTEND_DVBT)
         return context.Fail("without '--initial' only DVB-T adapters can be scanned");
     const int before = plugin.GetMultiplexDefinitionCount();
-    const bool completed = options.initialFile.empty() ? RunChannelScan(plugin, context)
-                                                       : RunFastScan(plugin, options.initialFile, context);
+    bool completed = true;
+    const int changed = options.initialFile.empty() ? (completed = RunChannelScan(plugin, context), 0)
+                                                    : RunFastScan(plugin, options, context, completed);
     const int after = plugin.GetMultiplexDefinitionCount();
-    context.out << FormatString("%d new multiplex%s found.\n", after - before, after - before == 1 ? "" : "es");
-    if (after > before && !plugin.SaveMultiplexDefinitions())
+    context.out << FormatString("%d new multiplex%s found", after - before, after - before == 1 ? "" : "es");
+    context.out << (options.initialFile.empty() ? CString(".\n") : FormatString(", %d changed.\n", changed));
+    if ((after > before || changed > 0) && !plugin.SaveMultiplexDefinitions())
         return context.Fail("cannot save the multiplexes to '" + plugin.GetMultiplexDefinitionsFilename() + "'");
-    if (after > before)
+    if (after > before || changed > 0)
         context.out << "Saved to " << plugin.GetMultiplexDefinitionsFilename() << "\n\n";
-    for (int i = before; i < after && !context.interrupted->IsSet(); ++i)
+    // The channel scan reads no services itself: each new multiplex is received to list them.
+    for (int i = before; options.initialFile.empty() && i < after && !context.interrupted->IsSet(); ++i)
         PrintMultiplex(plugin, *static_cast<CKRXTTMultiplexDefinition*>(plugin.GetMultiplexDefinitionAtIndex(i)),
             options.seconds, context);
     context.out.flush();

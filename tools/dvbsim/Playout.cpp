@@ -50,7 +50,7 @@ double RateFromPcrs(const std::vector<uint8_t>& stream)
 
 } // namespace
 
-Playout::Playout(std::vector<uint8_t> stream)
+Playout::Playout(std::vector<uint8_t> stream, uint32_t bitsPerSecond)
     : m_stream(std::move(stream))
 {
     if (m_stream.empty() || m_stream.size() % PACKET != 0)
@@ -58,10 +58,10 @@ Playout::Playout(std::vector<uint8_t> stream)
     for (size_t offset = 0; offset < m_stream.size(); offset += PACKET)
         if (m_stream[offset] != 0x47)
             throw PlayoutError("has no sync byte at offset " + std::to_string(offset));
-    m_rate = RateFromPcrs(m_stream);
+    m_rate = bitsPerSecond != 0 ? bitsPerSecond / 8.0 : RateFromPcrs(m_stream);
 }
 
-Playout Playout::Load(const std::string& path)
+Playout Playout::Load(const std::string& path, uint32_t bitsPerSecond)
 {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in)
@@ -70,7 +70,7 @@ Playout Playout::Load(const std::string& path)
     in.seekg(0);
     if (!in.read(reinterpret_cast<char*>(stream.data()), std::streamsize(stream.size())))
         throw PlayoutError("cannot be read");
-    return Playout(std::move(stream));
+    return Playout(std::move(stream), bitsPerSecond);
 }
 
 void Playout::Start(uint64_t nowNs)

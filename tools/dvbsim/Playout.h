@@ -1,6 +1,7 @@
 #pragma once
 // Plays a transport-stream file out as a tuner would deliver it: at the rate its
-// PCRs give, from its start, looping, only while the clock runs.
+// PCRs give (or the one it is given), from its start, looping, only while the
+// clock runs.
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
@@ -20,12 +21,12 @@ class Playout
 public:
     using Chunk = std::function<void(const uint8_t* data, size_t size)>;
 
-    // Throws PlayoutError when the bytes are not whole transport packets or
-    // carry no two PCRs to take the rate from.
-    explicit Playout(std::vector<uint8_t> stream);
-    static Playout Load(const std::string& path);
+    // Throws PlayoutError when the bytes are not whole transport packets or,
+    // without a rate given (bit/s), carry no two PCRs to take the rate from.
+    explicit Playout(std::vector<uint8_t> stream, uint32_t bitsPerSecond = 0);
+    static Playout Load(const std::string& path, uint32_t bitsPerSecond = 0);
 
-    // Bytes per second, from the first and last PCR of the first PID carrying one.
+    // Bytes per second: as given, or from the first and last PCR of the first PID carrying one.
     double Rate() const { return m_rate; }
 
     // Starts or resumes the clock at nowNs; while stopped nothing is due.

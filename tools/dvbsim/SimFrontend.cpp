@@ -13,11 +13,6 @@ constexpr int64_t CNR_MILLI_DB = 28300;
 constexpr uint64_t BITS_PER_READ = 1000000;
 constexpr uint64_t BLOCKS_PER_READ = 1000;
 
-bool IsSatellite(uint32_t system)
-{
-    return system == SYS_DVBS || system == SYS_DVBS2;
-}
-
 } // namespace
 
 SimFrontend::SimFrontend(const SimConfig& config)
@@ -27,19 +22,30 @@ SimFrontend::SimFrontend(const SimConfig& config)
         m_systems.insert(m_systems.end(), { SYS_DVBT, SYS_DVBT2 });
     if (config.Has(Delivery::Satellite))
         m_systems.insert(m_systems.end(), { SYS_DVBS, SYS_DVBS2 });
+    if (config.Has(Delivery::Cable))
+        m_systems.push_back(SYS_DVBC_ANNEX_A);
     m_properties[DTV_DELIVERY_SYSTEM] = m_systems.front();
 }
 
 Delivery SimFrontend::CurrentDelivery() const
 {
-    return IsSatellite(m_properties.at(DTV_DELIVERY_SYSTEM)) ? Delivery::Satellite : Delivery::Terrestrial;
+    return DeliveryOf(m_properties.at(DTV_DELIVERY_SYSTEM));
 }
 
 dvb_frontend_info SimFrontend::Info() const
 {
     dvb_frontend_info info {};
     std::strcpy(info.name, "Korrix simulated frontend");
-    if (CurrentDelivery() == Delivery::Satellite) {
+    if (CurrentDelivery() == Delivery::Cable) {
+        info.type = FE_QAM;
+        info.frequency_min = 47000000; // Hz
+        info.frequency_max = 862000000;
+        info.frequency_stepsize = 62500;
+        info.symbol_rate_min = 1000000;
+        info.symbol_rate_max = 7200000;
+        info.caps = fe_caps(FE_CAN_INVERSION_AUTO | FE_CAN_FEC_AUTO | FE_CAN_QAM_16 | FE_CAN_QAM_32 | FE_CAN_QAM_64
+            | FE_CAN_QAM_128 | FE_CAN_QAM_256 | FE_CAN_QAM_AUTO);
+    } else if (CurrentDelivery() == Delivery::Satellite) {
         info.type = FE_QPSK;
         info.frequency_min = 950000; // kHz
         info.frequency_max = 2150000;
@@ -126,6 +132,11 @@ int SimFrontend::GetProperty(dtv_property& property) const
         property.u.data = mux && mux->delivery == Delivery::Terrestrial ? mux->bandwidthHz : Stored(DTV_BANDWIDTH_HZ);
         return 0;
     }
+    case DTV_MODULATION: {
+        const SimMultiplex* mux = Locked();
+        property.u.data = mux ? uint32_t(mux->modulation) : Stored(DTV_MODULATION);
+        return 0;
+    }
     default:
         if (property.cmd == 0 || property.cmd > DTV_MAX_COMMAND)
             return EINVAL;
@@ -180,10 +191,28 @@ int SimFrontend::SetVoltage(fe_sec_voltage voltage)
     return 0;
 }
 
+int SimFrontend::SendDiseqc(const dvb_diseqc_master_cmd& command)
+{
+    if (command.msg_len < 3 || command.msg_len > 6)
+        return EINVAL;
+    // A committed switch listens to "write N0" (0x38) addressed to it or to
+    // every switch; its data byte's bits 2-3 are the port. The rest is not for it.
+    bool framing = command.msg[0] == 0xE0 || command.msg[0] == 0xE1;
+    bool address = command.msg[1] == 0x10 || command.msg[1] == 0x11 || command.msg[1] == 0x00;
+    if (framing && address && command.msg[2] == 0x38 && command.msg_len >= 4) {
+        m_diseqcPort = (command.msg[3] >> 2) & 0x03;
+        m_switchCommand = command.msg[3];
+    }
+    return 0;
+}
+
 uint32_t SimFrontend::Stored(uint32_t command) const
 {
     auto found = m_properties.find(command);
-    return found == m_properties.end() ? 0 : found->second;
+    if (found != m_properties.end())
+        return found->second;
+    // As the kernel clears them: automatic modulation, no stream chosen.
+    return command == DTV_MODULATION ? uint32_t(QAM_AUTO) : command == DTV_STREAM_ID ? NO_STREAM_ID_FILTER : 0;
 }
 
 int SimFrontend::Tune()
@@ -196,14 +225,25 @@ int SimFrontend::Tune()
     if (frequency < info.frequency_min || frequency > info.frequency_max)
         return EINVAL;
     TuningRequest request;
-    request.delivery = CurrentDelivery();
+    request.system = fe_delivery_system(m_properties.at(DTV_DELIVERY_SYSTEM));
     request.frequency = frequency;
     request.bandwidthHz = Stored(DTV_BANDWIDTH_HZ);
     request.symbolRate = Stored(DTV_SYMBOL_RATE);
+    request.modulation = Stored(DTV_MODULATION);
+    request.streamId = Stored(DTV_STREAM_ID);
+    request.diseqcPort = m_diseqcPort;
     request.voltage = m_voltage == SEC_VOLTAGE_13 ? LnbVoltage::V13
         : m_voltage == SEC_VOLTAGE_18             ? LnbVoltage::V18
                                                   : LnbVoltage::Off;
     request.tone = m_tone == SEC_TONE_ON;
+    // A command sent for this tune names the polarisation and band too, and
+    // the switch feeds them to its LNB (libdvbv5 then leaves 13 V and no
+    // tone); otherwise the switch passes the receiver's voltage and tone.
+    if (m_switchCommand && request.voltage != LnbVoltage::Off) {
+        request.voltage = (*m_switchCommand & 0x02) ? LnbVoltage::V18 : LnbVoltage::V13;
+        request.tone = (*m_switchCommand & 0x01) != 0;
+    }
+    m_switchCommand.reset();
     m_tuned = FindMultiplex(m_config.Multiplexes(), request);
     return 0;
 }

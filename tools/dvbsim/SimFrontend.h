@@ -1,7 +1,8 @@
 #pragma once
 // The frontend of the simulated adapter: the delivery systems the
 // configuration implies, the properties an application sets, the LNB's tone
-// and voltage, and lock on a configured multiplex while the signal is there.
+// and voltage, a committed DiSEqC switch, and lock on a configured multiplex
+// while the signal is there.
 #include "SimConfig.h"
 #include "Tuning.h"
 
@@ -9,6 +10,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace dvbsim {
@@ -24,6 +26,9 @@ public:
     int SetProperty(const dtv_property& property);
     int SetTone(fe_sec_tone_mode tone);
     int SetVoltage(fe_sec_voltage voltage);
+    // The switch keeps the last committed port it was sent until another comes;
+    // the polarisation and band the command names apply to the next tune.
+    int SendDiseqc(const dvb_diseqc_master_cmd& command);
 
     fe_status_t Status() const;
     // The legacy statistics: 16-bit relative strength and SNR, bit errors and blocks.
@@ -48,6 +53,8 @@ private:
     std::map<uint32_t, uint32_t> m_properties;
     fe_sec_tone_mode m_tone = SEC_TONE_OFF;
     fe_sec_voltage m_voltage = SEC_VOLTAGE_OFF;
+    int m_diseqcPort = -1;
+    std::optional<uint8_t> m_switchCommand; // the data byte of a command since the last tune
     const SimMultiplex* m_tuned = nullptr;
     uint64_t m_tunes = 0;
     bool m_signal = true;

@@ -293,8 +293,9 @@ int SimulatedAdapter::FrontendIoctl(unsigned long request, void* argument)
         return m_frontend.SetTone(fe_sec_tone_mode(reinterpret_cast<uintptr_t>(argument)));
     case FE_SET_VOLTAGE:
         return m_frontend.SetVoltage(fe_sec_voltage(reinterpret_cast<uintptr_t>(argument)));
-    case FE_ENABLE_HIGH_LNB_VOLTAGE:
     case FE_DISEQC_SEND_MASTER_CMD:
+        return m_frontend.SendDiseqc(*static_cast<const dvb_diseqc_master_cmd*>(argument));
+    case FE_ENABLE_HIGH_LNB_VOLTAGE:
     case FE_DISEQC_SEND_BURST:
     case FE_DISEQC_RESET_OVERLOAD:
         return 0;
@@ -442,7 +443,7 @@ void SimulatedAdapter::Pump()
 std::optional<Playout> SimulatedAdapter::Load(const SimMultiplex& mux)
 {
     try {
-        return Playout::Load(mux.file);
+        return Playout::Load(mux.file, mux.rate);
     } catch (const PlayoutError& error) {
         std::fprintf(stderr, "korrix-dvbsim: %s %s\n", mux.file.c_str(), error.what());
         return std::nullopt;

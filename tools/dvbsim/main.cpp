@@ -15,8 +15,13 @@ namespace {
 const char USAGE[] = "usage: korrix-dvbsim CONFIG COMMAND [ARGS...]\n"
                      "Runs COMMAND with a simulated /dev/dvb/adapter0 whose multiplexes CONFIG lists, one a line:\n"
                      "  dvbt FREQUENCY_HZ BANDWIDTH_HZ FILE.ts\n"
+                     "  dvbt2 FREQUENCY_HZ BANDWIDTH_HZ PLP FILE.ts\n"
                      "  dvbs FREQUENCY_KHZ h|v SYMBOL_RATE FILE.ts   (universal LNB: 13 V vertical, 18 V horizontal,\n"
                      "                                              22 kHz tone for the high band)\n"
+                     "  dvbs2 FREQUENCY_KHZ h|v SYMBOL_RATE QPSK|8PSK|16APSK|32APSK FILE.ts\n"
+                     "  dvbc FREQUENCY_HZ SYMBOL_RATE QAM16|QAM32|QAM64|QAM128|QAM256 FILE.ts\n"
+                     "each optionally followed by diseqc=N (only behind committed switch port N, 0-3 for A-D)\n"
+                     "and rate=BPS (the file's rate in bit/s, for files without PCRs).\n"
                      "'#' starts a comment; relative file names are relative to CONFIG's folder.\n"
                      "Environment: KORRIX_DVBSIM_ADAPTER=N serves adapterN instead; KORRIX_DVBSIM_CONTROL=FILE\n"
                      "reads FILE for \"signal\", \"nosignal\" (lock lost), \"unplugged\" (adapter removed) or\n"
@@ -37,7 +42,7 @@ void CheckFiles(const dvbsim::SimConfig& config)
 {
     for (const dvbsim::SimMultiplex& mux : config.Multiplexes()) {
         try {
-            dvbsim::Playout::Load(mux.file);
+            dvbsim::Playout::Load(mux.file, mux.rate);
         } catch (const dvbsim::PlayoutError& error) {
             throw dvbsim::ConfigError("line " + std::to_string(mux.line) + ": " + mux.file + " " + error.what());
         }

@@ -40,7 +40,47 @@ int64_t PacketTime(size_t packet, uint32_t rate)
 
 uint8_t BandwidthCode(uint8_t megahertz)
 {
-    return uint8_t(8 - megahertz);
+    return megahertz == 10 ? 4 : uint8_t(8 - megahertz);
+}
+
+uint8_t ModulationCode(const std::string& name, const std::vector<std::string>& names, uint8_t fallback)
+{
+    for (size_t i = 0; i < names.size(); ++i)
+        if (names[i] == name)
+            return uint8_t(i + 1);
+    return fallback;
+}
+
+// The delivery system descriptor of a NIT entry.
+ts::Bytes DeliveryDescriptor(const DeliveryDescription& delivery)
+{
+    if (delivery.system == "dvbt2") {
+        ts::T2Delivery t2;
+        t2.plpId = delivery.plp;
+        t2.bandwidth = BandwidthCode(delivery.bandwidthMHz);
+        t2.centreFrequency = delivery.frequency / 10;
+        return ts::T2DeliveryDescriptor(t2);
+    }
+    if (delivery.system == "dvbs" || delivery.system == "dvbs2") {
+        ts::SatelliteDelivery satellite;
+        satellite.frequencyKHz = delivery.frequency;
+        satellite.polarisation = delivery.polarisation == 'v' ? 1 : 0;
+        satellite.s2 = delivery.system == "dvbs2";
+        satellite.modulation = ModulationCode(delivery.modulation, { "QPSK", "8PSK", "16APSK" }, 1);
+        satellite.symbolRate = delivery.symbolRate;
+        return ts::SatelliteDeliveryDescriptor(satellite);
+    }
+    if (delivery.system == "dvbc") {
+        ts::CableDelivery cable;
+        cable.frequencyHz = delivery.frequency;
+        cable.modulation = ModulationCode(delivery.modulation, { "QAM16", "QAM32", "QAM64", "QAM128", "QAM256" }, 5);
+        cable.symbolRate = delivery.symbolRate;
+        return ts::CableDeliveryDescriptor(cable);
+    }
+    ts::TerrestrialDelivery terrestrial;
+    terrestrial.centreFrequency = delivery.frequency / 10;
+    terrestrial.bandwidth = BandwidthCode(delivery.bandwidthMHz);
+    return ts::TerrestrialDeliveryDescriptor(terrestrial);
 }
 
 } // namespace
@@ -185,14 +225,19 @@ std::vector<ts::Bytes> Multiplexer::NitSections() const
     std::vector<ts::ServiceListEntry> list;
     for (const ServiceDescription& service : m_mux.services)
         list.push_back({ service.id, uint8_t(service.radio ? 0x02 : 0x01) });
-    ts::TerrestrialDelivery delivery;
-    delivery.centreFrequency = m_mux.frequency / 10;
-    delivery.bandwidth = BandwidthCode(m_mux.bandwidthMHz);
     ts::NitTransportStream stream;
     stream.transportStreamId = m_mux.transportStreamId;
     stream.originalNetworkId = m_mux.originalNetworkId;
-    stream.descriptors = ts::Concat({ ts::ServiceListDescriptor(list), ts::TerrestrialDeliveryDescriptor(delivery) });
-    return { ts::NitSection(m_mux.networkId, ts::NetworkNameDescriptor(m_mux.name), { stream }) };
+    stream.descriptors = ts::Concat({ ts::ServiceListDescriptor(list), DeliveryDescriptor(m_mux.delivery) });
+    std::vector<ts::NitTransportStream> streams = { stream };
+    for (const AnnouncedMultiplex& announced : m_mux.announced) {
+        ts::NitTransportStream other;
+        other.transportStreamId = announced.transportStreamId;
+        other.originalNetworkId = announced.originalNetworkId;
+        other.descriptors = DeliveryDescriptor(announced.delivery);
+        streams.push_back(other);
+    }
+    return { ts::NitSection(m_mux.networkId, ts::NetworkNameDescriptor(m_mux.name), streams) };
 }
 
 std::vector<ts::Bytes> Multiplexer::EitSections(const ServiceDescription& service) const

@@ -139,6 +139,40 @@ std::string Language(Statement& statement)
     return language;
 }
 
+DeliveryDescription ReadDelivery(Statement& s)
+{
+    DeliveryDescription delivery;
+    std::string system = s.Text("delivery", false);
+    if (!system.empty())
+        delivery.system = system;
+    const bool satellite = delivery.system == "dvbs" || delivery.system == "dvbs2";
+    if (delivery.system != "dvbt" && delivery.system != "dvbt2" && !satellite && delivery.system != "dvbc")
+        throw MuxError(s.Where() + "delivery=" + delivery.system + " is not dvbt, dvbt2, dvbs, dvbs2 or dvbc");
+    delivery.frequency = uint32_t(s.Number("frequency", 1, 4000000000LL));
+    if (delivery.system == "dvbt" || delivery.system == "dvbt2")
+        delivery.bandwidthMHz = uint8_t(s.Number("bandwidth", 5, 10, 8));
+    if (delivery.system == "dvbt2")
+        delivery.plp = uint8_t(s.Number("plp", 0, 255, 0));
+    if (satellite) {
+        std::string polarisation = s.Text("polarisation", false);
+        delivery.polarisation = polarisation == "v" ? 'v' : 'h';
+    }
+    if (satellite || delivery.system == "dvbc") {
+        delivery.symbolRate = uint32_t(s.Number("symbol_rate", 1000000, 45000000));
+        delivery.modulation = s.Text("modulation", false);
+    }
+    return delivery;
+}
+
+AnnouncedMultiplex ReadAnnounced(Statement& s)
+{
+    AnnouncedMultiplex announced;
+    announced.transportStreamId = uint16_t(s.Number("transport_stream_id", 0, 0xFFFF));
+    announced.originalNetworkId = uint16_t(s.Number("original_network_id", 0, 0xFFFF));
+    announced.delivery = ReadDelivery(s);
+    return announced;
+}
+
 void ReadMultiplex(Statement& s, MuxDescription& mux)
 {
     mux.name = s.Text("name");
@@ -148,8 +182,7 @@ void ReadMultiplex(Statement& s, MuxDescription& mux)
     mux.networkId = uint16_t(s.Number("network_id", 0, 0xFFFF));
     mux.transportStreamId = uint16_t(s.Number("transport_stream_id", 0, 0xFFFF));
     mux.originalNetworkId = uint16_t(s.Number("original_network_id", 0, 0xFFFF));
-    mux.frequency = uint32_t(s.Number("frequency", 1, 4000000000LL));
-    mux.bandwidthMHz = uint8_t(s.Number("bandwidth", 5, 8, 8));
+    mux.delivery = ReadDelivery(s);
     mux.rate = uint32_t(s.Number("rate", 0, 200000000, 0));
 }
 
@@ -309,6 +342,8 @@ MuxDescription MuxDescription::Parse(const std::string& text, const std::string&
             mux.events.push_back(ReadEvent(statement, number));
         } else if (keyword == "subtitle") {
             mux.cues.push_back(ReadCue(statement, number));
+        } else if (keyword == "announce") {
+            mux.announced.push_back(ReadAnnounced(statement));
         } else {
             throw MuxError(where + "unknown statement \"" + keyword + "\"");
         }

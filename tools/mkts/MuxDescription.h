@@ -25,6 +25,26 @@ struct StreamDescription {
     int line = 0;
 };
 
+// How a multiplex is delivered, as its NIT entry says: keys delivery=dvbt|
+// dvbt2|dvbs|dvbs2|dvbc, frequency= (Hz; kHz for satellite), bandwidth= (MHz),
+// plp=, polarisation=h|v, symbol_rate=, modulation=.
+struct DeliveryDescription {
+    std::string system = "dvbt";
+    uint32_t frequency = 0;
+    uint8_t bandwidthMHz = 8;
+    uint8_t plp = 0;
+    char polarisation = 'h';
+    uint32_t symbolRate = 0;
+    std::string modulation; // QPSK, 8PSK, 16APSK, QAM16 .. QAM256
+};
+
+// Another multiplex of the network, announced in this one's NIT.
+struct AnnouncedMultiplex {
+    uint16_t transportStreamId = 0;
+    uint16_t originalNetworkId = 0;
+    DeliveryDescription delivery;
+};
+
 struct ServiceDescription {
     uint16_t id = 0;
     uint16_t pmtPid = 0;
@@ -60,9 +80,9 @@ struct MuxDescription {
     uint16_t networkId = 0;
     uint16_t transportStreamId = 0;
     uint16_t originalNetworkId = 0;
-    uint32_t frequency = 0; // Hz
-    uint8_t bandwidthMHz = 8;
+    DeliveryDescription delivery;
     uint32_t rate = 0; // bit/s; 0 chooses one
+    std::vector<AnnouncedMultiplex> announced;
     std::vector<StreamDescription> streams;
     std::vector<ServiceDescription> services;
     std::vector<EventDescription> events;

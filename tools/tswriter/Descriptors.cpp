@@ -21,6 +21,21 @@ void Append16(Bytes& out, uint16_t value)
     out.push_back(uint8_t(value));
 }
 
+// The value's lowest decimal digits, one a nibble, most significant first.
+uint32_t Bcd(uint64_t value, int digits)
+{
+    uint32_t bcd = 0;
+    for (int i = 0; i < digits; ++i, value /= 10)
+        bcd |= uint32_t(value % 10) << (4 * i);
+    return bcd;
+}
+
+void Append32(Bytes& out, uint32_t value)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(uint8_t(value >> shift));
+}
+
 // Offsets are written as BCD hours and minutes.
 uint16_t BcdOffset(int minutes)
 {
@@ -124,6 +139,40 @@ Bytes TerrestrialDeliveryDescriptor(const TerrestrialDelivery& d)
         | (d.otherFrequency ? 1 : 0)));
     payload.insert(payload.end(), 4, 0xFF);
     return Descriptor(0x5A, payload);
+}
+
+Bytes T2DeliveryDescriptor(const T2Delivery& d)
+{
+    Bytes payload = { 0x04, d.plpId };
+    Append16(payload, d.systemId);
+    // SISO, the bandwidth, guard 1/32, 32k, no other frequencies, no TFS.
+    payload.push_back(uint8_t((d.bandwidth & 0x0F) << 2));
+    payload.push_back(uint8_t(0x06 << 2));
+    Append16(payload, d.cellId);
+    Append32(payload, d.centreFrequency);
+    payload.push_back(0); // no subcells
+    return Descriptor(0x7F, payload);
+}
+
+Bytes SatelliteDeliveryDescriptor(const SatelliteDelivery& d)
+{
+    Bytes payload;
+    Append32(payload, Bcd(d.frequencyKHz / 10, 8)); // GHz with five decimals
+    Append16(payload, uint16_t(Bcd(d.orbitalPosition, 4)));
+    payload.push_back(uint8_t((d.east ? 0x80 : 0) | (d.polarisation & 3) << 5 | (d.s2 ? (d.rollOff & 3) << 3 : 0)
+        | (d.s2 ? 0x04 : 0) | (d.modulation & 3)));
+    Append32(payload, Bcd(d.symbolRate / 100, 7) << 4 | (d.fecInner & 0x0F)); // Msymbol/s with four decimals
+    return Descriptor(0x43, payload);
+}
+
+Bytes CableDeliveryDescriptor(const CableDelivery& d)
+{
+    Bytes payload;
+    Append32(payload, Bcd(d.frequencyHz / 100, 8)); // MHz with four decimals
+    Append16(payload, 0xFFF2); // reserved, outer FEC Reed-Solomon
+    payload.push_back(d.modulation);
+    Append32(payload, Bcd(d.symbolRate / 100, 7) << 4 | (d.fecInner & 0x0F));
+    return Descriptor(0x44, payload);
 }
 
 Bytes LocalTimeOffsetDescriptor(const std::vector<LocalTimeOffset>& offsets)

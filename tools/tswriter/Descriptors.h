@@ -50,6 +50,37 @@ struct TerrestrialDelivery {
 };
 Bytes TerrestrialDeliveryDescriptor(const TerrestrialDelivery& delivery);
 
+// DVB-T2: an extension descriptor, one cell at one centre frequency.
+struct T2Delivery {
+    uint8_t plpId = 0;
+    uint16_t systemId = 0;
+    uint8_t bandwidth = 0; // 0 8 MHz, 1 7, 2 6, 3 5, 4 10, 5 1.712
+    uint16_t cellId = 0;
+    uint32_t centreFrequency = 0; // units of 10 Hz
+};
+Bytes T2DeliveryDescriptor(const T2Delivery& delivery);
+
+struct SatelliteDelivery {
+    uint32_t frequencyKHz = 0;
+    uint16_t orbitalPosition = 192; // tenths of a degree
+    bool east = true;
+    uint8_t polarisation = 0; // 0 horizontal, 1 vertical
+    bool s2 = false;
+    uint8_t rollOff = 0; // DVB-S2: 0 0.35, 1 0.25, 2 0.20
+    uint8_t modulation = 1; // 1 QPSK, 2 8PSK, 3 16-QAM
+    uint32_t symbolRate = 0; // symbols/s
+    uint8_t fecInner = 0xF; // no conventional coding: left to the receiver
+};
+Bytes SatelliteDeliveryDescriptor(const SatelliteDelivery& delivery);
+
+struct CableDelivery {
+    uint32_t frequencyHz = 0;
+    uint8_t modulation = 5; // 1 16-QAM .. 5 256-QAM
+    uint32_t symbolRate = 0; // symbols/s
+    uint8_t fecInner = 0xF;
+};
+Bytes CableDeliveryDescriptor(const CableDelivery& delivery);
+
 struct LocalTimeOffset {
     std::string country = "GBR";
     uint8_t regionId = 0;

@@ -64,7 +64,52 @@ TEST_F(TTTuningDialog, ChannelAndFrequencyFollowEachOtherAndOKStoresThem)
     EXPECT_EQ(offsetAfterFrequency, CKRXTTMultiplexDefinition::OffsetMinus);
     CString line;
     definition.WriteToString(line);
-    EXPECT_EQ(line, "Local, 50-, 705833, off, 7MHz");
+    EXPECT_EQ(line, "Local, 50-, 705833, off, 7MHz, DVB-T, 0");
+}
+
+TEST_F(TTTuningDialog, T2TakesItsPLPOnceChosen)
+{
+    CNamedInputPlugin plugin("TT Budget DVB-T");
+    CKRXTTMultiplexDefinition definition(KRX_TT_FRONTEND_DVBT);
+    ASSERT_TRUE(definition.ReadFromString("Local, 50 , 706000, off, 7MHz"));
+    bool plpEnabledForT = true, plpEnabledForT2 = false;
+    WhenShown<CKRXTTTuningDialog>([&](CKRXTTTuningDialog* dialog) {
+        auto* plp = dialog->findChild<QLineEdit*>("stream");
+        plpEnabledForT = plp->isEnabled();
+        dialog->findChild<QComboBox*>("system")->setCurrentIndex(1);
+        plpEnabledForT2 = plp->isEnabled();
+        plp->clear();
+        QTest::keyClicks(plp, "3");
+        dialog->findChild<QComboBox*>("bandwidth")->setCurrentIndex(KRX_TT_BANDWIDTH_10MHZ);
+        QTest::mouseClick(StandardButton(dialog, QDialogButtonBox::Ok), Qt::LeftButton);
+    });
+    EXPECT_TRUE(m_dialogs.ConfigureMultiplexDefinition(&plugin, &definition));
+    EXPECT_FALSE(plpEnabledForT);
+    EXPECT_TRUE(plpEnabledForT2);
+    CString line;
+    definition.WriteToString(line);
+    EXPECT_EQ(line, "Local, 50 , 706000, off, 10MHz, DVB-T2, 3");
+}
+
+TEST_F(TTTuningDialog, CableFormTakesSymbolRateAndModulation)
+{
+    CNamedInputPlugin plugin("TT Budget DVB-C");
+    CKRXTTMultiplexDefinition definition(KRX_TT_FRONTEND_DVBC);
+    QString title;
+    WhenShown<CKRXTTTuningDialog>([&](CKRXTTTuningDialog* dialog) {
+        title = dialog->windowTitle();
+        dialog->findChild<QLineEdit*>("name")->setText("Cable");
+        dialog->findChild<QLineEdit*>("frequency")->setText("354000");
+        dialog->findChild<QLineEdit*>("symbolRate")->setText("6875");
+        dialog->findChild<QComboBox*>("modulation")->setCurrentIndex(5);
+        SaveScreenshot(dialog, "dvb-c-tuning");
+        QTest::mouseClick(StandardButton(dialog, QDialogButtonBox::Ok), Qt::LeftButton);
+    });
+    EXPECT_TRUE(m_dialogs.ConfigureMultiplexDefinition(&plugin, &definition));
+    EXPECT_EQ(title, "DVB-C Tuning");
+    CString line;
+    definition.WriteToString(line);
+    EXPECT_EQ(line, "Cable, 354000, 6875, QAM256, auto");
 }
 
 TEST_F(TTTuningDialog, OnlyOtherLNBsHaveTheirOscillatorAndCancelKeepsTheDefinition)

@@ -95,9 +95,11 @@ public:
         return read;
     }
 
-    bool ScanInitialFile(const CString&, const KRXTTScanProgress& progress, std::vector<KRXTTFoundMultiplex>& found,
-        CString& error) override
+    int scannedPort = -2;
+    bool ScanInitialFile(const CString&, int diseqcPort, const KRXTTScanProgress& progress,
+        std::vector<KRXTTFoundMultiplex>& found, CString& error) override
     {
+        scannedPort = diseqcPort;
         for (size_t i = 0; i < scanFinds.size(); ++i) {
             if (!progress(FormatString("step %zu", i)) || static_cast<int>(i) == stopScanAt) {
                 error = "the scan was stopped";

@@ -67,8 +67,8 @@ TEST_F(TTChannelScan, CommitAddsNumberedMultiplexes)
     ASSERT_EQ(m_plugin.GetMultiplexDefinitionCount(), 2);
     CString line;
     m_plugin.GetMultiplexDefinitionAtIndex(1)->WriteToString(line);
-    EXPECT_EQ(line, "Mux 2, 22 , 482000, off, 8MHz");
+    EXPECT_EQ(line, "Mux 2, 22 , 482000, off, 8MHz, DVB-T, 0");
     m_plugin.GetMultiplexDefinitionAtIndex(0)->WriteToString(line);
-    EXPECT_EQ(line, "Mux 1, 21+, 474167, off, 8MHz");
+    EXPECT_EQ(line, "Mux 1, 21+, 474167, off, 8MHz, DVB-T, 0");
 }
 } // namespace

@@ -68,7 +68,7 @@ TEST(TTTerrestrialFields, LineRoundTripsAndBandwidthCodes)
     EXPECT_EQ(definition.m_bandwidth, 0);
     CString line;
     definition.WriteToString(line);
-    EXPECT_EQ(line, "BBC A, 21-, 473833, auto, 6MHz");
+    EXPECT_EQ(line, "BBC A, 21-, 473833, auto, 6MHz, DVB-T, 0");
     // Auto and none have no word in the file: they are kept as 8 MHz.
     for (const int code : { 3, 4 }) {
         definition.m_bandwidth = code;
@@ -76,7 +76,7 @@ TEST(TTTerrestrialFields, LineRoundTripsAndBandwidthCodes)
         definition.WriteFieldToString(4, text);
         EXPECT_EQ(text, "8MHz");
     }
-    EXPECT_FALSE(definition.ReadFieldFromString(4, "5MHz"));
+    EXPECT_FALSE(definition.ReadFieldFromString(4, "9MHz"));
     EXPECT_FALSE(definition.ReadFieldFromString(3, "maybe"));
 }
 
@@ -92,7 +92,7 @@ TEST(TTFields, DefaultsAndFieldNamesFollowTheFrontendType)
     EXPECT_EQ(none.GetRequiredFieldCount(), 0);
     CString line;
     satellite.WriteToString(line);
-    EXPECT_EQ(line, ", 10744, horz, 22000, 5/6, auto, 0, off, 9750");
+    EXPECT_EQ(line, ", 10744, horz, 22000, 5/6, auto, 0, off, 9750, DVB-S, QPSK, 0.35, none, none");
     Definition copy(KRX_TT_FRONTEND_DVBS);
     ASSERT_TRUE(copy.ReadFromString("Astra, 11954, VERT, 27500, 3/4, off, 1, on, 10000"));
     EXPECT_EQ(copy.m_powerType, 13);

@@ -103,7 +103,8 @@ TEST_F(TTPlugin, EachFailedStepHasItsMessageAndLeavesTheCardUnusable)
         { [](CMemoryCard& c) { c.resetOk = false; }, "Failed to reset/initialise TT Card." },
         { [](CMemoryCard& c) { c.dmaOk = false; }, "Failed to initialise DMA for TT Card." },
         { [](CMemoryCard& c) { c.frontendOk = false; }, "Failed to initialise TT Card frontend." },
-        { [](CMemoryCard& c) { c.frontendType = KRX_TT_FRONTEND_DVBC; }, "Techno Trend card is not DVB-T or DVB-S." },
+        { [](CMemoryCard& c) { c.frontendType = KRX_TT_FRONTEND_NONE; },
+            "Techno Trend card is not DVB-T, DVB-S or DVB-C." },
     };
     for (const Case& c : cases) {
         auto card = std::make_unique<CMemoryCard>();
@@ -141,17 +142,16 @@ TEST_F(TTPlugin, NoPermissionSaysHowToGetIt)
     EXPECT_NE(m_boxes[0].text.find("'video' group"), CString::npos);
 }
 
-TEST_F(TTPlugin, DVBCCardsCannotBeTunedOrScanned)
+TEST_F(TTPlugin, DVBCCardsAreUsableButNotScannedChannelByChannel)
 {
     m_card->frontendType = KRX_TT_FRONTEND_DVBC;
     m_plugin->Initialise();
+    EXPECT_TRUE(m_plugin->IsCardUsable());
+    EXPECT_EQ(m_plugin->GetName(), "TT Budget DVB-C");
     m_boxes.clear();
-    std::unique_ptr<CDVBMultiplexDefinition> definition(m_plugin->CreateMultiplexDefinition());
-    EXPECT_FALSE(m_plugin->ConfigureMultiplexDefinition(definition.get()));
     EXPECT_FALSE(m_plugin->ScanForMultiplexDefinitions());
-    ASSERT_EQ(m_boxes.size(), 2u);
-    EXPECT_EQ(m_boxes[0].text, "Tuning not yet supported for DVB-C devices.");
-    EXPECT_EQ(m_boxes[1].text, "Channel scan currently only supported for DVB-T devices.");
+    ASSERT_EQ(m_boxes.size(), 1u);
+    EXPECT_EQ(m_boxes[0].text, "Channel scan currently only supported for DVB-T devices.");
 }
 
 TEST_F(TTPlugin, OpenedMultiplexTunesACopyOfItsDefinition)
@@ -192,17 +192,17 @@ CString LineOf(CKRXInputPlugin& plugin, int index)
 TEST_F(TTPlugin, FastScanAddsEachNewMultiplexOnce)
 {
     m_plugin->Initialise();
-    m_card->scanFinds = { Found(474000, 0), Found(482167), Found(474000) };
+    m_card->scanFinds = { Found(474000, 0), Found(482167), Found(474000, 0) };
     std::vector<KRXTTFoundMultiplex> found;
     CString error;
     int steps = 0;
     EXPECT_TRUE(m_plugin->ScanInitialFile(
-        "x", [&](const CString&) { return ++steps > 0; }, found, error));
+        "x", -1, [&](const CString&) { return ++steps > 0; }, found, error));
     EXPECT_EQ(steps, 3);
     EXPECT_EQ(found.size(), 3u);
     ASSERT_EQ(m_plugin->GetMultiplexDefinitionCount(), 2);
-    EXPECT_EQ(LineOf(*m_plugin, 0), "Mux 1, 21 , 474000, auto, 6MHz");
-    EXPECT_EQ(LineOf(*m_plugin, 1), "Mux 2, 22+, 482167, auto, 8MHz");
+    EXPECT_EQ(LineOf(*m_plugin, 0), "Mux 1, 21 , 474000, auto, 6MHz, DVB-T, 0");
+    EXPECT_EQ(LineOf(*m_plugin, 1), "Mux 2, 22+, 482167, auto, 8MHz, DVB-T, 0");
 }
 
 TEST_F(TTPlugin, FastScanStoppedHalfWayKeepsWhatItFound)
@@ -213,7 +213,7 @@ TEST_F(TTPlugin, FastScanStoppedHalfWayKeepsWhatItFound)
     std::vector<KRXTTFoundMultiplex> found;
     CString error;
     EXPECT_FALSE(m_plugin->ScanInitialFile(
-        "x", [](const CString&) { return true; }, found, error));
+        "x", -1, [](const CString&) { return true; }, found, error));
     EXPECT_EQ(error, "the scan was stopped");
     EXPECT_EQ(m_plugin->GetMultiplexDefinitionCount(), 1);
 }
@@ -230,9 +230,35 @@ TEST_F(TTPlugin, FastScanOnSatelliteKeepsTransponderParameters)
     std::vector<KRXTTFoundMultiplex> found;
     CString error;
     EXPECT_TRUE(m_plugin->ScanInitialFile(
-        "x", [](const CString&) { return true; }, found, error));
+        "x", -1, [](const CString&) { return true; }, found, error));
     ASSERT_EQ(m_plugin->GetMultiplexDefinitionCount(), 1);
-    EXPECT_EQ(LineOf(*m_plugin, 0), "Mux 1, 11954, vert, 27500, 3/4, auto, 0, off, 9750");
+    EXPECT_EQ(
+        LineOf(*m_plugin, 0), "Mux 1, 11954, vert, 27500, 3/4, auto, 0, off, 9750, DVB-S, QPSK, 0.35, none, none");
+}
+
+TEST_F(TTPlugin, RescanUpdatesChangedDefinitionsAndSaysWhatChanged)
+{
+    m_plugin->Initialise();
+    m_card->scanFinds = { Found(474000), Found(482000) };
+    std::vector<KRXTTFoundMultiplex> found;
+    CString error;
+    ASSERT_TRUE(m_plugin->ScanInitialFile(
+        "x", -1, [](const CString&) { return true; }, found, error));
+    KRXTTFoundMultiplex moved = Found(474000, KRX_TT_BANDWIDTH_7MHZ);
+    moved.system = KRX_TT_DVBT2;
+    moved.streamId = 1;
+    m_card->scanFinds = { Found(482000), moved };
+    found.clear();
+    ASSERT_TRUE(m_plugin->ScanInitialFile(
+        "x", -1, [](const CString&) { return true; }, found, error));
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].definitionName, "Mux 2");
+    EXPECT_EQ(found[0].change, "");
+    EXPECT_EQ(found[0].services, (std::vector<CString> { "One", "Two" }));
+    EXPECT_EQ(found[1].definitionName, "Mux 1");
+    EXPECT_EQ(found[1].change, "Bandwidth 8MHz -> 7MHz; Delivery System DVB-T -> DVB-T2; PLP 0 -> 1");
+    ASSERT_EQ(m_plugin->GetMultiplexDefinitionCount(), 2);
+    EXPECT_EQ(LineOf(*m_plugin, 0), "Mux 1, 21 , 474000, auto, 7MHz, DVB-T2, 1");
 }
 
 TEST_F(TTPlugin, FastScanNeedsAUsableCard)
@@ -242,7 +268,7 @@ TEST_F(TTPlugin, FastScanNeedsAUsableCard)
     std::vector<KRXTTFoundMultiplex> found;
     CString error;
     EXPECT_FALSE(m_plugin->ScanInitialFile(
-        "x", [](const CString&) { return true; }, found, error));
+        "x", -1, [](const CString&) { return true; }, found, error));
     EXPECT_EQ(error, "No TT cards installed.");
 }
 } // namespace

@@ -61,4 +61,42 @@ TEST(TTTuningForm, TestLeavesTheDefinitionAndOKWritesIt)
     // Auto has no word in the file, but the definition keeps it.
     EXPECT_EQ(definition.m_bandwidth, 3);
 }
+TEST(TTTuningForm, SecondGenerationChoicesAndTheCableForm)
+{
+    CKRXTTTuningForm terrestrial((Definition(KRX_TT_FRONTEND_DVBT)));
+    terrestrial.FinishInitialising();
+    EXPECT_EQ(terrestrial.SystemChoices(), (std::vector<CString> { "DVB-T", "DVB-T2" }));
+    EXPECT_FALSE(terrestrial.AreSecondGenerationControlsEnabled());
+    terrestrial.SetSystemIndex(1);
+    EXPECT_TRUE(terrestrial.AreSecondGenerationControlsEnabled());
+    terrestrial.SetStreamText("3");
+    terrestrial.SetBandwidth(KRX_TT_BANDWIDTH_10MHZ);
+    EXPECT_EQ(CKRXTTTuningForm::BandwidthChoices()[KRX_TT_BANDWIDTH_10MHZ], "10MHz");
+    CString line;
+    terrestrial.BuildTestDefinition()->WriteToString(line);
+    EXPECT_TRUE(line.ends_with(", 10MHz, DVB-T2, 3")) << line;
+    terrestrial.SetStreamText(""); // a PLP there always is
+    EXPECT_EQ(terrestrial.GetStreamText(), "0");
+
+    CKRXTTTuningForm satellite((Definition(KRX_TT_FRONTEND_DVBS)));
+    satellite.SetSystemIndex(1);
+    satellite.SetModulationIndex(1);
+    satellite.SetRollOff(KRX_TT_ROLLOFF_20);
+    satellite.SetDiSEqCIndex(3);
+    satellite.SetStreamText("");
+    EXPECT_EQ(satellite.GetModulationIndex(), 1);
+    EXPECT_EQ(satellite.Values().m_modulation, KRX_TT_8PSK);
+    EXPECT_EQ(satellite.Values().m_diseqcPort, 2);
+    EXPECT_EQ(satellite.GetStreamText(), "");
+    satellite.BuildTestDefinition()->WriteToString(line);
+    EXPECT_TRUE(line.ends_with(", DVB-S2, 8PSK, 0.20, none, C")) << line;
+
+    CKRXTTTuningForm cable((Definition(KRX_TT_FRONTEND_DVBC)));
+    EXPECT_EQ(cable.GetCaption(), "DVB-C Tuning");
+    EXPECT_EQ(cable.GetModulationIndex(), 0) << "auto";
+    cable.SetModulationIndex(5);
+    EXPECT_EQ(cable.Values().m_modulation, KRX_TT_QAM256);
+    EXPECT_EQ(CKRXTTTuningForm::CableModulationChoices()[cable.GetModulationIndex()], "QAM256");
+    EXPECT_FALSE(cable.AreSecondGenerationControlsEnabled());
+}
 } // namespace

@@ -21,7 +21,7 @@ std::string Refusal(const std::string& text)
 TuningRequest Satellite(uint32_t intermediateKHz, LnbVoltage voltage, bool tone, uint32_t symbolRate = 27500000)
 {
     TuningRequest request;
-    request.delivery = Delivery::Satellite;
+    request.system = SYS_DVBS;
     request.frequency = intermediateKHz;
     request.voltage = voltage;
     request.tone = tone;
@@ -75,7 +75,15 @@ TEST(SimConfig, ReadsBothKindsWithCommentsAndResolvesFilesAgainstItsFolder)
 
 TEST(SimConfig, RefusesABadLineNamingIt)
 {
-    EXPECT_EQ(Refusal("dvbt 506000000 8000000 a.ts\ndvbc 1 2 x.ts\n"), "line 2: \"dvbc\" is not dvbt or dvbs");
+    EXPECT_EQ(Refusal("dvbt 506000000 8000000 a.ts\ndvbx 1 2 x.ts\n"),
+        "line 2: \"dvbx\" is not dvbt, dvbt2, dvbs, dvbs2 or dvbc");
+    EXPECT_EQ(Refusal("dvbt2 506000000 8000000 a.ts"), "line 1: expected: dvbt2 FREQUENCY_HZ BANDWIDTH_HZ PLP FILE.ts");
+    EXPECT_EQ(Refusal("dvbs2 11778000 v 27500000 8PSK d.ts diseqc=4"), "line 1: DiSEqC port 4 is out of range");
+    EXPECT_EQ(
+        Refusal("dvbs2 11778000 v 27500000 QAM64 d.ts"), "line 1: modulation \"QAM64\" is not QPSK|8PSK|16APSK|32APSK");
+    EXPECT_EQ(Refusal("dvbc 346000000 6900000 8PSK c.ts"),
+        "line 1: modulation \"8PSK\" is not QAM16|QAM32|QAM64|QAM128|QAM256");
+    EXPECT_EQ(Refusal("dvbt 506000000 8000000 a.ts speed=2"), "line 1: \"speed=2\" is not diseqc=N or rate=BPS");
     EXPECT_EQ(Refusal("\n\ndvbt 506000000 8000000\n"), "line 3: expected: dvbt FREQUENCY_HZ BANDWIDTH_HZ FILE.ts");
     EXPECT_EQ(Refusal("dvbt 506MHz 8000000 a.ts"), "line 1: frequency \"506MHz\" is not a number");
     EXPECT_EQ(Refusal("dvbt -506000000 8000000 a.ts"), "line 1: frequency \"-506000000\" is not a number");
@@ -84,6 +92,81 @@ TEST(SimConfig, RefusesABadLineNamingIt)
     EXPECT_EQ(Refusal("dvbs 12188000 x 27500000 d.ts"), "line 1: polarisation \"x\" is not h or v");
     EXPECT_EQ(Refusal("dvbs 1218 h 27500000 d.ts"), "line 1: frequency 1218 is out of range");
     EXPECT_NE(Refusal("# nothing but a comment\n").find("no multiplexes"), std::string::npos);
+}
+
+TEST(SimConfig, ReadsSecondGenerationCableAndTheirOptions)
+{
+    SimConfig config = SimConfig::Parse("dvbt2 522000000 8000000 1 t2.ts\n"
+                                        "dvbs2 11914000 h 27500000 8PSK s2.ts diseqc=2\n"
+                                        "dvbc 346000000 6900000 QAM256 c.ts rate=8000000\n"
+                                        "dvbs 11778000 v 27500000 s.ts diseqc=0\n",
+        "/conf");
+    const auto& muxes = config.Multiplexes();
+    ASSERT_EQ(muxes.size(), 4u);
+    EXPECT_EQ(muxes[0].system, SYS_DVBT2);
+    EXPECT_EQ(muxes[0].plp, 1);
+    EXPECT_EQ(muxes[0].file, "/conf/t2.ts");
+    EXPECT_EQ(muxes[1].system, SYS_DVBS2);
+    EXPECT_EQ(muxes[1].modulation, PSK_8);
+    EXPECT_EQ(muxes[1].diseqcPort, 2);
+    EXPECT_EQ(muxes[1].file, "/conf/s2.ts");
+    EXPECT_EQ(muxes[2].delivery, Delivery::Cable);
+    EXPECT_EQ(muxes[2].modulation, QAM_256);
+    EXPECT_EQ(muxes[2].symbolRate, 6900000u);
+    EXPECT_EQ(muxes[2].rate, 8000000u);
+    EXPECT_EQ(muxes[3].system, SYS_DVBS);
+    EXPECT_EQ(muxes[3].diseqcPort, 0);
+    EXPECT_EQ(muxes[3].rate, 0u);
+}
+
+TEST(Tuning, WrongSystemPlpOrSwitchPortNeverReaches)
+{
+    SimConfig config = SimConfig::Parse("dvbt2 522000000 8000000 1 t2.ts\n"
+                                        "dvbs2 11914000 h 27500000 8PSK s2.ts diseqc=2\n"
+                                        "dvbs 11778000 v 27500000 s.ts\n"
+                                        "dvbc 346000000 6900000 QAM256 c.ts\n",
+        "");
+    auto reaches = [&config](const TuningRequest& request) {
+        const SimMultiplex* mux = FindMultiplex(config.Multiplexes(), request);
+        return mux ? mux->file : std::string("none");
+    };
+    TuningRequest t2 = Terrestrial(522000000);
+    t2.system = SYS_DVBT2;
+    EXPECT_EQ(reaches(t2), "t2.ts") << "no PLP chosen: the one there is";
+    t2.streamId = 1;
+    EXPECT_EQ(reaches(t2), "t2.ts");
+    t2.streamId = 0;
+    EXPECT_EQ(reaches(t2), "none");
+    EXPECT_EQ(reaches(Terrestrial(522000000)), "none") << "DVB-T never locks on DVB-T2";
+
+    // 11914 MHz horizontal, high band, behind port C.
+    TuningRequest s2 = Satellite(1314000, LnbVoltage::V18, true);
+    s2.system = SYS_DVBS2;
+    EXPECT_EQ(reaches(s2), "none") << "no switch command sent";
+    s2.diseqcPort = 1;
+    EXPECT_EQ(reaches(s2), "none");
+    s2.diseqcPort = 2;
+    EXPECT_EQ(reaches(s2), "s2.ts");
+    s2.system = SYS_DVBS;
+    EXPECT_EQ(reaches(s2), "none") << "DVB-S never locks on DVB-S2";
+    // Without a port of its own a transponder is reached through any port or none.
+    TuningRequest s = Satellite(2028000, LnbVoltage::V13, false);
+    EXPECT_EQ(reaches(s), "s.ts");
+    s.diseqcPort = 3;
+    EXPECT_EQ(reaches(s), "s.ts");
+
+    TuningRequest cable = Terrestrial(346000000);
+    cable.system = SYS_DVBC_ANNEX_A;
+    cable.symbolRate = 6900000;
+    cable.modulation = QAM_256;
+    EXPECT_EQ(reaches(cable), "c.ts");
+    cable.modulation = QAM_AUTO;
+    EXPECT_EQ(reaches(cable), "c.ts");
+    cable.modulation = QAM_64;
+    EXPECT_EQ(reaches(cable), "none");
+    cable.modulation = QAM_256;
+    cable.symbolRate = 5217000;
+    EXPECT_EQ(reaches(cable), "none");
 }
 
 TEST(Tuning, TerrestrialLocksOnlyNearTheFrequencyWithAFittingBandwidth)

@@ -143,3 +143,48 @@ TEST(SimFrontend, SatelliteLockDependsOnToneAndVoltageSetEitherWay)
     EXPECT_EQ(frontend.SetTone(fe_sec_tone_mode(7)), EINVAL);
     EXPECT_EQ(frontend.SetVoltage(fe_sec_voltage(9)), EINVAL);
 }
+
+TEST(SimFrontend, CommittedSwitchCommandsChooseThePortAndLockReportsTheModulation)
+{
+    SimConfig config = SimConfig::Parse("dvbs2 11914000 h 27500000 8PSK s2.ts diseqc=2\n"
+                                        "dvbc 346000000 6900000 QAM256 c.ts\n",
+        "/");
+    SimFrontend frontend(config);
+    ASSERT_EQ(frontend.SetProperty(Property(DTV_DELIVERY_SYSTEM, SYS_DVBS2)), 0);
+    ASSERT_EQ(frontend.SetVoltage(SEC_VOLTAGE_18), 0);
+    ASSERT_EQ(frontend.SetTone(SEC_TONE_ON), 0);
+    Tune(frontend, { { DTV_FREQUENCY, 1314000 }, { DTV_SYMBOL_RATE, 27500000 } });
+    EXPECT_EQ(frontend.Locked(), nullptr) << "no switch command yet";
+    dvb_diseqc_master_cmd command = { { 0xE0, 0x10, 0x38, 0xFB }, 4 }; // port C, horizontal, high band
+    ASSERT_EQ(frontend.SendDiseqc(command), 0);
+    Tune(frontend, {});
+    ASSERT_NE(frontend.Locked(), nullptr);
+    EXPECT_EQ(Get(frontend, DTV_MODULATION), uint32_t(PSK_8));
+    // An uncommitted switch's command leaves the committed port as it was.
+    dvb_diseqc_master_cmd uncommitted = { { 0xE0, 0x10, 0x39, 0xF0 }, 4 };
+    ASSERT_EQ(frontend.SendDiseqc(uncommitted), 0);
+    command.msg[3] = 0xF7; // port B
+    ASSERT_EQ(frontend.SendDiseqc(command), 0);
+    Tune(frontend, {});
+    EXPECT_EQ(frontend.Locked(), nullptr);
+
+    // As libdvbv5 does it: 13 V and no tone, the band and polarisation in the command.
+    ASSERT_EQ(frontend.SetVoltage(SEC_VOLTAGE_13), 0);
+    ASSERT_EQ(frontend.SetTone(SEC_TONE_OFF), 0);
+    command.msg[3] = 0xFB;
+    ASSERT_EQ(frontend.SendDiseqc(command), 0);
+    Tune(frontend, {});
+    EXPECT_NE(frontend.Locked(), nullptr);
+    // The next tune without a command takes the receiver's voltage and tone again.
+    Tune(frontend, {});
+    EXPECT_EQ(frontend.Locked(), nullptr);
+
+    ASSERT_EQ(frontend.SetProperty(Property(DTV_DELIVERY_SYSTEM, SYS_DVBC_ANNEX_A)), 0);
+    dvb_frontend_info cable = frontend.Info();
+    EXPECT_EQ(cable.type, FE_QAM);
+    EXPECT_EQ(cable.frequency_min, 47000000u);
+    EXPECT_EQ(Get(frontend, DTV_MODULATION), uint32_t(QAM_AUTO)) << "cleared as the kernel clears it";
+    Tune(frontend, { { DTV_FREQUENCY, 346000000 }, { DTV_SYMBOL_RATE, 6900000 } });
+    ASSERT_NE(frontend.Locked(), nullptr);
+    EXPECT_EQ(Get(frontend, DTV_MODULATION), uint32_t(QAM_256));
+}

@@ -70,8 +70,9 @@ TEST(Playout, RefusesWhatCannotBePaced)
     stream = PacedStream(30);
     stream[188 * 7] = 0;
     EXPECT_EQ(Refusal(stream), "has no sync byte at offset 1316");
-    // One PCR gives no rate.
+    // One PCR gives no rate, unless the rate is given.
     EXPECT_EQ(Refusal(PacedStream(10)), "carries no two PCRs to take its rate from");
+    EXPECT_EQ(Playout(PacedStream(10), 2000000).Rate(), 250000);
 }
 
 TEST(Playout, DeliversWholePacketsInOrderLoopingOnlyWhileRunning)

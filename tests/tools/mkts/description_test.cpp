@@ -34,7 +34,7 @@ TEST(MuxDescription, ReadsEveryStatement)
               "subtitle pid=0x102 start=1.5 end=2 text=\"one|two\"\n",
         "test.mux");
     EXPECT_EQ(mux.name, "M");
-    EXPECT_EQ(mux.frequency, 474000000u);
+    EXPECT_EQ(mux.delivery.frequency, 474000000u);
     ASSERT_EQ(mux.services.size(), 1u);
     EXPECT_EQ(mux.services[0].name, "Seven TV");
     EXPECT_EQ(mux.services[0].provider, "Korrix");

@@ -144,6 +144,35 @@ TEST(SiTables, DescriptorsHaveTheirWireLayout)
     EXPECT_THROW(Iso639LanguageDescriptor("en"), std::invalid_argument);
 }
 
+TEST(SiTables, SecondGenerationAndCableDeliveryDescriptorsInBcd)
+{
+    SatelliteDelivery satellite;
+    satellite.frequencyKHz = 11914000;
+    satellite.s2 = true;
+    satellite.rollOff = 2;
+    satellite.modulation = 2;
+    satellite.symbolRate = 27500000;
+    // 011.91400 GHz, 019.2 degrees east, horizontal, 0.20, S2, 8PSK, 027.5000 Msymbol/s, FEC left open.
+    EXPECT_EQ(SatelliteDeliveryDescriptor(satellite),
+        (Bytes { 0x43, 11, 0x01, 0x19, 0x14, 0x00, 0x01, 0x92, 0x96, 0x02, 0x75, 0x00, 0x0F }));
+    CableDelivery cable;
+    cable.frequencyHz = 346000000;
+    cable.symbolRate = 6900000;
+    // 0346.0000 MHz, Reed-Solomon, 256-QAM, 006.9000 Msymbol/s.
+    EXPECT_EQ(CableDeliveryDescriptor(cable),
+        (Bytes { 0x44, 11, 0x03, 0x46, 0x00, 0x00, 0xFF, 0xF2, 0x05, 0x00, 0x69, 0x00, 0x0F }));
+    T2Delivery t2;
+    t2.plpId = 1;
+    t2.bandwidth = 4;
+    t2.centreFrequency = 52200000;
+    Bytes extension = T2DeliveryDescriptor(t2);
+    ASSERT_EQ(extension.size(), 15u);
+    EXPECT_EQ(extension[2], 0x04) << "T2 delivery system";
+    EXPECT_EQ(extension[3], 1);
+    EXPECT_EQ(extension[6] >> 2 & 0x0F, 4) << "10 MHz";
+    EXPECT_EQ((Bytes(extension.begin() + 10, extension.begin() + 14)), (Bytes { 0x03, 0x1C, 0x82, 0x40 }));
+}
+
 TEST(SiTables, EitEventLoopLayout)
 {
     EitHeader header;

@@ -1,5 +1,6 @@
 // The card input on the simulated adapter, which serves the demo multiplex at
-// 474 and 506 MHz and whose reception the control file steers.
+// 474 and 506 MHz (DVB-T) and 522 MHz (DVB-T2, PLP 1) and whose reception the
+// control file steers.
 #include "KRXTTBudgetInputPlugin.h"
 #include "KRXTTMultiplexDefinition.h"
 
@@ -66,12 +67,14 @@ protected:
         SetReception("signal");
     }
 
-    void OpenMultiplex(uint32_t frequency)
+    void OpenMultiplex(uint32_t frequency, int system = KRX_TT_DVBT, int plp = 0)
     {
         CKRXTTMultiplexDefinition definition(KRX_TT_FRONTEND_DVBT);
         definition.m_name = "Live";
         definition.m_frequency = frequency;
         definition.SetChannelFromFrequency();
+        definition.m_system = system;
+        definition.m_streamId = plp;
         m_source = m_plugin.OpenMultiplex(&definition);
         m_receiver = new CDVBTransportStreamReceiver(m_source, nullptr);
         m_receiver->Initialise();
@@ -120,12 +123,12 @@ TEST_F(SimulatedAdapter, FastScanFollowsTheNITToEveryMultiplex)
     std::vector<KRXTTFoundMultiplex> found;
     CString error;
     ASSERT_TRUE(m_plugin.ScanInitialFile(
-        initial, [](const CString&) { return true; }, found, error))
+        initial, -1, [](const CString&) { return true; }, found, error))
         << error;
     ASSERT_EQ(m_plugin.GetMultiplexDefinitionCount(), 2);
     CString line;
     m_plugin.GetMultiplexDefinitionAtIndex(1)->WriteToString(line);
-    EXPECT_EQ(line, "Mux 2, 25 , 506000, auto, 8MHz");
+    EXPECT_EQ(line, "Mux 2, 25 , 506000, auto, 8MHz, DVB-T, 0");
     EXPECT_EQ(found[0].services, (std::vector<CString> { "Korrix One", "Korrix Two", "Korrix Radio" }));
 }
 
@@ -134,7 +137,7 @@ TEST_F(SimulatedAdapter, ReceivesServicesWithNowAndNextAndRecordsWhatWasServed)
     OpenMultiplex(506000);
     ASSERT_TRUE(
         WaitUntil([this] { return m_receiver->HasCompleteBasicServiceInformation() && HasNowAndNextEverywhere(); }));
-    EXPECT_EQ(Status().substr(0, 20), "Lock, -45.5 dBm, C/N");
+    EXPECT_EQ(Status().substr(0, 33), "Lock, DVB-T 64QAM, -45.5 dBm, C/N");
     CDVBRecordingParameters recording(m_folder.File("recording.ts"));
     ASSERT_TRUE(m_receiver->StartRecording(&recording));
     ASSERT_TRUE(WaitUntil([this] { return m_receiver->GetRecordingStatus().bytesWritten >= 500000; }));
@@ -175,6 +178,17 @@ TEST_F(SimulatedAdapter, AnUnpluggedCardEndsTheStreamWithItsReason)
     SetReception("unplugged");
     ASSERT_TRUE(WaitUntil([this] { return m_source->HasEnded(); }));
     EXPECT_EQ(Status(), "reception ended: the card was removed");
+}
+
+TEST_F(SimulatedAdapter, AT2MultiplexIsReceivedOnItsPLPAndNeverOnAnother)
+{
+    OpenMultiplex(522000, KRX_TT_DVBT2, 1);
+    ASSERT_TRUE(WaitUntil([this] { return m_receiver->IsDataBeingReceived(); })) << Status();
+    EXPECT_EQ(Status().substr(0, 29), "Lock, DVB-T2 256QAM, -45.5 dB");
+    CloseMultiplex();
+    OpenMultiplex(522000, KRX_TT_DVBT2, 0);
+    EXPECT_TRUE(WaitUntil([this] { return Status() == "no lock"; })) << Status();
+    EXPECT_FALSE(m_receiver->IsDataBeingReceived());
 }
 
 TEST_F(SimulatedAdapter, AFrequencyWithoutTransmitterNeverLocks)

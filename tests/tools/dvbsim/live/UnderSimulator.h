@@ -11,6 +11,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,27 @@ protected:
         std::ifstream text(log);
         return { WIFEXITED(status) ? WEXITSTATUS(status) : -1,
             line + "\n" + std::string((std::istreambuf_iterator<char>(text)), {}) };
+    }
+
+    // The services dvbv5-scan finds, with their frequencies as it writes them.
+    std::map<std::string, std::string> Scan(
+        const std::string& config, const std::string& initial, const std::string& options)
+    {
+        std::string found = folder.File("found.conf");
+        // The test multiplexes repeat their SDT every 2 s, as long as dvbv5-scan
+        // waits for it by default: twice that keeps a busy machine from missing it.
+        Launch scan = Run(config, "dvbv5-scan -T 2 " + options + " -o " + found + " " + initial);
+        EXPECT_EQ(scan.status, 0) << scan.output.substr(0, 4000);
+        std::map<std::string, std::string> services;
+        std::ifstream in(found);
+        std::string name;
+        for (std::string line; std::getline(in, line);) {
+            if (line.size() > 2 && line.front() == '[')
+                name = line.substr(1, line.size() - 2);
+            else if (line.find("\tFREQUENCY = ") == 0)
+                services[name] = line.substr(13);
+        }
+        return services;
     }
 
     TemporaryFolder folder;

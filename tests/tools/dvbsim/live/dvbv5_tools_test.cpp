@@ -1,6 +1,7 @@
 // Debian's own dvbv5-zap and dvbv5-scan, unchanged, against korrix-dvbsim:
 // they tune, lock, record what was served byte for byte and find the services
-// of every configured multiplex, terrestrial and satellite.
+// of every configured multiplex: DVB-T and T2, DVB-S and S2 behind DiSEqC
+// switch ports, and DVB-C; and never lock on a wrong system, PLP or port.
 #include "UnderSimulator.h"
 
 #include <map>
@@ -20,27 +21,6 @@ protected:
         ASSERT_GT(recorded.size(), 2 * served.size()) << "too short to show the file looping";
         for (size_t i = 0; i < recorded.size(); ++i)
             ASSERT_EQ(recorded[i], served[i % served.size()]) << "at byte " << i << " of " << recorded.size();
-    }
-
-    // The services of a dvbv5-scan output, with their frequencies.
-    std::map<std::string, std::string> Scan(
-        const std::string& config, const std::string& initial, const std::string& options)
-    {
-        std::string found = folder.File("found.conf");
-        // The test multiplexes repeat their SDT every 2 s, as long as dvbv5-scan
-        // waits for it by default: twice that keeps a busy machine from missing it.
-        Launch scan = Run(config, "dvbv5-scan -T 2 " + options + " -o " + found + " " + initial);
-        EXPECT_EQ(scan.status, 0) << scan.output.substr(0, 4000);
-        std::map<std::string, std::string> services;
-        std::ifstream in(found);
-        std::string name;
-        for (std::string line; std::getline(in, line);) {
-            if (line.size() > 2 && line.front() == '[')
-                name = line.substr(1, line.size() - 2);
-            else if (line.find("\tFREQUENCY = ") == 0)
-                services[name] = line.substr(13);
-        }
-        return services;
     }
 };
 
@@ -93,4 +73,63 @@ TEST_F(Dvbv5Tools, ScanFindsTheServicesOfEverySatelliteTransponderByBandAndPolar
         initial += std::string("[CHANNEL]\n\tDELIVERY_SYSTEM = DVBS\n\tFREQUENCY = ") + transponder
             + "\n\tSYMBOL_RATE = 27500000\n\tINNER_FEC = AUTO\n\n";
     EXPECT_EQ(Scan(config, Write("initial.conf", initial), "-l UNIVERSAL"), DemoAndSecond("12188000", "11778000"));
+}
+
+TEST_F(Dvbv5Tools, ZapRecordsTheT2MultiplexOfItsPLPOnly)
+{
+    std::string config = Write("sim.conf", "dvbt2 522000000 8000000 1 served.ts\n");
+    std::string channel = "[Served]\n\tDELIVERY_SYSTEM = DVBT2\n\tFREQUENCY = 522000000\n"
+                          "\tBANDWIDTH_HZ = 8000000\n\tSERVICE_ID = 1\n\tSTREAM_ID = ";
+    ExpectRecordedAsServed(config, Write("channels.conf", channel + "1\n"), "");
+    Launch wrongPlp = Run(config, "dvbv5-zap -c " + Write("wrong.conf", channel + "0\n") + " -t 1 Served");
+    EXPECT_NE(wrongPlp.output.find("frontend doesn't lock"), std::string::npos) << wrongPlp.output;
+}
+
+TEST_F(Dvbv5Tools, ZapRecordsTheS2TransponderBehindItsSwitchPortOnly)
+{
+    std::string config = Write("sim.conf", "dvbs2 11914000 h 27500000 8PSK served.ts diseqc=2\n");
+    std::string channels = Write("channels.conf",
+        "[Served]\n\tDELIVERY_SYSTEM = DVBS2\n\tFREQUENCY = 11914000\n\tPOLARIZATION = HORIZONTAL\n"
+        "\tSYMBOL_RATE = 27500000\n\tMODULATION = PSK/8\n\tSERVICE_ID = 1\n");
+    ExpectRecordedAsServed(config, channels, "-l UNIVERSAL -S 2");
+    Launch wrongPort = Run(config, "dvbv5-zap -l UNIVERSAL -S 1 -c " + channels + " -t 1 Served");
+    EXPECT_NE(wrongPort.output.find("frontend doesn't lock"), std::string::npos) << wrongPort.output;
+}
+
+TEST_F(Dvbv5Tools, ZapRecordsTheCableMultiplexAsServed)
+{
+    std::string config = Write("sim.conf", "dvbc 346000000 6900000 QAM256 served.ts\n");
+    std::string channels = Write("channels.conf",
+        "[Served]\n\tDELIVERY_SYSTEM = DVBC/ANNEX_A\n\tFREQUENCY = 346000000\n\tSYMBOL_RATE = 6900000\n"
+        "\tMODULATION = QAM/256\n\tSERVICE_ID = 1\n");
+    ExpectRecordedAsServed(config, channels, "");
+}
+
+TEST_F(Dvbv5Tools, ScanFindsTheServicesOfT2S2AndCableMultiplexes)
+{
+    std::string t2 = Write("t2.conf",
+        std::string("dvbt2 506000000 8000000 0 ") + KRX_DEMO_TS + "\ndvbt2 514000000 8000000 1 " + KRX_SECOND_TS
+            + "\n");
+    std::string t2Initial;
+    for (const char* entry : { "506000000\n\tSTREAM_ID = 0", "514000000\n\tSTREAM_ID = 1" })
+        t2Initial += std::string("[CHANNEL]\n\tDELIVERY_SYSTEM = DVBT2\n\tBANDWIDTH_HZ = 8000000\n\tFREQUENCY = ")
+            + entry + "\n\n";
+    EXPECT_EQ(Scan(t2, Write("t2initial.conf", t2Initial), ""), DemoAndSecond("506000000", "514000000"));
+
+    // Port C carries an S2 transponder, port A a DVB-S one on the same frequency; only C is scanned.
+    std::string s2 = Write("s2.conf",
+        std::string("dvbs2 11914000 h 27500000 8PSK ") + KRX_DEMO_TS + " diseqc=2\ndvbs 11914000 h 27500000 "
+            + KRX_SECOND_TS + " diseqc=0\n");
+    std::string s2Initial = "[CHANNEL]\n\tDELIVERY_SYSTEM = DVBS2\n\tFREQUENCY = 11914000\n\tPOLARIZATION = "
+                            "HORIZONTAL\n\tSYMBOL_RATE = 27500000\n\tMODULATION = PSK/8\n\tINNER_FEC = AUTO\n\n";
+    std::map<std::string, std::string> s2Found = Scan(s2, Write("s2initial.conf", s2Initial), "-l UNIVERSAL -S 2");
+    EXPECT_EQ(s2Found.size(), 3u);
+    EXPECT_EQ(s2Found["Korrix Radio"], "11914000");
+
+    std::string cable = Write("c.conf", std::string("dvbc 346000000 6900000 QAM256 ") + KRX_DEMO_TS + "\n");
+    std::string cableInitial = "[CHANNEL]\n\tDELIVERY_SYSTEM = DVBC/ANNEX_A\n\tFREQUENCY = 346000000\n\tSYMBOL_RATE = "
+                               "6900000\n\tINNER_FEC = AUTO\n\tMODULATION = QAM/256\n\n";
+    std::map<std::string, std::string> cableFound = Scan(cable, Write("cinitial.conf", cableInitial), "");
+    EXPECT_EQ(cableFound.size(), 3u);
+    EXPECT_EQ(cableFound["Korrix One"], "346000000");
 }
