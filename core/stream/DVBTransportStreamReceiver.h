@@ -67,7 +67,7 @@ struct CDVBRecordingStatus {
     // The stream's faults while recording (up to its stop once it has ended);
     // the bytes skipped to regain sync are left out of the file.
     CDVBErrorCounts errors;
-    // Why writing failed ("No space left on device").
+    // Why the file could not be created or written ("No space left on device").
     CString writeError;
 };
 

@@ -24,6 +24,8 @@ bool CDVBTransportStreamReceiver::StartRecording(CDVBRecordingParameters* parame
     // for one, and a write nobody takes fails after a while instead of
     // holding the stop forever.
     if (!m_recordingFile.Open(m_recordingFileName, true)) {
+        CSingleLock lock(&m_recordingSection, true);
+        m_recordingWriteError = m_recordingFile.GetError();
         DebugOutput(FormatString(
             "Cannot create recording file %s: %s\n", m_recordingFileName.c_str(), m_recordingFile.GetError().c_str()));
         return false;

@@ -328,7 +328,8 @@ int RunPlayCommand(const KRXCliArguments& arguments, KRXCliContext& context)
     if (!options.recordFile.empty()) {
         CDVBRecordingParameters recording(options.recordFile);
         if (!receiver->StartRecording(&recording))
-            return context.Fail("cannot record to '" + options.recordFile + "'");
+            return context.Fail(
+                "cannot record to '" + options.recordFile + "': " + receiver->GetRecordingStatus().writeError);
         context.out << "Recording to " << options.recordFile << std::endl;
     }
     int seconds = options.seconds;
