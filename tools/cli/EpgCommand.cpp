@@ -82,6 +82,8 @@ int RunEpgCommand(const KRXCliArguments& arguments, KRXCliContext& context)
     session.StartReceiver(nullptr, &collector);
     CKRXFileMultiplexSession::RunFor(
         options.seconds, context.interrupted, [] {}, finished);
+    const bool found = session.HasFoundServiceInformation();
+    const CString searched = session.DescribeSearch(options.seconds);
     const bool stopped = session.Close();
     // The export is throttled to every five seconds; what came after the last write goes out now.
     collector.Update();
@@ -99,5 +101,8 @@ int RunEpgCommand(const KRXCliArguments& arguments, KRXCliContext& context)
             streams == 1 ? "" : "s", services, services == 1 ? "" : "s")
                     << std::endl;
     }
+    // The export of nothing is written, but is no success.
+    if (!found)
+        return context.Fail("no service information found " + searched);
     return stopped ? KRX_CLI_OK : KRX_CLI_FAILED;
 }

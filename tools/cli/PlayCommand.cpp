@@ -214,7 +214,7 @@ CString PictureStatus(CKRXViewingFlow* flow)
     display->GetPictureCounts(shown, dropped);
     status += FormatString(" | %" PRIu64 " pictures shown, %" PRIu64 " dropped", shown, dropped);
     if (both)
-        status += FormatString(" | A/V %+.1f ms", offset);
+        status += " | " + FormatAVOffset(offset);
     return status;
 }
 
@@ -251,8 +251,10 @@ int64_t ShowService(CKRXFileMultiplexSession& session, const PlayOptions& option
             return -1;
         }
         if (elapsedMs() >= limit * 1000) {
-            context.Fail(FormatString("service '%s' not found in '%s' within %d s", options.service.c_str(),
-                PlayedName(options).c_str(), limit));
+            const CString unread = DescribeUnreadPMT(session.GetReceiver(), options.service);
+            context.Fail(!unread.empty() ? unread
+                                         : FormatString("service '%s' not found in '%s' within %d s",
+                                             options.service.c_str(), PlayedName(options).c_str(), limit));
             return -1;
         }
         if (context.interrupted->Wait(SERVICE_POLL_MS))

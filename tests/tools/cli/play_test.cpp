@@ -54,6 +54,7 @@ TEST_F(PlayTest, RefusesOptionsItDoesNotKnow)
         { { file, "--seconds", "0" }, "not '0'" },
         { { file, "--seconds", "-3" }, "not '-3'" },
         { { file, "--seconds", "2x" }, "not '2x'" },
+        { { file, "--seconds", "1000001" }, "seconds from 1 to 1000000, not '1000001'" },
         { { file, "--record" }, "'--record' needs a value" },
         { { file, "--loud" }, "unknown option '--loud'" },
         { { file, file }, "'play' takes one file" },
