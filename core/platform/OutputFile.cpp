@@ -12,7 +12,7 @@
 namespace {
 // How long a non-blocking write waits for a pipe or device to take more.
 constexpr int kWriteWaitMs = 5000;
-const char* const kLockedReason = "another process is writing to it";
+const char* const kLockedReason = "it is being written already";
 
 // False with errno set when the descriptor is held by another writer. File
 // systems without locks are written unlocked rather than not at all.

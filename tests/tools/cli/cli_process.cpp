@@ -119,7 +119,7 @@ TEST_F(CliProcessTest, ASecondWriterIsRefusedAndAClosedTerminalEndsTheFirstClean
         arguments.insert(arguments.end(), second.arguments.begin(), second.arguments.end());
         ChildProcess refused(arguments);
         EXPECT_TRUE(ExitedWith(refused.Wait(), 1)) << second.complaint;
-        EXPECT_THAT(refused.GetErrors(), HasSubstr(second.complaint + ": another process is writing to it"));
+        EXPECT_THAT(refused.GetErrors(), HasSubstr(second.complaint + ": it is being written already"));
     }
 
     first.Signal(SIGHUP);
