@@ -1,13 +1,13 @@
 #include "KRXApp.h"
 
 #include "CliPlugins.h"
+#include "KRXAboutDialog.h"
+#include "KRXGuideDialog.h"
+#include "KRXGuideFolder.h"
 #include "KRXMainDialog.h"
 #include "KRXMessageBoxes.h"
 #include "KRXQtMultiplexDialogs.h"
 #include "KRXTTTuningDialog.h"
-#include "KRXAboutDialog.h"
-#include "KRXGuideDialog.h"
-#include "KRXGuideFolder.h"
 
 #include "plugin/KRXAVLog.h"
 #include "plugin/KRXPlugin.h"
@@ -52,8 +52,9 @@ CKRXApp::~CKRXApp()
 
 bool CKRXApp::Start(QString& error)
 {
-    if (!m_line.avLog.isEmpty() && !CKRXAVLog::Open(m_line.avLog.toStdString())) {
-        error = QString("Cannot write the A/V log to '%1'.").arg(m_line.avLog);
+    CString reason;
+    if (!m_line.avLog.isEmpty() && !CKRXAVLog::Open(m_line.avLog.toStdString(), reason)) {
+        error = QString("Cannot write the A/V log to '%1': %2.").arg(m_line.avLog, QString::fromStdString(reason));
         return false;
     }
     // Best effort: pictures and sound keep their pace better; a refusal is no fault.

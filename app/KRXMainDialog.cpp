@@ -336,12 +336,26 @@ void CKRXMainDialog::Refresh()
 {
     m_model.GetFlow().CheckSoundtrackCodings();
     ShowStatus();
+    ShowOutputFaults();
     ApplyServiceChanges();
     SelectPendingService();
     // A service clicked before its programme map came starts once it has.
     if (m_model.GetFlow().StartComponentsOnceListed())
         FillComponentList();
     m_dateTime->setText(QDateTime::currentDateTime().toString("dd/MM/yyyy HH:mm:ss"));
+}
+
+void CKRXMainDialog::ShowOutputFaults()
+{
+    const CString faults = m_model.TakeOutputFaults();
+    if (faults.empty())
+        return;
+    {
+        // A recording that failed has stopped.
+        const QSignalBlocker blocker(m_record);
+        m_record->setChecked(m_model.IsRecording());
+    }
+    KRXMessageBox(faults, Caption, KRX_MB_OK | KRX_MB_ICONERROR);
 }
 
 void CKRXMainDialog::ShowStatus()

@@ -73,6 +73,8 @@ private:
     void FillComponentList();
     void ApplyServiceChanges();
     void ShowStatus();
+    // Lost writes of the output files, in a box; a failed recording is unticked.
+    void ShowOutputFaults();
     void ShowClosedMultiplex();
     void SelectPendingService();
     bool ShowServiceInfoTip(QEvent* event);

@@ -1,5 +1,7 @@
 #include "KRXSignalCloser.h"
 
+#include "platform/EndingSignals.h"
+
 #include <QSocketNotifier>
 #include <QWidget>
 #include <csignal>
@@ -18,19 +20,14 @@ CKRXSignalCloser::CKRXSignalCloser(QWidget* window)
         return;
     m_notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &CKRXSignalCloser::OnSignalled);
-    struct sigaction action = {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    InstallEndingSignalHandler(OnSignal);
 }
 
 CKRXSignalCloser::~CKRXSignalCloser()
 {
     if (m_notifier == nullptr)
         return;
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    RestoreEndingSignals();
     close(signalPipe[0]);
     close(signalPipe[1]);
     signalPipe[0] = signalPipe[1] = -1;

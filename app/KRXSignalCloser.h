@@ -1,7 +1,8 @@
 #pragma once
-// Ctrl-C in the terminal, or the session's SIGTERM, closes the main window as
-// the user would: the recording ends whole, the settings are saved. A second
-// signal ends the program at once, should closing hang.
+// Ctrl-C in the terminal, the session's SIGTERM or a closed terminal's SIGHUP
+// closes the main window as the user would: the recording ends whole, the
+// settings are saved. A second signal ends the program at once, should
+// closing hang.
 #include <QObject>
 
 class QSocketNotifier;
@@ -11,7 +12,7 @@ class CKRXSignalCloser : public QObject
 {
     Q_OBJECT
 public:
-    // Installs the handlers for SIGINT and SIGTERM; the destructor restores the defaults.
+    // Installs the handlers for those signals; the destructor restores the defaults.
     explicit CKRXSignalCloser(QWidget* window);
     ~CKRXSignalCloser() override;
 

@@ -3,11 +3,15 @@
 #include "KRXMainDialog.h"
 #include "KRXSignalCloser.h"
 
+#include "platform/EndingSignals.h"
+
 #include <QApplication>
 #include <cstdio>
 
 int main(int argc, char** argv)
 {
+    // A full disc or a size limit is then told as a failed write, never a sudden end.
+    IgnoreWriteSignals();
     QApplication application(argc, argv);
     QApplication::setApplicationName("Korrix");
     QApplication::setOrganizationName("Hollowmere");

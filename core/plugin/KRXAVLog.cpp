@@ -1,33 +1,40 @@
 #include "plugin/KRXAVLog.h"
 
 #include "platform/CriticalSection.h"
+#include "platform/OutputFile.h"
+#include "plugin/KRXOutputFaults.h"
 
 #include <atomic>
-#include <cstdio>
 
 namespace {
 CCriticalSection logSection;
-FILE* logFile = nullptr;
+COutputFile logFile;
+CString logPath;
 std::atomic<bool> logOpen { false };
+
+// Under the log's lock.
+void CloseLog()
+{
+    if (!logFile.Close())
+        CKRXOutputFaults::Report(logPath, logFile.GetError());
+    logOpen = false;
+}
 } // namespace
 
-bool CKRXAVLog::Open(const CString& path)
+bool CKRXAVLog::Open(const CString& path, CString& error)
 {
     CSingleLock lock(&logSection, true);
-    if (logFile)
-        fclose(logFile);
-    logFile = fopen(path.c_str(), "w");
-    logOpen = logFile != nullptr;
-    return logFile != nullptr;
+    CloseLog();
+    logPath = path;
+    logOpen = logFile.Open(path);
+    error = logFile.GetError();
+    return logOpen;
 }
 
 void CKRXAVLog::Close()
 {
     CSingleLock lock(&logSection, true);
-    if (logFile)
-        fclose(logFile);
-    logFile = nullptr;
-    logOpen = false;
+    CloseLog();
 }
 
 bool CKRXAVLog::IsOpen()
@@ -40,8 +47,8 @@ void CKRXAVLog::Write(const CString& line)
     if (!IsOpen()) // the common case costs no lock
         return;
     CSingleLock lock(&logSection, true);
-    if (logFile) {
-        fputs(line.c_str(), logFile);
-        fputc('\n', logFile);
-    }
+    if (!logFile.IsOpen() || logFile.HasFailed())
+        return;
+    if (!logFile.Write((line + '\n').data(), line.size() + 1))
+        CKRXOutputFaults::Report(logPath, logFile.GetError());
 }

@@ -1,6 +1,11 @@
 #include "plugin/KRXReceptionStatus.h"
 
+#include <cmath>
+
 namespace {
+// Beyond this, picture and sound are not merely apart but on unrelated clocks.
+constexpr double kOutOfStepMs = 5000;
+
 CString Count(uint64_t count, const char* one, const char* many)
 {
     return FormatString("%" PRIu64 " %s", count, count == 1 ? one : many);
@@ -55,4 +60,11 @@ CString FormatReceptionStatus(int secondsSinceStart, bool dataBeingReceived, int
     if (errors.Any())
         text += " - " + FormatErrorCounts(errors);
     return text;
+}
+
+CString FormatAVOffset(double milliseconds)
+{
+    if (!(std::fabs(milliseconds) <= kOutOfStepMs))
+        return "A/V out of step";
+    return FormatString("A/V %+.1f ms", milliseconds);
 }

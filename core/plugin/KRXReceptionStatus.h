@@ -13,3 +13,6 @@ CString FormatDataRate(int bitrate);
 CString FormatNoData(int secondsSinceStart);
 // "3 continuity errors, 1 sync loss (5 bytes skipped)"; empty when there were none.
 CString FormatErrorCounts(const CDVBErrorCounts& errors);
+// "A/V +12.5 ms" (positive: sound behind the picture); beyond a few seconds
+// the clocks have nothing to do with each other, and a number would only mislead.
+CString FormatAVOffset(double milliseconds);

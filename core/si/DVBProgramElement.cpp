@@ -7,6 +7,12 @@
 #include <iterator>
 
 namespace {
+// " (eng)" after a kind; nothing for a descriptor that names no language.
+CString LanguageSuffix(const char* code)
+{
+    return code[0] == '\0' ? CString() : CString(" (") + code + ")";
+}
+
 enum : unsigned char {
     STREAM_TYPE_AAC = 0x0F,
     STREAM_TYPE_AAC_LATM = 0x11,
@@ -66,16 +72,16 @@ CString CDVBProgramElement::GetAudioDescription(const char* codec) const
     if (codec != nullptr)
         description += CString(" ") + codec;
     if (language != nullptr)
-        description += CString(" (") + language->GetLanguage() + ")";
+        description += LanguageSuffix(language->GetLanguage());
     return description;
 }
 
 CString CDVBProgramElement::GetPrivatePESDescription() const
 {
     if (auto* subtitling = dynamic_cast<const CDVBSubtitlingDescriptor*>(m_descriptors.Find(DVB_TAG_SUBTITLING)))
-        return CString("subtitles (") + subtitling->GetLanguage() + ")";
+        return "subtitles" + LanguageSuffix(subtitling->GetLanguage());
     if (auto* teletext = dynamic_cast<const CDVBTeletextDescriptor*>(m_descriptors.Find(DVB_TAG_TELETEXT)))
-        return CString("teletext (") + teletext->GetLanguage() + ")";
+        return "teletext" + LanguageSuffix(teletext->GetLanguage());
     if (m_descriptors.Find(DVB_TAG_AC3) != nullptr)
         return GetAudioDescription("AC-3");
     if (m_descriptors.Find(DVB_TAG_ENHANCED_AC3) != nullptr)

@@ -223,9 +223,6 @@ bool CDVBTransportStreamReceiver::RunReception(unsigned char* buffer, unsigned l
         m_source->GetSuggestedBufferSize(); // part of the source contract; the answer is not used
         if (m_source->HasStartedAgain())
             OnStreamStartedAgain();
-        // Recorded as read: the time stamps are moved on only for the receivers.
-        if (m_recording.load(std::memory_order_relaxed))
-            QueueForRecording(buffer, read);
         AddReferencePoint(m_packetsReceived);
         ProcessBuffer(buffer, read, m_source->GetTimestampOffset());
     }
@@ -262,10 +259,16 @@ void CDVBTransportStreamReceiver::ProcessBuffer(unsigned char* data, unsigned lo
     // The read is taken to have arrived now, its last packet last.
     m_readArrival.clock = CDVBTiming::GetSystemClock();
     m_readArrival.lastPacket = number + std::max<unsigned long>(size / DVB_PACKET_SIZE, 1) - 1;
+    // The packets as accepted, so that a recording holds whole packets only.
+    const bool recording = m_recording.load(std::memory_order_relaxed);
+    m_recordedRead.clear();
     CSingleLock lock(&m_historySection, true);
-    m_aligner.Feed(data, size, [this, &number, timestampOffset](unsigned char* packet) {
+    m_aligner.Feed(data, size, [this, &number, timestampOffset, recording](unsigned char* packet) {
         const unsigned short pid = CDVBPIDReceiver::GetPacketPID(packet);
         m_errors.OnPacket(pid, packet);
+        // Recorded as received: the time stamps are moved on only for the receivers.
+        if (recording)
+            m_recordedRead.insert(m_recordedRead.end(), packet, packet + DVB_PACKET_SIZE);
         DVBShiftTimestamps(packet, timestampOffset);
         if (CDVBPIDReceiverList* list = m_pidTable[pid].load(std::memory_order_acquire))
             list->OnReceivePacket(number, packet);
@@ -273,6 +276,8 @@ void CDVBTransportStreamReceiver::ProcessBuffer(unsigned char* data, unsigned lo
         // Receivers asking for the programme clock during dispatch see this packet's number.
         m_packetsReceived.store(++number, std::memory_order_relaxed);
     });
+    if (recording && !m_recordedRead.empty())
+        QueueForRecording(m_recordedRead.data(), m_recordedRead.size());
 }
 
 CDVBErrorCounts CDVBTransportStreamReceiver::GetErrorCounts() const

@@ -11,6 +11,7 @@
 #include "platform/CriticalSection.h"
 #include "platform/Event.h"
 #include "platform/Guid.h"
+#include "platform/OutputFile.h"
 #include "platform/Thread.h"
 #include "si/DVBProgramList.h"
 #include "si/DVBSISectionHandler.h"
@@ -25,6 +26,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <vector>
 
 class CDVBBufferList;
 class CDVBPIDReceiver;
@@ -46,6 +48,8 @@ class CDVBTDTSection;
 class CDVBTOTSection;
 
 constexpr int DVB_RECORDING_BUFFER_COUNT = 10;
+// A read can complete packets begun in the reads before it, at most this much.
+constexpr unsigned long kRecordedCarry = 2 * DVB_PACKET_SIZE;
 // About a second of a 20 Mbit/s multiplex: a GOP and the lead pictures are sent with.
 constexpr size_t kHistoryPackets = 16384;
 
@@ -60,8 +64,11 @@ struct CDVBRecordingStatus {
     // Some of the reads never reached the file. Kept after the recording ends,
     // since the reads still queued at the stop are written only then.
     bool writeFailed = false;
-    // The stream's faults while recording (up to its stop once it has ended).
+    // The stream's faults while recording (up to its stop once it has ended);
+    // the bytes skipped to regain sync are left out of the file.
     CDVBErrorCounts errors;
+    // Why the file could not be created or written ("No space left on device").
+    CString writeError;
 };
 
 class CDVBTransportStreamReceiver : public CDVBSISectionHandler
@@ -122,8 +129,10 @@ public:
     bool GetProgramClock(unsigned short programNumber, int64_t& clock);
     bool GetProgramClock(unsigned short programNumber, CString& text);
 
-    // Records every read from now on into the file; false (with a line on the
-    // debug output) if the file cannot be created. Stops a recording in progress.
+    // Records every packet received from now on into the file, as the packets
+    // are cut from the reads (bytes skipped to regain sync are left out);
+    // false (with a line on the debug output) if the file cannot be created
+    // or another writer holds it. Stops a recording in progress.
     bool StartRecording(CDVBRecordingParameters* parameters);
     // Writes what is still queued, then closes the file; harmless when not recording.
     bool StopRecording();
@@ -158,7 +167,7 @@ protected:
     void OnEveryMillisecond();
     void OnEverySecond();
     void CalculateBitrate();
-    void RecordThreadProc(int file);
+    void RecordThreadProc();
 
     // The table handlers, on the receive thread. Update notifications are made
     // after the programme lock is released.
@@ -181,16 +190,22 @@ private:
     CDVBPIDReceiverList* GetOrCreateList(unsigned short pid);
     void RouteToCollector(unsigned short pid, CDVBSISection* section);
     void NotifyUpdate(unsigned short id, int type);
-    // Receive thread: copies one read into a free recording buffer and queues it.
+    // Receive thread: copies one read's packets into a free recording buffer and queues it.
     void QueueForRecording(const unsigned char* data, unsigned long size);
     // Recording thread: writes the oldest queued buffer; false when none is queued.
-    bool WriteNextRecordingBuffer(int file);
+    bool WriteNextRecordingBuffer();
+    // Recording thread: keeps the cause of the first failed write.
+    void OnRecordingWriteFailed();
 
     CThread m_recordThread { "recording thread" };
     CEvent m_recordStopEvent { true, false };
     CDVBBufferList* m_freeRecordingBuffers = nullptr;
     CDVBBufferList* m_fullRecordingBuffers = nullptr;
     CString m_recordingFileName;
+    // The owner's while no recording thread runs, the recording thread's while one does.
+    COutputFile m_recordingFile;
+    // The receive thread's: the packets of the read being dispatched, for the recording.
+    std::vector<unsigned char> m_recordedRead;
     // Set and cleared under the recording lock; the receive thread checks it
     // again under the lock before it queues.
     std::atomic<bool> m_recording { false };
@@ -199,6 +214,7 @@ private:
     std::atomic<uint64_t> m_recordedBytes { 0 };
     std::atomic<uint64_t> m_recordingReadsSkipped { 0 };
     std::atomic<bool> m_recordingWriteFailed { false };
+    CString m_recordingWriteError; // under the recording lock
     // The size of the receive thread's reads, so that a recording buffer holds a whole read.
     std::atomic<unsigned long> m_readBufferSize { 0 };
     // The error counts when the recording started and when it stopped (under the recording lock).

@@ -5,12 +5,14 @@
 #include "plugin/DVBMultiplexDefinition.h"
 #include "plugin/KRXAVLog.h"
 #include "plugin/KRXInputPlugin.h"
+#include "plugin/KRXOutputFaults.h"
 #include "plugin/KRXPluginManager.h"
 #include "si/DVBProgram.h"
 #include "stream/DVBRecordingParameters.h"
 #include "stream/DVBTransportStreamReceiver.h"
 
 #include <algorithm>
+#include <cctype>
 
 CKRXMainDialogModel::CKRXMainDialogModel(CKRXPluginManager& plugins, const CString& exportFolder)
     : m_plugins(plugins)
@@ -173,9 +175,11 @@ bool CKRXMainDialogModel::StartRecording(const CString& path, CString& error)
     }
     CDVBRecordingParameters parameters(path, 0);
     if (!receiver->StartRecording(&parameters)) {
-        error = "Failed to create the record file \"" + path + "\".";
+        error = "Failed to create the record file \"" + path + "\": " + receiver->GetRecordingStatus().writeError + ".";
         return false;
     }
+    m_recordingPath = path;
+    m_recordingFaultTold = false;
     return true;
 }
 
@@ -189,6 +193,25 @@ bool CKRXMainDialogModel::IsRecording() const
 {
     CDVBTransportStreamReceiver* receiver = m_flow.GetReceiver();
     return receiver != nullptr && receiver->GetRecordingStatus().recording;
+}
+
+CString CKRXMainDialogModel::TakeOutputFaults()
+{
+    CString text;
+    CDVBTransportStreamReceiver* receiver = m_flow.GetReceiver();
+    const CDVBRecordingStatus recording = receiver ? receiver->GetRecordingStatus() : CDVBRecordingStatus();
+    if (recording.writeFailed && !m_recordingFaultTold) {
+        m_recordingFaultTold = true;
+        StopRecording();
+        text = "Cannot write the recording \"" + m_recordingPath + "\": " + recording.writeError
+            + ". Recording has stopped; the file holds the whole packets written before.";
+    }
+    for (const CKRXOutputFaults::Fault& fault : CKRXOutputFaults::Take()) {
+        CString line = CKRXOutputFaults::Describe(fault) + ".";
+        line[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(line[0])));
+        text += (text.empty() ? "" : "\n") + line;
+    }
+    return text;
 }
 
 void CKRXMainDialogModel::Shutdown()

@@ -71,6 +71,10 @@ public:
     bool StartRecording(const CString& path, CString& error);
     void StopRecording();
     bool IsRecording() const;
+    // What the output files (the recording, the A/V log) lost since the last
+    // call, as a text for the user; empty when nothing was lost. A recording
+    // that could not be written is stopped.
+    CString TakeOutputFaults();
 
     // Stops a recording, closes the multiplex and then the display.
     void Shutdown();
@@ -88,4 +92,6 @@ private:
     std::vector<CString> m_multiplexNames;
     int m_inputIndex = -1;
     int m_multiplexIndex = -1;
+    CString m_recordingPath;
+    bool m_recordingFaultTold = false;
 };

@@ -1,6 +1,7 @@
 #include "DVBWavFileWaveDevice.h"
 
-#include <cerrno>
+#include "plugin/KRXOutputFaults.h"
+
 #include <cstring>
 
 namespace {
@@ -30,50 +31,41 @@ void PutTag(unsigned char*& at, const char* tag)
 CDVBWavFileWaveDevice::CDVBWavFileWaveDevice(CString path)
     : m_path(std::move(path))
 {
-    if (OpenFile("wb"))
-        Close();
+    if (!m_file.Open(m_path) || !WriteHeader())
+        CKRXOutputFaults::Report(m_path, m_file.GetError());
 }
 
 CDVBWavFileWaveDevice::~CDVBWavFileWaveDevice()
 {
     Close();
+    if (m_file.IsOpen() && !m_file.Close())
+        CKRXOutputFaults::Report(m_path, m_file.GetError());
 }
 
 bool CDVBWavFileWaveDevice::Open(const CDVBPCMFormat& format)
 {
-    if (m_file)
+    if (m_open)
         return Fail("the WAV file is already open");
+    if (!m_file.IsOpen() || m_file.HasFailed())
+        return Fail("cannot write '" + m_path + "': " + m_file.GetError());
     if (m_created && !(format == m_format))
         return Fail("a WAV file cannot change its sample format");
     m_format = format;
-    if (!OpenFile(m_created ? "r+b" : "wb"))
-        return false;
-    m_created = true;
-    return true;
-}
-
-// Opens the file with its header for the format and data so far, at its end.
-bool CDVBWavFileWaveDevice::OpenFile(const char* mode)
-{
-    m_file = std::fopen(m_path.c_str(), mode);
-    if (!m_file)
-        return Fail("cannot open '" + m_path + "': " + std::strerror(errno));
-    if (!WriteHeader() || std::fseek(m_file, 0, SEEK_END) != 0) {
-        std::fclose(m_file);
-        m_file = nullptr;
-        return Fail("cannot write '" + m_path + "': " + std::strerror(errno));
-    }
+    if (!WriteHeader())
+        return FailWriting(false);
+    m_open = m_created = true;
     return true;
 }
 
 bool CDVBWavFileWaveDevice::Write(const unsigned char* data, unsigned long size, void* tag)
 {
-    if (!m_file)
+    if (!m_open)
         return Fail("the WAV file is not open");
     if (size > kMaxDataBytes - m_dataBytes)
         return Fail("the WAV file is full");
-    if (std::fwrite(data, 1, size, m_file) != size)
-        return Fail("cannot write '" + m_path + "': " + std::strerror(errno));
+    const bool failedBefore = m_file.HasFailed();
+    if (!m_file.Write(data, size))
+        return FailWriting(failedBefore);
     m_dataBytes += static_cast<uint32_t>(size);
     Done(tag);
     return true;
@@ -81,14 +73,19 @@ bool CDVBWavFileWaveDevice::Write(const unsigned char* data, unsigned long size,
 
 bool CDVBWavFileWaveDevice::Close()
 {
-    if (!m_file)
+    if (!m_open)
         return true;
-    const bool written = WriteHeader() && std::fflush(m_file) == 0;
-    const bool closed = std::fclose(m_file) == 0;
-    m_file = nullptr;
-    if (!written || !closed)
-        return Fail("cannot finish '" + m_path + "': " + std::strerror(errno));
-    return true;
+    m_open = false;
+    // After a failed write the header still counts the sound that is there.
+    const bool failedBefore = m_file.HasFailed();
+    return WriteHeader() || FailWriting(failedBefore);
+}
+
+bool CDVBWavFileWaveDevice::FailWriting(bool failedBefore)
+{
+    if (!failedBefore)
+        CKRXOutputFaults::Report(m_path, m_file.GetError());
+    return Fail("cannot write '" + m_path + "': " + m_file.GetError());
 }
 
 // The sizes are those of the data so far, so the file is complete after every close.
@@ -109,5 +106,5 @@ bool CDVBWavFileWaveDevice::WriteHeader()
     Put16(at, m_format.bits);
     PutTag(at, "data");
     Put32(at, m_dataBytes);
-    return std::fseek(m_file, 0, SEEK_SET) == 0 && std::fwrite(header, 1, kHeaderSize, m_file) == kHeaderSize;
+    return m_file.WriteAt(0, header, kHeaderSize);
 }

@@ -5,9 +5,12 @@
 // format is announced again); a different format cannot be held by one file
 // and is refused. Closing leaves a complete file, and so does creating the
 // device: until sound comes, the file is a valid WAV file with no samples.
+// The file is the device's (and locked) from its creation to its end; a block
+// that cannot be written leaves the file as it was, reported as an output
+// fault, and the file takes no more sound after it.
 #include "DVBWaveDevice.h"
 
-#include <cstdio>
+#include "platform/OutputFile.h"
 
 class CDVBWavFileWaveDevice : public CDVBWaveDevice
 {
@@ -24,12 +27,14 @@ public:
     int64_t GetLatencyNanoseconds() override { return 0; }
 
 private:
-    bool OpenFile(const char* mode);
     bool WriteHeader();
+    // Fails with the file's error, telling the front end of the first one.
+    bool FailWriting(bool failedBefore);
 
     CString m_path;
-    FILE* m_file = nullptr;
-    bool m_created = false;
+    COutputFile m_file;
+    bool m_open = false;
+    bool m_created = false; // opened once, so the format is the file's
     CDVBPCMFormat m_format;
     uint32_t m_dataBytes = 0;
 };

@@ -2,10 +2,8 @@
 
 #include "stream/DVBTiming.h"
 
-#include "platform/DebugOutput.h"
+#include "plugin/KRXOutputFaults.h"
 
-#include <cerrno>
-#include <cstring>
 #include <numeric>
 
 namespace {
@@ -25,10 +23,20 @@ CDVBY4MSurface::~CDVBY4MSurface()
 
 bool CDVBY4MSurface::Open(CString& error)
 {
-    m_file = fopen(m_path.c_str(), "wb");
-    if (!m_file)
-        error = FormatString("Failed to create the video file %s: %s", m_path.c_str(), strerror(errno));
-    return m_file != nullptr;
+    if (OpenFile(m_path))
+        return true;
+    error = "Failed to create the video file " + m_path + ": " + m_file.GetError();
+    return false;
+}
+
+// A file that cannot be had is a fault of the output like a lost frame.
+bool CDVBY4MSurface::OpenFile(const CString& path)
+{
+    m_filePath = path;
+    if (m_file.Open(path))
+        return true;
+    CKRXOutputFaults::Report(path, m_file.GetError());
+    return false;
 }
 
 bool CDVBY4MSurface::Create(int width, int height, CString&)
@@ -51,7 +59,7 @@ void CDVBY4MSurface::SetAspectRatio(int numerator, int denominator)
 
 void CDVBY4MSurface::Present(int64_t time, bool blank)
 {
-    if (blank || !m_file)
+    if (blank || !m_file.IsOpen())
         return;
     const bool sizeChanged
         = m_fileUsed && (m_drawing.GetWidth() != m_held.GetWidth() || m_drawing.GetHeight() != m_held.GetHeight());
@@ -76,22 +84,17 @@ void CDVBY4MSurface::Present(int64_t time, bool blank)
 bool CDVBY4MSurface::StartNextFile()
 {
     FinishFile();
-    const CString path = FormatString("%s.%d", m_path.c_str(), ++m_fileIndex);
-    m_file = fopen(path.c_str(), "wb");
-    if (!m_file)
-        DebugOutputFormat("Cannot create the video file %s: %s\n", path.c_str(), strerror(errno));
-    return m_file != nullptr;
+    return OpenFile(FormatString("%s.%d", m_path.c_str(), ++m_fileIndex));
 }
 
 void CDVBY4MSurface::FinishFile()
 {
-    if (m_file && m_holding) {
+    if (m_file.IsOpen() && m_holding) {
         WriteHeader(DEFAULT_SPACING);
         WriteFrame(m_held);
     }
-    if (m_file)
-        fclose(m_file);
-    m_file = nullptr;
+    if (m_file.IsOpen() && !m_file.Close())
+        CKRXOutputFaults::Report(m_filePath, m_file.GetError());
     m_fileUsed = m_holding = false;
 }
 
@@ -117,20 +120,34 @@ void CDVBY4MSurface::WriteHeader(int64_t spacing)
         header += FormatString(" A%" PRId64 ":%" PRId64, across / aspectGcd, down / aspectGcd);
     }
     header += " C420mpeg2\n";
-    fputs(header.c_str(), m_file);
+    // Goes out with the first frame: a file is a header with whole frames, or empty.
+    Write(header);
 }
 
 void CDVBY4MSurface::WriteFrame(const CDVBPlaneBuffer& frame)
 {
-    bool written = fputs("FRAME\n", m_file) >= 0;
-    const auto writeRows = [&](const unsigned char* plane, int rows, int width, int pitch) {
-        for (int row = 0; row < rows; ++row)
-            written = fwrite(plane + size_t(row) * size_t(pitch), 1, width, m_file) == size_t(width) && written;
+    Write("FRAME\n");
+    const auto writeRows = [this](const unsigned char* plane, int rows, int width, int pitch) {
+        for (int row = 0; row < rows; ++row) {
+            const unsigned char* start = plane + size_t(row) * size_t(pitch);
+            m_pending.insert(m_pending.end(), start, start + width);
+        }
     };
     writeRows(frame.GetY(), frame.GetHeight(), frame.GetWidth(), frame.GetPitch());
     writeRows(frame.GetU(), frame.GetChromaHeight(), frame.GetChromaWidth(), frame.GetPitch() / 2);
     writeRows(frame.GetV(), frame.GetChromaHeight(), frame.GetChromaWidth(), frame.GetPitch() / 2);
-    if (!written && !m_writeFailed)
-        DebugOutputFormat("Writing the video file failed: %s\n", strerror(errno));
-    m_writeFailed = m_writeFailed || !written;
+    Flush();
+}
+
+void CDVBY4MSurface::Write(const CString& text)
+{
+    m_pending.insert(m_pending.end(), text.begin(), text.end());
+}
+
+void CDVBY4MSurface::Flush()
+{
+    const bool failedBefore = m_file.HasFailed();
+    if (!m_file.Write(m_pending.data(), m_pending.size()) && !failedBefore)
+        CKRXOutputFaults::Report(m_filePath, m_file.GetError());
+    m_pending.clear();
 }

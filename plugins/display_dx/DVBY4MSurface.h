@@ -4,10 +4,14 @@
 // another size starts a new file (PATH.1, PATH.2 ...). The frame rate comes
 // from the spacing of the first two pictures' times, so the first picture of
 // each file is held until the second arrives. Blank frames are not written:
-// they stand for missing pictures, not for stream frames.
+// they stand for missing pictures, not for stream frames. Each frame goes
+// out whole or not at all; the first lost is reported as an output fault and
+// nothing more goes into that file.
 #include "DVBPlaneBuffer.h"
 
-#include <cstdio>
+#include "platform/OutputFile.h"
+
+#include <vector>
 
 class CDVBY4MSurface : public CDVBDisplaySurface
 {
@@ -24,17 +28,22 @@ public:
     void Close() override;
 
 private:
+    bool OpenFile(const CString& path);
     bool StartNextFile();
     void FinishFile();
     void WriteHeader(int64_t spacing);
     void WriteFrame(const CDVBPlaneBuffer& frame);
+    void Write(const CString& text);
+    // Sends out what Write gathered, as one write.
+    void Flush();
 
     CString m_path;
-    FILE* m_file = nullptr;
+    CString m_filePath; // the file now written: m_path or one of its successors
+    COutputFile m_file;
+    std::vector<unsigned char> m_pending;
     int m_fileIndex = 0;
     bool m_fileUsed = false; // a picture went (or waits to go) into the file
     bool m_holding = false;
-    bool m_writeFailed = false;
     int64_t m_heldTime = 0;
     CDVBPlaneBuffer m_drawing;
     CDVBPlaneBuffer m_held;

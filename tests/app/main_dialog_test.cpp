@@ -276,20 +276,37 @@ TEST_F(MainDialogTest, OpensStraightIntoTheNamedServiceAndThereAgainNextTime)
     EXPECT_TRUE(QTest::qWaitFor([&] { return window->windowTitle() == "Korrix [Korrix Radio]"; }, Patience));
 }
 
-TEST_F(MainDialogTest, ClosesTheWindowAsTheUserWouldOnCtrlC)
+TEST_F(MainDialogTest, ClosesTheWindowAsTheUserWouldOnCtrlCOrAClosedTerminal)
+{
+    for (const int signal : { SIGINT, SIGHUP }) {
+        std::unique_ptr<CKRXApp> app = StartApp({ "File", "Korrix Demo", "", "" });
+        CKRXMainDialog* window = app->GetMainDialog();
+        ASSERT_TRUE(window->isVisible());
+        QSettings("Hollowmere", "Korrix").remove("General/Last Multiplex");
+        {
+            CKRXSignalCloser closer(window);
+            raise(signal);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }, Patience)) << signal;
+        }
+        EXPECT_EQ(window->GetModel().GetFlow().GetReceiver(), nullptr) << "shut down";
+        const QSettings settings("Hollowmere", "Korrix");
+        EXPECT_EQ(settings.value("General/Last Multiplex").toString(), "Korrix Demo");
+    }
+}
+
+TEST_F(MainDialogTest, ARecordingThatCannotBeWrittenIsToldInABoxAndUnticked)
 {
     std::unique_ptr<CKRXApp> app = StartApp({ "File", "Korrix Demo", "", "" });
     CKRXMainDialog* window = app->GetMainDialog();
-    ASSERT_TRUE(window->isVisible());
-    QSettings("Hollowmere", "Korrix").remove("General/Last Multiplex");
-    {
-        CKRXSignalCloser closer(window);
-        raise(SIGINT);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }, Patience));
-    }
-    EXPECT_EQ(window->GetModel().GetFlow().GetReceiver(), nullptr) << "shut down";
-    const QSettings settings("Hollowmere", "Korrix");
-    EXPECT_EQ(settings.value("General/Last Multiplex").toString(), "Korrix Demo");
+    ASSERT_NE(window->GetModel().GetFlow().GetReceiver(), nullptr);
+    window->GetRecordPathEdit()->setText("/dev/full");
+    window->GetRecordBox()->click();
+    ASSERT_TRUE(window->GetRecordBox()->isChecked()) << (boxes.empty() ? "" : boxes[0]);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.empty(); }, Patience));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_THAT(boxes[0], ::testing::HasSubstr("\"/dev/full\": No space left on device"));
+    EXPECT_FALSE(window->GetRecordBox()->isChecked());
+    EXPECT_FALSE(window->GetModel().IsRecording());
 }
 
 // The window's thread must stay free while the user zaps, ticks components,

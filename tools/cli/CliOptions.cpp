@@ -5,13 +5,16 @@
 #include <cstdlib>
 
 namespace {
-// A whole number of seconds from 1 to 1,000,000; false for anything else.
+// About eleven days: longer is surely a typing error.
+constexpr long kMostSeconds = 1000000;
+
+// A whole number of seconds from 1 to kMostSeconds; false for anything else.
 bool ParseCliSeconds(const CString& text, int& seconds)
 {
     char* end = nullptr;
     errno = 0;
     const long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || errno != 0 || value < 1 || value > 1000000)
+    if (text.empty() || *end != '\0' || errno != 0 || value < 1 || value > kMostSeconds)
         return false;
     seconds = static_cast<int>(value);
     return true;
@@ -48,5 +51,6 @@ CString ReadSecondsOption(const KRXFileCommandLine& line, int& seconds)
     const auto given = line.values.find("--seconds");
     if (given == line.values.end() || ParseCliSeconds(given->second, seconds))
         return "";
-    return "'--seconds' needs a whole number of seconds from 1, not '" + given->second + "'";
+    return FormatString(
+        "'--seconds' needs a whole number of seconds from 1 to %ld, not '%s'", kMostSeconds, given->second.c_str());
 }

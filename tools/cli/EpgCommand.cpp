@@ -8,6 +8,7 @@
 #include "CliPlugins.h"
 #include "FileMultiplexSession.h"
 
+#include "platform/OutputFile.h"
 #include "si/DVBSICollector.h"
 #include "si/DVBXMLTVWriter.h"
 
@@ -65,16 +66,21 @@ bool MakeExportFolder(const CString& folder, CString& error)
         = "cannot make the folder '" + path + "': " + (errno == EEXIST ? "a file is in the way" : std::strerror(errno));
     return false;
 }
-// Written beside the file and renamed over it, so a reader never sees half a guide.
+// Written beside the file, under its lock, and renamed over it, so a reader
+// never sees half a guide and a second writer is refused.
 bool WriteWholeFile(const CString& path, const CString& text, CString& error)
 {
     const CString part = path + ".part";
-    FILE* file = std::fopen(part.c_str(), "wb");
-    bool written = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    written = file != nullptr && std::fclose(file) == 0 && written;
-    if (written && std::rename(part.c_str(), path.c_str()) == 0)
+    COutputFile file;
+    if (!file.Open(part)) {
+        error = "cannot write '" + part + "': " + file.GetError();
+        return false; // another writer's file, or none: left alone
+    }
+    const bool written = file.Write(text.data(), text.size());
+    const bool closed = file.Close();
+    if (written && closed && std::rename(part.c_str(), path.c_str()) == 0)
         return true;
-    error = "cannot write '" + path + "': " + std::strerror(errno);
+    error = "cannot write '" + path + "': " + (file.HasFailed() ? file.GetError() : CString(std::strerror(errno)));
     std::remove(part.c_str());
     return false;
 }
@@ -122,6 +128,8 @@ int RunEpgCommand(const KRXCliArguments& arguments, KRXCliContext& context)
     session.StartReceiver(nullptr, &collector);
     CKRXFileMultiplexSession::RunFor(
         options.seconds, context.interrupted, [] {}, finished);
+    const bool found = session.HasFoundServiceInformation();
+    const CString searched = session.DescribeSearch(options.seconds);
     const bool stopped = session.Close();
     // The export is throttled to every five seconds; what came after the last write goes out now.
     collector.Update();
@@ -139,6 +147,9 @@ int RunEpgCommand(const KRXCliArguments& arguments, KRXCliContext& context)
             streams == 1 ? "" : "s", services, services == 1 ? "" : "s")
                     << std::endl;
     }
+    // The export of nothing is written, but is no success.
+    if (!found)
+        return context.Fail("no service information found " + searched);
     if (!options.xmltv.empty() && !WriteXMLTV(collector, options.xmltv, context))
         return KRX_CLI_FAILED;
     return stopped ? KRX_CLI_OK : KRX_CLI_FAILED;

@@ -29,13 +29,13 @@ bool CheckReadable(const CString& path, CString& error)
         return false;
     }
     if (S_ISDIR(status.st_mode)) {
-        error = "cannot play '" + path + "': it is a folder";
+        error = "cannot read '" + path + "': it is a folder";
         return false;
     }
     // Pipes and devices cannot be read at a position, nor looped; opening a
     // pipe would also wait for a writer.
     if (!S_ISREG(status.st_mode)) {
-        error = "cannot play '" + path + "': it is not a regular file";
+        error = "cannot read '" + path + "': it is not a regular file";
         return false;
     }
     const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -93,7 +93,7 @@ bool CKRXFileMultiplexSession::Open(const CString& path, CString& error)
     trial->Stop();
     m_plugin->CloseMultiplex(trial);
     if (!playable) {
-        error = "cannot play '" + path + "': " + reason;
+        error = "cannot read '" + path + "': " + reason;
         return false;
     }
     return true;
@@ -165,6 +165,20 @@ CString CKRXFileMultiplexSession::GetStatusLine() const
     const CString status = FormatReceptionStatus(seconds, receiver->IsDataBeingReceived(),
         receiver->GetReceivedBitrate(), sourceStatus, receiver->GetErrorCounts());
     return FormatString("%s | %" PRIu64 " packets | %d s", status.c_str(), receiver->GetPacketsReceived(), seconds);
+}
+
+bool CKRXFileMultiplexSession::HasFoundServiceInformation() const
+{
+    CDVBTransportStreamReceiver* receiver = GetReceiver();
+    if (receiver->HasCompleteBasicServiceInformation())
+        return true;
+    CSingleLock lock(receiver->GetProgramsSection(), true);
+    return !receiver->GetProgramsList()->IsEmpty();
+}
+
+CString CKRXFileMultiplexSession::DescribeSearch(int seconds) const
+{
+    return HasReadWholeFile() ? CString("in the file") : FormatString("in %d seconds", seconds);
 }
 
 void CKRXFileMultiplexSession::RunFor(

@@ -53,6 +53,11 @@ public:
     CDVBTransportStreamSource* GetSource() const;
     // The program's status text, the packets received and the seconds since start.
     CString GetStatusLine() const;
+    // Whether the receiver found service information: a service, or a whole
+    // (if empty) programme association. The commands that read it judge by this alike.
+    bool HasFoundServiceInformation() const;
+    // Where it was looked for: "in the file", or "in N seconds" when the time ran out first.
+    CString DescribeSearch(int seconds) const;
 
     // Calls everySecond once a second until the given number of seconds has
     // passed (0: no limit), the interrupted event is set or, when given,

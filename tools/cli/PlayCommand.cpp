@@ -11,10 +11,12 @@
 
 #include "platform/Clock.h"
 #include "platform/Event.h"
+#include "platform/OutputFile.h"
 #include "plugin/DVBDisplay.h"
 #include "plugin/KRXAVLog.h"
 #include "plugin/KRXAVOffset.h"
 #include "plugin/KRXAudioOutput.h"
+#include "plugin/KRXOutputFaults.h"
 #include "plugin/KRXReceptionStatus.h"
 #include "plugin/KRXVideoOutput.h"
 #include "stream/DVBRecordingParameters.h"
@@ -24,12 +26,8 @@
 #include "viewing/KRXViewingStatus.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 // How long a service named on the command line is looked for.
@@ -155,8 +153,9 @@ CString ParsePlayOptions(const KRXCliArguments& arguments, PlayOptions& options)
 }
 
 // Files written later by other threads (the recording, the pictures) are
-// better found unwritable now, before playing starts. A pipe or device is no
-// such file: nothing may be there to read it, and opening it could block.
+// better found unwritable, or held by another writer, now, before playing
+// starts. A pipe or device is no such file: nothing may be there to read it,
+// and opening it could block.
 bool CanWrite(const CString& path, CString& reason)
 {
     struct stat status;
@@ -164,13 +163,7 @@ bool CanWrite(const CString& path, CString& reason)
         reason = "it is not a regular file";
         return false;
     }
-    const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
-    if (file < 0) {
-        reason = std::strerror(errno);
-        return false;
-    }
-    close(file);
-    return true;
+    return COutputFile::Probe(path, reason);
 }
 
 // Starting the recording empties its file, so recording onto the file being
@@ -198,7 +191,8 @@ bool StopRecording(CDVBTransportStreamReceiver* receiver, const CString& recordF
         context.out << "; the stream had " << FormatErrorCounts(status.errors) << " meanwhile";
     context.out << std::endl;
     if (!written)
-        context.Fail("writing to '" + recordFile + "' failed; the recording is incomplete");
+        context.Fail("cannot write '" + recordFile + "': " + status.writeError
+            + "; the recording holds the whole packets written before");
     else if (status.readsSkipped != 0)
         context.Fail(
             FormatString("the recording misses %" PRIu64 " reads: the disc did not keep up", status.readsSkipped));
@@ -220,8 +214,18 @@ CString PictureStatus(CKRXViewingFlow* flow)
     display->GetPictureCounts(shown, dropped);
     status += FormatString(" | %" PRIu64 " pictures shown, %" PRIu64 " dropped", shown, dropped);
     if (both)
-        status += FormatString(" | A/V %+.1f ms", offset);
+        status += " | " + FormatAVOffset(offset);
     return status;
+}
+
+// Every output file that lost data, each in a line of its own; false when
+// there was one.
+bool TellOutputFaults(KRXCliContext& context)
+{
+    const std::vector<CKRXOutputFaults::Fault> faults = CKRXOutputFaults::Take();
+    for (const CKRXOutputFaults::Fault& fault : faults)
+        context.Fail(CKRXOutputFaults::Describe(fault));
+    return faults.empty();
 }
 
 CString PlayedName(const PlayOptions& options)
@@ -247,8 +251,10 @@ int64_t ShowService(CKRXFileMultiplexSession& session, const PlayOptions& option
             return -1;
         }
         if (elapsedMs() >= limit * 1000) {
-            context.Fail(FormatString("service '%s' not found in '%s' within %d s", options.service.c_str(),
-                PlayedName(options).c_str(), limit));
+            const CString unread = DescribeUnreadPMT(session.GetReceiver(), options.service);
+            context.Fail(!unread.empty() ? unread
+                                         : FormatString("service '%s' not found in '%s' within %d s",
+                                             options.service.c_str(), PlayedName(options).c_str(), limit));
             return -1;
         }
         if (context.interrupted->Wait(SERVICE_POLL_MS))
@@ -281,8 +287,8 @@ CString PrepareOutputs(const PlayOptions& options)
         return "cannot write pictures to '" + options.videoPath + "': " + reason;
     if (options.audioOut == CKRXAudioOutput::Wav && !CanWrite(options.audioPath, reason))
         return "cannot write sound to '" + options.audioPath + "': " + reason;
-    if (!options.avLog.empty() && !CKRXAVLog::Open(options.avLog))
-        return "cannot write the A/V log to '" + options.avLog + "'";
+    if (!options.avLog.empty() && !CKRXAVLog::Open(options.avLog, reason))
+        return "cannot write the A/V log to '" + options.avLog + "': " + reason;
     CKRXVideoOutput::Set(options.videoOut, options.videoPath);
     return "";
 }
@@ -295,6 +301,8 @@ int RunPlayCommand(const KRXCliArguments& arguments, KRXCliContext& context)
     if (!misuse.empty())
         return context.Misused(misuse);
 
+    // Faults are told for the run they happen in.
+    CKRXOutputFaults::Take();
     // The audio decoder looks for its device when the plug-ins start.
     if (!options.service.empty())
         CKRXAudioOutput::Set(options.audioOut, options.audioPath);
@@ -322,7 +330,8 @@ int RunPlayCommand(const KRXCliArguments& arguments, KRXCliContext& context)
     if (!options.recordFile.empty()) {
         CDVBRecordingParameters recording(options.recordFile);
         if (!receiver->StartRecording(&recording))
-            return context.Fail("cannot record to '" + options.recordFile + "'");
+            return context.Fail(
+                "cannot record to '" + options.recordFile + "': " + receiver->GetRecordingStatus().writeError);
         context.out << "Recording to " << options.recordFile << std::endl;
     }
     int seconds = options.seconds;
@@ -347,6 +356,10 @@ int RunPlayCommand(const KRXCliArguments& arguments, KRXCliContext& context)
                 if (flow != nullptr)
                     line += PictureStatus(flow);
                 context.out << line << std::endl;
+                // Nobody reads the status any more (a pipe's reader ended):
+                // the run ends as on Ctrl-C, with every file whole.
+                if (!context.out)
+                    context.interrupted->Set();
             },
             ended);
     }
@@ -357,5 +370,9 @@ int RunPlayCommand(const KRXCliArguments& arguments, KRXCliContext& context)
     }
     // Recording ends before the receiver stops, as in the program.
     const bool recorded = StopRecording(receiver, options.recordFile, context);
-    return found && recorded && session.Close() ? KRX_CLI_OK : KRX_CLI_FAILED;
+    // The pictures and the sound are finished as the service closes, the log after them.
+    const bool closed = session.Close();
+    CKRXAVLog::Close();
+    const bool whole = TellOutputFaults(context);
+    return found && recorded && closed && whole ? KRX_CLI_OK : KRX_CLI_FAILED;
 }

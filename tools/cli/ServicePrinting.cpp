@@ -1,24 +1,31 @@
 #include "ServicePrinting.h"
 
+#include "platform/UTF8.h"
 #include "plugin/KRXReceptionStatus.h"
 #include "si/DVBProgram.h"
 #include "si/DVBText.h"
 #include "stream/DVBTransportStreamReceiver.h"
 
 namespace {
-// Control characters of a decoded text are shown as \xNN so that a terminal
-// never acts on them.
+// Control characters, and bytes that are not UTF-8 (a language code of
+// random bytes), are shown as \xNN so that a terminal never acts on them and
+// the output stays valid UTF-8.
 CString Visible(const CString& text)
 {
     CString shown;
-    for (const char c : text) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F)
-            shown += FormatString("\\x%02X", byte);
-        else if (c == '\\')
+    for (size_t at = 0; at < text.size();) {
+        const UTF8Sequence sequence = ReadUTF8Sequence(text.data() + at, text.size() - at);
+        const bool valid = sequence.status == UTF8Sequence::VALID;
+        const char32_t character = valid ? sequence.codePoint : 0;
+        if (!valid || character < 0x20 || (character >= 0x7F && character < 0xA0)) {
+            for (size_t i = 0; i < sequence.length; ++i)
+                shown += FormatString("\\x%02X", static_cast<unsigned char>(text[at + i]));
+        } else if (character == '\\') {
             shown += "\\\\";
-        else
-            shown += c;
+        } else {
+            shown.append(text, at, sequence.length);
+        }
+        at += sequence.length;
     }
     return shown;
 }

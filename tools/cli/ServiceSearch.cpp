@@ -46,3 +46,17 @@ EServiceSearch FindService(CDVBTransportStreamReceiver* receiver, const CString&
     programNumber = program->GetProgramNumber();
     return EServiceSearch::Found;
 }
+
+CString DescribeUnreadPMT(CDVBTransportStreamReceiver* receiver, const CString& service)
+{
+    CSingleLock lock(receiver->GetProgramsSection(), true);
+    const CDVBProgram* program = FindByNumberOrName(receiver, service);
+    if (program == nullptr || program->HasSeenPMT())
+        return "";
+    const unsigned short pid = program->GetPMTPID();
+    const uint64_t crcErrors = receiver->GetErrorCounts(pid).crcErrors;
+    const CString why = crcErrors != 0 ? FormatString("%" PRIu64 " of its sections failed their CRC check", crcErrors)
+                                       : CString("no whole section of it came");
+    return FormatString(
+        "service '%s' is listed, but its PMT (PID 0x%04X) could not be read: %s", service.c_str(), pid, why.c_str());
+}

@@ -15,3 +15,8 @@ enum class EServiceSearch {
 // only when no programme has the number 2.
 EServiceSearch FindService(
     CDVBTransportStreamReceiver* receiver, const CString& service, unsigned short& programNumber);
+
+// Why a service that is listed has no components yet after the search:
+// "service '60' is listed, but its PMT (PID 0x0100) could not be read: ...".
+// Empty when no such service is listed, or its PMT has come.
+CString DescribeUnreadPMT(CDVBTransportStreamReceiver* receiver, const CString& service);

@@ -64,11 +64,10 @@ int RunServicesCommand(const KRXCliArguments& arguments, KRXCliContext& context)
         options.seconds, context.interrupted, [] {}, finished);
 
     const bool basicComplete = receiver->HasCompleteBasicServiceInformation();
-    const CString searched
-        = session.HasReadWholeFile() ? CString("in the file") : FormatString("in %d seconds", options.seconds);
-    const bool none = !PrintServices(context.out, receiver);
+    const CString searched = session.DescribeSearch(options.seconds);
+    PrintServices(context.out, receiver);
     context.out.flush();
-    if (none && !basicComplete)
+    if (!session.HasFoundServiceInformation())
         return context.Fail("no service information found " + searched);
     if (!basicComplete)
         context.err << "korrix-cli: the service information found " << searched << " is incomplete\n";

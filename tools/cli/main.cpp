@@ -2,6 +2,7 @@
 // transport streams from a terminal or a script.
 #include "CliCommands.h"
 
+#include "platform/EndingSignals.h"
 #include "platform/Event.h"
 
 #include <csignal>
@@ -23,11 +24,8 @@ int main(int argc, char** argv)
 {
     CEvent interrupted(true, false);
     g_interrupted = &interrupted;
-    struct sigaction action = {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    InstallEndingSignalHandler(OnInterrupt);
+    IgnoreWriteSignals();
 
     KRXCliContext context { std::cout, std::cerr, &interrupted, "" };
     return RunKorrixCli(KRXCliArguments(argv + 1, argv + argc), context);

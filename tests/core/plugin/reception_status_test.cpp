@@ -32,6 +32,14 @@ TEST(ReceptionStatus, ShowsTheStreamErrorsOnlyWhenThereWereAny)
         "No data is being received 5. - 2 sync losses (1 byte skipped)");
 }
 
+TEST(AVOffset, IsShownInMillisecondsUpToAFewSecondsAndBeyondThatOnlyAsOutOfStep)
+{
+    EXPECT_EQ(FormatAVOffset(2.5), "A/V +2.5 ms");
+    EXPECT_EQ(FormatAVOffset(-4999.96), "A/V -5000.0 ms");
+    EXPECT_EQ(FormatAVOffset(5639819.4), "A/V out of step");
+    EXPECT_EQ(FormatAVOffset(-5000.1), "A/V out of step");
+}
+
 TEST(AVOffset, IsTheSoundsMeanLatenessLessThePicturesOverEachInterval)
 {
     double offset = 0;

@@ -224,6 +224,11 @@ TEST(DVBProgramElement, DescriptionsOfTodaysCodecsNameTheCodecAfterTheKind)
     EXPECT_EQ(DescriptionOf(0x87, AudioDescriptors("deu", 0)), "audio E-AC-3 (deu)");
     EXPECT_EQ(DescriptionOf(6, ts::Concat({ ts::StreamIdentifierDescriptor(3), TeletextDescriptor("fra") })),
         "teletext (fra)");
+    // A code of zero bytes names no language: no empty brackets.
+    const std::string none(3, '\0');
+    EXPECT_EQ(DescriptionOf(6, TeletextDescriptor(none)), "teletext");
+    EXPECT_EQ(DescriptionOf(3, AudioDescriptors(none, 3)), "audio description");
+    EXPECT_EQ(DescriptionOf(6, ts::SubtitlingDescriptor({ { none } })), "subtitles");
     // A subtitling descriptor wins over a teletext one, as it did over everything else.
     EXPECT_EQ(DescriptionOf(6, ts::Concat({ TeletextDescriptor("fra"), ts::SubtitlingDescriptor({ { "deu" } }) })),
         "subtitles (deu)");

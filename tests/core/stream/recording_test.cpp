@@ -15,13 +15,25 @@
 namespace {
 constexpr uint32_t kGenerous = 10000;
 
-// A numbered run of bytes, so that a misplaced or repeated read shows.
-Bytes Read(size_t size, unsigned seed)
+// Whole null packets with numbered bodies, so that a misplaced or repeated
+// packet shows.
+Bytes Packets(size_t count, unsigned seed)
 {
-    Bytes read(size);
-    for (size_t i = 0; i < size; i++)
-        read[i] = static_cast<unsigned char>(seed * 31 + i * 7 + (i >> 8));
-    return read;
+    Bytes packets(count * 188);
+    for (size_t i = 0; i < packets.size(); i++)
+        packets[i] = static_cast<unsigned char>(seed * 31 + i * 7 + (i >> 8));
+    for (size_t at = 0; at < packets.size(); at += 188) {
+        packets[at] = 0x47;
+        packets[at + 1] = 0x1F;
+        packets[at + 2] = 0xFF;
+        packets[at + 3] = 0x10;
+    }
+    return packets;
+}
+
+Bytes Slice(const Bytes& bytes, size_t from, size_t to)
+{
+    return Bytes(bytes.begin() + from, bytes.begin() + to);
 }
 
 Bytes FileContents(const CString& path)
@@ -90,30 +102,55 @@ TEST_F(RecordingTest, StopWithoutARecordingChangesNothing)
     EXPECT_EQ(status.bytesWritten, 0u);
 }
 
-TEST_F(RecordingTest, HoldsExactlyTheReadsMadeWhileRecordingAcrossARestart)
+TEST_F(RecordingTest, HoldsExactlyThePacketsReceivedWhileRecordingAcrossARestart)
 {
-    Deliver({ Read(188 * 4, 0) }); // before the recording: not in the file
+    Deliver({ Packets(4, 0) }); // before the recording: not in the file
     CDVBRecordingParameters parameters(Path("a.ts"));
     ASSERT_TRUE(m_receiver.StartRecording(&parameters));
     EXPECT_TRUE(m_receiver.GetRecordingStatus().recording);
     EXPECT_TRUE(m_receiver.GetRecordingStatus().fileOpen);
 
-    const std::vector<Bytes> reads
-        = { Read(188 * 3, 1), Read(188 * 2 + 100, 2), Read(1, 3), Read(188 * 1024, 4), Read(57, 5) };
-    Deliver({ reads[0], reads[1], reads[2] });
+    // Reads that cut packets anywhere; the packet left unfinished at the stop is not whole.
+    const Bytes stream = Packets(1031, 1);
+    const size_t cuts[] = { 0, 188 * 3, 188 * 5 + 100, 188 * 5 + 101, 188 * 6, 188 * 1030, 188 * 1030 + 57 };
+    Deliver({ Slice(stream, cuts[0], cuts[1]), Slice(stream, cuts[1], cuts[2]), Slice(stream, cuts[2], cuts[3]),
+        Slice(stream, cuts[3], cuts[4]) });
     Restart(); // reception restarts, the recording goes on
-    Deliver({ reads[3], reads[4] });
+    Deliver({ Slice(stream, cuts[4], cuts[5]), Slice(stream, cuts[5], cuts[6]) });
     ASSERT_TRUE(m_receiver.StopRecording());
 
-    EXPECT_EQ(FileContents(Path("a.ts")), Joined(reads));
+    const Bytes recorded = Slice(stream, 0, 188 * 1030);
+    EXPECT_EQ(FileContents(Path("a.ts")), recorded);
     CDVBRecordingStatus status = m_receiver.GetRecordingStatus();
     EXPECT_FALSE(status.recording);
     EXPECT_FALSE(status.fileOpen);
-    EXPECT_EQ(status.bytesWritten, Joined(reads).size());
+    EXPECT_EQ(status.bytesWritten, recorded.size());
     EXPECT_EQ(status.readsSkipped, 0u);
 
-    Deliver({ Read(188, 6) }); // after the recording: not in the file
-    EXPECT_EQ(FileContents(Path("a.ts")).size(), Joined(reads).size());
+    Deliver({ Packets(1, 6) }); // after the recording: not in the file
+    EXPECT_EQ(FileContents(Path("a.ts")).size(), recorded.size());
+}
+
+TEST_F(RecordingTest, LeavesOutTheBytesSkippedToRegainSyncAndCountsThem)
+{
+    CDVBRecordingParameters parameters(Path("a.ts"));
+    ASSERT_TRUE(m_receiver.StartRecording(&parameters));
+    Bytes damaged = Packets(10, 1);
+    damaged.erase(damaged.begin() + 188 * 4 + 50); // a byte lost in the fifth packet
+    Deliver({ damaged });
+    ASSERT_TRUE(m_receiver.StopRecording());
+
+    const Bytes recorded = FileContents(Path("a.ts"));
+    ASSERT_EQ(recorded.size() % 188, 0u);
+    for (size_t at = 0; at < recorded.size(); at += 188)
+        ASSERT_EQ(recorded[at], 0x47) << "packet at " << at;
+    // The packet that lost a byte takes the next one's sync byte; the rest of
+    // that next packet is skipped up to the following packet.
+    EXPECT_EQ(Slice(recorded, 188 * 5, recorded.size()), Slice(damaged, 188 * 6 - 1, damaged.size()));
+    const CDVBRecordingStatus status = m_receiver.GetRecordingStatus();
+    EXPECT_EQ(status.bytesWritten, recorded.size());
+    EXPECT_EQ(status.errors.syncLosses, 1u);
+    EXPECT_EQ(status.errors.bytesSkipped, damaged.size() - recorded.size());
 }
 
 TEST_F(RecordingTest, StartingAgainClosesTheFirstFileCompleteAndReplacesAnOldSecond)
@@ -124,12 +161,12 @@ TEST_F(RecordingTest, StartingAgainClosesTheFirstFileCompleteAndReplacesAnOldSec
     }
     CDVBRecordingParameters first(Path("a.ts")), second(Path("b.ts"));
     ASSERT_TRUE(m_receiver.StartRecording(&first));
-    Deliver({ Read(188 * 5, 1), Read(188 * 5, 2) });
+    Deliver({ Packets(5, 1), Packets(5, 2) });
     ASSERT_TRUE(m_receiver.StartRecording(&second));
-    Deliver({ Read(188 * 2, 3) });
+    Deliver({ Packets(2, 3) });
     ASSERT_TRUE(m_receiver.StopRecording());
-    EXPECT_EQ(FileContents(Path("a.ts")), Joined({ Read(188 * 5, 1), Read(188 * 5, 2) }));
-    EXPECT_EQ(FileContents(Path("b.ts")), Read(188 * 2, 3));
+    EXPECT_EQ(FileContents(Path("a.ts")), Joined({ Packets(5, 1), Packets(5, 2) }));
+    EXPECT_EQ(FileContents(Path("b.ts")), Packets(2, 3));
 }
 
 TEST_F(RecordingTest, AFileThatCannotBeCreatedIsReported)
@@ -141,7 +178,7 @@ TEST_F(RecordingTest, AFileThatCannotBeCreatedIsReported)
     SetDebugOutputSink(previous);
     EXPECT_NE(debug.find("Cannot create recording file " + Path("missing/folder.ts")), CString::npos) << debug;
     EXPECT_FALSE(m_receiver.GetRecordingStatus().recording);
-    Deliver({ Read(188, 1) });
+    Deliver({ Packets(1, 1) });
     EXPECT_TRUE(m_receiver.StopRecording());
 }
 
@@ -149,17 +186,17 @@ TEST_F(RecordingTest, AFailedWriteIsStillKnownAfterTheStop)
 {
     CDVBRecordingParameters parameters("/dev/full");
     ASSERT_TRUE(m_receiver.StartRecording(&parameters));
-    Deliver({ Read(188 * 2, 1) });
+    Deliver({ Packets(2, 1) });
     ASSERT_TRUE(m_receiver.StopRecording());
     EXPECT_TRUE(m_receiver.GetRecordingStatus().writeFailed);
 
     // The next recording starts with a clean record.
     CDVBRecordingParameters good(Path("good.ts"));
     ASSERT_TRUE(m_receiver.StartRecording(&good));
-    Deliver({ Read(188, 2) });
+    Deliver({ Packets(1, 2) });
     ASSERT_TRUE(m_receiver.StopRecording());
     EXPECT_FALSE(m_receiver.GetRecordingStatus().writeFailed);
-    EXPECT_EQ(FileContents(Path("good.ts")), Read(188, 2));
+    EXPECT_EQ(FileContents(Path("good.ts")), Packets(1, 2));
 }
 
 TEST_F(RecordingTest, APipeWithoutAReaderIsRefusedAtOnce)
@@ -211,9 +248,9 @@ TEST_F(BlockedDiskTest, StoppingWritesTheReadsStillQueued)
     CDVBRecordingParameters parameters(Path("pipe"));
     ASSERT_TRUE(m_receiver.StartRecording(&parameters));
     // The first read alone is more than the pipe holds.
-    std::vector<Bytes> reads = { Read(188 * 532, 0) };
+    std::vector<Bytes> reads = { Packets(532, 0) };
     for (unsigned i = 1; i < 6; i++)
-        reads.push_back(Read(188 * 10 + i, i));
+        reads.push_back(Packets(10 + i, i));
     Deliver(reads);
     EXPECT_EQ(StopAndCollect(), Joined(reads));
     EXPECT_EQ(m_receiver.GetRecordingStatus().bytesWritten, Joined(reads).size());
@@ -225,7 +262,7 @@ TEST_F(BlockedDiskTest, ReadsFindingNoFreeBufferAreSkippedWhole)
     ASSERT_TRUE(m_receiver.StartRecording(&parameters));
     std::vector<Bytes> reads;
     for (unsigned i = 0; i < DVB_RECORDING_BUFFER_COUNT + 2; i++)
-        reads.push_back(Read(188 * 532, i));
+        reads.push_back(Packets(532, i));
     Deliver(reads);
     EXPECT_EQ(m_receiver.GetRecordingStatus().readsSkipped, 2u);
     reads.resize(DVB_RECORDING_BUFFER_COUNT);
@@ -239,7 +276,7 @@ TEST_F(BlockedDiskTest, AWriteThatCannotGoOnFailsAfterAWaitInsteadOfHangingTheSt
     // More than the pipe holds, and nobody ever reads it.
     std::vector<Bytes> reads;
     for (unsigned i = 0; i < 3; i++)
-        reads.push_back(Read(188 * 532, i));
+        reads.push_back(Packets(532, i));
     Deliver(reads);
     ASSERT_TRUE(m_receiver.StopRecording());
     const CDVBRecordingStatus status = m_receiver.GetRecordingStatus();

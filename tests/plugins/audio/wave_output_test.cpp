@@ -187,7 +187,8 @@ TEST_F(WaveOutputTest, BuffersAreReleasedEarlyByTheDeviceLatency)
 TEST_F(WaveOutputTest, EachReleaseIsLoggedWithItsClockAndLatency)
 {
     TemporaryFolder folder;
-    ASSERT_TRUE(CKRXAVLog::Open(folder.File("av.csv")));
+    CString error;
+    ASSERT_TRUE(CKRXAVLog::Open(folder.File("av.csv"), error)) << error;
     Configure();
     device->SetLatencyNanoseconds(20'000'000);
     Play(5000);

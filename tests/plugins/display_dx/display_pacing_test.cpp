@@ -245,7 +245,8 @@ TEST(DisplaySurfaces, AreRecreatedOnASizeChangeAndAFailureIsReportedConsumedAndR
 TEST(DisplayReports, AspectRatioReachesTheSurfaceAndTheAVLogHasALinePerPresentation)
 {
     TemporaryFolder folder;
-    ASSERT_TRUE(CKRXAVLog::Open(folder.File("av.csv")));
+    CString error;
+    ASSERT_TRUE(CKRXAVLog::Open(folder.File("av.csv"), error)) << error;
     SDrivenDisplay driven;
     driven.clock.m_value = DVB_CLOCK_WRAP + 4000;
     driven.display.SetDisplayAspectRatio(16, 9);

@@ -54,6 +54,7 @@ TEST_F(PlayTest, RefusesOptionsItDoesNotKnow)
         { { file, "--seconds", "0" }, "not '0'" },
         { { file, "--seconds", "-3" }, "not '-3'" },
         { { file, "--seconds", "2x" }, "not '2x'" },
+        { { file, "--seconds", "1000001" }, "seconds from 1 to 1000000, not '1000001'" },
         { { file, "--record" }, "'--record' needs a value" },
         { { file, "--loud" }, "unknown option '--loud'" },
         { { file, file }, "'play' takes one file" },
@@ -162,4 +163,24 @@ TEST_F(PlayTest, RecordsExactlyTheReadsOfALoopingFileCutAnywhere)
         const size_t length = std::min(packets.size(), recorded.size() - offset);
         ASSERT_EQ(recorded.compare(offset, length, packets, 0, length), 0) << "loop at byte " << offset;
     }
+}
+
+TEST_F(PlayTest, RecordsWholePacketsAfterALostByteAndReportsTheBytesSkipped)
+{
+    CString damaged = Packets(300);
+    damaged.erase(188 * 100 + 50, 1);
+    const CString file = folder.Write("lost.ts", damaged);
+    const CString recording = folder.File("recording.ts");
+    const int status = Play({ file, "--record", recording }, [&] {
+        std::error_code missing;
+        return std::filesystem::file_size(recording, missing) >= damaged.size() && !missing;
+    });
+    EXPECT_EQ(status, 0) << err.str();
+    const CString recorded = folder.Read("recording.ts");
+    ASSERT_EQ(recorded.size() % 188, 0u);
+    for (size_t at = 0; at < recorded.size(); at += 188)
+        ASSERT_EQ(recorded[at], '\x47') << "packet at " << at;
+    EXPECT_THAT(out.str(),
+        ContainsRegex("\nRecorded [0-9]+ bytes to .*; the stream had [0-9 a-z,]*[1-9][0-9]* sync "
+                      "loss(es)? \\([1-9][0-9]* bytes skipped\\)"));
 }

@@ -3,6 +3,8 @@
 
 #include "plugin/KRXAVLog.h"
 #include "plugin/KRXVideoOutput.h"
+#include "tswriter/SectionWriter.h"
+#include "tswriter/SiTables.h"
 
 #include <filesystem>
 #include <gmock/gmock.h>
@@ -82,4 +84,19 @@ TEST_F(ServicePlayTest, PresentsTheServiceIntoAFileWithoutAWindowAndCountsItsPic
                       "[-+][0-9]+\\.[0-9] ms)?\n$"));
     EXPECT_THAT(folder.Read("pictures.y4m"), StartsWith("YUV4MPEG2 W720 H576 "));
     EXPECT_THAT(folder.Read("av.csv"), ContainsRegex("(^|\n)video,[0-9]+,[0-9]+,[0-9]+\n"));
+}
+
+TEST_F(ServicePlayTest, TellsWhyAListedServiceCannotBeShown)
+{
+    ts::TsPacketWriter writer;
+    for (int repeat = 0; repeat < 20; ++repeat) {
+        ts::SectionWriter(writer, 0x00).Write(ts::PatSection(1, { { 60, 0x100 } }));
+        ts::Bytes pmt = ts::PmtSection(60, 0x101, {}, { { 2, 0x101, {} } });
+        pmt.back() ^= 0x01; // its CRC no longer holds
+        ts::SectionWriter(writer, 0x100).Write(pmt);
+    }
+    const CString file = folder.Write("bad-pmt.ts", CString(writer.Data().begin(), writer.Data().end()));
+    EXPECT_EQ(Run({ "play", file, "--service", "60", "--seconds", "1", "--video-out", "none" }), 1);
+    ExpectOneErrorLine("service '60' is listed, but its PMT (PID 0x0100) could not be read: ");
+    EXPECT_THAT(err.str(), ContainsRegex("[1-9][0-9]* of its sections failed their CRC check\n$"));
 }

@@ -58,9 +58,11 @@ CString Multiplex(bool orphan = false)
         ts::SectionWriter(out, 0x100)
             .Write(
                 ts::PmtSection(1, 0x101, {}, { { 2, 0x101, {} }, { 3, 0x102, ts::Iso639LanguageDescriptor("eng") } }));
-        // A language code that would be a terminal command if printed as it is.
+        // Language codes that would be a terminal command, or not UTF-8, if printed as they are.
         ts::SectionWriter(out, 0x200)
-            .Write(ts::PmtSection(2, 0x201, {}, { { 3, 0x201, ts::Iso639LanguageDescriptor("\x1b[J") } }));
+            .Write(ts::PmtSection(2, 0x201, {},
+                { { 3, 0x201, ts::Iso639LanguageDescriptor("\x1b[J") },
+                    { 3, 0x202, ts::Iso639LanguageDescriptor("\xF7ng") } }));
         ts::SectionWriter(out, 0x11).Write(ts::SdtSection(0x0401, 0x233A, services));
         ts::SectionWriter(out, 0x10).Write(
             ts::NitSection(0x3005, {}, { { 0x0401, 0x233A, ts::TerrestrialDeliveryDescriptor({}) } }));
@@ -183,19 +185,32 @@ TEST_F(SICommandsTest, ServicesPrintsEveryServiceOnceTheInformationIsComplete)
         "  Access: encrypted\n"
         "  Components:\n"
         "    audio (\\x1B[J) (PID 513)\n"
+        "    audio (\\xF7ng) (PID 514)\n"
         "\n");
 }
 
-TEST_F(SICommandsTest, ServicesFailsOnAStreamWithoutServiceInformation)
+TEST_F(SICommandsTest, ServicesAndEpgFailAlikeOnAStreamWithoutServiceInformation)
 {
     ts::TsPacketWriter writer;
     for (int i = 0; i < 100; ++i)
         writer.WriteNullPacket();
     const CString file = folder.Write("null.ts", CString(writer.Data().begin(), writer.Data().end()));
-    EXPECT_EQ(Run({ "services", file }), KRX_CLI_FAILED);
-    ExpectOneErrorLine("no service information found in the file");
-    EXPECT_EQ(Run({ "services", file, "--seconds", "1", "--paced" }), KRX_CLI_FAILED);
-    ExpectOneErrorLine("no service information found in 1 seconds");
+    const CString tiny = folder.Write("tiny.ts", "G");
+    for (const KRXCliArguments& command : { KRXCliArguments { "services" }, { "epg", "--dir", folder.Path() } }) {
+        const auto run = [&](const CString& path, KRXCliArguments more) {
+            KRXCliArguments arguments = command;
+            arguments.push_back(path);
+            arguments.insert(arguments.end(), more.begin(), more.end());
+            return Run(arguments);
+        };
+        EXPECT_EQ(run(file, {}), KRX_CLI_FAILED) << command[0];
+        ExpectOneErrorLine("no service information found in the file");
+        EXPECT_EQ(run(file, { "--seconds", "1", "--paced" }), KRX_CLI_FAILED) << command[0];
+        ExpectOneErrorLine("no service information found in 1 seconds");
+        // Nothing is played here.
+        EXPECT_EQ(run(tiny, {}), KRX_CLI_FAILED) << command[0];
+        ExpectOneErrorLine("cannot read '" + tiny + "': file too short for one transport packet");
+    }
 }
 
 TEST_F(SICommandsTest, ServicesStopsAfterOnePassWhenTheInformationCanNeverBeComplete)
