@@ -142,6 +142,7 @@ void CDVBDisplayDX::OnFrame(
         return;
     frame->SetSize(width, height);
     frame->SetTime(time);
+    frame->SetColourSpace(m_colourSpace.load());
     frame->CopyFrom(Y, U, V);
     if (m_timeline.load(std::memory_order_acquire) != timeline) {
         Release(frame);
@@ -198,6 +199,11 @@ void CDVBDisplayDX::SetDisplayAspectRatio(int numerator, int denominator)
     m_aspect[1] = denominator;
 }
 
+void CDVBDisplayDX::SetColourSpace(const SDVBColourSpace& space)
+{
+    m_colourSpace.store(space);
+}
+
 void CDVBDisplayDX::GetPictureCounts(uint64_t& shown, uint64_t& dropped) const
 {
     shown = m_shown;
@@ -218,6 +224,7 @@ void CDVBDisplayDX::ShowDueFrames(uint32_t now)
         }
         if (frame->GetWidth() != m_surfaceWidth || frame->GetHeight() != m_surfaceHeight)
             PrepareSurface(frame->GetWidth(), frame->GetHeight());
+        ForwardColourSpace(*frame);
         if (m_surfaceReady)
             Draw(*frame, clock, blank);
         m_lastShown = now;
@@ -301,6 +308,15 @@ void CDVBDisplayDX::ForwardAspectRatio()
     m_shownAspect[1] = aspect[1];
     if (m_surfaceOpen)
         m_surface->SetAspectRatio(aspect[0], aspect[1]);
+}
+
+void CDVBDisplayDX::ForwardColourSpace(const CDVBVideoFrame& frame)
+{
+    if (frame.GetColourSpace() == m_surfaceColourSpace)
+        return;
+    m_surfaceColourSpace = frame.GetColourSpace();
+    if (m_surfaceOpen)
+        m_surface->SetColourSpace(m_surfaceColourSpace);
 }
 
 void CDVBDisplayDX::Draw(const CDVBVideoFrame& frame, int64_t clock, bool blank)

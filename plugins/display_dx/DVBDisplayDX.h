@@ -43,6 +43,7 @@ public:
     void SetDisplayAspectRatio(int numerator, int denominator) override;
     void GetPictureCounts(uint64_t& shown, uint64_t& dropped) const override;
     void Flush() override;
+    void SetColourSpace(const SDVBColourSpace& space) override;
 
     // Starts the frame thread and waits for it to open the surface; a failure
     // is reported to the user and leaves a display that shows nothing.
@@ -63,6 +64,7 @@ private:
     CDVBVideoFrame* TakeNextFrame(int64_t& clock);
     CDVBVideoFrame* GetBlankFrame();
     void PrepareSurface(int width, int height);
+    void ForwardColourSpace(const CDVBVideoFrame& frame);
     void ForwardAspectRatio();
     CDVBVideoFrame* TakeFrameToFill(unsigned timeline);
     // Gives the front picture up when it is too far from the clock to be shown.
@@ -103,12 +105,16 @@ private:
     uint32_t m_lastShown = 0;
     std::unique_ptr<CDVBVideoFrame> m_blank;
     int m_shownAspect[2] = { 0, 0 };
+    SDVBColourSpace m_surfaceColourSpace;
     // The timeline whose first picture has been shown; until then the next
     // picture is shown as a still, without waiting for the clock.
     unsigned m_stillTimeline = ~0u;
 
     CCriticalSection m_aspectSection;
     int m_aspect[2] = { 0, 0 };
+
+    // Set and read on the decode thread, before each picture is queued.
+    std::atomic<SDVBColourSpace> m_colourSpace;
 
     std::atomic<uint64_t> m_shown { 0 };
     std::atomic<uint64_t> m_dropped { 0 };

@@ -3,6 +3,7 @@
 // comes from the display's frame thread, so a surface needs no lock of its own
 // and a toolkit that wants one thread for everything gets it.
 #include "platform/CString.h"
+#include "plugin/DVBColourSpace.h"
 
 #include <cstdint>
 
@@ -34,4 +35,6 @@ public:
     // Lets a window answer the user; called on every wake of the frame thread.
     virtual void PumpEvents() { }
     virtual void Close() { }
+    // The colour space of the pictures drawn from now on.
+    virtual void SetColourSpace(const SDVBColourSpace& /*space*/) { }
 };

@@ -115,6 +115,12 @@ public:
         aspectRatios.push_back({ numerator, denominator });
     }
 
+    void SetColourSpace(const SDVBColourSpace& space) override
+    {
+        CSingleLock lock(&m_lock, true);
+        colourSpaces.push_back(space);
+    }
+
     std::vector<Frame> Frames()
     {
         CSingleLock lock(&m_lock, true);

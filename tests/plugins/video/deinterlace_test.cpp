@@ -19,25 +19,33 @@ class Deinterlacing : public testing::Test
 protected:
     ~Deinterlacing() override { CKRXDeinterlace::Set(CKRXDeinterlace::Auto); }
 
-    static std::vector<CRecordingDisplay::Frame> Played(const std::string& name)
+    static std::vector<CRecordingDisplay::Frame> Played(
+        const std::string& name, std::vector<SDVBColourSpace>* colourSpaces = nullptr)
     {
         CRecordingDisplay display;
         CInlineVideoReceiver receiver;
         receiver.SetDisplay(&display);
         receiver.Feed(SamplePackets(name, kPtsBase));
+        if (colourSpaces)
+            *colourSpaces = display.colourSpaces;
         return display.Frames();
     }
 };
 
 } // namespace
 
-TEST_F(Deinterlacing, BothFieldOrdersMatchFfmpegsBwdifAtFieldRateWithTheFieldsTimes)
+TEST_F(Deinterlacing, BothFieldOrdersMatchFfmpegsBwdifAtFieldRateWithTheFieldsTimesAndTheDeclaredColours)
 {
-    for (const char* name : { "interlaced_top.m2v", "interlaced_bottom.m2v" }) {
+    // The first sample declares BT.709, the second nothing: SD is then BT.601.
+    const std::pair<const char*, DVBColourMatrix> samples[]
+        = { { "interlaced_top.m2v", DVBColourMatrix::BT709 }, { "interlaced_bottom.m2v", DVBColourMatrix::BT601 } };
+    for (const auto& [name, matrix] : samples) {
         SCOPED_TRACE(name);
         const std::vector<ts::Bytes> expected = FfmpegPictures(SamplePath(name), 720, 576, "bwdif=mode=send_field");
         ASSERT_EQ(expected.size(), 24u) << "ffmpeg did not deinterlace the sample";
-        ExpectFieldRatePictures(Played(name), expected, kPtsBase, kFramePeriod);
+        std::vector<SDVBColourSpace> colourSpaces;
+        ExpectFieldRatePictures(Played(name, &colourSpaces), expected, kPtsBase, kFramePeriod);
+        EXPECT_EQ(colourSpaces, (std::vector<SDVBColourSpace> { { matrix, false } }));
     }
 }
 
