@@ -33,16 +33,20 @@ bool HasRenderNode()
 }
 
 // SDL's first choice, unless there is no GPU: then SDL's own software
-// renderer, which draws into shared memory. A renderer the user names in
-// SDL_RENDER_DRIVER is always respected.
+// renderer, which draws into shared memory. SDL would show that memory
+// through an OpenGL texture of its own, loading the software OpenGL all the
+// same, unless told not to. A renderer the user names in SDL_RENDER_DRIVER is
+// always respected.
 int ChooseRenderer()
 {
     if (SDL_GetHint(SDL_HINT_RENDER_DRIVER) || HasRenderNode())
         return -1;
     for (int index = 0; index < SDL_GetNumRenderDrivers(); ++index) {
         SDL_RendererInfo info;
-        if (SDL_GetRenderDriverInfo(index, &info) == 0 && SDL_strcmp(info.name, "software") == 0)
+        if (SDL_GetRenderDriverInfo(index, &info) == 0 && SDL_strcmp(info.name, "software") == 0) {
+            SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
             return index;
+        }
     }
     return -1;
 }
