@@ -21,6 +21,8 @@ constexpr int DVB_DISPLAY_MAX_SIDE = 4096;
 // With nothing to show for this long the display shows black, and again after as long.
 constexpr uint32_t DVB_DISPLAY_BLANK_AFTER_MS = 500;
 constexpr unsigned DVB_DEFAULT_OVERLAY_COLOUR = 0x202020;
+// How often the frame thread lets the window answer the user.
+constexpr uint32_t DVB_DISPLAY_EVENTS_EVERY_MS = 20;
 // How long a full queue holds the decoder back before the oldest picture is dropped.
 constexpr uint32_t DVB_DISPLAY_FULL_WAIT_MS = 250;
 // A picture this far from the programme clock, either way, belongs to

@@ -32,7 +32,8 @@ public:
     virtual void Present(int64_t time, bool blank) = 0;
     // The shape to show the pictures at; 0:0 fills the whole area.
     virtual void SetAspectRatio(int /*numerator*/, int /*denominator*/) { }
-    // Lets a window answer the user; called on every wake of the frame thread.
+    // Lets a window answer the user; the frame thread calls it every few
+    // milliseconds, and a surface redraws on whatever asks for it then.
     virtual void PumpEvents() { }
     virtual void Close() { }
     // The colour space of the pictures drawn from now on.
