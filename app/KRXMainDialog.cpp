@@ -1,5 +1,6 @@
 #include "KRXMainDialog.h"
 
+#include "KRXSettings.h"
 #include "ServiceSearch.h"
 
 #include "platform/DebugOutput.h"
@@ -189,12 +190,27 @@ QWidget* CKRXMainDialog::BuildRecordRow()
 
 void CKRXMainDialog::BuildMenus()
 {
+    // The setting applies from the start; the toggle turns deinterlacing off, or
+    // on as auto, and keeps that as the setting.
+    CKRXDeinterlace::Set(CKRXSettings::GetDeinterlace());
+    QAction* deinterlace = menuBar()->addMenu("&Video")->addAction("&Deinterlace");
+    deinterlace->setCheckable(true);
+    deinterlace->setChecked(CKRXDeinterlace::Get() != CKRXDeinterlace::Off);
+    connect(deinterlace, &QAction::toggled, this, &CKRXMainDialog::OnDeinterlaceToggled);
+    addAction(deinterlace);
     // Where a Linux user looks for it: the Help menu, and the window's own context menu.
     QMenu* help = menuBar()->addMenu("&Help");
     QAction* about = help->addAction("&About Korrix...");
     connect(about, &QAction::triggered, this, &CKRXMainDialog::aboutRequested);
     addAction(about);
     setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void CKRXMainDialog::OnDeinterlaceToggled(bool ticked)
+{
+    const CKRXDeinterlace::Mode mode = ticked ? CKRXDeinterlace::Auto : CKRXDeinterlace::Off;
+    CKRXDeinterlace::Set(mode);
+    CKRXSettings::SetDeinterlace(mode);
 }
 
 void CKRXMainDialog::SetGuideAvailable(bool available)

@@ -67,6 +67,7 @@ private:
     void OnComponentChanged(int index, bool ticked);
     void Configure();
     void OnRecordToggled(bool ticked);
+    void OnDeinterlaceToggled(bool ticked);
     void ChooseRecordPath();
 
     void FillMultiplexList();

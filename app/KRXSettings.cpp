@@ -37,3 +37,16 @@ bool CKRXSettings::Save(const QString& recordPath, const LastViewed& viewed)
     settings.sync();
     return settings.status() == QSettings::NoError;
 }
+
+CKRXDeinterlace::Mode CKRXSettings::GetDeinterlace()
+{
+    const QSettings settings(Organisation, Application);
+    CKRXDeinterlace::Mode mode = CKRXDeinterlace::Auto;
+    CKRXDeinterlace::Parse(settings.value("Video/Deinterlace").toString().toStdString(), mode);
+    return mode;
+}
+
+void CKRXSettings::SetDeinterlace(CKRXDeinterlace::Mode mode)
+{
+    QSettings(Organisation, Application).setValue("Video/Deinterlace", CKRXDeinterlace::GetName(mode));
+}

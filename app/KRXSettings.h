@@ -1,6 +1,8 @@
 #pragma once
 // The program's settings, kept by QSettings("Hollowmere", "Korrix") in the
 // INI file the core's CProfileSettings also reads.
+#include "plugin/KRXDeinterlace.h"
+
 #include <QString>
 
 class CKRXSettings
@@ -20,4 +22,7 @@ public:
     // finds its overlay colour ("Video"/"OverlayColour"). False when the file
     // could not be written whole (the old one then stays as it was).
     static bool Save(const QString& recordPath, const LastViewed& viewed);
+    // "Video"/"Deinterlace": auto, off, bwdif or yadif; auto when unset or unknown.
+    static CKRXDeinterlace::Mode GetDeinterlace();
+    static void SetDeinterlace(CKRXDeinterlace::Mode mode);
 };

@@ -3,9 +3,10 @@
 // stream can make the decoder hand over planes smaller than the size it
 // announces, crash or hang. The first input byte chooses the payload:
 // the rest of the input as it is, or the first pictures of a 720x576 or a
-// 1920x1080 sequence from the samples with the rest of the input as byte
-// patches (3 bytes of offset, 1 of value), which reach deep into picture and
-// slice decoding.
+// 1920x1080 sequence, or of an interlaced sequence followed by a progressive
+// one (which the deinterlacer filters, then passes), from the samples with the
+// rest of the input as byte patches (3 bytes of offset, 1 of value), which
+// reach deep into picture and slice decoding.
 #include "DVBVideoDecoderState.h"
 #include "plugins/video/VideoReceiverHarness.h"
 
@@ -34,21 +35,28 @@ ts::Bytes FirstPicturesOfWidth(const ts::Bytes& stream, unsigned width, int coun
     std::abort();
 }
 
+ts::Bytes ReadSample(const char* name)
+{
+    std::ifstream file(std::string(KRX_VIDEO_SAMPLES "/") + name, std::ios::binary);
+    const ts::Bytes sample((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (sample.empty())
+        std::abort();
+    return sample;
+}
+
 const std::vector<ts::Bytes>& Samples()
 {
     static const std::vector<ts::Bytes> samples = [] {
-        std::ifstream file(KRX_VIDEO_SAMPLES "/size_change.m2v", std::ios::binary);
-        const ts::Bytes sample((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-        if (sample.empty())
-            std::abort();
-        return std::vector<ts::Bytes> { FirstPicturesOfWidth(sample, 720, 4), FirstPicturesOfWidth(sample, 1920, 2) };
+        const ts::Bytes sizes = ReadSample("size_change.m2v");
+        return std::vector<ts::Bytes> { FirstPicturesOfWidth(sizes, 720, 4), FirstPicturesOfWidth(sizes, 1920, 2),
+            FirstPicturesOfWidth(ReadSample("interlace_switch.m2v"), 352, 6) };
     }();
     return samples;
 }
 
 ts::Bytes Payload(const uint8_t* data, size_t size)
 {
-    const unsigned choice = data[0] % 3;
+    const unsigned choice = data[0] % 4;
     if (choice == 0)
         return ts::Bytes(data + 1, data + size);
     ts::Bytes stream = Samples()[choice - 1];

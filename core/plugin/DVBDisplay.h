@@ -5,6 +5,8 @@
 // Pictures are planar 4:2:0: width x height luma bytes in Y (pitch = width),
 // and width/2 x height/2 bytes in each of U (Cb) and V (Cr). The caller keeps
 // the planes, so a display copies what it needs before OnFrame returns.
+#include "plugin/DVBColourSpace.h"
+
 #include <cstdint>
 
 class CDVBProgramClock;
@@ -39,6 +41,9 @@ public:
     // waiting for room is let go, and the next picture is shown as soon as it
     // comes. SetProgramClock does the same.
     virtual void Flush() { }
+    // The colour space of the pictures given from the next one on; the
+    // decoder tells it before its first picture and at every change.
+    virtual void SetColourSpace(const SDVBColourSpace& /*space*/) { }
 
 protected:
     CDVBProgramClock* m_programClock = nullptr;

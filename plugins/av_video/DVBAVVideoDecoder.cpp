@@ -4,6 +4,8 @@
 #include <optional>
 #include <thread>
 
+#include "plugin/DVBColourSpace.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 }
@@ -155,6 +157,7 @@ void CDVBAVVideoDecoder::Drain(CDVBDisplay* display)
         SendAccessUnit(unit, unitSize, m_parser->pts, display);
     avcodec_send_packet(m_context, nullptr);
     ReceivePictures(display);
+    m_handoff.Finish(display);
     DropReferences();
 }
 
@@ -163,6 +166,7 @@ void CDVBAVVideoDecoder::DropReferences()
     if (!IsValid())
         return;
     avcodec_flush_buffers(m_context);
+    m_handoff.Discard();
     // A fresh parser, as the next sequence starts from nothing.
     av_parser_close(m_parser);
     m_parser = av_parser_init(CodecId(m_codec));
@@ -181,8 +185,20 @@ void CDVBAVVideoDecoder::Present(const AVFrame& frame, CDVBDisplay* display)
     if (!display || !m_converter.Convert(frame))
         return;
     NoteShape(frame);
-    m_handoff.Deliver(display, m_converter.GetWidth(), m_converter.GetHeight(), m_converter.GetPlane(0),
-        m_converter.GetPlane(1), m_converter.GetPlane(2), m_runningTime);
+    const bool fullRange = frame.color_range == AVCOL_RANGE_JPEG || frame.format == AV_PIX_FMT_YUVJ420P;
+    m_handoff.SetColourSpace(DVBDeclaredColourSpace(frame.colorspace, fullRange, frame.width, frame.height));
+    SDVBPicture picture;
+    picture.width = m_converter.GetWidth();
+    picture.height = m_converter.GetHeight();
+    picture.Y = m_converter.GetPlane(0);
+    picture.U = m_converter.GetPlane(1);
+    picture.V = m_converter.GetPlane(2);
+    picture.time = m_runningTime;
+    // libavcodec marks field pairs, MBAFF frames and what the picture timing
+    // (H.264's pic_struct, HEVC's field indication) calls interlaced.
+    picture.interlaced = frame.interlaced_frame;
+    picture.topFieldFirst = frame.top_field_first;
+    m_handoff.Deliver(display, picture);
 }
 
 void CDVBAVVideoDecoder::NoteShape(const AVFrame& frame)

@@ -21,6 +21,8 @@ constexpr int DVB_DISPLAY_MAX_SIDE = 4096;
 // With nothing to show for this long the display shows black, and again after as long.
 constexpr uint32_t DVB_DISPLAY_BLANK_AFTER_MS = 500;
 constexpr unsigned DVB_DEFAULT_OVERLAY_COLOUR = 0x202020;
+// How often the frame thread lets the window answer the user.
+constexpr uint32_t DVB_DISPLAY_EVENTS_EVERY_MS = 20;
 // How long a full queue holds the decoder back before the oldest picture is dropped.
 constexpr uint32_t DVB_DISPLAY_FULL_WAIT_MS = 250;
 // A picture this far from the programme clock, either way, belongs to
@@ -43,6 +45,7 @@ public:
     void SetDisplayAspectRatio(int numerator, int denominator) override;
     void GetPictureCounts(uint64_t& shown, uint64_t& dropped) const override;
     void Flush() override;
+    void SetColourSpace(const SDVBColourSpace& space) override;
 
     // Starts the frame thread and waits for it to open the surface; a failure
     // is reported to the user and leaves a display that shows nothing.
@@ -63,6 +66,7 @@ private:
     CDVBVideoFrame* TakeNextFrame(int64_t& clock);
     CDVBVideoFrame* GetBlankFrame();
     void PrepareSurface(int width, int height);
+    void ForwardColourSpace(const CDVBVideoFrame& frame);
     void ForwardAspectRatio();
     CDVBVideoFrame* TakeFrameToFill(unsigned timeline);
     // Gives the front picture up when it is too far from the clock to be shown.
@@ -103,12 +107,16 @@ private:
     uint32_t m_lastShown = 0;
     std::unique_ptr<CDVBVideoFrame> m_blank;
     int m_shownAspect[2] = { 0, 0 };
+    SDVBColourSpace m_surfaceColourSpace;
     // The timeline whose first picture has been shown; until then the next
     // picture is shown as a still, without waiting for the clock.
     unsigned m_stillTimeline = ~0u;
 
     CCriticalSection m_aspectSection;
     int m_aspect[2] = { 0, 0 };
+
+    // Set and read on the decode thread, before each picture is queued.
+    std::atomic<SDVBColourSpace> m_colourSpace;
 
     std::atomic<uint64_t> m_shown { 0 };
     std::atomic<uint64_t> m_dropped { 0 };

@@ -3,6 +3,7 @@
 // comes from the display's frame thread, so a surface needs no lock of its own
 // and a toolkit that wants one thread for everything gets it.
 #include "platform/CString.h"
+#include "plugin/DVBColourSpace.h"
 
 #include <cstdint>
 
@@ -31,7 +32,10 @@ public:
     virtual void Present(int64_t time, bool blank) = 0;
     // The shape to show the pictures at; 0:0 fills the whole area.
     virtual void SetAspectRatio(int /*numerator*/, int /*denominator*/) { }
-    // Lets a window answer the user; called on every wake of the frame thread.
+    // Lets a window answer the user; the frame thread calls it every few
+    // milliseconds, and a surface redraws on whatever asks for it then.
     virtual void PumpEvents() { }
     virtual void Close() { }
+    // The colour space of the pictures drawn from now on.
+    virtual void SetColourSpace(const SDVBColourSpace& /*space*/) { }
 };

@@ -5,6 +5,9 @@
 
 #include "platform/SDLLock.h"
 
+#include <filesystem>
+#include <system_error>
+
 namespace {
 // SDL keeps state of its own until every part of it is shut down; freeing it
 // then leaves nothing behind when the plug-in is unloaded.
@@ -17,6 +20,44 @@ void QuitSDLSubSystem(Uint32 flags)
 }
 
 constexpr int ICON_SIZE = 32;
+
+// A GPU that the kernel's DRM driver runs has a render node.
+bool HasRenderNode()
+{
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/dev/dri", error)) {
+        if (entry.path().filename().string().starts_with("renderD"))
+            return true;
+    }
+    return false;
+}
+
+// SDL's first choice, unless there is no GPU: then SDL's own software
+// renderer, which draws into shared memory. SDL would show that memory
+// through an OpenGL texture of its own, loading the software OpenGL all the
+// same, unless told not to. A renderer the user names in SDL_RENDER_DRIVER is
+// always respected.
+int ChooseRenderer()
+{
+    if (SDL_GetHint(SDL_HINT_RENDER_DRIVER) || HasRenderNode())
+        return -1;
+    for (int index = 0; index < SDL_GetNumRenderDrivers(); ++index) {
+        SDL_RendererInfo info;
+        if (SDL_GetRenderDriverInfo(index, &info) == 0 && SDL_strcmp(info.name, "software") == 0) {
+            SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+            return index;
+        }
+    }
+    return -1;
+}
+
+SDL_YUV_CONVERSION_MODE ConversionOf(const SDVBColourSpace& space)
+{
+    // SDL has no full range BT.709: full range BT.601 is nearer than studio range BT.709.
+    if (space.fullRange)
+        return SDL_YUV_CONVERSION_JPEG;
+    return space.matrix == DVBColourMatrix::BT709 ? SDL_YUV_CONVERSION_BT709 : SDL_YUV_CONVERSION_BT601;
+}
 
 CString SDLError(const char* what)
 {
@@ -54,7 +95,7 @@ bool CDVBSDLWindowSurface::Open(CString& error)
         SDL_SetWindowIcon(m_window, iconSurface);
         SDL_FreeSurface(iconSurface);
     }
-    m_renderer = SDL_CreateRenderer(m_window, -1, 0);
+    m_renderer = SDL_CreateRenderer(m_window, ChooseRenderer(), 0);
     if (!m_renderer) {
         error = SDLError("Failed to create the video renderer.");
         return false;
@@ -79,13 +120,16 @@ bool CDVBSDLWindowSurface::Create(int width, int height, CString& error)
     if (m_texture)
         SDL_DestroyTexture(m_texture);
     // Even sizes keep each chroma row exactly half a luma row; the odd
-    // column or row is left out when the picture is drawn.
+    // column or row is left out when the picture is drawn. The OpenGL
+    // renderer picks its conversion when the texture is made.
+    ApplyColourSpace();
     m_texture = SDL_CreateTexture(
         m_renderer, SDL_PIXELFORMAT_YV12, SDL_TEXTUREACCESS_STREAMING, width + (width & 1), height + (height & 1));
     if (!m_texture) {
         error = SDLError("Failed to allocate the picture texture.");
         return false;
     }
+    SDL_SetTextureScaleMode(m_texture, SDL_ScaleModeLinear);
     m_pictureWidth = width;
     m_pictureHeight = height;
     return true;
@@ -95,6 +139,8 @@ bool CDVBSDLWindowSurface::Lock(SDVBSurfacePlanes& planes)
 {
     void* pixels = nullptr;
     int pitch = 0;
+    // A renderer without YUV textures converts the picture when it is unlocked.
+    ApplyColourSpace();
     if (!m_texture || SDL_LockTexture(m_texture, nullptr, &pixels, &pitch) != 0)
         return false;
     // YV12 is Y, then V, then U, each chroma plane at half the pitch.
@@ -131,6 +177,7 @@ void CDVBSDLWindowSurface::Render()
         m_renderer, m_overlayColour & 0xFF, (m_overlayColour >> 8) & 0xFF, (m_overlayColour >> 16) & 0xFF, 0xFF);
     SDL_RenderClear(m_renderer);
     if (m_texture) {
+        ApplyColourSpace();
         int width = 0, height = 0;
         SDL_GetRendererOutputSize(m_renderer, &width, &height);
         const SDVBRect area = DVBLetterbox(width, height, m_aspect[0], m_aspect[1]);
@@ -139,6 +186,23 @@ void CDVBSDLWindowSurface::Render()
         SDL_RenderCopy(m_renderer, m_texture, &source, &target);
     }
     SDL_RenderPresent(m_renderer);
+}
+
+void CDVBSDLWindowSurface::SetColourSpace(const SDVBColourSpace& space)
+{
+    const SDL_YUV_CONVERSION_MODE conversion = ConversionOf(space);
+    if (conversion == m_conversion)
+        return;
+    m_conversion = conversion;
+    // A texture that cannot be made again leaves none: nothing is drawn then.
+    CString error;
+    if (m_texture)
+        Create(m_pictureWidth, m_pictureHeight, error);
+}
+
+void CDVBSDLWindowSurface::ApplyColourSpace() const
+{
+    SDL_SetYUVConversionMode(m_conversion);
 }
 
 void CDVBSDLWindowSurface::PumpEvents()

@@ -1,6 +1,9 @@
 #pragma once
 // The video window: an SDL2 window with a YV12 streaming texture scaled into
-// it, letterboxed to the picture's shape on the configured overlay colour.
+// it, letterboxed to the picture's shape on the configured overlay colour,
+// with bilinear scaling and the pictures' own colour matrix and range. Where
+// no GPU is there, SDL's software renderer draws it rather than a software
+// OpenGL, which costs more memory and no less processor time.
 // Space and a double-click toggle desktop full screen; the close box does
 // nothing, since the window goes with the display. Every call, including the
 // event pumping, comes from the display's frame thread.
@@ -26,6 +29,7 @@ public:
     void SetAspectRatio(int numerator, int denominator) override;
     void PumpEvents() override;
     void Close() override;
+    void SetColourSpace(const SDVBColourSpace& space) override;
 
     bool IsFullScreen() const;
     Uint32 GetWindowID() const;
@@ -37,6 +41,8 @@ private:
     bool StartVideo();
     void ToggleFullScreen();
     void Render();
+    // SDL has one conversion for the whole process: it is set before each use.
+    void ApplyColourSpace() const;
 
     int m_windowWidth;
     int m_windowHeight;
@@ -48,4 +54,5 @@ private:
     int m_pictureWidth = 0;
     int m_pictureHeight = 0;
     int m_aspect[2] = { 0, 0 };
+    SDL_YUV_CONVERSION_MODE m_conversion = SDL_YUV_CONVERSION_BT601;
 };

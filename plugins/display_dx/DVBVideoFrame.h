@@ -2,6 +2,8 @@
 // One picture waiting to be shown: planar 4:2:0 with packed rows (the luma
 // stride is the width, the chroma stride half of it) and its presentation time.
 // The blocks are reused for every picture and only grow.
+#include "plugin/DVBColourSpace.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -19,6 +21,8 @@ public:
 
     int64_t GetTime() const { return m_time; }
     void SetTime(int64_t time) { m_time = time; }
+    const SDVBColourSpace& GetColourSpace() const { return m_colourSpace; }
+    void SetColourSpace(const SDVBColourSpace& space) { m_colourSpace = space; }
     int GetWidth() const { return m_width; }
     int GetHeight() const { return m_height; }
     const unsigned char* GetY() const { return m_Y.data(); }
@@ -27,6 +31,7 @@ public:
 
 private:
     int64_t m_time = 0;
+    SDVBColourSpace m_colourSpace;
     std::vector<unsigned char> m_Y, m_U, m_V;
     int m_width = 0;
     int m_height = 0;

@@ -1,10 +1,11 @@
 #include "DVBVideoDecoderState.h"
 
+#include "plugin/DVBColourSpace.h"
 #include "plugin/DVBDisplay.h"
 
 #include <algorithm>
-#include <utility>
 #include <cstdint>
+#include <utility>
 
 extern "C" {
 #include <mpeg2dec/mpeg2.h>
@@ -56,6 +57,9 @@ void CDVBVideoDecoderState::Decode(unsigned char* data, size_t size, CDVBDisplay
             DeliverFirstReferenceEarly(*info, display);
             if (info->display_fbuf && WasDecodedInto(info->display_fbuf->buf[0]))
                 DeliverPicture(*info, display);
+            // The end of a sequence: the deinterlacer gives up the picture it holds.
+            if (state == STATE_END)
+                m_handoff.Finish(display);
             break;
         default:
             break;
@@ -68,6 +72,7 @@ void CDVBVideoDecoderState::DropReferences()
     if (!m_decoder)
         return;
     mpeg2_reset(m_decoder, 1);
+    m_handoff.Discard();
     m_decodedInto = {};
     m_referencesDecoded = 0;
     m_unreferenced = nullptr;
@@ -84,6 +89,10 @@ void CDVBVideoDecoderState::OnSequence(const mpeg2_sequence_t& sequence)
     // the coded size in the sequence's pixels.
     m_handoff.SetShape(
         uint64_t(sequence.width) * sequence.pixel_width, uint64_t(sequence.height) * sequence.pixel_height);
+    // MPEG-2 video always has studio range levels.
+    const bool described = sequence.flags & SEQ_FLAG_COLOUR_DESCRIPTION;
+    m_handoff.SetColourSpace(DVBDeclaredColourSpace(described ? sequence.matrix_coefficients : -1, false,
+        int(sequence.picture_width), int(sequence.picture_height)));
 }
 
 void CDVBVideoDecoderState::NoteDecodedInto(const unsigned char* luma)
@@ -110,7 +119,7 @@ void CDVBVideoDecoderState::DeliverPicture(const mpeg2_info_t& info, CDVBDisplay
     // The first picture due in display order after it is the one shown early.
     if (std::exchange(m_shownEarly, nullptr) == info.display_picture)
         return;
-    Hand(display, *info.display_fbuf);
+    Hand(display, *info.display_fbuf, info.display_picture);
 }
 
 void CDVBVideoDecoderState::DeliverFirstReferenceEarly(const mpeg2_info_t& info, CDVBDisplay* display)
@@ -123,13 +132,22 @@ void CDVBVideoDecoderState::DeliverFirstReferenceEarly(const mpeg2_info_t& info,
     m_earlyDone = true;
     m_shownEarly = picture;
     m_runningTime = static_cast<int64_t>(uint64_t(picture->tag) << 1);
-    Hand(display, *info.current_fbuf);
+    Hand(display, *info.current_fbuf, picture);
 }
 
-void CDVBVideoDecoderState::Hand(CDVBDisplay* display, const mpeg2_fbuf_t& frame)
+void CDVBVideoDecoderState::Hand(CDVBDisplay* display, const mpeg2_fbuf_t& frame, const mpeg2_picture_t* picture)
 {
-    m_handoff.Deliver(display, static_cast<int>(m_width), static_cast<int>(m_height), frame.buf[0], frame.buf[1],
-        frame.buf[2], m_runningTime);
+    SDVBPicture shown;
+    shown.width = static_cast<int>(m_width);
+    shown.height = static_cast<int>(m_height);
+    shown.Y = frame.buf[0];
+    shown.U = frame.buf[1];
+    shown.V = frame.buf[2];
+    shown.time = m_runningTime;
+    // A progressive sequence has every frame progressive; field pictures never are.
+    shown.interlaced = picture && !(picture->flags & PIC_FLAG_PROGRESSIVE_FRAME);
+    shown.topFieldFirst = !picture || (picture->flags & PIC_FLAG_TOP_FIELD_FIRST);
+    m_handoff.Deliver(display, shown);
 }
 
 // A decoder that joins a stream (a new service, a file's first GOP) may start

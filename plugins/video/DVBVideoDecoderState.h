@@ -50,7 +50,8 @@ private:
     // when the next one makes it due in display order: a zap shows it three
     // pictures sooner. It is then not shown again.
     void DeliverFirstReferenceEarly(const mpeg2_info_s& info, CDVBDisplay* display);
-    void Hand(CDVBDisplay* display, const mpeg2_fbuf_s& frame);
+    // The picture's record tells how it was scanned.
+    void Hand(CDVBDisplay* display, const mpeg2_fbuf_s& frame, const mpeg2_picture_s* picture);
 
     mpeg2dec_s* m_decoder;
     uint32_t m_width = 0;

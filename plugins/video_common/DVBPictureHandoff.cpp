@@ -1,9 +1,22 @@
 #include "DVBPictureHandoff.h"
 
+#include "DVBAVFieldFilter.h"
+
 #include "plugin/DVBDisplay.h"
+#include "plugin/KRXDeinterlace.h"
 
 #include <cstdint>
 #include <numeric>
+
+CDVBPictureHandoff::CDVBPictureHandoff()
+    : CDVBPictureHandoff(std::make_unique<CDVBAVFieldFilter>())
+{
+}
+
+CDVBPictureHandoff::CDVBPictureHandoff(std::unique_ptr<CDVBFieldFilter> filter)
+    : m_deinterlacer(std::move(filter))
+{
+}
 
 void CDVBPictureHandoff::SetShape(uint64_t across, uint64_t down)
 {
@@ -17,14 +30,47 @@ void CDVBPictureHandoff::SetShape(uint64_t across, uint64_t down)
     m_aspectTold = nullptr;
 }
 
-void CDVBPictureHandoff::Deliver(CDVBDisplay* display, int width, int height, const unsigned char* Y,
-    const unsigned char* U, const unsigned char* V, int64_t time)
+void CDVBPictureHandoff::SetColourSpace(const SDVBColourSpace& space)
 {
-    if (!display)
+    if (space == m_colourSpace)
         return;
+    m_colourSpace = space;
+    m_colourTold = nullptr;
+}
+
+void CDVBPictureHandoff::Deliver(CDVBDisplay* display, const SDVBPicture& picture)
+{
+    if (!display) {
+        m_deinterlacer.Discard();
+        return;
+    }
+    m_deinterlacer.Process(
+        picture, CKRXDeinterlace::Get(), [this, display](const SDVBPicture& shown) { Show(display, shown); });
+}
+
+void CDVBPictureHandoff::Finish(CDVBDisplay* display)
+{
+    if (!display) {
+        m_deinterlacer.Discard();
+        return;
+    }
+    m_deinterlacer.Finish([this, display](const SDVBPicture& shown) { Show(display, shown); });
+}
+
+void CDVBPictureHandoff::Discard()
+{
+    m_deinterlacer.Discard();
+}
+
+void CDVBPictureHandoff::Show(CDVBDisplay* display, const SDVBPicture& picture)
+{
     if (display != m_aspectTold) {
         display->SetDisplayAspectRatio(m_aspectNumerator, m_aspectDenominator);
         m_aspectTold = display;
     }
-    display->OnFrame(width, height, Y, U, V, time);
+    if (display != m_colourTold) {
+        display->SetColourSpace(m_colourSpace);
+        m_colourTold = display;
+    }
+    display->OnFrame(picture.width, picture.height, picture.Y, picture.U, picture.V, picture.time);
 }

@@ -7,7 +7,9 @@
 #include "KRXSignalCloser.h"
 
 #include "platform/MessageBox.h"
+#include "plugin/KRXDeinterlace.h"
 #include "plugin/KRXMultiplexDialogs.h"
+#include "plugin/KRXPluginManager.h"
 #include "stream/DVBTransportStreamReceiver.h"
 #include "support/TemporaryFolder.h"
 
@@ -274,6 +276,35 @@ TEST_F(MainDialogTest, OpensStraightIntoTheNamedServiceAndThereAgainNextTime)
     std::unique_ptr<CKRXApp> again = StartApp();
     CKRXMainDialog* window = again->GetMainDialog();
     EXPECT_TRUE(QTest::qWaitFor([&] { return window->windowTitle() == "Korrix [Korrix Radio]"; }, Patience));
+}
+
+TEST_F(MainDialogTest, TheDeinterlaceToggleSwitchesTheDecodersAndIsKeptAsTheSetting)
+{
+    QSettings("Hollowmere", "Korrix").setValue("Video/Deinterlace", "yadif");
+    CKRXPluginManager plugins;
+    {
+        CKRXMainDialog window(plugins);
+        EXPECT_EQ(CKRXDeinterlace::Get(), CKRXDeinterlace::Yadif) << "the setting applies from the start";
+        const QList<QAction*> actions = window.actions();
+        const auto toggle = std::find_if(
+            actions.begin(), actions.end(), [](QAction* action) { return action->text() == "&Deinterlace"; });
+        ASSERT_NE(toggle, actions.end()) << "in the window's context menu";
+        ASSERT_TRUE((*toggle)->isChecked());
+        (*toggle)->trigger();
+        EXPECT_EQ(CKRXDeinterlace::Get(), CKRXDeinterlace::Off);
+    }
+    EXPECT_EQ(QSettings("Hollowmere", "Korrix").value("Video/Deinterlace").toString(), "off");
+    CKRXMainDialog again(plugins);
+    EXPECT_EQ(CKRXDeinterlace::Get(), CKRXDeinterlace::Off);
+    const QList<QAction*> actions = again.actions();
+    for (QAction* action : actions) {
+        if (action->text() == "&Deinterlace") {
+            EXPECT_FALSE(action->isChecked());
+            action->trigger();
+        }
+    }
+    EXPECT_EQ(CKRXDeinterlace::Get(), CKRXDeinterlace::Auto);
+    EXPECT_EQ(QSettings("Hollowmere", "Korrix").value("Video/Deinterlace").toString(), "auto");
 }
 
 TEST_F(MainDialogTest, ClosesTheWindowAsTheUserWouldOnCtrlCOrAClosedTerminal)

@@ -38,14 +38,17 @@ const std::vector<KRXCliCommand>& GetCliCommands()
         { "plugins", "plugins", "Lists the loaded plug-ins with their type, name and description.", RunPluginsCommand },
         { "play",
             "play FILE.ts|--input NAME --multiplex NAME [--seconds N] [--record OUT.ts]\n"
-            "      [--service S [--video-out window|y4m:PATH|none] [--audio-out device|wav:PATH|none]\n"
-            "      [--audio-language LANG] [--subtitle-language LANG|none] [--av-log PATH]]",
+            "      [--service S [--video-out window|y4m:PATH|none] [--deinterlace auto|off|bwdif|yadif]\n"
+            "      [--audio-out device|wav:PATH|none] [--audio-language LANG] [--subtitle-language LANG|none]\n"
+            "      [--av-log PATH]]",
             "Plays a transport-stream file through the File plug-in, or the multiplex of that name of any\n"
             "      input plug-in (e.g. --input 'TT Budget DVB-T' --multiplex 'Mux 1'), showing the reception\n"
             "      status once a second; with --record, records the multiplex to OUT.ts. With --service (a\n"
             "      programme number or an exact service name), decodes and presents that service: in a window\n"
             "      (the default with a display server), as YUV4MPEG2 pictures in PATH (PATH.1, PATH.2... when\n"
-            "      the size changes) or nowhere; its sound on the sound device (the default), as WAV in PATH or\n"
+            "      the size changes) or nowhere, interlaced pictures deinterlaced at field rate (auto: those\n"
+            "      the stream marks, with bwdif; bwdif, yadif: every picture); its sound on the sound device (the "
+            "default), as WAV in PATH or\n"
             "      nowhere; one soundtrack and one subtitle language start, the user's (setting or locale)\n"
             "      unless given (ISO 639-2, e.g. deu); --av-log writes a line per picture presented and per\n"
             "      sound buffer released. Ctrl-C stops.",

@@ -1,6 +1,6 @@
 // korrix-cli play FILE.ts|--input NAME --multiplex NAME [--seconds N]
 // [--record OUT.ts] [--service S [--video-out window|y4m:PATH|none]
-// [--av-log PATH]]: plays a file, or any input plug-in's multiplex, as the
+// [--deinterlace auto|off|bwdif|yadif] [--av-log PATH]]: plays a file, or any input plug-in's multiplex, as the
 // program does and prints the reception status once a second; with a service,
 // its components are decoded and presented as the program would show them.
 #include "CliCommands.h"
@@ -16,6 +16,7 @@
 #include "plugin/KRXAVLog.h"
 #include "plugin/KRXAVOffset.h"
 #include "plugin/KRXAudioOutput.h"
+#include "plugin/KRXDeinterlace.h"
 #include "plugin/KRXOutputFaults.h"
 #include "plugin/KRXReceptionStatus.h"
 #include "plugin/KRXVideoOutput.h"
@@ -43,6 +44,7 @@ struct PlayOptions {
     CString service; // empty: no service is selected
     CKRXVideoOutput::Kind videoOut = CKRXVideoOutput::None;
     CString videoPath;
+    CKRXDeinterlace::Mode deinterlace = CKRXDeinterlace::Auto;
     CKRXAudioOutput::Kind audioOut = CKRXAudioOutput::Device;
     CString audioPath;
     CString audioLanguage; // empty: the setting's or the locale's
@@ -94,7 +96,7 @@ CString ParseServiceOptions(const KRXFileCommandLine& line, PlayOptions& options
     const auto given = [&line](const char* option) { return line.values.count(option) != 0; };
     if (!given("--service")) {
         for (const char* option :
-            { "--video-out", "--audio-out", "--audio-language", "--subtitle-language", "--av-log" }) {
+            { "--video-out", "--deinterlace", "--audio-out", "--audio-language", "--subtitle-language", "--av-log" }) {
             if (given(option))
                 return "'" + CString(option) + "' needs '--service'";
         }
@@ -110,6 +112,8 @@ CString ParseServiceOptions(const KRXFileCommandLine& line, PlayOptions& options
         options.audioLanguage = line.values.at("--audio-language");
     if (given("--subtitle-language"))
         options.subtitleLanguage = line.values.at("--subtitle-language");
+    if (given("--deinterlace") && !CKRXDeinterlace::Parse(line.values.at("--deinterlace"), options.deinterlace))
+        return "'--deinterlace' is auto, off, bwdif or yadif, not '" + line.values.at("--deinterlace") + "'";
     const CString misuse = given("--video-out") ? ParseVideoOutput(line.values.at("--video-out"), options) : "";
     if (!misuse.empty())
         return misuse;
@@ -138,8 +142,8 @@ CString ParsePlayOptions(const KRXCliArguments& arguments, PlayOptions& options)
 {
     KRXFileCommandLine line;
     CString misuse = ParseFileCommandLine(arguments, "play", "play",
-        { "--seconds", "--record", "--service", "--video-out", "--audio-out", "--audio-language", "--subtitle-language",
-            "--av-log", "--input", "--multiplex" },
+        { "--seconds", "--record", "--service", "--video-out", "--deinterlace", "--audio-out", "--audio-language",
+            "--subtitle-language", "--av-log", "--input", "--multiplex" },
         line, {}, false);
     if (misuse.empty())
         misuse = ParseInputOptions(line, options);
@@ -290,6 +294,7 @@ CString PrepareOutputs(const PlayOptions& options)
     if (!options.avLog.empty() && !CKRXAVLog::Open(options.avLog, reason))
         return "cannot write the A/V log to '" + options.avLog + "': " + reason;
     CKRXVideoOutput::Set(options.videoOut, options.videoPath);
+    CKRXDeinterlace::Set(options.deinterlace);
     return "";
 }
 } // namespace

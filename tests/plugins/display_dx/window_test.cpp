@@ -1,5 +1,6 @@
 // The window surface on SDL's dummy driver, the letterbox it draws with,
 // and the plug-in that chooses the surface.
+#include "DVBDisplayDX.h"
 #include "DVBLetterbox.h"
 #include "DVBSDLWindowSurface.h"
 #include "DisplayTestSupport.h"
@@ -13,7 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <thread>
 
 namespace {
@@ -165,4 +168,66 @@ TEST(DisplayPlugin, TheOverlayColourComesFromTheUsersSettings)
     folder.Write("Hollowmere/Korrix.conf", "[Video]\nOverlayColour=1122867\n");
     EXPECT_EQ(GetConfiguredOverlayColour(), 1122867u);
     unsetenv("XDG_CONFIG_HOME");
+}
+
+namespace {
+struct SRGB {
+    int red, green, blue;
+};
+
+// Full-intensity colour bars, white to black, coded in studio range with the
+// matrix whose red and blue weights are given.
+void CodeBars(const SRGB (&bars)[8], double kr, double kb, std::vector<unsigned char>& picture)
+{
+    constexpr int width = 720, height = 576, barWidth = width / 8;
+    picture.assign(width * height * 3 / 2, 0);
+    unsigned char* U = picture.data() + width * height;
+    unsigned char* V = U + width * height / 4;
+    for (int x = 0; x < width; x++) {
+        const SRGB& bar = bars[x / barWidth];
+        const double r = bar.red / 255.0, g = bar.green / 255.0, b = bar.blue / 255.0;
+        const double y = kr * r + (1 - kr - kb) * g + kb * b;
+        for (int row = 0; row < height; row++)
+            picture[row * width + x] = static_cast<unsigned char>(std::lround(16 + 219 * y));
+        for (int row = 0; row < height / 2; row++) {
+            U[row * width / 2 + x / 2] = static_cast<unsigned char>(std::lround(128 + 224 * (b - y) / (2 * (1 - kb))));
+            V[row * width / 2 + x / 2] = static_cast<unsigned char>(std::lround(128 + 224 * (r - y) / (2 * (1 - kr))));
+        }
+    }
+}
+} // namespace
+
+TEST(WindowColour, ColourBarsOfEitherMatrixLandWithinThreeLevelsOfTheirRGB)
+{
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    const SRGB bars[8] = { { 255, 255, 255 }, { 255, 255, 0 }, { 0, 255, 255 }, { 0, 255, 0 }, { 255, 0, 255 },
+        { 255, 0, 0 }, { 0, 0, 255 }, { 0, 0, 0 } };
+    auto owned = std::make_unique<CDVBSDLWindowSurface>(720, 576, BORDER);
+    CDVBSDLWindowSurface* surface = owned.get();
+    CDVBDisplayDX display(std::move(owned), BORDER);
+    CString error;
+    ASSERT_TRUE(display.OpenSurface(error, 0)) << error;
+    const std::pair<DVBColourMatrix, std::pair<double, double>> matrices[]
+        = { { DVBColourMatrix::BT601, { 0.299, 0.114 } }, { DVBColourMatrix::BT709, { 0.2126, 0.0722 } } };
+    // BT.709 first, as the display starts in BT.601.
+    for (auto it = std::rbegin(matrices); it != std::rend(matrices); ++it) {
+        const auto& [matrix, weights] = *it;
+        SCOPED_TRACE(matrix == DVBColourMatrix::BT709 ? "BT.709" : "BT.601");
+        std::vector<unsigned char> picture;
+        CodeBars(bars, weights.first, weights.second, picture);
+        display.SetColourSpace({ matrix, false });
+        display.OnFrame(720, 576, picture.data(), picture.data() + 720 * 576, picture.data() + 720 * 576 * 5 / 4, 0);
+        display.ShowDueFrames(1);
+        std::vector<uint32_t> pixels;
+        int width = 0, height = 0;
+        ASSERT_TRUE(surface->ReadWindowPixels(pixels, width, height));
+        ASSERT_EQ(width, 720);
+        for (int bar = 0; bar < 8; bar++) {
+            const uint32_t pixel = pixels[288 * width + bar * 90 + 45];
+            const int shown[3] = { int(pixel >> 16 & 0xFF), int(pixel >> 8 & 0xFF), int(pixel & 0xFF) };
+            const int expected[3] = { bars[bar].red, bars[bar].green, bars[bar].blue };
+            for (int component = 0; component < 3; component++)
+                EXPECT_NEAR(shown[component], expected[component], 3) << "bar " << bar << " component " << component;
+        }
+    }
 }

@@ -115,6 +115,12 @@ public:
         aspectRatios.push_back({ numerator, denominator });
     }
 
+    void SetColourSpace(const SDVBColourSpace& space) override
+    {
+        CSingleLock lock(&m_lock, true);
+        colourSpaces.push_back(space);
+    }
+
     std::vector<Frame> Frames()
     {
         CSingleLock lock(&m_lock, true);
@@ -132,17 +138,21 @@ public:
     CEvent framesArrived { true, false };
     std::atomic<int> ticks { 0 };
     std::vector<std::pair<int, int>> aspectRatios;
+    std::vector<SDVBColourSpace> colourSpaces;
 
 private:
     CCriticalSection m_lock;
     std::vector<Frame> m_frames;
 };
 
-// ffmpeg's pictures of a sample file, in display order, as packed 4:2:0 planes.
-inline std::vector<ts::Bytes> FfmpegPictures(const std::string& path, int width, int height)
+// ffmpeg's pictures of a sample file, in display order, as packed 4:2:0
+// planes; through the filter when one is given.
+inline std::vector<ts::Bytes> FfmpegPictures(
+    const std::string& path, int width, int height, const std::string& filter = "")
 {
-    const std::string command
-        = "ffmpeg -nostdin -v error -i '" + path + "' -fps_mode passthrough -f rawvideo -pix_fmt yuv420p -";
+    const std::string filtering = filter.empty() ? "" : " -vf " + filter;
+    const std::string command = "ffmpeg -nostdin -v error -i '" + path + "'" + filtering
+        + " -fps_mode passthrough -f rawvideo -pix_fmt yuv420p -";
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
     std::vector<ts::Bytes> pictures;
     if (!pipe)

@@ -2,6 +2,7 @@
 #include "CliTest.h"
 
 #include "plugin/KRXAVLog.h"
+#include "plugin/KRXDeinterlace.h"
 #include "plugin/KRXVideoOutput.h"
 #include "tswriter/SectionWriter.h"
 #include "tswriter/SiTables.h"
@@ -33,6 +34,8 @@ TEST_F(ServicePlayTest, RefusesOutputsWithoutAServiceAndOutputsItDoesNotKnow)
         { { "--service", "" }, "'--service' needs a programme number or a service name" },
         { { "--video-out", "none" }, "'--video-out' needs '--service'" },
         { { "--av-log", folder.File("log.csv") }, "'--av-log' needs '--service'" },
+        { { "--deinterlace", "off" }, "'--deinterlace' needs '--service'" },
+        { { "--service", "1", "--deinterlace", "weave" }, "'--deinterlace' is auto, off, bwdif or yadif, not 'weave'" },
         { { "--service", "1", "--video-out", "screen" }, "not 'screen'" },
         { { "--service", "1", "--video-out", "y4m:" }, "not 'y4m:'" },
     };
@@ -53,8 +56,12 @@ TEST_F(ServicePlayTest, FindsAServiceByNumberOrExactNameAndTellsWhenThereIsNone)
 {
     EXPECT_EQ(Play({ "--service", "Korrix Two", "--seconds", "1", "--video-out", "none" }), 0) << err.str();
     EXPECT_THAT(out.str(), StartsWith("Showing service 2: "));
-    EXPECT_EQ(Play({ "--service", "3", "--seconds", "1", "--video-out", "none" }), 0) << err.str();
+    EXPECT_EQ(CKRXDeinterlace::Get(), CKRXDeinterlace::Auto) << "by default";
+    EXPECT_EQ(Play({ "--service", "3", "--seconds", "1", "--video-out", "none", "--deinterlace", "yadif" }), 0)
+        << err.str();
     EXPECT_THAT(out.str(), StartsWith("Showing service 3: "));
+    EXPECT_EQ(CKRXDeinterlace::Get(), CKRXDeinterlace::Yadif) << "chosen before the display opened";
+    CKRXDeinterlace::Set(CKRXDeinterlace::Auto);
     for (const char* absent : { "7", "korrix two", "0x0001" }) {
         EXPECT_EQ(Play({ "--service", absent, "--seconds", "5", "--video-out", "none" }), 1) << absent;
         ExpectOneErrorLine("'" + Demo + "' has no service '" + absent + "'");

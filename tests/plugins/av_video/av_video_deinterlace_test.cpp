@@ -1,0 +1,31 @@
+// An interlaced H.264 sample (MBAFF) through the decoder, deinterlaced at
+// field rate, against ffmpeg's bwdif on the same stream.
+#include "AVVideoTestSupport.h"
+#include "FieldRateCheck.h"
+
+#include <gtest/gtest.h>
+
+using namespace av_video_test;
+
+TEST(AVVideoDeinterlacing, AnInterlacedH264StreamMatchesFfmpegsBwdifAtFieldRateInItsDeclaredColours)
+{
+    constexpr int64_t kPtsBase = 900000;
+    CRecordingDisplay display;
+    CInlineAVReceiver receiver(DVBVideoCodec::H264, 1);
+    receiver.SetDisplay(&display);
+    receiver.Feed(Ended(DVBVideoCodec::H264, VideoPackets(SampleUnits("h264_interlaced.ts"), kPtsBase)));
+
+    const std::vector<ts::Bytes> expected
+        = FfmpegPictures(SamplePath("h264_interlaced.ts"), 352, 288, "bwdif=mode=send_field");
+    ASSERT_EQ(expected.size(), 24u) << "ffmpeg did not deinterlace the sample";
+    ExpectFieldRatePictures(display.Frames(), expected, kPtsBase, kFramePeriod);
+    // Declared in the VUI, though the picture is SD; the other samples declare
+    // nothing and so are BT.601.
+    EXPECT_EQ(display.colourSpaces, (std::vector<SDVBColourSpace> { { DVBColourMatrix::BT709, false } }));
+
+    CRecordingDisplay undeclared;
+    CInlineAVReceiver plain(DVBVideoCodec::HEVC, 1);
+    plain.SetDisplay(&undeclared);
+    plain.Feed(Ended(DVBVideoCodec::HEVC, VideoPackets(SampleUnits("hevc_8bit.ts"), kPtsBase)));
+    EXPECT_EQ(undeclared.colourSpaces, (std::vector<SDVBColourSpace> { { DVBColourMatrix::BT601, false } }));
+}
