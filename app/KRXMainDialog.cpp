@@ -4,6 +4,7 @@
 
 #include "platform/DebugOutput.h"
 #include "platform/MessageBox.h"
+#include "plugin/KRXVolume.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -17,9 +18,12 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QSlider>
 #include <QSplitter>
+#include <QStyle>
 #include <QTabBar>
 #include <QTimer>
+#include <QToolButton>
 #include <QToolTip>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -91,6 +95,15 @@ CKRXMainDialog::CKRXMainDialog(CKRXPluginManager& plugins, QWidget* parent, cons
     BuildMenus();
     m_statusText->setText("Initialising...");
     m_recordPath->setText(CKRXSettings::GetRecordPath());
+    const CKRXSettings::Sound sound = CKRXSettings::GetSound();
+    CKRXVolume::SetLevel(sound.volume);
+    CKRXVolume::SetMuted(sound.muted);
+    ShowVolume();
+    // The video window's keys come on the display's thread and are carried out on this one.
+    CKRXViewerCommands::SetHandler([this](CKRXViewerCommands::Command command) {
+        QMetaObject::invokeMethod(
+            this, [this, command] { CarryOut(command); }, Qt::QueuedConnection);
+    });
     FillInputTabs();
     m_refresh = new QTimer(this);
     connect(m_refresh, &QTimer::timeout, this, &CKRXMainDialog::Refresh);
@@ -148,6 +161,7 @@ void CKRXMainDialog::BuildControls()
     auto* status = new QHBoxLayout;
     status->addWidget(m_statusIcon);
     status->addWidget(m_statusText, 1);
+    status->addWidget(BuildVolumeControls());
     status->addWidget(m_dateTime);
 
     auto* central = new QWidget;
@@ -187,14 +201,122 @@ QWidget* CKRXMainDialog::BuildRecordRow()
     return row;
 }
 
+QWidget* CKRXMainDialog::BuildVolumeControls()
+{
+    m_mute = new QToolButton;
+    m_mute->setCheckable(true);
+    m_mute->setAutoRaise(true);
+    m_mute->setToolTip("Mute (M)");
+    m_mute->setFocusPolicy(Qt::NoFocus);
+    m_volume = new QSlider(Qt::Horizontal);
+    m_volume->setRange(0, CKRXVolume::kMaximum);
+    m_volume->setSingleStep(CKRXVolume::kStep);
+    m_volume->setPageStep(4 * CKRXVolume::kStep);
+    m_volume->setFixedWidth(100);
+    m_volume->setToolTip("Volume (+, -)");
+    m_volume->setFocusPolicy(Qt::NoFocus);
+    auto* controls = new QWidget;
+    auto* layout = new QHBoxLayout(controls);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_mute);
+    layout->addWidget(m_volume);
+    connect(m_mute, &QToolButton::toggled, this, &CKRXMainDialog::SetMuted);
+    connect(m_volume, &QSlider::valueChanged, this, [this](int level) {
+        CKRXVolume::SetLevel(level);
+        ShowVolume();
+    });
+    return controls;
+}
+
 void CKRXMainDialog::BuildMenus()
 {
+    BuildPlaybackMenu();
     // Where a Linux user looks for it: the Help menu, and the window's own context menu.
     QMenu* help = menuBar()->addMenu("&Help");
     QAction* about = help->addAction("&About Korrix...");
     connect(about, &QAction::triggered, this, &CKRXMainDialog::aboutRequested);
     addAction(about);
     setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+// The menu's shortcuts are the keys of the whole window; a text field being
+// typed into keeps its characters, since Qt offers them to it first.
+void CKRXMainDialog::BuildPlaybackMenu()
+{
+    QMenu* playback = menuBar()->addMenu("&Playback");
+    QAction* up = playback->addAction("Volume &Up");
+    up->setShortcuts({ QKeySequence("+"), QKeySequence("=") });
+    connect(up, &QAction::triggered, this, [this] { CarryOut(CKRXViewerCommands::VolumeUp); });
+    QAction* down = playback->addAction("Volume &Down");
+    down->setShortcut(QKeySequence("-"));
+    connect(down, &QAction::triggered, this, [this] { CarryOut(CKRXViewerCommands::VolumeDown); });
+    m_muteAction = playback->addAction("&Mute");
+    m_muteAction->setCheckable(true);
+    m_muteAction->setShortcut(QKeySequence("M"));
+    connect(m_muteAction, &QAction::triggered, this, &CKRXMainDialog::SetMuted);
+}
+
+void CKRXMainDialog::CarryOut(CKRXViewerCommands::Command command)
+{
+    switch (command) {
+    case CKRXViewerCommands::VolumeUp:
+        StepVolume(CKRXVolume::kStep);
+        break;
+    case CKRXViewerCommands::VolumeDown:
+        StepVolume(-CKRXVolume::kStep);
+        break;
+    case CKRXViewerCommands::ToggleMute:
+        SetMuted(!CKRXVolume::IsMuted());
+        break;
+    case CKRXViewerCommands::PreviousService:
+        StepService(-1);
+        break;
+    case CKRXViewerCommands::NextService:
+        StepService(1);
+        break;
+    case CKRXViewerCommands::CloseVideo:
+        m_model.GetFlow().CloseVideo();
+        FillComponentList();
+        break;
+    default:
+        break;
+    }
+}
+
+// In the order the list shows, round from the last to the first.
+void CKRXMainDialog::StepService(int step)
+{
+    const int count = m_services->topLevelItemCount();
+    if (count == 0)
+        return;
+    const int selected = SelectedRow(m_services);
+    const int row = ((selected < 0 && step > 0 ? -1 : selected) + step + count) % count;
+    m_services->setCurrentItem(m_services->topLevelItem(row));
+}
+
+void CKRXMainDialog::StepVolume(int delta)
+{
+    CKRXVolume::Step(delta);
+    ShowVolume();
+}
+
+void CKRXMainDialog::SetMuted(bool muted)
+{
+    CKRXVolume::SetMuted(muted);
+    ShowVolume();
+}
+
+void CKRXMainDialog::ShowVolume()
+{
+    const bool muted = CKRXVolume::IsMuted();
+    const QSignalBlocker slider(m_volume);
+    const QSignalBlocker button(m_mute);
+    m_volume->setValue(CKRXVolume::GetLevel());
+    m_mute->setChecked(muted);
+    m_mute->setIcon(style()->standardIcon(muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
+    if (m_muteAction)
+        m_muteAction->setChecked(muted);
 }
 
 void CKRXMainDialog::SetGuideAvailable(bool available)
@@ -457,6 +579,7 @@ void CKRXMainDialog::Shutdown()
         return;
     m_shutDown = true;
     m_refresh->stop();
+    CKRXViewerCommands::SetHandler(nullptr);
     CKRXSettings::LastViewed viewed;
     if (m_model.GetInputIndex() >= 0)
         viewed.input = m_inputs->tabText(m_model.GetInputIndex());
@@ -466,6 +589,6 @@ void CKRXMainDialog::Shutdown()
         viewed.service = QString::number(m_model.GetFlow().GetProgramNumber());
     // The recording ends before the receiver it copies from stops.
     m_model.Shutdown();
-    if (!CKRXSettings::Save(m_recordPath->text(), viewed))
+    if (!CKRXSettings::Save(m_recordPath->text(), viewed, { CKRXVolume::GetLevel(), CKRXVolume::IsMuted() }))
         KRXMessageBox("Failed to save the settings.", Caption, KRX_MB_OK | KRX_MB_ICONERROR);
 }

@@ -13,11 +13,17 @@ public:
         QString service; // the programme number
     };
 
+    // How loud the sound is heard ("Sound"/"Volume", "Muted"): full and not muted until saved.
+    struct Sound {
+        int volume;
+        bool muted;
+    };
+
     // "General"/"Record Path"; $HOME/recording.ts until one is saved.
     static QString GetRecordPath();
     static LastViewed GetLastViewed();
-    // Writes the record path and what was watched, and makes sure the display
-    // finds its overlay colour ("Video"/"OverlayColour"). False when the file
-    // could not be written whole (the old one then stays as it was).
-    static bool Save(const QString& recordPath, const LastViewed& viewed);
+    static Sound GetSound();
+    // Writes the record path, what was watched and the sound's level. False
+    // when the file could not be written whole (the old one then stays as it was).
+    static bool Save(const QString& recordPath, const LastViewed& viewed, const Sound& sound);
 };

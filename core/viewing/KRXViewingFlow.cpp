@@ -259,6 +259,7 @@ bool CKRXViewingFlow::OpenComponent(int index)
     // Each decoder that accepts the component decodes it with a receiver of its own.
     for (int decoderIndex = 0; CKRXDecoderPlugin* decoder = GetDecoder(decoderIndex); ++decoderIndex) {
         if (CDVBPIDReceiver* receiver = decoder->OpenComponent(&definition)) {
+            component.showsPictures |= receiver->RequiresDisplay();
             AttachReceiver(receiver, component.pid);
             component.decoders.push_back(decoder->GetName());
         }
@@ -326,6 +327,7 @@ std::vector<CDVBPIDReceiver*> CKRXViewingFlow::DetachComponent(int index)
 {
     Component& component = m_components[index];
     component.selected = false;
+    component.showsPictures = false;
     component.decoders.clear();
     std::vector<CDVBPIDReceiver*> receivers;
     while (CDVBPIDReceiver* receiver = m_receiver->RemovePIDReceiverWithCookie(component.pid, &m_cookie)) {
@@ -372,6 +374,15 @@ void CKRXViewingFlow::CloseDisplay()
     m_displayPlugin->CloseDisplay(m_display);
     m_display = nullptr;
     m_displayPlugin = nullptr;
+}
+
+void CKRXViewingFlow::CloseVideo()
+{
+    for (int index = 0; index < static_cast<int>(m_components.size()); ++index) {
+        if (m_components[index].showsPictures)
+            CloseComponent(index);
+    }
+    CloseDisplay();
 }
 
 CString CKRXViewingFlow::Component::GetDecoderNames() const

@@ -44,6 +44,8 @@ public:
         bool selected;
         // The names of the decoder plug-ins playing it, in the manager's order.
         std::vector<CString> decoders = {};
+        // One of them draws on the display.
+        bool showsPictures = false;
 
         // The decoders' names as one text ("Video"; "Audio, Recorder" for two),
         // empty while none plays the component.
@@ -118,6 +120,9 @@ public:
     // The mark drawn into every picture of the display.
     CKRXLogoLayer& GetLogoLayer() { return m_logo; }
     void CloseDisplay();
+    // The user closed the video window: the components drawing on it close,
+    // then the display; the next component that draws opens a new one.
+    void CloseVideo();
 
     const GUID& GetCookie() const { return m_cookie; }
 

@@ -20,7 +20,9 @@ constexpr int DVB_DISPLAY_QUEUE_FRAMES = 20;
 constexpr int DVB_DISPLAY_MAX_SIDE = 4096;
 // With nothing to show for this long the display shows black, and again after as long.
 constexpr uint32_t DVB_DISPLAY_BLANK_AFTER_MS = 500;
-constexpr unsigned DVB_DEFAULT_OVERLAY_COLOUR = 0x202020;
+// The bars beside a letterboxed picture: black, there being no overlay to key
+// ("Video"/"OverlayColour" still sets them).
+constexpr unsigned DVB_DEFAULT_OVERLAY_COLOUR = 0x000000;
 // How long a full queue holds the decoder back before the oldest picture is dropped.
 constexpr uint32_t DVB_DISPLAY_FULL_WAIT_MS = 250;
 // A picture this far from the programme clock, either way, belongs to

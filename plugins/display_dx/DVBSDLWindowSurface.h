@@ -1,9 +1,10 @@
 #pragma once
 // The video window: an SDL2 window with a YV12 streaming texture scaled into
 // it, letterboxed to the picture's shape on the configured overlay colour.
-// Space and a double-click toggle desktop full screen; the close box does
-// nothing, since the window goes with the display. Every call, including the
-// event pumping, comes from the display's frame thread.
+// Space, f and a double-click toggle desktop full screen, Escape leaves it;
+// the viewer's other keys, the wheel (volume) and the close box are sent to
+// the front end as viewer commands. Every call, including the event pumping,
+// comes from the display's frame thread.
 #include "DVBDisplaySurface.h"
 
 #include <SDL.h>
@@ -36,6 +37,7 @@ private:
     // Starts SDL's video under the process's SDL lock.
     bool StartVideo();
     void ToggleFullScreen();
+    void OnKey(const SDL_KeyboardEvent& key);
     void Render();
 
     int m_windowWidth;

@@ -8,6 +8,8 @@
 
 #include "platform/MessageBox.h"
 #include "plugin/KRXMultiplexDialogs.h"
+#include "plugin/KRXViewerCommands.h"
+#include "plugin/KRXVolume.h"
 #include "stream/DVBTransportStreamReceiver.h"
 #include "support/TemporaryFolder.h"
 
@@ -18,9 +20,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QSlider>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <algorithm>
 #include <csignal>
@@ -29,6 +33,7 @@
 #include <functional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 constexpr int Patience = 20000; // ms; the machine may be busy
@@ -229,6 +234,7 @@ TEST_F(MainDialogTest, WatchesRecordsAndReconfiguresTheDemo)
     EXPECT_EQ(settings.value("General/Record Path").toString().toStdString(), recording);
     EXPECT_EQ(settings.value("General/Last Multiplex").toString(), "Korrix Demo");
     EXPECT_EQ(settings.value("General/Last Service").toString(), "2");
+    EXPECT_FALSE(settings.contains("Video/OverlayColour")) << "the bars stay black unless the user sets them";
 }
 
 TEST_F(MainDialogTest, OpensStraightIntoTheNamedServiceAndThereAgainNextTime)
@@ -340,4 +346,93 @@ TEST_F(MainDialogTest, ZapsAHundredTimesAndReportsHowLongTheWindowWasHeld)
     record("LongestMultiplexOpenMs", opens.longest);
     record("MultiplexCloseMs", closes.longest);
     record("ShutdownMs", shutdown.longest);
+}
+
+// The volume follows the slider, the mute button, the keys of the main
+// window and those sent from the video window, leaves the keys typed into a
+// text field alone, and is there again at the next start.
+TEST_F(MainDialogTest, VolumeAndMuteFollowKeysSliderAndVideoWindowAndAreKept)
+{
+    QSettings("Hollowmere", "Korrix").setValue("Sound/Volume", 60);
+    {
+        std::unique_ptr<CKRXApp> app = StartApp();
+        CKRXMainDialog* window = app->GetMainDialog();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        EXPECT_EQ(window->GetVolumeSlider()->value(), 60);
+        EXPECT_EQ(CKRXVolume::GetLevel(), 60);
+
+        window->GetServiceList()->setFocus();
+        QTest::keyClick(window->GetServiceList(), Qt::Key_Minus);
+        QTest::keyClick(window->GetServiceList(), Qt::Key_Minus);
+        EXPECT_EQ(CKRXVolume::GetLevel(), 50);
+        EXPECT_EQ(window->GetVolumeSlider()->value(), 50);
+        QTest::keyClick(window->GetServiceList(), Qt::Key_M);
+        EXPECT_TRUE(CKRXVolume::IsMuted());
+        EXPECT_TRUE(window->GetMuteButton()->isChecked());
+        EXPECT_EQ(CKRXVolume::GetGain(), 0u);
+
+        // Typed into the record path, the keys are text.
+        QLineEdit* path = window->GetRecordPathEdit();
+        path->clear();
+        path->setFocus();
+        QTest::keyClicks(path, "m-+");
+        EXPECT_EQ(path->text(), "m-+");
+        EXPECT_TRUE(CKRXVolume::IsMuted());
+        EXPECT_EQ(CKRXVolume::GetLevel(), 50);
+
+        // From the video window's thread: queued to the window's.
+        std::thread([] { CKRXViewerCommands::Send(CKRXViewerCommands::VolumeUp); }).join();
+        EXPECT_TRUE(QTest::qWaitFor([] { return CKRXVolume::GetLevel() == 55; }, Patience));
+        EXPECT_FALSE(window->GetMuteButton()->isChecked()) << "a step unmutes";
+        window->GetMuteButton()->click();
+        EXPECT_TRUE(CKRXVolume::IsMuted());
+        window->GetVolumeSlider()->setValue(30);
+        EXPECT_EQ(CKRXVolume::GetLevel(), 30);
+        window->close();
+    }
+    CKRXVolume::SetLevel(CKRXVolume::kMaximum);
+    CKRXVolume::SetMuted(false);
+    std::unique_ptr<CKRXApp> again = StartApp();
+    EXPECT_EQ(again->GetMainDialog()->GetVolumeSlider()->value(), 30);
+    EXPECT_TRUE(again->GetMainDialog()->GetMuteButton()->isChecked());
+    EXPECT_EQ(CKRXVolume::GetGain(), 0u);
+    again->GetMainDialog()->GetMuteButton()->click();
+    EXPECT_EQ(CKRXVolume::GetGain(), CKRXVolume::GainOf(30));
+}
+
+// The video window's keys and close box, as its thread sends them.
+TEST_F(MainDialogTest, TheVideoWindowZapsInListOrderAndItsCloseBoxUnticksTheVideo)
+{
+    std::unique_ptr<CKRXApp> app = StartApp({ "File", "Korrix Demo", "Korrix One", "" });
+    CKRXMainDialog* window = app->GetMainDialog();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->windowTitle() == "Korrix [Korrix One]"; }, Patience));
+    QTreeWidget* services = window->GetServiceList();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return services->topLevelItemCount() == 3; }, Patience));
+    const auto send = [](CKRXViewerCommands::Command command) {
+        std::thread([command] { CKRXViewerCommands::Send(command); }).join();
+    };
+    const auto title = [&](const QString& name) {
+        return QTest::qWaitFor([&] { return window->windowTitle() == "Korrix [" + name + "]"; }, Patience);
+    };
+    const QString second = services->topLevelItem(1)->text(0);
+    const QString last = services->topLevelItem(2)->text(0);
+    ASSERT_EQ(services->topLevelItem(0)->text(0), "Korrix One");
+    send(CKRXViewerCommands::NextService);
+    EXPECT_TRUE(title(second));
+    send(CKRXViewerCommands::PreviousService);
+    send(CKRXViewerCommands::PreviousService);
+    EXPECT_TRUE(title(last)) << "round from the first to the last";
+
+    Click(services, FindRow(services, "Korrix One"));
+    QTreeWidget* components = window->GetComponentList();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->GetModel().GetFlow().GetDisplay() != nullptr; }, Patience));
+    ASSERT_EQ(components->topLevelItem(0)->text(0), "video");
+    ASSERT_EQ(components->topLevelItem(0)->checkState(0), Qt::Checked);
+    send(CKRXViewerCommands::CloseVideo);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return components->topLevelItem(0)->checkState(0) == Qt::Unchecked; }, Patience));
+    EXPECT_EQ(window->GetModel().GetFlow().GetDisplay(), nullptr);
+    EXPECT_EQ(components->topLevelItem(1)->checkState(0), Qt::Checked) << "the sound plays on";
+
+    Click(services, FindRow(services, "Korrix Two"));
+    EXPECT_NE(window->GetModel().GetFlow().GetDisplay(), nullptr) << "shown again for the next service";
 }

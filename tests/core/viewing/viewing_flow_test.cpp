@@ -169,6 +169,23 @@ TEST_F(ViewingFlowTest, OpensTheDisplayOnceFromTheFirstPluginThatOpensOneAndKeep
     EXPECT_THAT(log, ElementsAre("remove layer", "display closes"));
 }
 
+TEST_F(ViewingFlowTest, ClosingTheVideoClosesWhatDrawsOnItAndTheNextServiceOpensItAgain)
+{
+    OpenTwoServices({ &video, &audio, &display });
+    ASSERT_TRUE(flow->SelectService(1));
+    ASSERT_THAT(SelectedPIDs(), ElementsAre(0x200, 0x201));
+    log.clear();
+    flow->CloseVideo();
+    EXPECT_THAT(SelectedPIDs(), ElementsAre(0x201)) << "the sound plays on";
+    EXPECT_EQ(ReceiverOn(0x200), nullptr);
+    EXPECT_EQ(flow->GetDisplay(), nullptr);
+    EXPECT_THAT(log, ::testing::IsSupersetOf({ "display closes" }));
+
+    ASSERT_TRUE(flow->SelectService(2));
+    ASSERT_NE(flow->GetDisplay(), nullptr);
+    EXPECT_EQ(ReceiverOn(0x300)->display, flow->GetDisplay());
+}
+
 TEST_F(ViewingFlowTest, AddsDecodersThatNeedADisplayEvenWhenNoneOpens)
 {
     OpenTwoServices({ &video, &refusing });

@@ -33,6 +33,9 @@ TEST_F(ServicePlayTest, RefusesOutputsWithoutAServiceAndOutputsItDoesNotKnow)
         { { "--av-log", folder.File("log.csv") }, "'--av-log' needs '--service'" },
         { { "--service", "1", "--video-out", "screen" }, "not 'screen'" },
         { { "--service", "1", "--video-out", "y4m:" }, "not 'y4m:'" },
+        { { "--volume", "50" }, "'--volume' needs '--service'" },
+        { { "--service", "1", "--volume", "101" }, "'--volume' is a whole number from 0 to 100, not '101'" },
+        { { "--service", "1", "--volume", "5%" }, "not '5%'" },
     };
     for (const auto& [arguments, complaint] : cases) {
         EXPECT_EQ(Play(arguments), 2) << complaint;
@@ -82,4 +85,16 @@ TEST_F(ServicePlayTest, PresentsTheServiceIntoAFileWithoutAWindowAndCountsItsPic
                       "[-+][0-9]+\\.[0-9] ms)?\n$"));
     EXPECT_THAT(folder.Read("pictures.y4m"), StartsWith("YUV4MPEG2 W720 H576 "));
     EXPECT_THAT(folder.Read("av.csv"), ContainsRegex("(^|\n)video,[0-9]+,[0-9]+,[0-9]+\n"));
+}
+
+TEST_F(ServicePlayTest, AtVolumeZeroTheSoundIsSilence)
+{
+    const CString wav = folder.File("sound.wav");
+    ASSERT_EQ(Play({ "--service", "Korrix Radio", "--seconds", "1", "--video-out", "none", "--audio-out", "wav:" + wav,
+                  "--volume", "0" }),
+        0)
+        << err.str();
+    const CString samples = folder.Read("sound.wav").substr(44);
+    ASSERT_GE(samples.size(), 1152u * 4) << "a frame of sound or more was released";
+    EXPECT_EQ(samples.find_first_not_of('\0'), CString::npos);
 }
