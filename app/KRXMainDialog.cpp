@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -190,12 +191,14 @@ QWidget* CKRXMainDialog::BuildRecordRow()
     m_recordPath = new QLineEdit;
     auto* choose = new QPushButton("...");
     choose->setFixedWidth(choose->fontMetrics().horizontalAdvance("...") + 24);
+    m_recordProgress = new QLabel;
     auto* row = new QWidget;
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_record);
     layout->addWidget(m_recordPath, 1);
     layout->addWidget(choose);
+    layout->addWidget(m_recordProgress);
     connect(m_record, &QCheckBox::toggled, this, &CKRXMainDialog::OnRecordToggled);
     connect(choose, &QPushButton::clicked, this, &CKRXMainDialog::ChooseRecordPath);
     return row;
@@ -434,13 +437,29 @@ void CKRXMainDialog::OnRecordToggled(bool ticked)
         return;
     }
     CString error;
-    if (m_model.StartRecording(FromQt(m_recordPath->text()), error))
+    const CString file = ChooseRecordFile();
+    if (!file.empty() && m_model.StartRecording(file, error)) {
+        m_recordProgress->setToolTip(ToQt(file));
         return;
+    }
     {
         const QSignalBlocker blocker(m_record);
         m_record->setChecked(false);
     }
-    KRXMessageBox(error, Caption, KRX_MB_OK | KRX_MB_ICONERROR);
+    if (!error.empty())
+        KRXMessageBox(error, Caption, KRX_MB_OK | KRX_MB_ICONERROR);
+}
+
+CString CKRXMainDialog::ChooseRecordFile()
+{
+    const CString chosen = FromQt(m_recordPath->text());
+    if (CKRXSettings::GetRecordWithDate())
+        return CKRXMainDialogModel::MakeRecordingPath(chosen);
+    if (!QFileInfo::exists(m_recordPath->text()))
+        return chosen;
+    const int answer = KRXMessageBox("\"" + chosen + "\" already exists. Replace it with the new recording?", Caption,
+        KRX_MB_YESNO | KRX_MB_ICONWARNING | KRX_MB_DEFBUTTON2);
+    return answer == KRX_IDYES ? chosen : CString();
 }
 
 void CKRXMainDialog::ChooseRecordPath()
@@ -458,6 +477,7 @@ void CKRXMainDialog::Refresh()
 {
     m_model.GetFlow().CheckSoundtrackCodings();
     ShowStatus();
+    m_recordProgress->setText(ToQt(m_model.GetRecordingProgress()));
     ApplyServiceChanges();
     SelectPendingService();
     // A service clicked before its programme map came starts once it has.

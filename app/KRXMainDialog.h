@@ -43,6 +43,8 @@ public:
     QTreeWidget* GetComponentList() const { return m_components; }
     QCheckBox* GetRecordBox() const { return m_record; }
     QLineEdit* GetRecordPathEdit() const { return m_recordPath; }
+    // Where the recording goes and how far it has come.
+    QLabel* GetRecordProgress() const { return m_recordProgress; }
     QLabel* GetStatusText() const { return m_statusText; }
     QPushButton* GetConfigureButton() const { return m_configure; }
     QSlider* GetVolumeSlider() const { return m_volume; }
@@ -81,6 +83,8 @@ private:
     void OnComponentChanged(int index, bool ticked);
     void Configure();
     void OnRecordToggled(bool ticked);
+    // The file to record to, or empty when the user would not replace the one there.
+    CString ChooseRecordFile();
     void ChooseRecordPath();
 
     void FillMultiplexList();
@@ -104,6 +108,7 @@ private:
     QLineEdit* m_dateTime = nullptr;
     QCheckBox* m_record = nullptr;
     QLineEdit* m_recordPath = nullptr;
+    QLabel* m_recordProgress = nullptr;
     QSlider* m_volume = nullptr;
     QToolButton* m_mute = nullptr;
     QAction* m_muteAction = nullptr;

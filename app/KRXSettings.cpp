@@ -21,6 +21,12 @@ CKRXSettings::LastViewed CKRXSettings::GetLastViewed()
         settings.value("General/Last Service").toString() };
 }
 
+bool CKRXSettings::GetRecordWithDate()
+{
+    const QSettings settings(Organisation, Application);
+    return settings.value("General/Record With Date", true).toBool();
+}
+
 CKRXSettings::Sound CKRXSettings::GetSound()
 {
     const QSettings settings(Organisation, Application);

@@ -22,6 +22,9 @@ public:
     // "General"/"Record Path"; $HOME/recording.ts until one is saved.
     static QString GetRecordPath();
     static LastViewed GetLastViewed();
+    // "General"/"Record With Date": put the date and time into each
+    // recording's name (the default), rather than asking before replacing a file.
+    static bool GetRecordWithDate();
     static Sound GetSound();
     // Writes the record path, what was watched and the sound's level. False
     // when the file could not be written whole (the old one then stays as it was).

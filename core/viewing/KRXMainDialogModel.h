@@ -71,6 +71,10 @@ public:
     bool StartRecording(const CString& path, CString& error);
     void StopRecording();
     bool IsRecording() const;
+    // The chosen path with the date and time in its name, numbered when that is taken too.
+    static CString MakeRecordingPath(const CString& chosen);
+    // "0:01:23, 2.0 MB" while recording; empty otherwise.
+    CString GetRecordingProgress() const;
 
     // Stops a recording, closes the multiplex and then the display.
     void Shutdown();
@@ -88,4 +92,5 @@ private:
     std::vector<CString> m_multiplexNames;
     int m_inputIndex = -1;
     int m_multiplexIndex = -1;
+    uint32_t m_recordingStartMs = 0;
 };

@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSlider>
 #include <QTabBar>
@@ -125,6 +126,17 @@ uintmax_t FileSize(const CString& path)
     return error ? 0 : size;
 }
 
+// The files in the folder whose names start so, in name order.
+std::vector<CString> FilesStarting(const CString& folder, const std::string& start)
+{
+    std::vector<CString> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().filename().string().rfind(start, 0) == 0)
+            files.push_back(entry.path().string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
 class MainDialogTest : public ::testing::Test
 {
 protected:
@@ -198,12 +210,15 @@ TEST_F(MainDialogTest, WatchesRecordsAndReconfiguresTheDemo)
     window->GetRecordBox()->click();
     EXPECT_FALSE(window->GetRecordBox()->isChecked());
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_THAT(boxes[0], ::testing::HasSubstr("missing/recording.ts"));
+    EXPECT_THAT(boxes[0], ::testing::HasSubstr("missing/recording "));
 
-    const CString recording = folder.File("recording.ts");
-    window->GetRecordPathEdit()->setText(QString::fromStdString(recording));
+    const CString chosen = folder.File("recording.ts");
+    window->GetRecordPathEdit()->setText(QString::fromStdString(chosen));
     window->GetRecordBox()->click();
     ASSERT_TRUE(window->GetRecordBox()->isChecked());
+    const std::vector<CString> recordings = FilesStarting(folder.Path(), "recording");
+    ASSERT_EQ(recordings.size(), 1u);
+    const CString recording = recordings[0];
     EXPECT_TRUE(QTest::qWaitFor([&] { return FileSize(recording) >= 188 * 1000; }, Patience));
 
     // Reconfiguring closes the multiplex (and the recording) and reopens it by its name.
@@ -231,7 +246,7 @@ TEST_F(MainDialogTest, WatchesRecordsAndReconfiguresTheDemo)
     EXPECT_TRUE(boxes.size() == 1) << boxes.back();
 
     const QSettings settings("Hollowmere", "Korrix");
-    EXPECT_EQ(settings.value("General/Record Path").toString().toStdString(), recording);
+    EXPECT_EQ(settings.value("General/Record Path").toString().toStdString(), chosen);
     EXPECT_EQ(settings.value("General/Last Multiplex").toString(), "Korrix Demo");
     EXPECT_EQ(settings.value("General/Last Service").toString(), "2");
     EXPECT_FALSE(settings.contains("Video/OverlayColour")) << "the bars stay black unless the user sets them";
@@ -435,4 +450,45 @@ TEST_F(MainDialogTest, TheVideoWindowZapsInListOrderAndItsCloseBoxUnticksTheVide
 
     Click(services, FindRow(services, "Korrix Two"));
     EXPECT_NE(window->GetModel().GetFlow().GetDisplay(), nullptr) << "shown again for the next service";
+}
+
+// Ticking "Record to file" again never replaces the last recording: the name
+// carries the date and time (numbered within one second), or, with that
+// setting off, the user is asked first. The window shows how far it has come.
+TEST_F(MainDialogTest, ARecordingNeverReplacesAnotherUnasked)
+{
+    std::unique_ptr<CKRXApp> app = StartApp({ "File", "Korrix Demo", "", "" });
+    CKRXMainDialog* window = app->GetMainDialog();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->GetModel().GetFlow().GetReceiver() != nullptr; }, Patience));
+    window->GetRecordPathEdit()->setText(QString::fromStdString(folder.File("news.ts")));
+    for (int take = 0; take < 2; ++take) {
+        window->GetRecordBox()->click();
+        ASSERT_TRUE(window->GetRecordBox()->isChecked());
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                return window->GetRecordProgress()->text().contains(QRegularExpression("^0:00:0\\d, \\d+\\.\\d MB$"));
+            },
+            Patience))
+            << window->GetRecordProgress()->text().toStdString();
+        window->GetRecordBox()->click();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return window->GetRecordProgress()->text().isEmpty(); }, Patience));
+    }
+    const std::vector<CString> takes = FilesStarting(folder.Path(), "news");
+    ASSERT_EQ(takes.size(), 2u);
+    EXPECT_THAT(takes[0],
+        ::testing::MatchesRegex(".*/news [0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}-[0-9]{2}-[0-9]{2}( \\(2\\))?\\.ts"));
+
+    QSettings("Hollowmere", "Korrix").setValue("General/Record With Date", false);
+    const CString kept = folder.Write("kept.ts", "an earlier recording");
+    window->GetRecordPathEdit()->setText(QString::fromStdString(kept));
+    SetMessageBoxHandler([this](const CString& text, const CString&, unsigned) {
+        boxes.push_back(text);
+        return int(KRX_IDNO);
+    });
+    window->GetRecordBox()->click();
+    EXPECT_FALSE(window->GetRecordBox()->isChecked());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_THAT(boxes[0], ::testing::HasSubstr("already exists"));
+    EXPECT_EQ(folder.Read("kept.ts"), "an earlier recording");
+    QSettings("Hollowmere", "Korrix").remove("General/Record With Date");
 }
