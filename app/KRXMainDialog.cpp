@@ -1,5 +1,7 @@
 #include "KRXMainDialog.h"
 
+#include "KRXElidedLabel.h"
+
 #include "ServiceSearch.h"
 
 #include "platform/DebugOutput.h"
@@ -153,8 +155,7 @@ void CKRXMainDialog::BuildControls()
     upperAndLower->setStretchFactor(1, 1);
 
     m_statusIcon = new QLabel;
-    m_statusText = new QLabel;
-    m_statusText->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_statusText = new CKRXElidedLabel;
     m_dateTime = new QLineEdit;
     m_dateTime->setReadOnly(true);
     m_dateTime->setFocusPolicy(Qt::NoFocus);
@@ -421,13 +422,22 @@ void CKRXMainDialog::OnComponentChanged(int index, bool ticked)
     item->setText(2, ToQt(component.GetDecoderNames()));
 }
 
+// What was playing plays again once the dialogs close (testing a multiplex
+// needs the input to itself): the multiplex, and the service in it.
 void CKRXMainDialog::Configure()
 {
+    const bool playing = m_model.GetFlow().IsServiceSelected();
+    const unsigned short programNumber = m_model.GetFlow().GetProgramNumber();
     const int reselect = m_model.Configure();
     ShowClosedMultiplex();
     FillMultiplexList();
-    if (reselect >= 0)
-        m_multiplexes->topLevelItem(reselect)->setSelected(true);
+    if (reselect < 0)
+        return;
+    m_multiplexes->topLevelItem(reselect)->setSelected(true);
+    if (playing) {
+        m_pendingService = QString::number(programNumber);
+        SelectPendingService();
+    }
 }
 
 void CKRXMainDialog::OnRecordToggled(bool ticked)

@@ -37,7 +37,7 @@ CKRXAboutDialog::CKRXAboutDialog(CKRXPluginManager& manager, QWidget* parent)
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(buttons);
-    resize(420, 400);
+    resize(420, sizeHint().height());
 }
 
 QString CKRXAboutDialog::GetVersionText()
@@ -68,6 +68,11 @@ QWidget* CKRXAboutDialog::MakePluginGroup(CKRXPluginManager& manager)
         m_plugins->addTopLevelItem(new QTreeWidgetItem(QStringList { FromCore(plugin->GetName()) }));
     }
     connect(m_plugins, &QTreeWidget::itemSelectionChanged, this, &CKRXAboutDialog::ShowSelectedDescription);
+    // Every plug-in in sight: a list that scrolls hides what the box is for.
+    const int rows = m_plugins->topLevelItemCount();
+    const int rowHeight = rows > 0 ? m_plugins->sizeHintForRow(0) : 0;
+    m_plugins->setMinimumHeight(
+        m_plugins->header()->sizeHint().height() + rows * rowHeight + 2 * m_plugins->frameWidth() + 2);
     return MakeGroup("Plugins", m_plugins);
 }
 

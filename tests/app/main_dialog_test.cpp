@@ -232,7 +232,9 @@ TEST_F(MainDialogTest, WatchesRecordsAndReconfiguresTheDemo)
     ASSERT_EQ(window->GetMultiplexList()->selectedItems().size(), 1);
     EXPECT_EQ(window->GetMultiplexList()->selectedItems().first()->text(0), "Korrix Demo");
     EXPECT_NE(window->GetModel().GetFlow().GetReceiver(), nullptr);
-    EXPECT_EQ(window->windowTitle(), "Korrix");
+    // And the service that was playing plays again.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->windowTitle() == "Korrix [Korrix One]"; }, Patience));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return components->topLevelItemCount() == 3; }, Patience));
     ASSERT_TRUE(QTest::qWaitFor([&] { return FindRow(services, "Korrix Two") != nullptr; }, Patience));
     Click(services, FindRow(services, "Korrix Two"));
     EXPECT_EQ(window->windowTitle(), "Korrix [Korrix Two]");
@@ -491,4 +493,18 @@ TEST_F(MainDialogTest, ARecordingNeverReplacesAnotherUnasked)
     EXPECT_THAT(boxes[0], ::testing::HasSubstr("already exists"));
     EXPECT_EQ(folder.Read("kept.ts"), "an earlier recording");
     QSettings("Hollowmere", "Korrix").remove("General/Record With Date");
+}
+
+// A status longer than the window is cut short, not given more room.
+TEST_F(MainDialogTest, ALongStatusNeverWidensTheWindow)
+{
+    std::unique_ptr<CKRXApp> app = StartApp();
+    CKRXMainDialog* window = app->GetMainDialog();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    const int width = window->width();
+    const int minimum = window->minimumSizeHint().width();
+    window->GetStatusText()->setText(QString("No data is being received. ").repeated(20));
+    QTest::qWait(50);
+    EXPECT_EQ(window->width(), width);
+    EXPECT_EQ(window->minimumSizeHint().width(), minimum);
 }

@@ -3,8 +3,11 @@
 #include "plugin/KRXPluginManager.h"
 
 #include <QLabel>
+#include <QScrollBar>
+#include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 class NamedPlugin : public CKRXPlugin
@@ -68,6 +71,22 @@ TEST_F(AboutDialog, ShowsTheSelectedPluginsDescriptionAndNothingWithoutASelectio
 
     list->clearSelection();
     EXPECT_EQ(dialog.GetDescription()->text(), "");
+}
+
+TEST(AboutDialogSize, ShowsEveryPluginWithoutScrolling)
+{
+    std::vector<std::unique_ptr<NamedPlugin>> plugins;
+    CKRXPluginManager manager;
+    for (int index = 0; index < 16; ++index) {
+        plugins.push_back(std::make_unique<NamedPlugin>("Plug-in " + std::to_string(index), ""));
+        manager.AddPlugin(plugins.back().get());
+    }
+    CKRXAboutDialog dialog(manager);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    QTreeWidget* list = dialog.GetPluginList();
+    EXPECT_FALSE(list->verticalScrollBar()->isVisible());
+    EXPECT_TRUE(list->viewport()->rect().contains(list->visualItemRect(list->topLevelItem(15))));
 }
 
 TEST(AboutDialogVersion, NamesTheProgramAndTheBuildsVersion)

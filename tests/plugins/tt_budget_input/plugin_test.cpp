@@ -149,6 +149,7 @@ TEST_F(TTPlugin, DVBCCardsCannotBeTunedOrScanned)
     std::unique_ptr<CDVBMultiplexDefinition> definition(m_plugin->CreateMultiplexDefinition());
     EXPECT_FALSE(m_plugin->ConfigureMultiplexDefinition(definition.get()));
     EXPECT_FALSE(m_plugin->ScanForMultiplexDefinitions());
+    EXPECT_TRUE(m_plugin->CanScanForMultiplexDefinitions());
     ASSERT_EQ(m_boxes.size(), 2u);
     EXPECT_EQ(m_boxes[0].text, "Tuning not yet supported for DVB-C devices.");
     EXPECT_EQ(m_boxes[1].text, "Channel scan currently only supported for DVB-T devices.");
