@@ -174,6 +174,7 @@ void CKRXMainDialog::BuildControls()
     layout->addWidget(BuildRecordRow());
     setCentralWidget(central);
     resize(760, 520);
+    restoreGeometry(CKRXSettings::GetMainWindowGeometry());
 
     connect(m_inputs, &QTabBar::currentChanged, this, &CKRXMainDialog::SelectInput);
     connect(m_multiplexes, &QTreeWidget::itemSelectionChanged, this, &CKRXMainDialog::OnMultiplexSelectionChanged);
@@ -619,6 +620,7 @@ void CKRXMainDialog::Shutdown()
         viewed.service = QString::number(m_model.GetFlow().GetProgramNumber());
     // The recording ends before the receiver it copies from stops.
     m_model.Shutdown();
-    if (!CKRXSettings::Save(m_recordPath->text(), viewed, { CKRXVolume::GetLevel(), CKRXVolume::IsMuted() }))
+    if (!CKRXSettings::Save(
+            m_recordPath->text(), viewed, { CKRXVolume::GetLevel(), CKRXVolume::IsMuted() }, saveGeometry()))
         KRXMessageBox("Failed to save the settings.", Caption, KRX_MB_OK | KRX_MB_ICONERROR);
 }

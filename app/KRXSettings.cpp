@@ -33,9 +33,17 @@ CKRXSettings::Sound CKRXSettings::GetSound()
     return { settings.value("Sound/Volume", 100).toInt(), settings.value("Sound/Muted", false).toBool() };
 }
 
-bool CKRXSettings::Save(const QString& recordPath, const LastViewed& viewed, const Sound& sound)
+QByteArray CKRXSettings::GetMainWindowGeometry()
+{
+    const QSettings settings(Organisation, Application);
+    return settings.value("Window/Main").toByteArray();
+}
+
+bool CKRXSettings::Save(
+    const QString& recordPath, const LastViewed& viewed, const Sound& sound, const QByteArray& mainWindowGeometry)
 {
     QSettings settings(Organisation, Application);
+    settings.setValue("Window/Main", mainWindowGeometry);
     settings.setValue("Sound/Volume", sound.volume);
     settings.setValue("Sound/Muted", sound.muted);
     settings.setValue("General/Record Path", recordPath);

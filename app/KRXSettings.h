@@ -1,6 +1,7 @@
 #pragma once
 // The program's settings, kept by QSettings("Hollowmere", "Korrix") in the
 // INI file the core's CProfileSettings also reads.
+#include <QByteArray>
 #include <QString>
 
 class CKRXSettings
@@ -26,7 +27,10 @@ public:
     // recording's name (the default), rather than asking before replacing a file.
     static bool GetRecordWithDate();
     static Sound GetSound();
-    // Writes the record path, what was watched and the sound's level. False
+    // "Window"/"Main": where the main window was and how large; empty until saved.
+    static QByteArray GetMainWindowGeometry();
+    // Writes the record path, what was watched, the sound's level and the window's place. False
     // when the file could not be written whole (the old one then stays as it was).
-    static bool Save(const QString& recordPath, const LastViewed& viewed, const Sound& sound);
+    static bool Save(
+        const QString& recordPath, const LastViewed& viewed, const Sound& sound, const QByteArray& mainWindowGeometry);
 };

@@ -508,3 +508,17 @@ TEST_F(MainDialogTest, ALongStatusNeverWidensTheWindow)
     EXPECT_EQ(window->width(), width);
     EXPECT_EQ(window->minimumSizeHint().width(), minimum);
 }
+
+TEST_F(MainDialogTest, TheWindowOpensWhereAndAsLargeAsItWasLeft)
+{
+    {
+        std::unique_ptr<CKRXApp> app = StartApp();
+        CKRXMainDialog* window = app->GetMainDialog();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        window->setGeometry(QRect(130, 90, 900, 610));
+        QTest::qWait(20);
+        window->close();
+    }
+    std::unique_ptr<CKRXApp> again = StartApp();
+    EXPECT_EQ(again->GetMainDialog()->geometry(), QRect(130, 90, 900, 610));
+}
