@@ -260,6 +260,13 @@ void CKRXMainDialog::BuildPlaybackMenu()
     m_muteAction->setCheckable(true);
     m_muteAction->setShortcut(QKeySequence("M"));
     connect(m_muteAction, &QAction::triggered, this, &CKRXMainDialog::SetMuted);
+    playback->addSeparator();
+    QAction* soundtrack = playback->addAction("Next S&oundtrack");
+    soundtrack->setShortcut(QKeySequence("A"));
+    connect(soundtrack, &QAction::triggered, this, [this] { CarryOut(CKRXViewerCommands::NextSoundtrack); });
+    QAction* subtitles = playback->addAction("Next Su&btitles");
+    subtitles->setShortcut(QKeySequence("S"));
+    connect(subtitles, &QAction::triggered, this, [this] { CarryOut(CKRXViewerCommands::NextSubtitles); });
 }
 
 void CKRXMainDialog::CarryOut(CKRXViewerCommands::Command command)
@@ -279,6 +286,14 @@ void CKRXMainDialog::CarryOut(CKRXViewerCommands::Command command)
         break;
     case CKRXViewerCommands::NextService:
         StepService(1);
+        break;
+    case CKRXViewerCommands::NextSoundtrack:
+        m_model.GetFlow().NextSoundtrack();
+        FillComponentList();
+        break;
+    case CKRXViewerCommands::NextSubtitles:
+        m_model.GetFlow().NextSubtitles();
+        FillComponentList();
         break;
     case CKRXViewerCommands::CloseVideo:
         m_model.GetFlow().CloseVideo();

@@ -522,3 +522,29 @@ TEST_F(MainDialogTest, TheWindowOpensWhereAndAsLargeAsItWasLeft)
     std::unique_ptr<CKRXApp> again = StartApp();
     EXPECT_EQ(again->GetMainDialog()->geometry(), QRect(130, 90, 900, 610));
 }
+
+// "a" on the main window, as on the video window, changes the soundtrack.
+TEST_F(MainDialogTest, TheAKeyChangesTheSoundtrack)
+{
+    std::unique_ptr<CKRXApp> app = StartApp({ "File", "Korrix Demo", "Korrix One", "" });
+    CKRXMainDialog* window = app->GetMainDialog();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QTreeWidget* components = window->GetComponentList();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return components->topLevelItemCount() == 3; }, Patience));
+    const auto tickedSound = [&] {
+        for (int row = 0; row < components->topLevelItemCount(); ++row)
+            if (components->topLevelItem(row)->text(0).startsWith("audio")
+                && components->topLevelItem(row)->checkState(0) == Qt::Checked)
+                return row;
+        return -1;
+    };
+    const int first = tickedSound();
+    ASSERT_GE(first, 0);
+    window->GetServiceList()->setFocus();
+    QTest::keyClick(window->GetServiceList(), Qt::Key_A);
+    const int second = tickedSound();
+    EXPECT_GE(second, 0);
+    EXPECT_NE(second, first);
+    QTest::keyClick(window->GetServiceList(), Qt::Key_A);
+    EXPECT_EQ(tickedSound(), first);
+}
