@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -87,6 +88,21 @@ TEST(AboutDialogSize, ShowsEveryPluginWithoutScrolling)
     QTreeWidget* list = dialog.GetPluginList();
     EXPECT_FALSE(list->verticalScrollBar()->isVisible());
     EXPECT_TRUE(list->viewport()->rect().contains(list->visualItemRect(list->topLevelItem(15))));
+}
+
+TEST_F(AboutDialog, AKeyboardPageListsTheKeys)
+{
+    CKRXAboutDialog dialog(m_manager);
+    QTabWidget* pages = dialog.GetPages();
+    ASSERT_EQ(pages->count(), 2);
+    EXPECT_EQ(pages->tabText(1), "Keyboard");
+    auto* keys = qobject_cast<QTreeWidget*>(pages->widget(1));
+    ASSERT_NE(keys, nullptr);
+    QStringList listed;
+    for (int row = 0; row < keys->topLevelItemCount(); ++row)
+        listed << keys->topLevelItem(row)->text(0);
+    for (const char* key : { "M", "A", "S", "Escape" })
+        EXPECT_TRUE(listed.contains(key)) << key;
 }
 
 TEST(AboutDialogVersion, NamesTheProgramAndTheBuildsVersion)
