@@ -6,6 +6,7 @@
 
 #include "platform/DebugOutput.h"
 #include "platform/MessageBox.h"
+#include "plugin/KRXVideoOutput.h"
 #include "plugin/KRXVolume.h"
 
 #include <QCheckBox>
@@ -399,6 +400,9 @@ void CKRXMainDialog::ShowClosedMultiplex()
 
 void CKRXMainDialog::OnServiceSelectionChanged()
 {
+    // The picture opens beside this window, not over its list.
+    const QRect frame = frameGeometry();
+    CKRXVideoOutput::SetWindowPlace(frame.right() + 1, frame.top());
     const int row = SelectedRow(m_services);
     if (row < 0)
         m_model.DeselectService();

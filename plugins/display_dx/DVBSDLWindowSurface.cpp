@@ -4,6 +4,7 @@
 #include "DVBWindowIcon.h"
 
 #include "platform/SDLLock.h"
+#include "plugin/KRXVideoOutput.h"
 #include "plugin/KRXViewerCommands.h"
 
 namespace {
@@ -79,8 +80,9 @@ bool CDVBSDLWindowSurface::Open(CString& error)
         error = SDLError("Failed to start the video system.");
         return false;
     }
-    m_window = SDL_CreateWindow("Korrix", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, m_windowWidth,
-        m_windowHeight, SDL_WINDOW_RESIZABLE);
+    int x = SDL_WINDOWPOS_UNDEFINED, y = SDL_WINDOWPOS_UNDEFINED;
+    CKRXVideoOutput::GetWindowPlace(x, y);
+    m_window = SDL_CreateWindow("Korrix", x, y, m_windowWidth, m_windowHeight, SDL_WINDOW_RESIZABLE);
     if (!m_window) {
         error = SDLError("Failed to create the video window.");
         return false;

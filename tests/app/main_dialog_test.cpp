@@ -8,6 +8,7 @@
 
 #include "platform/MessageBox.h"
 #include "plugin/KRXMultiplexDialogs.h"
+#include "plugin/KRXVideoOutput.h"
 #include "plugin/KRXViewerCommands.h"
 #include "plugin/KRXVolume.h"
 #include "stream/DVBTransportStreamReceiver.h"
@@ -189,6 +190,9 @@ TEST_F(MainDialogTest, WatchesRecordsAndReconfiguresTheDemo)
 
     Click(services, FindRow(services, "Korrix One"));
     EXPECT_EQ(window->windowTitle(), "Korrix [Korrix One]");
+    int x = 0, y = 0;
+    ASSERT_TRUE(CKRXVideoOutput::GetWindowPlace(x, y));
+    EXPECT_GT(x, window->frameGeometry().right()) << "the video window opens beside the main window, not over it";
     QTreeWidget* components = window->GetComponentList();
     ASSERT_EQ(components->topLevelItemCount(), 3);
     EXPECT_EQ(components->topLevelItem(0)->text(1), "0512");

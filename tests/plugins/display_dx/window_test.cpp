@@ -165,6 +165,19 @@ TEST_F(WindowSurface, KeysWheelAndCloseBoxAreSentToTheViewer)
     EXPECT_EQ(SDL_GetWindowFlags(SDL_GetWindowFromID(window)) & SDL_WINDOW_SHOWN, 0u) << "hidden";
 }
 
+TEST(WindowSurfacePlace, TheWindowOpensWhereTheFrontEndAsked)
+{
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    CKRXVideoOutput::SetWindowPlace(812, 64);
+    CDVBSDLWindowSurface surface { 720, 576, BORDER };
+    CString error;
+    ASSERT_TRUE(surface.Open(error)) << error;
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(SDL_GetWindowFromID(surface.GetWindowID()), &x, &y);
+    EXPECT_EQ(x, 812);
+    EXPECT_EQ(y, 64);
+}
+
 TEST(DisplayPlugin, TheModuleRegistersDisplayDXWhichOpensTheChosenOutput)
 {
     TemporaryFolder folder;
