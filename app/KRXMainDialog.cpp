@@ -2,7 +2,7 @@
 
 #include "KRXElidedLabel.h"
 
-#include "ServiceSearch.h"
+#include "viewing/KRXServiceSearch.h"
 
 #include "platform/DebugOutput.h"
 #include "platform/MessageBox.h"

@@ -7,7 +7,7 @@
 #include "CliOptions.h"
 #include "CliPlugins.h"
 #include "FileMultiplexSession.h"
-#include "ServiceSearch.h"
+#include "viewing/KRXServiceSearch.h"
 
 #include "platform/Clock.h"
 #include "platform/Event.h"
