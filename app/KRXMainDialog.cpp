@@ -1,6 +1,7 @@
 #include "KRXMainDialog.h"
 
 #include "KRXElidedLabel.h"
+#include "KRXQtText.h"
 
 #include "viewing/KRXServiceSearch.h"
 
@@ -44,16 +45,6 @@ const char* const Caption = "Korrix";
 // The service type images, in the order of the DVB_SERVICE_* codes.
 const char* const ServiceTypeIcons[] = { ":/icons/service-unknown.png", ":/icons/service-tv.png",
     ":/icons/service-radio.png", ":/icons/service-data.png" };
-
-QString ToQt(const CString& text)
-{
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
-CString FromQt(const QString& text)
-{
-    return text.toUtf8().toStdString();
-}
 
 QTreeWidget* MakeList(const QStringList& columns)
 {
@@ -349,7 +340,7 @@ void CKRXMainDialog::FillInputTabs()
 {
     const QSignalBlocker blocker(m_inputs);
     for (const CString& name : m_model.GetInputNames())
-        m_inputs->addTab(ToQt(name));
+        m_inputs->addTab(ToQString(name));
     if (m_inputs->count() > 0)
         SelectInput(m_inputs->currentIndex());
 }
@@ -367,7 +358,7 @@ void CKRXMainDialog::FillMultiplexList()
     m_multiplexes->clear();
     const QIcon icon(":/icons/multiplex.png");
     for (const CString& name : m_model.GetMultiplexNames())
-        new QTreeWidgetItem(m_multiplexes, { ToQt(name) }, 0);
+        new QTreeWidgetItem(m_multiplexes, { ToQString(name) }, 0);
     for (int row = 0; row < m_multiplexes->topLevelItemCount(); ++row)
         m_multiplexes->topLevelItem(row)->setIcon(0, icon);
 }
@@ -395,7 +386,7 @@ void CKRXMainDialog::ShowClosedMultiplex()
         m_record->setChecked(m_model.IsRecording());
     }
     FillComponentList();
-    setWindowTitle(ToQt(m_model.GetWindowTitle()));
+    setWindowTitle(ToQString(m_model.GetWindowTitle()));
 }
 
 void CKRXMainDialog::OnServiceSelectionChanged()
@@ -408,7 +399,7 @@ void CKRXMainDialog::OnServiceSelectionChanged()
         m_model.DeselectService();
     else
         m_model.SelectService(m_model.GetServiceRows().GetRows()[row].programNumber);
-    setWindowTitle(ToQt(m_model.GetWindowTitle()));
+    setWindowTitle(ToQString(m_model.GetWindowTitle()));
     FillComponentList();
 }
 
@@ -418,8 +409,8 @@ void CKRXMainDialog::FillComponentList()
     m_components->clear();
     for (const CKRXViewingFlow::Component& component : m_model.GetComponents()) {
         auto* item = new QTreeWidgetItem(m_components,
-            { ToQt(component.description), QString::asprintf("%04d", component.pid),
-                ToQt(component.GetDecoderNames()) });
+            { ToQString(component.description), QString::asprintf("%04d", component.pid),
+                ToQString(component.GetDecoderNames()) });
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
         item->setCheckState(0, component.selected ? Qt::Checked : Qt::Unchecked);
         item->setData(0, Qt::UserRole, component.pid);
@@ -439,7 +430,7 @@ void CKRXMainDialog::OnComponentChanged(int index, bool ticked)
     const CKRXViewingFlow::Component& component = m_model.GetComponents()[index];
     QTreeWidgetItem* item = m_components->topLevelItem(index);
     item->setCheckState(0, component.selected ? Qt::Checked : Qt::Unchecked);
-    item->setText(2, ToQt(component.GetDecoderNames()));
+    item->setText(2, ToQString(component.GetDecoderNames()));
 }
 
 // What was playing plays again once the dialogs close (testing a multiplex
@@ -469,7 +460,7 @@ void CKRXMainDialog::OnRecordToggled(bool ticked)
     CString error;
     const CString file = ChooseRecordFile();
     if (!file.empty() && m_model.StartRecording(file, error)) {
-        m_recordProgress->setToolTip(ToQt(file));
+        m_recordProgress->setToolTip(ToQString(file));
         return;
     }
     {
@@ -482,7 +473,7 @@ void CKRXMainDialog::OnRecordToggled(bool ticked)
 
 CString CKRXMainDialog::ChooseRecordFile()
 {
-    const CString chosen = FromQt(m_recordPath->text());
+    const CString chosen = ToCString(m_recordPath->text());
     if (CKRXSettings::GetRecordWithDate())
         return CKRXMainDialogModel::MakeRecordingPath(chosen);
     if (!QFileInfo::exists(m_recordPath->text()))
@@ -507,7 +498,7 @@ void CKRXMainDialog::Refresh()
 {
     m_model.GetFlow().CheckSoundtrackCodings();
     ShowStatus();
-    m_recordProgress->setText(ToQt(m_model.GetRecordingProgress()));
+    m_recordProgress->setText(ToQString(m_model.GetRecordingProgress()));
     ApplyServiceChanges();
     SelectPendingService();
     // A service clicked before its programme map came starts once it has.
@@ -519,7 +510,7 @@ void CKRXMainDialog::Refresh()
 void CKRXMainDialog::ShowStatus()
 {
     const SKRXViewingStatus status = m_model.GetStatus();
-    const QString text = ToQt(status.text);
+    const QString text = ToQString(status.text);
     if (m_statusText->text() != text)
         m_statusText->setText(text);
     if (m_statusIcon->pixmap().isNull() || m_statusWorking != status.working) {
@@ -540,18 +531,18 @@ void CKRXMainDialog::ApplyServiceChanges()
         const CKRXServiceRows::Row& row = rows[change.row];
         QTreeWidgetItem* item = m_services->topLevelItem(change.row);
         if (change.what & CKRXServiceRows::Inserted) {
-            item = new QTreeWidgetItem(m_services, { ToQt(row.name), ToQt(row.nowShowing) });
+            item = new QTreeWidgetItem(m_services, { ToQString(row.name), ToQString(row.nowShowing) });
             item->setIcon(0, ServiceTypeIcon(row.type));
             continue;
         }
         if (change.what & CKRXServiceRows::NameChanged)
-            item->setText(0, ToQt(row.name));
+            item->setText(0, ToQString(row.name));
         if (change.what & CKRXServiceRows::TypeChanged)
             item->setIcon(0, ServiceTypeIcon(row.type));
         if (change.what & CKRXServiceRows::NowShowingChanged)
-            item->setText(1, ToQt(row.nowShowing));
+            item->setText(1, ToQString(row.nowShowing));
     }
-    setWindowTitle(ToQt(m_model.GetWindowTitle()));
+    setWindowTitle(ToQString(m_model.GetWindowTitle()));
 }
 
 void CKRXMainDialog::OpenStraightInto(const CKRXSettings::LastViewed& viewed)
@@ -575,7 +566,7 @@ void CKRXMainDialog::SelectPendingService()
     if (m_pendingService.isEmpty() || receiver == nullptr)
         return;
     unsigned short programNumber = 0;
-    const EServiceSearch search = FindService(receiver, FromQt(m_pendingService), programNumber);
+    const EServiceSearch search = FindService(receiver, ToCString(m_pendingService), programNumber);
     if (search == EServiceSearch::Waiting)
         return;
     if (search == EServiceSearch::Found) {
@@ -586,7 +577,7 @@ void CKRXMainDialog::SelectPendingService()
         m_services->clearSelection();
         m_services->topLevelItem(row)->setSelected(true);
     } else {
-        DebugOutput("The multiplex has no service \"" + FromQt(m_pendingService) + "\".\n");
+        DebugOutput("The multiplex has no service \"" + ToCString(m_pendingService) + "\".\n");
     }
     m_pendingService.clear();
 }
@@ -611,7 +602,7 @@ bool CKRXMainDialog::ShowServiceInfoTip(QEvent* event)
         return true;
     }
     const int row = m_services->indexOfTopLevelItem(item);
-    QString tip = ToQt(m_model.GetServiceInfoTip(m_model.GetServiceRows().GetRows()[row].programNumber));
+    QString tip = ToQString(m_model.GetServiceInfoTip(m_model.GetServiceRows().GetRows()[row].programNumber));
     tip.replace("\r\n", "\n");
     QToolTip::showText(help->globalPos(), tip, m_services->viewport());
     return true;
@@ -634,7 +625,7 @@ void CKRXMainDialog::Shutdown()
     if (m_model.GetInputIndex() >= 0)
         viewed.input = m_inputs->tabText(m_model.GetInputIndex());
     if (m_model.GetMultiplexIndex() >= 0)
-        viewed.multiplex = ToQt(m_model.GetMultiplexNames()[m_model.GetMultiplexIndex()]);
+        viewed.multiplex = ToQString(m_model.GetMultiplexNames()[m_model.GetMultiplexIndex()]);
     if (m_model.GetFlow().IsServiceSelected())
         viewed.service = QString::number(m_model.GetFlow().GetProgramNumber());
     // The recording ends before the receiver it copies from stops.
