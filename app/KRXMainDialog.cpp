@@ -1,15 +1,21 @@
 #include "KRXMainDialog.h"
 
+#include "KRXElidedLabel.h"
+#include "KRXQtText.h"
 #include "KRXSettings.h"
-#include "ServiceSearch.h"
+
+#include "viewing/KRXServiceSearch.h"
 
 #include "platform/DebugOutput.h"
 #include "platform/MessageBox.h"
+#include "plugin/KRXVideoOutput.h"
+#include "plugin/KRXVolume.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -18,9 +24,12 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QSlider>
 #include <QSplitter>
+#include <QStyle>
 #include <QTabBar>
 #include <QTimer>
+#include <QToolButton>
 #include <QToolTip>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -37,16 +46,6 @@ const char* const Caption = "Korrix";
 // The service type images, in the order of the DVB_SERVICE_* codes.
 const char* const ServiceTypeIcons[] = { ":/icons/service-unknown.png", ":/icons/service-tv.png",
     ":/icons/service-radio.png", ":/icons/service-data.png" };
-
-QString ToQt(const CString& text)
-{
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
-CString FromQt(const QString& text)
-{
-    return text.toUtf8().toStdString();
-}
 
 QTreeWidget* MakeList(const QStringList& columns)
 {
@@ -92,6 +91,15 @@ CKRXMainDialog::CKRXMainDialog(CKRXPluginManager& plugins, QWidget* parent, cons
     BuildMenus();
     m_statusText->setText("Initialising...");
     m_recordPath->setText(CKRXSettings::GetRecordPath());
+    const CKRXSettings::Sound sound = CKRXSettings::GetSound();
+    CKRXVolume::SetLevel(sound.volume);
+    CKRXVolume::SetMuted(sound.muted);
+    ShowVolume();
+    // The video window's keys come on the display's thread and are carried out on this one.
+    CKRXViewerCommands::SetHandler([this](CKRXViewerCommands::Command command) {
+        QMetaObject::invokeMethod(
+            this, [this, command] { CarryOut(command); }, Qt::QueuedConnection);
+    });
     FillInputTabs();
     m_refresh = new QTimer(this);
     connect(m_refresh, &QTimer::timeout, this, &CKRXMainDialog::Refresh);
@@ -140,8 +148,7 @@ void CKRXMainDialog::BuildControls()
     upperAndLower->setStretchFactor(1, 1);
 
     m_statusIcon = new QLabel;
-    m_statusText = new QLabel;
-    m_statusText->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_statusText = new CKRXElidedLabel;
     m_dateTime = new QLineEdit;
     m_dateTime->setReadOnly(true);
     m_dateTime->setFocusPolicy(Qt::NoFocus);
@@ -149,6 +156,7 @@ void CKRXMainDialog::BuildControls()
     auto* status = new QHBoxLayout;
     status->addWidget(m_statusIcon);
     status->addWidget(m_statusText, 1);
+    status->addWidget(BuildVolumeControls());
     status->addWidget(m_dateTime);
 
     auto* central = new QWidget;
@@ -159,6 +167,7 @@ void CKRXMainDialog::BuildControls()
     layout->addWidget(BuildRecordRow());
     setCentralWidget(central);
     resize(760, 520);
+    restoreGeometry(CKRXSettings::GetMainWindowGeometry());
 
     connect(m_inputs, &QTabBar::currentChanged, this, &CKRXMainDialog::SelectInput);
     connect(m_multiplexes, &QTreeWidget::itemSelectionChanged, this, &CKRXMainDialog::OnMultiplexSelectionChanged);
@@ -177,15 +186,45 @@ QWidget* CKRXMainDialog::BuildRecordRow()
     m_recordPath = new QLineEdit;
     auto* choose = new QPushButton("...");
     choose->setFixedWidth(choose->fontMetrics().horizontalAdvance("...") + 24);
+    m_recordProgress = new QLabel;
     auto* row = new QWidget;
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_record);
     layout->addWidget(m_recordPath, 1);
     layout->addWidget(choose);
+    layout->addWidget(m_recordProgress);
     connect(m_record, &QCheckBox::toggled, this, &CKRXMainDialog::OnRecordToggled);
     connect(choose, &QPushButton::clicked, this, &CKRXMainDialog::ChooseRecordPath);
     return row;
+}
+
+QWidget* CKRXMainDialog::BuildVolumeControls()
+{
+    m_mute = new QToolButton;
+    m_mute->setCheckable(true);
+    m_mute->setAutoRaise(true);
+    m_mute->setToolTip("Mute (M)");
+    m_mute->setFocusPolicy(Qt::NoFocus);
+    m_volume = new QSlider(Qt::Horizontal);
+    m_volume->setRange(0, CKRXVolume::kMaximum);
+    m_volume->setSingleStep(CKRXVolume::kStep);
+    m_volume->setPageStep(4 * CKRXVolume::kStep);
+    m_volume->setFixedWidth(100);
+    m_volume->setToolTip("Volume (+, -)");
+    m_volume->setFocusPolicy(Qt::NoFocus);
+    auto* controls = new QWidget;
+    auto* layout = new QHBoxLayout(controls);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_mute);
+    layout->addWidget(m_volume);
+    connect(m_mute, &QToolButton::toggled, this, &CKRXMainDialog::SetMuted);
+    connect(m_volume, &QSlider::valueChanged, this, [this](int level) {
+        CKRXVolume::SetLevel(level);
+        ShowVolume();
+    });
+    return controls;
 }
 
 void CKRXMainDialog::BuildMenus()
@@ -198,6 +237,7 @@ void CKRXMainDialog::BuildMenus()
     deinterlace->setChecked(CKRXDeinterlace::Get() != CKRXDeinterlace::Off);
     connect(deinterlace, &QAction::toggled, this, &CKRXMainDialog::OnDeinterlaceToggled);
     addAction(deinterlace);
+    BuildPlaybackMenu();
     // Where a Linux user looks for it: the Help menu, and the window's own context menu.
     QMenu* help = menuBar()->addMenu("&Help");
     QAction* about = help->addAction("&About Korrix...");
@@ -213,6 +253,100 @@ void CKRXMainDialog::OnDeinterlaceToggled(bool ticked)
     CKRXSettings::SetDeinterlace(mode);
 }
 
+// The menu's shortcuts are the keys of the whole window; a text field being
+// typed into keeps its characters, since Qt offers them to it first.
+void CKRXMainDialog::BuildPlaybackMenu()
+{
+    QMenu* playback = menuBar()->addMenu("&Playback");
+    QAction* up = playback->addAction("Volume &Up");
+    up->setShortcuts({ QKeySequence("+"), QKeySequence("=") });
+    connect(up, &QAction::triggered, this, [this] { CarryOut(CKRXViewerCommands::VolumeUp); });
+    QAction* down = playback->addAction("Volume &Down");
+    down->setShortcut(QKeySequence("-"));
+    connect(down, &QAction::triggered, this, [this] { CarryOut(CKRXViewerCommands::VolumeDown); });
+    m_muteAction = playback->addAction("&Mute");
+    m_muteAction->setCheckable(true);
+    m_muteAction->setShortcut(QKeySequence("M"));
+    connect(m_muteAction, &QAction::triggered, this, &CKRXMainDialog::SetMuted);
+    playback->addSeparator();
+    QAction* soundtrack = playback->addAction("Next S&oundtrack");
+    soundtrack->setShortcut(QKeySequence("A"));
+    connect(soundtrack, &QAction::triggered, this, [this] { CarryOut(CKRXViewerCommands::NextSoundtrack); });
+    QAction* subtitles = playback->addAction("Next Su&btitles");
+    subtitles->setShortcut(QKeySequence("S"));
+    connect(subtitles, &QAction::triggered, this, [this] { CarryOut(CKRXViewerCommands::NextSubtitles); });
+}
+
+void CKRXMainDialog::CarryOut(CKRXViewerCommands::Command command)
+{
+    switch (command) {
+    case CKRXViewerCommands::VolumeUp:
+        StepVolume(CKRXVolume::kStep);
+        break;
+    case CKRXViewerCommands::VolumeDown:
+        StepVolume(-CKRXVolume::kStep);
+        break;
+    case CKRXViewerCommands::ToggleMute:
+        SetMuted(!CKRXVolume::IsMuted());
+        break;
+    case CKRXViewerCommands::PreviousService:
+        StepService(-1);
+        break;
+    case CKRXViewerCommands::NextService:
+        StepService(1);
+        break;
+    case CKRXViewerCommands::NextSoundtrack:
+        m_model.GetFlow().NextSoundtrack();
+        FillComponentList();
+        break;
+    case CKRXViewerCommands::NextSubtitles:
+        m_model.GetFlow().NextSubtitles();
+        FillComponentList();
+        break;
+    case CKRXViewerCommands::CloseVideo:
+        m_model.GetFlow().CloseVideo();
+        FillComponentList();
+        break;
+    default:
+        break;
+    }
+}
+
+// In the order the list shows, round from the last to the first.
+void CKRXMainDialog::StepService(int step)
+{
+    const int count = m_services->topLevelItemCount();
+    if (count == 0)
+        return;
+    const int selected = SelectedRow(m_services);
+    const int row = ((selected < 0 && step > 0 ? -1 : selected) + step + count) % count;
+    m_services->setCurrentItem(m_services->topLevelItem(row));
+}
+
+void CKRXMainDialog::StepVolume(int delta)
+{
+    CKRXVolume::Step(delta);
+    ShowVolume();
+}
+
+void CKRXMainDialog::SetMuted(bool muted)
+{
+    CKRXVolume::SetMuted(muted);
+    ShowVolume();
+}
+
+void CKRXMainDialog::ShowVolume()
+{
+    const bool muted = CKRXVolume::IsMuted();
+    const QSignalBlocker slider(m_volume);
+    const QSignalBlocker button(m_mute);
+    m_volume->setValue(CKRXVolume::GetLevel());
+    m_mute->setChecked(muted);
+    m_mute->setIcon(style()->standardIcon(muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
+    if (m_muteAction)
+        m_muteAction->setChecked(muted);
+}
+
 void CKRXMainDialog::SetGuideAvailable(bool available)
 {
     m_guide->setEnabled(available);
@@ -222,7 +356,7 @@ void CKRXMainDialog::FillInputTabs()
 {
     const QSignalBlocker blocker(m_inputs);
     for (const CString& name : m_model.GetInputNames())
-        m_inputs->addTab(ToQt(name));
+        m_inputs->addTab(ToQString(name));
     if (m_inputs->count() > 0)
         SelectInput(m_inputs->currentIndex());
 }
@@ -240,7 +374,7 @@ void CKRXMainDialog::FillMultiplexList()
     m_multiplexes->clear();
     const QIcon icon(":/icons/multiplex.png");
     for (const CString& name : m_model.GetMultiplexNames())
-        new QTreeWidgetItem(m_multiplexes, { ToQt(name) }, 0);
+        new QTreeWidgetItem(m_multiplexes, { ToQString(name) }, 0);
     for (int row = 0; row < m_multiplexes->topLevelItemCount(); ++row)
         m_multiplexes->topLevelItem(row)->setIcon(0, icon);
 }
@@ -268,17 +402,20 @@ void CKRXMainDialog::ShowClosedMultiplex()
         m_record->setChecked(m_model.IsRecording());
     }
     FillComponentList();
-    setWindowTitle(ToQt(m_model.GetWindowTitle()));
+    setWindowTitle(ToQString(m_model.GetWindowTitle()));
 }
 
 void CKRXMainDialog::OnServiceSelectionChanged()
 {
+    // The picture opens beside this window, not over its list.
+    const QRect frame = frameGeometry();
+    CKRXVideoOutput::SetWindowPlace(frame.right() + 1, frame.top());
     const int row = SelectedRow(m_services);
     if (row < 0)
         m_model.DeselectService();
     else
         m_model.SelectService(m_model.GetServiceRows().GetRows()[row].programNumber);
-    setWindowTitle(ToQt(m_model.GetWindowTitle()));
+    setWindowTitle(ToQString(m_model.GetWindowTitle()));
     FillComponentList();
 }
 
@@ -288,8 +425,8 @@ void CKRXMainDialog::FillComponentList()
     m_components->clear();
     for (const CKRXViewingFlow::Component& component : m_model.GetComponents()) {
         auto* item = new QTreeWidgetItem(m_components,
-            { ToQt(component.description), QString::asprintf("%04d", component.pid),
-                ToQt(component.GetDecoderNames()) });
+            { ToQString(component.description), QString::asprintf("%04d", component.pid),
+                ToQString(component.GetDecoderNames()) });
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
         item->setCheckState(0, component.selected ? Qt::Checked : Qt::Unchecked);
         item->setData(0, Qt::UserRole, component.pid);
@@ -309,16 +446,25 @@ void CKRXMainDialog::OnComponentChanged(int index, bool ticked)
     const CKRXViewingFlow::Component& component = m_model.GetComponents()[index];
     QTreeWidgetItem* item = m_components->topLevelItem(index);
     item->setCheckState(0, component.selected ? Qt::Checked : Qt::Unchecked);
-    item->setText(2, ToQt(component.GetDecoderNames()));
+    item->setText(2, ToQString(component.GetDecoderNames()));
 }
 
+// What was playing plays again once the dialogs close (testing a multiplex
+// needs the input to itself): the multiplex, and the service in it.
 void CKRXMainDialog::Configure()
 {
+    const bool playing = m_model.GetFlow().IsServiceSelected();
+    const unsigned short programNumber = m_model.GetFlow().GetProgramNumber();
     const int reselect = m_model.Configure();
     ShowClosedMultiplex();
     FillMultiplexList();
-    if (reselect >= 0)
-        m_multiplexes->topLevelItem(reselect)->setSelected(true);
+    if (reselect < 0)
+        return;
+    m_multiplexes->topLevelItem(reselect)->setSelected(true);
+    if (playing) {
+        m_pendingService = QString::number(programNumber);
+        SelectPendingService();
+    }
 }
 
 void CKRXMainDialog::OnRecordToggled(bool ticked)
@@ -328,13 +474,29 @@ void CKRXMainDialog::OnRecordToggled(bool ticked)
         return;
     }
     CString error;
-    if (m_model.StartRecording(FromQt(m_recordPath->text()), error))
+    const CString file = ChooseRecordFile();
+    if (!file.empty() && m_model.StartRecording(file, error)) {
+        m_recordProgress->setToolTip(ToQString(file));
         return;
+    }
     {
         const QSignalBlocker blocker(m_record);
         m_record->setChecked(false);
     }
-    KRXMessageBox(error, Caption, KRX_MB_OK | KRX_MB_ICONERROR);
+    if (!error.empty())
+        KRXMessageBox(error, Caption, KRX_MB_OK | KRX_MB_ICONERROR);
+}
+
+CString CKRXMainDialog::ChooseRecordFile()
+{
+    const CString chosen = ToCString(m_recordPath->text());
+    if (CKRXSettings::GetRecordWithDate())
+        return CKRXMainDialogModel::MakeRecordingPath(chosen);
+    if (!QFileInfo::exists(m_recordPath->text()))
+        return chosen;
+    const int answer = KRXMessageBox("\"" + chosen + "\" already exists. Replace it with the new recording?", Caption,
+        KRX_MB_YESNO | KRX_MB_ICONWARNING | KRX_MB_DEFBUTTON2);
+    return answer == KRX_IDYES ? chosen : CString();
 }
 
 void CKRXMainDialog::ChooseRecordPath()
@@ -353,6 +515,7 @@ void CKRXMainDialog::Refresh()
     m_model.GetFlow().CheckSoundtrackCodings();
     ShowStatus();
     ShowOutputFaults();
+    m_recordProgress->setText(ToQString(m_model.GetRecordingProgress()));
     ApplyServiceChanges();
     SelectPendingService();
     // A service clicked before its programme map came starts once it has.
@@ -377,7 +540,7 @@ void CKRXMainDialog::ShowOutputFaults()
 void CKRXMainDialog::ShowStatus()
 {
     const SKRXViewingStatus status = m_model.GetStatus();
-    const QString text = ToQt(status.text);
+    const QString text = ToQString(status.text);
     if (m_statusText->text() != text)
         m_statusText->setText(text);
     if (m_statusIcon->pixmap().isNull() || m_statusWorking != status.working) {
@@ -398,18 +561,18 @@ void CKRXMainDialog::ApplyServiceChanges()
         const CKRXServiceRows::Row& row = rows[change.row];
         QTreeWidgetItem* item = m_services->topLevelItem(change.row);
         if (change.what & CKRXServiceRows::Inserted) {
-            item = new QTreeWidgetItem(m_services, { ToQt(row.name), ToQt(row.nowShowing) });
+            item = new QTreeWidgetItem(m_services, { ToQString(row.name), ToQString(row.nowShowing) });
             item->setIcon(0, ServiceTypeIcon(row.type));
             continue;
         }
         if (change.what & CKRXServiceRows::NameChanged)
-            item->setText(0, ToQt(row.name));
+            item->setText(0, ToQString(row.name));
         if (change.what & CKRXServiceRows::TypeChanged)
             item->setIcon(0, ServiceTypeIcon(row.type));
         if (change.what & CKRXServiceRows::NowShowingChanged)
-            item->setText(1, ToQt(row.nowShowing));
+            item->setText(1, ToQString(row.nowShowing));
     }
-    setWindowTitle(ToQt(m_model.GetWindowTitle()));
+    setWindowTitle(ToQString(m_model.GetWindowTitle()));
 }
 
 void CKRXMainDialog::OpenStraightInto(const CKRXSettings::LastViewed& viewed)
@@ -433,7 +596,7 @@ void CKRXMainDialog::SelectPendingService()
     if (m_pendingService.isEmpty() || receiver == nullptr)
         return;
     unsigned short programNumber = 0;
-    const EServiceSearch search = FindService(receiver, FromQt(m_pendingService), programNumber);
+    const EServiceSearch search = FindService(receiver, ToCString(m_pendingService), programNumber);
     if (search == EServiceSearch::Waiting)
         return;
     if (search == EServiceSearch::Found) {
@@ -444,7 +607,7 @@ void CKRXMainDialog::SelectPendingService()
         m_services->clearSelection();
         m_services->topLevelItem(row)->setSelected(true);
     } else {
-        DebugOutput("The multiplex has no service \"" + FromQt(m_pendingService) + "\".\n");
+        DebugOutput("The multiplex has no service \"" + ToCString(m_pendingService) + "\".\n");
     }
     m_pendingService.clear();
 }
@@ -469,7 +632,7 @@ bool CKRXMainDialog::ShowServiceInfoTip(QEvent* event)
         return true;
     }
     const int row = m_services->indexOfTopLevelItem(item);
-    QString tip = ToQt(m_model.GetServiceInfoTip(m_model.GetServiceRows().GetRows()[row].programNumber));
+    QString tip = ToQString(m_model.GetServiceInfoTip(m_model.GetServiceRows().GetRows()[row].programNumber));
     tip.replace("\r\n", "\n");
     QToolTip::showText(help->globalPos(), tip, m_services->viewport());
     return true;
@@ -487,15 +650,17 @@ void CKRXMainDialog::Shutdown()
         return;
     m_shutDown = true;
     m_refresh->stop();
+    CKRXViewerCommands::SetHandler(nullptr);
     CKRXSettings::LastViewed viewed;
     if (m_model.GetInputIndex() >= 0)
         viewed.input = m_inputs->tabText(m_model.GetInputIndex());
     if (m_model.GetMultiplexIndex() >= 0)
-        viewed.multiplex = ToQt(m_model.GetMultiplexNames()[m_model.GetMultiplexIndex()]);
+        viewed.multiplex = ToQString(m_model.GetMultiplexNames()[m_model.GetMultiplexIndex()]);
     if (m_model.GetFlow().IsServiceSelected())
         viewed.service = QString::number(m_model.GetFlow().GetProgramNumber());
     // The recording ends before the receiver it copies from stops.
     m_model.Shutdown();
-    if (!CKRXSettings::Save(m_recordPath->text(), viewed))
+    if (!CKRXSettings::Save(
+            m_recordPath->text(), viewed, { CKRXVolume::GetLevel(), CKRXVolume::IsMuted() }, saveGeometry()))
         KRXMessageBox("Failed to save the settings.", Caption, KRX_MB_OK | KRX_MB_ICONERROR);
 }

@@ -5,6 +5,7 @@
 // only maps widgets onto CKRXMainDialogModel, which does the work.
 #include "KRXSettings.h"
 
+#include "plugin/KRXViewerCommands.h"
 #include "viewing/KRXMainDialogModel.h"
 
 #include <QMainWindow>
@@ -13,7 +14,9 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSlider;
 class QTabBar;
+class QToolButton;
 class QTimer;
 class QTreeWidget;
 
@@ -40,8 +43,12 @@ public:
     QTreeWidget* GetComponentList() const { return m_components; }
     QCheckBox* GetRecordBox() const { return m_record; }
     QLineEdit* GetRecordPathEdit() const { return m_recordPath; }
+    // Where the recording goes and how far it has come.
+    QLabel* GetRecordProgress() const { return m_recordProgress; }
     QLabel* GetStatusText() const { return m_statusText; }
     QPushButton* GetConfigureButton() const { return m_configure; }
+    QSlider* GetVolumeSlider() const { return m_volume; }
+    QToolButton* GetMuteButton() const { return m_mute; }
 
 public slots:
     // The 250 ms pass: status, service rows, clock.
@@ -58,7 +65,16 @@ protected:
 private:
     void BuildControls();
     QWidget* BuildRecordRow();
+    QWidget* BuildVolumeControls();
     void BuildMenus();
+    void BuildPlaybackMenu();
+    // Carries out what a key asked, here or on the video window.
+    void CarryOut(CKRXViewerCommands::Command command);
+    void StepVolume(int delta);
+    void StepService(int step);
+    void SetMuted(bool muted);
+    // The slider, the mute button and its menu item as the level is.
+    void ShowVolume();
     void FillInputTabs();
 
     void SelectInput(int index);
@@ -68,6 +84,8 @@ private:
     void Configure();
     void OnRecordToggled(bool ticked);
     void OnDeinterlaceToggled(bool ticked);
+    // The file to record to, or empty when the user would not replace the one there.
+    CString ChooseRecordFile();
     void ChooseRecordPath();
 
     void FillMultiplexList();
@@ -93,6 +111,10 @@ private:
     QLineEdit* m_dateTime = nullptr;
     QCheckBox* m_record = nullptr;
     QLineEdit* m_recordPath = nullptr;
+    QLabel* m_recordProgress = nullptr;
+    QSlider* m_volume = nullptr;
+    QToolButton* m_mute = nullptr;
+    QAction* m_muteAction = nullptr;
     QTimer* m_refresh = nullptr;
     // A service named on the command line (or watched last), selected once known.
     QString m_pendingService;

@@ -4,9 +4,6 @@
 #include <QSettings>
 
 namespace {
-// The colour the display plug-in keys its picture with when none is set;
-// written so that the user finds the key to change.
-constexpr unsigned DefaultOverlayColour = 0x202020;
 const char* const Organisation = "Hollowmere";
 const char* const Application = "Korrix";
 } // namespace
@@ -24,16 +21,35 @@ CKRXSettings::LastViewed CKRXSettings::GetLastViewed()
         settings.value("General/Last Service").toString() };
 }
 
-bool CKRXSettings::Save(const QString& recordPath, const LastViewed& viewed)
+bool CKRXSettings::GetRecordWithDate()
+{
+    const QSettings settings(Organisation, Application);
+    return settings.value("General/Record With Date", true).toBool();
+}
+
+CKRXSettings::Sound CKRXSettings::GetSound()
+{
+    const QSettings settings(Organisation, Application);
+    return { settings.value("Sound/Volume", 100).toInt(), settings.value("Sound/Muted", false).toBool() };
+}
+
+QByteArray CKRXSettings::GetMainWindowGeometry()
+{
+    const QSettings settings(Organisation, Application);
+    return settings.value("Window/Main").toByteArray();
+}
+
+bool CKRXSettings::Save(
+    const QString& recordPath, const LastViewed& viewed, const Sound& sound, const QByteArray& mainWindowGeometry)
 {
     QSettings settings(Organisation, Application);
+    settings.setValue("Window/Main", mainWindowGeometry);
+    settings.setValue("Sound/Volume", sound.volume);
+    settings.setValue("Sound/Muted", sound.muted);
     settings.setValue("General/Record Path", recordPath);
     settings.setValue("General/Last Input", viewed.input);
     settings.setValue("General/Last Multiplex", viewed.multiplex);
     settings.setValue("General/Last Service", viewed.service);
-    // As the display reads it: a number, a colour's 32 bits.
-    if (!settings.contains("Video/OverlayColour"))
-        settings.setValue("Video/OverlayColour", QString("0x%1").arg(DefaultOverlayColour, 6, 16, QChar('0')));
     settings.sync();
     return settings.status() == QSettings::NoError;
 }

@@ -2,7 +2,7 @@
 // The program's settings, kept by QSettings("Hollowmere", "Korrix") in the
 // INI file the core's CProfileSettings also reads.
 #include "plugin/KRXDeinterlace.h"
-
+#include <QByteArray>
 #include <QString>
 
 class CKRXSettings
@@ -15,13 +15,25 @@ public:
         QString service; // the programme number
     };
 
+    // How loud the sound is heard ("Sound"/"Volume", "Muted"): full and not muted until saved.
+    struct Sound {
+        int volume;
+        bool muted;
+    };
+
     // "General"/"Record Path"; $HOME/recording.ts until one is saved.
     static QString GetRecordPath();
     static LastViewed GetLastViewed();
-    // Writes the record path and what was watched, and makes sure the display
-    // finds its overlay colour ("Video"/"OverlayColour"). False when the file
-    // could not be written whole (the old one then stays as it was).
-    static bool Save(const QString& recordPath, const LastViewed& viewed);
+    // "General"/"Record With Date": put the date and time into each
+    // recording's name (the default), rather than asking before replacing a file.
+    static bool GetRecordWithDate();
+    static Sound GetSound();
+    // "Window"/"Main": where the main window was and how large; empty until saved.
+    static QByteArray GetMainWindowGeometry();
+    // Writes the record path, what was watched, the sound's level and the window's place. False
+    // when the file could not be written whole (the old one then stays as it was).
+    static bool Save(
+        const QString& recordPath, const LastViewed& viewed, const Sound& sound, const QByteArray& mainWindowGeometry);
     // "Video"/"Deinterlace": auto, off, bwdif or yadif; auto when unset or unknown.
     static CKRXDeinterlace::Mode GetDeinterlace();
     static void SetDeinterlace(CKRXDeinterlace::Mode mode);

@@ -11,8 +11,8 @@
 // one to the other ends with the first picture of the new colour presented.
 #include "CliPlugins.h"
 #include "FileMultiplexSession.h"
-#include "ServiceSearch.h"
 #include "support/ZapColourLayer.h"
+#include "viewing/KRXServiceSearch.h"
 
 #include "platform/Clock.h"
 #include "platform/Event.h"

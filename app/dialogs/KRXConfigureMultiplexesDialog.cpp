@@ -34,7 +34,7 @@ CKRXConfigureMultiplexesDialog::CKRXConfigureMultiplexesDialog(QWidget* parent, 
     connect(m_list, &QTreeWidget::itemSelectionChanged, this, &CKRXConfigureMultiplexesDialog::OnSelectionChanged);
 
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(AddButton("Scan...", &CKRXMultiplexListModel::Scan));
+    buttons->addWidget(m_scan = AddButton("Scan...", &CKRXMultiplexListModel::Scan));
     buttons->addWidget(AddButton("Add", &CKRXMultiplexListModel::Add));
     buttons->addWidget(m_edit = AddButton("Edit", &CKRXMultiplexListModel::Edit));
     buttons->addWidget(m_test = AddButton("Test", &CKRXMultiplexListModel::Test));
@@ -124,6 +124,7 @@ void CKRXConfigureMultiplexesDialog::OnSelectionChanged()
 
 void CKRXConfigureMultiplexesDialog::UpdateButtons()
 {
+    m_scan->setEnabled(m_model.CanScan());
     m_edit->setEnabled(m_model.CanEdit());
     m_test->setEnabled(m_model.CanTest());
     m_remove->setEnabled(m_model.CanRemove());

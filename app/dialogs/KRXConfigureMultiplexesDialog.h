@@ -31,6 +31,7 @@ private:
 
     CKRXMultiplexListModel m_model;
     QTreeWidget* m_list;
+    QPushButton* m_scan = nullptr;
     QPushButton* m_edit = nullptr;
     QPushButton* m_test = nullptr;
     QPushButton* m_remove = nullptr;

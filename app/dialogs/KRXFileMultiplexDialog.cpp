@@ -50,9 +50,9 @@ CKRXFileMultiplexDialog::CKRXFileMultiplexDialog(QWidget* parent, CDVBMultiplexD
 void CKRXFileMultiplexDialog::accept()
 {
     TakeEdits();
-    if (!m_details.Store()) {
-        KRXMessageBox("The name and the path of a multiplex cannot contain a comma.", ToCString(windowTitle()),
-            KRX_MB_OK | KRX_MB_ICONERROR);
+    const CString refusal = m_details.Store();
+    if (!refusal.empty()) {
+        KRXMessageBox(refusal, ToCString(windowTitle()), KRX_MB_OK | KRX_MB_ICONERROR);
         return;
     }
     QDialog::accept();

@@ -1,7 +1,7 @@
 #pragma once
 // "Configure File Multiplex Details": the name and path of one multiplex of
 // the File plug-in, with "..." to browse for the file. OK stores both into
-// the definition (unless one holds a comma); Cancel changes nothing.
+// the definition, or says why it cannot; Cancel changes nothing.
 #include "plugin/KRXFileMultiplexDetails.h"
 
 #include <QDialog>

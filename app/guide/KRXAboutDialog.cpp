@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -30,14 +31,20 @@ CKRXAboutDialog::CKRXAboutDialog(CKRXPluginManager& manager, QWidget* parent)
     : QDialog(parent)
 {
     setWindowTitle("About Korrix");
+    auto* about = new QWidget;
+    auto* aboutLayout = new QVBoxLayout(about);
+    aboutLayout->addWidget(MakeProgramGroup());
+    aboutLayout->addWidget(MakePluginGroup(manager), 1);
+    aboutLayout->addWidget(MakeDescriptionGroup());
+    m_pages = new QTabWidget;
+    m_pages->addTab(about, "Korrix");
+    m_pages->addTab(MakeKeyboardPage(), "Keyboard");
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(MakeProgramGroup());
-    layout->addWidget(MakePluginGroup(manager), 1);
-    layout->addWidget(MakeDescriptionGroup());
+    layout->addWidget(m_pages);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(buttons);
-    resize(420, 400);
+    resize(420, sizeHint().height());
 }
 
 QString CKRXAboutDialog::GetVersionText()
@@ -68,6 +75,11 @@ QWidget* CKRXAboutDialog::MakePluginGroup(CKRXPluginManager& manager)
         m_plugins->addTopLevelItem(new QTreeWidgetItem(QStringList { FromCore(plugin->GetName()) }));
     }
     connect(m_plugins, &QTreeWidget::itemSelectionChanged, this, &CKRXAboutDialog::ShowSelectedDescription);
+    // Every plug-in in sight: a list that scrolls hides what the box is for.
+    const int rows = m_plugins->topLevelItemCount();
+    const int rowHeight = rows > 0 ? m_plugins->sizeHintForRow(0) : 0;
+    m_plugins->setMinimumHeight(
+        m_plugins->header()->sizeHint().height() + rows * rowHeight + 2 * m_plugins->frameWidth() + 2);
     return MakeGroup("Plugins", m_plugins);
 }
 
@@ -78,6 +90,29 @@ QWidget* CKRXAboutDialog::MakeDescriptionGroup()
     m_description->setMinimumHeight(m_description->fontMetrics().lineSpacing() * 3);
     m_description->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return MakeGroup("Plugin Information", m_description);
+}
+
+// The keys of both windows; a text field being typed into keeps its own.
+QWidget* CKRXAboutDialog::MakeKeyboardPage()
+{
+    static const char* const Keys[][2] = {
+        { "+ / -, mouse wheel", "Volume up / down (on the video window)" },
+        { "M", "Mute, and sound again" },
+        { "Page Up / Page Down, Up / Down", "Previous / next service in the list" },
+        { "A", "Next soundtrack" },
+        { "S", "Next subtitles, then off" },
+        { "F, Space, double-click", "Full screen on the video window" },
+        { "Escape", "Leave full screen" },
+        { "Close box", "Close the picture until a service is chosen again" },
+    };
+    auto* list = new QTreeWidget;
+    list->setHeaderLabels({ "Key", "Does" });
+    list->setRootIsDecorated(false);
+    list->setSelectionMode(QAbstractItemView::NoSelection);
+    for (const auto& key : Keys)
+        list->addTopLevelItem(new QTreeWidgetItem(QStringList { key[0], key[1] }));
+    list->resizeColumnToContents(0);
+    return list;
 }
 
 void CKRXAboutDialog::ShowSelectedDescription()

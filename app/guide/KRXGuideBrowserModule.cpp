@@ -8,6 +8,7 @@
 #include <QWebEngineView>
 
 #include <type_traits>
+#include <unistd.h>
 
 // Qt's own hook for the context every OpenGL context of the process shares.
 Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
@@ -27,11 +28,20 @@ void ProvideShareContext()
     qt_gl_set_global_share_context(context);
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
+
+// The engine's sandbox refuses to run as root, and its refusal ends the whole
+// process; run as root, the engine goes without it.
+void AllowRunningAsRoot()
+{
+    if (geteuid() == 0)
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+}
 } // namespace
 
 extern "C" __attribute__((visibility("default"))) QWidget* KRXCreateGuideBrowser(
     QWidget* parent, const QString& pagePath)
 {
+    AllowRunningAsRoot();
     ProvideShareContext();
     auto* browser = new QWebEngineView(parent);
     // The page reads epg.xml beside it through a file: URL.

@@ -18,11 +18,16 @@ void CKRXFileMultiplexDetails::OnFileChosen(const CString& path)
         m_name = std::filesystem::path(path).stem().string();
 }
 
-bool CKRXFileMultiplexDetails::Store()
+CString CKRXFileMultiplexDetails::Store()
 {
+    if (m_name.find_first_not_of(" \t") == CString::npos)
+        return "Give the multiplex a name.";
+    std::error_code error;
+    if (m_path.empty() || !std::filesystem::is_regular_file(m_path, error))
+        return "There is no file \"" + m_path + "\" to play.";
     if (m_name.find(',') != CString::npos || m_path.find(',') != CString::npos)
-        return false;
+        return "The name and the path of a multiplex cannot contain a comma.";
     m_definition->ReadFieldFromString(NameField, m_name);
     m_definition->ReadFieldFromString(PathField, m_path);
-    return true;
+    return "";
 }

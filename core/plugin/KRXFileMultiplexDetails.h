@@ -22,10 +22,11 @@ public:
     // A file chosen by browsing becomes the path; an empty name becomes the
     // file's title (its name without folder and extension).
     void OnFileChosen(const CString& path);
-    // The dialog's OK: both texts go back into the definition. False, storing
-    // nothing, when either holds a comma: the definitions file separates
-    // fields with commas, so such a multiplex could not be saved.
-    bool Store();
+    // The dialog's OK: both texts go back into the definition. Nothing is
+    // stored, and the reason is returned, without a name, without a file at
+    // the path, or when either holds a comma (the definitions file separates
+    // fields with commas, so such a multiplex could not be saved); else empty.
+    CString Store();
 
 private:
     CDVBMultiplexDefinition* m_definition;

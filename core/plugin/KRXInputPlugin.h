@@ -52,6 +52,8 @@ public:
     // What the input has to say about itself (no card found, say), shown
     // beside its multiplexes; empty when all is well.
     virtual CString GetInputStatus() { return ""; }
+    // Whether ScanForMultiplexDefinitions can find anything: a file cannot be scanned.
+    virtual bool CanScanForMultiplexDefinitions() { return false; }
 
     // The plug-in owns the definition from now on.
     bool AddMultiplexDefinition(CDVBMultiplexDefinition* definition);

@@ -67,6 +67,11 @@ bool CKRXMultiplexListModel::Test()
     return m_plugin->TestMultiplexDefinition(definition.get());
 }
 
+bool CKRXMultiplexListModel::CanScan() const
+{
+    return m_plugin->CanScanForMultiplexDefinitions();
+}
+
 bool CKRXMultiplexListModel::Scan()
 {
     if (!m_plugin->ScanForMultiplexDefinitions())

@@ -26,7 +26,9 @@ public:
     void SetSelectedRow(int row);
     int GetSelectedRow() const { return m_selected; }
     bool HasSelection() const { return m_selected >= 0; }
-    // "Add", "Scan...", "OK" and "Cancel" are always usable; these need a row.
+    // "Add", "OK" and "Cancel" are always usable; "Scan..." where the
+    // plug-in can scan; these need a row.
+    bool CanScan() const;
     bool CanEdit() const { return HasSelection(); }
     bool CanRemove() const { return HasSelection(); }
     bool CanTest() const { return HasSelection(); }

@@ -6,7 +6,26 @@ namespace {
 CCriticalSection outputSection;
 CKRXVideoOutput::Kind outputKind = CKRXVideoOutput::Window;
 CString outputPath;
+bool placeSet = false;
+int placeX = 0;
+int placeY = 0;
 } // namespace
+
+void CKRXVideoOutput::SetWindowPlace(int x, int y)
+{
+    CSingleLock lock(&outputSection, true);
+    placeSet = true;
+    placeX = x;
+    placeY = y;
+}
+
+bool CKRXVideoOutput::GetWindowPlace(int& x, int& y)
+{
+    CSingleLock lock(&outputSection, true);
+    x = placeX;
+    y = placeY;
+    return placeSet;
+}
 
 void CKRXVideoOutput::Set(Kind kind, const CString& path)
 {

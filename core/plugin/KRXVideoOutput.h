@@ -14,4 +14,8 @@ public:
     static Kind GetKind();
     // The file of a Y4M output.
     static CString GetPath();
+    // Where a window opens on the screen (its top left), so that the front
+    // end can keep it off its own window; false until set.
+    static void SetWindowPlace(int x, int y);
+    static bool GetWindowPlace(int& x, int& y);
 };

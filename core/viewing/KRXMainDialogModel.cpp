@@ -11,8 +11,12 @@
 #include "stream/DVBRecordingParameters.h"
 #include "stream/DVBTransportStreamReceiver.h"
 
+#include "platform/Clock.h"
+#include "viewing/KRXRecordingName.h"
+
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 
 CKRXMainDialogModel::CKRXMainDialogModel(CKRXPluginManager& plugins, const CString& exportFolder)
     : m_plugins(plugins)
@@ -180,7 +184,30 @@ bool CKRXMainDialogModel::StartRecording(const CString& path, CString& error)
     }
     m_recordingPath = path;
     m_recordingFaultTold = false;
+    m_recordingStartMs = GetMillisecondTime();
     return true;
+}
+
+CString CKRXMainDialogModel::MakeRecordingPath(const CString& chosen)
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm when {};
+    localtime_r(&now, &when);
+    return CKRXRecordingName::FirstFree(CKRXRecordingName::Stamp(chosen, when), [](const CString& path) {
+        std::error_code error;
+        return std::filesystem::exists(path, error);
+    });
+}
+
+CString CKRXMainDialogModel::GetRecordingProgress() const
+{
+    CDVBTransportStreamReceiver* receiver = m_flow.GetReceiver();
+    if (receiver == nullptr)
+        return "";
+    const CDVBRecordingStatus status = receiver->GetRecordingStatus();
+    if (!status.recording)
+        return "";
+    return CKRXRecordingName::FormatProgress((GetMillisecondTime() - m_recordingStartMs) / 1000, status.bytesWritten);
 }
 
 void CKRXMainDialogModel::StopRecording()

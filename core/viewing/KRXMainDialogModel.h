@@ -75,6 +75,10 @@ public:
     // call, as a text for the user; empty when nothing was lost. A recording
     // that could not be written is stopped.
     CString TakeOutputFaults();
+    // The chosen path with the date and time in its name, numbered when that is taken too.
+    static CString MakeRecordingPath(const CString& chosen);
+    // "0:01:23, 2.0 MB" while recording; empty otherwise.
+    CString GetRecordingProgress() const;
 
     // Stops a recording, closes the multiplex and then the display.
     void Shutdown();
@@ -94,4 +98,5 @@ private:
     int m_multiplexIndex = -1;
     CString m_recordingPath;
     bool m_recordingFaultTold = false;
+    uint32_t m_recordingStartMs = 0;
 };

@@ -259,6 +259,7 @@ bool CKRXViewingFlow::OpenComponent(int index)
     // Each decoder that accepts the component decodes it with a receiver of its own.
     for (int decoderIndex = 0; CKRXDecoderPlugin* decoder = GetDecoder(decoderIndex); ++decoderIndex) {
         if (CDVBPIDReceiver* receiver = decoder->OpenComponent(&definition)) {
+            component.showsPictures |= receiver->RequiresDisplay();
             AttachReceiver(receiver, component.pid);
             component.decoders.push_back(decoder->GetName());
         }
@@ -326,6 +327,7 @@ std::vector<CDVBPIDReceiver*> CKRXViewingFlow::DetachComponent(int index)
 {
     Component& component = m_components[index];
     component.selected = false;
+    component.showsPictures = false;
     component.decoders.clear();
     std::vector<CDVBPIDReceiver*> receivers;
     while (CDVBPIDReceiver* receiver = m_receiver->RemovePIDReceiverWithCookie(component.pid, &m_cookie)) {
@@ -372,6 +374,57 @@ void CKRXViewingFlow::CloseDisplay()
     m_displayPlugin->CloseDisplay(m_display);
     m_display = nullptr;
     m_displayPlugin = nullptr;
+}
+
+namespace {
+bool IsSoundtrack(const CString& description)
+{
+    return description.starts_with("audio");
+}
+} // namespace
+
+int CKRXViewingFlow::NextSoundtrack()
+{
+    return NextComponent(IsSoundtrack, false);
+}
+
+int CKRXViewingFlow::NextSubtitles()
+{
+    return NextComponent(IsSubtitleComponent, true);
+}
+
+int CKRXViewingFlow::NextComponent(bool (*isKind)(const CString& description), bool offAfterLast)
+{
+    if (m_receiver == nullptr || !IsServiceSelected())
+        return -1;
+    std::vector<int> choices;
+    for (int index : FindPlayableComponents())
+        if (isKind(m_components[index].description))
+            choices.push_back(index);
+    const auto playing
+        = std::find_if(choices.begin(), choices.end(), [this](int index) { return m_components[index].selected; });
+    const size_t at = size_t(playing - choices.begin());
+    // The position after the last is "off" where there is one.
+    const size_t positions = choices.size() + (offAfterLast ? 1 : 0);
+    if (positions < 2)
+        return -1;
+    const size_t next = playing == choices.end() ? 0 : (at + 1) % positions;
+    for (int index : choices)
+        if (m_components[index].selected)
+            CloseComponent(index);
+    if (next == choices.size())
+        return -1;
+    OpenComponent(choices[next]);
+    return choices[next];
+}
+
+void CKRXViewingFlow::CloseVideo()
+{
+    for (int index = 0; index < static_cast<int>(m_components.size()); ++index) {
+        if (m_components[index].showsPictures)
+            CloseComponent(index);
+    }
+    CloseDisplay();
 }
 
 CString CKRXViewingFlow::Component::GetDecoderNames() const

@@ -44,6 +44,8 @@ public:
         bool selected;
         // The names of the decoder plug-ins playing it, in the manager's order.
         std::vector<CString> decoders = {};
+        // One of them draws on the display.
+        bool showsPictures = false;
 
         // The decoders' names as one text ("Video"; "Audio, Recorder" for two),
         // empty while none plays the component.
@@ -109,6 +111,12 @@ public:
     bool OpenComponent(int index);
     // Takes the component's receivers off the multiplex and hands each back to its plug-in.
     void CloseComponent(int index);
+    // The keys a and s: the playing soundtrack gives way to the next playable
+    // one in list order, round to the first; the subtitles likewise, with
+    // "off" after the last. The index of the component now playing, -1 for
+    // subtitles off or when there is nothing to change to.
+    int NextSoundtrack();
+    int NextSubtitles();
     // Hands each playing soundtrack whose decoder found it in another coding
     // to the decoders of that coding. The front ends call it once a second.
     void CheckSoundtrackCodings();
@@ -118,6 +126,9 @@ public:
     // The mark drawn into every picture of the display.
     CKRXLogoLayer& GetLogoLayer() { return m_logo; }
     void CloseDisplay();
+    // The user closed the video window: the components drawing on it close,
+    // then the display; the next component that draws opens a new one.
+    void CloseVideo();
 
     const GUID& GetCookie() const { return m_cookie; }
 
@@ -127,6 +138,8 @@ private:
     void SelectComponentsAutomatically();
     std::vector<int> FindPlayableComponents();
     bool IsSupportedByADecoder(CDVBComponentDefinition* definition);
+    // Closes the playing component of the kind and opens the next playable one.
+    int NextComponent(bool (*isKind)(const CString& description), bool offAfterLast);
     void AttachReceiver(CDVBPIDReceiver* receiver, unsigned short pid);
     // Takes the component's receivers off the multiplex and away from the
     // display; CloseReceivers then hands them back to their plug-ins.

@@ -55,6 +55,12 @@ inline long DitherSample(unsigned int bits, DVBFixed sample, CDVBDitherState& di
     return static_cast<long>(output >> scaleBits);
 }
 
+// Rounds to nearest; a gain of unity gives the sample back exactly.
+inline DVBFixed Scale(DVBFixed sample, uint32_t gain)
+{
+    return static_cast<DVBFixed>((int64_t(sample) * gain + (DVB_PCM_UNITY_GAIN >> 1)) >> 16);
+}
+
 // Writes the low bytes of value, low byte first.
 inline unsigned char* PutLittleEndian(unsigned char* at, long value, int bytes)
 {
@@ -87,15 +93,19 @@ unsigned long ConvertWith(
 
 template <unsigned int Bits, int Bytes, bool ZeroLowByte = false>
 unsigned long Convert(unsigned char* destination, unsigned long count, const DVBFixed* first, const DVBFixed* second,
-    int mode, CDVBClipStatistics* statistics, CDVBDitherState* dither)
+    int mode, CDVBClipStatistics* statistics, CDVBDitherState* dither, uint32_t gain)
 {
     CDVBClipStatistics& clip = *statistics;
+    if (gain > DVB_PCM_UNITY_GAIN)
+        gain = DVB_PCM_UNITY_GAIN;
     if (mode == DVB_PCM_DITHER)
-        return ConvertWith<Bits, Bytes, ZeroLowByte>(destination, count, first, second,
-            [&](DVBFixed sample, int channel) { return DitherSample(Bits, sample, dither[channel], clip); });
-    if (mode == DVB_PCM_ROUND)
         return ConvertWith<Bits, Bytes, ZeroLowByte>(
-            destination, count, first, second, [&](DVBFixed sample, int) { return RoundSample(Bits, sample, clip); });
+            destination, count, first, second, [&](DVBFixed sample, int channel) {
+                return DitherSample(Bits, Scale(sample, gain), dither[channel], clip);
+            });
+    if (mode == DVB_PCM_ROUND)
+        return ConvertWith<Bits, Bytes, ZeroLowByte>(destination, count, first, second,
+            [&](DVBFixed sample, int) { return RoundSample(Bits, Scale(sample, gain), clip); });
     return 0;
 }
 

@@ -24,11 +24,16 @@ struct CDVBDitherState {
     uint32_t random = 0;
 };
 
+// Unity gain (16.16 fixed point): the samples pass unscaled.
+constexpr uint32_t DVB_PCM_UNITY_GAIN = 0x10000;
+
 // Converts count samples of one or two channels (second null for one) into
 // destination, interleaved; returns the bytes written, 0 for an unknown mode.
-// dither holds one state per channel.
+// dither holds one state per channel. Each sample is first scaled by gain, at
+// most unity, so the volume never adds clipping; the dither then hides the
+// steps the scaling makes.
 using DVBPCMConverter = unsigned long (*)(unsigned char* destination, unsigned long count, const DVBFixed* first,
-    const DVBFixed* second, int mode, CDVBClipStatistics* statistics, CDVBDitherState* dither);
+    const DVBFixed* second, int mode, CDVBClipStatistics* statistics, CDVBDitherState* dither, uint32_t gain);
 
 // The converter for 8, 16, 24 or 32 bits; null for any other width.
 DVBPCMConverter GetPCMConverter(unsigned int bits);

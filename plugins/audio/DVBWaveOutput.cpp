@@ -5,6 +5,7 @@
 #include "platform/Thread.h"
 #include "plugin/KRXAVLog.h"
 #include "plugin/KRXAVOffset.h"
+#include "plugin/KRXVolume.h"
 #include "stream/DVBProgramClock.h"
 #include "stream/DVBTiming.h"
 
@@ -110,8 +111,11 @@ int CDVBWaveOutput::Play(const CDVBAudioCommand& command)
     if (!buffer)
         return 0; // every buffer is pending or playing: the frame is dropped
     buffer->SetTime(int64_t(play.time) << 1);
+    // Rounded, silence stays silent: dither alone would still be heard at 0.
+    const uint32_t gain = CKRXVolume::GetGain();
+    const int mode = gain == 0 ? DVB_PCM_ROUND : play.mode;
     buffer->SetFill(
-        m_converter(buffer->GetData(), play.count, play.first, play.second, play.mode, play.statistics, m_dither));
+        m_converter(buffer->GetData(), play.count, play.first, play.second, mode, play.statistics, m_dither, gain));
     m_pending.Append(buffer);
     return 0;
 }

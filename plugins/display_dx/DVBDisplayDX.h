@@ -20,7 +20,9 @@ constexpr int DVB_DISPLAY_QUEUE_FRAMES = 20;
 constexpr int DVB_DISPLAY_MAX_SIDE = 4096;
 // With nothing to show for this long the display shows black, and again after as long.
 constexpr uint32_t DVB_DISPLAY_BLANK_AFTER_MS = 500;
-constexpr unsigned DVB_DEFAULT_OVERLAY_COLOUR = 0x202020;
+// The bars beside a letterboxed picture: black, there being no overlay to key
+// ("Video"/"OverlayColour" still sets them).
+constexpr unsigned DVB_DEFAULT_OVERLAY_COLOUR = 0x000000;
 // How often the frame thread lets the window answer the user.
 constexpr uint32_t DVB_DISPLAY_EVENTS_EVERY_MS = 20;
 // How long a full queue holds the decoder back before the oldest picture is dropped.

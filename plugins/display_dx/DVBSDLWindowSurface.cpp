@@ -4,6 +4,8 @@
 #include "DVBWindowIcon.h"
 
 #include "platform/SDLLock.h"
+#include "plugin/KRXVideoOutput.h"
+#include "plugin/KRXViewerCommands.h"
 
 #include <filesystem>
 #include <system_error>
@@ -59,6 +61,42 @@ SDL_YUV_CONVERSION_MODE ConversionOf(const SDVBColourSpace& space)
     return space.matrix == DVBColourMatrix::BT709 ? SDL_YUV_CONVERSION_BT709 : SDL_YUV_CONVERSION_BT601;
 }
 
+// The keys the window hands to the viewer; the full-screen keys it keeps.
+bool CommandForKey(SDL_Keycode key, CKRXViewerCommands::Command& command)
+{
+    switch (key) {
+    case SDLK_PAGEUP:
+    case SDLK_UP:
+        command = CKRXViewerCommands::PreviousService;
+        return true;
+    case SDLK_PAGEDOWN:
+    case SDLK_DOWN:
+        command = CKRXViewerCommands::NextService;
+        return true;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+        command = CKRXViewerCommands::Enter;
+        return true;
+    case SDLK_KP_PLUS:
+        command = CKRXViewerCommands::VolumeUp;
+        return true;
+    case SDLK_KP_MINUS:
+        command = CKRXViewerCommands::VolumeDown;
+        return true;
+    default:
+        if (key >= SDLK_KP_1 && key <= SDLK_KP_9) {
+            command = CKRXViewerCommands::Command(CKRXViewerCommands::Digit0 + 1 + (key - SDLK_KP_1));
+            return true;
+        }
+        if (key == SDLK_KP_0) {
+            command = CKRXViewerCommands::Digit0;
+            return true;
+        }
+        // Printable keys are their own characters in SDL.
+        return key > 0 && key < 0x80 && CKRXViewerCommands::FromCharacter(char32_t(key), command);
+    }
+}
+
 CString SDLError(const char* what)
 {
     return CString(what) + " " + SDL_GetError();
@@ -83,8 +121,9 @@ bool CDVBSDLWindowSurface::Open(CString& error)
         error = SDLError("Failed to start the video system.");
         return false;
     }
-    m_window = SDL_CreateWindow("Korrix", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, m_windowWidth,
-        m_windowHeight, SDL_WINDOW_RESIZABLE);
+    int x = SDL_WINDOWPOS_UNDEFINED, y = SDL_WINDOWPOS_UNDEFINED;
+    CKRXVideoOutput::GetWindowPlace(x, y);
+    m_window = SDL_CreateWindow("Korrix", x, y, m_windowWidth, m_windowHeight, SDL_WINDOW_RESIZABLE);
     if (!m_window) {
         error = SDLError("Failed to create the video window.");
         return false;
@@ -211,8 +250,12 @@ void CDVBSDLWindowSurface::PumpEvents()
     while (SDL_PollEvent(&event)) {
         switch (event.type) {
         case SDL_KEYDOWN:
-            if (event.key.keysym.sym == SDLK_SPACE && !event.key.repeat)
-                ToggleFullScreen();
+            OnKey(event.key);
+            break;
+        case SDL_MOUSEWHEEL:
+            if (event.wheel.y != 0)
+                CKRXViewerCommands::Send(
+                    event.wheel.y > 0 ? CKRXViewerCommands::VolumeUp : CKRXViewerCommands::VolumeDown);
             break;
         case SDL_MOUSEBUTTONDOWN:
             if (event.button.button == SDL_BUTTON_LEFT && event.button.clicks == 2)
@@ -221,11 +264,27 @@ void CDVBSDLWindowSurface::PumpEvents()
         case SDL_WINDOWEVENT:
             if (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
                 Render();
+            // The window goes out of sight at once; the viewer then closes the display with it.
+            if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+                SDL_HideWindow(m_window);
+                CKRXViewerCommands::Send(CKRXViewerCommands::CloseVideo);
+            }
             break;
-        default: // the close box and quit requests among them: the window goes with the display
+        default: // quit requests among them: the window goes with the display
             break;
         }
     }
+}
+
+void CDVBSDLWindowSurface::OnKey(const SDL_KeyboardEvent& key)
+{
+    const SDL_Keycode code = key.keysym.sym;
+    if ((code == SDLK_SPACE || code == SDLK_f) && !key.repeat)
+        ToggleFullScreen();
+    else if (code == SDLK_ESCAPE && IsFullScreen())
+        ToggleFullScreen();
+    else if (CKRXViewerCommands::Command command; CommandForKey(code, command))
+        CKRXViewerCommands::Send(command);
 }
 
 void CDVBSDLWindowSurface::ToggleFullScreen()

@@ -4,9 +4,10 @@
 // with bilinear scaling and the pictures' own colour matrix and range. Where
 // no GPU is there, SDL's software renderer draws it rather than a software
 // OpenGL, which costs more memory and no less processor time.
-// Space and a double-click toggle desktop full screen; the close box does
-// nothing, since the window goes with the display. Every call, including the
-// event pumping, comes from the display's frame thread.
+// Space, f and a double-click toggle desktop full screen, Escape leaves it;
+// the viewer's other keys, the wheel (volume) and the close box are sent to
+// the front end as viewer commands. Every call, including the event pumping,
+// comes from the display's frame thread.
 #include "DVBDisplaySurface.h"
 
 #include <SDL.h>
@@ -40,6 +41,7 @@ private:
     // Starts SDL's video under the process's SDL lock.
     bool StartVideo();
     void ToggleFullScreen();
+    void OnKey(const SDL_KeyboardEvent& key);
     void Render();
     // SDL has one conversion for the whole process: it is set before each use.
     void ApplyColourSpace() const;

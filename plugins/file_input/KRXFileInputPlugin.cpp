@@ -38,7 +38,8 @@ void CKRXFileInputPlugin::OfferDemoMultiplex()
     if (demo.string().find(',') != std::string::npos)
         return;
     auto* definition = new CDVBFileMultiplexDefinition;
-    definition->ReadFieldFromString(CDVBFileMultiplexDefinition::NameField, "Demo");
+    // The name scripts/run-demo gives it, so that the demo is listed once whoever adds it first.
+    definition->ReadFieldFromString(CDVBFileMultiplexDefinition::NameField, "Korrix Demo");
     definition->ReadFieldFromString(CDVBFileMultiplexDefinition::FilenameField, demo.lexically_normal().string());
     AddMultiplexDefinition(definition);
     SaveMultiplexDefinitions();

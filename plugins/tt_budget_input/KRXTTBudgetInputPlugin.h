@@ -27,6 +27,7 @@ public:
     bool ConfigureMultiplexDefinition(CDVBMultiplexDefinition* definition) override;
     CDVBMultiplexDefinition* CreateMultiplexDefinition() override;
     CString GetInputStatus() override { return m_status; }
+    bool CanScanForMultiplexDefinitions() override { return true; }
 
     // Uses this device instead of asking when several are installed (the
     // command line's --adapter); set before Initialise.

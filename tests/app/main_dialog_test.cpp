@@ -10,6 +10,9 @@
 #include "plugin/KRXDeinterlace.h"
 #include "plugin/KRXMultiplexDialogs.h"
 #include "plugin/KRXPluginManager.h"
+#include "plugin/KRXVideoOutput.h"
+#include "plugin/KRXViewerCommands.h"
+#include "plugin/KRXVolume.h"
 #include "stream/DVBTransportStreamReceiver.h"
 #include "support/TemporaryFolder.h"
 
@@ -19,10 +22,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
+#include <QSlider>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <algorithm>
 #include <csignal>
@@ -31,6 +37,7 @@
 #include <functional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 constexpr int Patience = 20000; // ms; the machine may be busy
@@ -147,6 +154,17 @@ uintmax_t FileSize(const CString& path)
     return error ? 0 : size;
 }
 
+// The files in the folder whose names start so, in name order.
+std::vector<CString> FilesStarting(const CString& folder, const std::string& start)
+{
+    std::vector<CString> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().filename().string().rfind(start, 0) == 0)
+            files.push_back(entry.path().string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
 class MainDialogTest : public ::testing::Test
 {
 protected:
@@ -199,6 +217,9 @@ TEST_F(MainDialogTest, WatchesRecordsAndReconfiguresTheDemo)
 
     Click(services, FindRow(services, "Korrix One"));
     EXPECT_EQ(window->windowTitle(), "Korrix [Korrix One]");
+    int x = 0, y = 0;
+    ASSERT_TRUE(CKRXVideoOutput::GetWindowPlace(x, y));
+    EXPECT_GT(x, window->frameGeometry().right()) << "the video window opens beside the main window, not over it";
     QTreeWidget* components = window->GetComponentList();
     ASSERT_EQ(components->topLevelItemCount(), 3);
     EXPECT_EQ(components->topLevelItem(0)->text(1), "0512");
@@ -220,12 +241,15 @@ TEST_F(MainDialogTest, WatchesRecordsAndReconfiguresTheDemo)
     window->GetRecordBox()->click();
     EXPECT_FALSE(window->GetRecordBox()->isChecked());
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_THAT(boxes[0], ::testing::HasSubstr("missing/recording.ts"));
+    EXPECT_THAT(boxes[0], ::testing::HasSubstr("missing/recording "));
 
-    const CString recording = folder.File("recording.ts");
-    window->GetRecordPathEdit()->setText(QString::fromStdString(recording));
+    const CString chosen = folder.File("recording.ts");
+    window->GetRecordPathEdit()->setText(QString::fromStdString(chosen));
     window->GetRecordBox()->click();
     ASSERT_TRUE(window->GetRecordBox()->isChecked());
+    const std::vector<CString> recordings = FilesStarting(folder.Path(), "recording");
+    ASSERT_EQ(recordings.size(), 1u);
+    const CString recording = recordings[0];
     EXPECT_TRUE(QTest::qWaitFor([&] { return FileSize(recording) >= 188 * 1000; }, Patience));
 
     // Reconfiguring closes the multiplex (and the recording) and reopens it by its name.
@@ -239,7 +263,9 @@ TEST_F(MainDialogTest, WatchesRecordsAndReconfiguresTheDemo)
     ASSERT_EQ(window->GetMultiplexList()->selectedItems().size(), 1);
     EXPECT_EQ(window->GetMultiplexList()->selectedItems().first()->text(0), "Korrix Demo");
     EXPECT_NE(window->GetModel().GetFlow().GetReceiver(), nullptr);
-    EXPECT_EQ(window->windowTitle(), "Korrix");
+    // And the service that was playing plays again.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->windowTitle() == "Korrix [Korrix One]"; }, Patience));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return components->topLevelItemCount() == 3; }, Patience));
     ASSERT_TRUE(QTest::qWaitFor([&] { return FindRow(services, "Korrix Two") != nullptr; }, Patience));
     Click(services, FindRow(services, "Korrix Two"));
     EXPECT_EQ(window->windowTitle(), "Korrix [Korrix Two]");
@@ -253,9 +279,10 @@ TEST_F(MainDialogTest, WatchesRecordsAndReconfiguresTheDemo)
     EXPECT_TRUE(boxes.size() == 1) << boxes.back();
 
     const QSettings settings("Hollowmere", "Korrix");
-    EXPECT_EQ(settings.value("General/Record Path").toString().toStdString(), recording);
+    EXPECT_EQ(settings.value("General/Record Path").toString().toStdString(), chosen);
     EXPECT_EQ(settings.value("General/Last Multiplex").toString(), "Korrix Demo");
     EXPECT_EQ(settings.value("General/Last Service").toString(), "2");
+    EXPECT_FALSE(settings.contains("Video/OverlayColour")) << "the bars stay black unless the user sets them";
 }
 
 TEST_F(MainDialogTest, OpensStraightIntoTheNamedServiceAndThereAgainNextTime)
@@ -417,4 +444,188 @@ TEST_F(MainDialogTest, ZapsAHundredTimesAndReportsHowLongTheWindowWasHeld)
     record("LongestMultiplexOpenMs", opens.longest);
     record("MultiplexCloseMs", closes.longest);
     record("ShutdownMs", shutdown.longest);
+}
+
+// The volume follows the slider, the mute button, the keys of the main
+// window and those sent from the video window, leaves the keys typed into a
+// text field alone, and is there again at the next start.
+TEST_F(MainDialogTest, VolumeAndMuteFollowKeysSliderAndVideoWindowAndAreKept)
+{
+    QSettings("Hollowmere", "Korrix").setValue("Sound/Volume", 60);
+    {
+        std::unique_ptr<CKRXApp> app = StartApp();
+        CKRXMainDialog* window = app->GetMainDialog();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        EXPECT_EQ(window->GetVolumeSlider()->value(), 60);
+        EXPECT_EQ(CKRXVolume::GetLevel(), 60);
+
+        window->GetServiceList()->setFocus();
+        QTest::keyClick(window->GetServiceList(), Qt::Key_Minus);
+        QTest::keyClick(window->GetServiceList(), Qt::Key_Minus);
+        EXPECT_EQ(CKRXVolume::GetLevel(), 50);
+        EXPECT_EQ(window->GetVolumeSlider()->value(), 50);
+        QTest::keyClick(window->GetServiceList(), Qt::Key_M);
+        EXPECT_TRUE(CKRXVolume::IsMuted());
+        EXPECT_TRUE(window->GetMuteButton()->isChecked());
+        EXPECT_EQ(CKRXVolume::GetGain(), 0u);
+
+        // Typed into the record path, the keys are text.
+        QLineEdit* path = window->GetRecordPathEdit();
+        path->clear();
+        path->setFocus();
+        QTest::keyClicks(path, "m-+");
+        EXPECT_EQ(path->text(), "m-+");
+        EXPECT_TRUE(CKRXVolume::IsMuted());
+        EXPECT_EQ(CKRXVolume::GetLevel(), 50);
+
+        // From the video window's thread: queued to the window's.
+        std::thread([] { CKRXViewerCommands::Send(CKRXViewerCommands::VolumeUp); }).join();
+        EXPECT_TRUE(QTest::qWaitFor([] { return CKRXVolume::GetLevel() == 55; }, Patience));
+        EXPECT_FALSE(window->GetMuteButton()->isChecked()) << "a step unmutes";
+        window->GetMuteButton()->click();
+        EXPECT_TRUE(CKRXVolume::IsMuted());
+        window->GetVolumeSlider()->setValue(30);
+        EXPECT_EQ(CKRXVolume::GetLevel(), 30);
+        window->close();
+    }
+    CKRXVolume::SetLevel(CKRXVolume::kMaximum);
+    CKRXVolume::SetMuted(false);
+    std::unique_ptr<CKRXApp> again = StartApp();
+    EXPECT_EQ(again->GetMainDialog()->GetVolumeSlider()->value(), 30);
+    EXPECT_TRUE(again->GetMainDialog()->GetMuteButton()->isChecked());
+    EXPECT_EQ(CKRXVolume::GetGain(), 0u);
+    again->GetMainDialog()->GetMuteButton()->click();
+    EXPECT_EQ(CKRXVolume::GetGain(), CKRXVolume::GainOf(30));
+}
+
+// The video window's keys and close box, as its thread sends them.
+TEST_F(MainDialogTest, TheVideoWindowZapsInListOrderAndItsCloseBoxUnticksTheVideo)
+{
+    std::unique_ptr<CKRXApp> app = StartApp({ "File", "Korrix Demo", "Korrix One", "" });
+    CKRXMainDialog* window = app->GetMainDialog();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->windowTitle() == "Korrix [Korrix One]"; }, Patience));
+    QTreeWidget* services = window->GetServiceList();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return services->topLevelItemCount() == 3; }, Patience));
+    const auto send = [](CKRXViewerCommands::Command command) {
+        std::thread([command] { CKRXViewerCommands::Send(command); }).join();
+    };
+    const auto title = [&](const QString& name) {
+        return QTest::qWaitFor([&] { return window->windowTitle() == "Korrix [" + name + "]"; }, Patience);
+    };
+    const QString second = services->topLevelItem(1)->text(0);
+    const QString last = services->topLevelItem(2)->text(0);
+    ASSERT_EQ(services->topLevelItem(0)->text(0), "Korrix One");
+    send(CKRXViewerCommands::NextService);
+    EXPECT_TRUE(title(second));
+    send(CKRXViewerCommands::PreviousService);
+    send(CKRXViewerCommands::PreviousService);
+    EXPECT_TRUE(title(last)) << "round from the first to the last";
+
+    Click(services, FindRow(services, "Korrix One"));
+    QTreeWidget* components = window->GetComponentList();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->GetModel().GetFlow().GetDisplay() != nullptr; }, Patience));
+    ASSERT_EQ(components->topLevelItem(0)->text(0), "video");
+    ASSERT_EQ(components->topLevelItem(0)->checkState(0), Qt::Checked);
+    send(CKRXViewerCommands::CloseVideo);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return components->topLevelItem(0)->checkState(0) == Qt::Unchecked; }, Patience));
+    EXPECT_EQ(window->GetModel().GetFlow().GetDisplay(), nullptr);
+    EXPECT_EQ(components->topLevelItem(1)->checkState(0), Qt::Checked) << "the sound plays on";
+
+    Click(services, FindRow(services, "Korrix Two"));
+    EXPECT_NE(window->GetModel().GetFlow().GetDisplay(), nullptr) << "shown again for the next service";
+}
+
+// Ticking "Record to file" again never replaces the last recording: the name
+// carries the date and time (numbered within one second), or, with that
+// setting off, the user is asked first. The window shows how far it has come.
+TEST_F(MainDialogTest, ARecordingNeverReplacesAnotherUnasked)
+{
+    std::unique_ptr<CKRXApp> app = StartApp({ "File", "Korrix Demo", "", "" });
+    CKRXMainDialog* window = app->GetMainDialog();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->GetModel().GetFlow().GetReceiver() != nullptr; }, Patience));
+    window->GetRecordPathEdit()->setText(QString::fromStdString(folder.File("news.ts")));
+    for (int take = 0; take < 2; ++take) {
+        window->GetRecordBox()->click();
+        ASSERT_TRUE(window->GetRecordBox()->isChecked());
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                return window->GetRecordProgress()->text().contains(QRegularExpression("^0:00:0\\d, \\d+\\.\\d MB$"));
+            },
+            Patience))
+            << window->GetRecordProgress()->text().toStdString();
+        window->GetRecordBox()->click();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return window->GetRecordProgress()->text().isEmpty(); }, Patience));
+    }
+    const std::vector<CString> takes = FilesStarting(folder.Path(), "news");
+    ASSERT_EQ(takes.size(), 2u);
+    EXPECT_THAT(takes[0],
+        ::testing::MatchesRegex(".*/news [0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}-[0-9]{2}-[0-9]{2}( \\(2\\))?\\.ts"));
+
+    QSettings("Hollowmere", "Korrix").setValue("General/Record With Date", false);
+    const CString kept = folder.Write("kept.ts", "an earlier recording");
+    window->GetRecordPathEdit()->setText(QString::fromStdString(kept));
+    SetMessageBoxHandler([this](const CString& text, const CString&, unsigned) {
+        boxes.push_back(text);
+        return int(KRX_IDNO);
+    });
+    window->GetRecordBox()->click();
+    EXPECT_FALSE(window->GetRecordBox()->isChecked());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_THAT(boxes[0], ::testing::HasSubstr("already exists"));
+    EXPECT_EQ(folder.Read("kept.ts"), "an earlier recording");
+    QSettings("Hollowmere", "Korrix").remove("General/Record With Date");
+}
+
+// A status longer than the window is cut short, not given more room.
+TEST_F(MainDialogTest, ALongStatusNeverWidensTheWindow)
+{
+    std::unique_ptr<CKRXApp> app = StartApp();
+    CKRXMainDialog* window = app->GetMainDialog();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    const int width = window->width();
+    const int minimum = window->minimumSizeHint().width();
+    window->GetStatusText()->setText(QString("No data is being received. ").repeated(20));
+    QTest::qWait(50);
+    EXPECT_EQ(window->width(), width);
+    EXPECT_EQ(window->minimumSizeHint().width(), minimum);
+}
+
+TEST_F(MainDialogTest, TheWindowOpensWhereAndAsLargeAsItWasLeft)
+{
+    {
+        std::unique_ptr<CKRXApp> app = StartApp();
+        CKRXMainDialog* window = app->GetMainDialog();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        window->setGeometry(QRect(130, 90, 900, 610));
+        QTest::qWait(20);
+        window->close();
+    }
+    std::unique_ptr<CKRXApp> again = StartApp();
+    EXPECT_EQ(again->GetMainDialog()->geometry(), QRect(130, 90, 900, 610));
+}
+
+// "a" on the main window, as on the video window, changes the soundtrack.
+TEST_F(MainDialogTest, TheAKeyChangesTheSoundtrack)
+{
+    std::unique_ptr<CKRXApp> app = StartApp({ "File", "Korrix Demo", "Korrix One", "" });
+    CKRXMainDialog* window = app->GetMainDialog();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QTreeWidget* components = window->GetComponentList();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return components->topLevelItemCount() == 3; }, Patience));
+    const auto tickedSound = [&] {
+        for (int row = 0; row < components->topLevelItemCount(); ++row)
+            if (components->topLevelItem(row)->text(0).startsWith("audio")
+                && components->topLevelItem(row)->checkState(0) == Qt::Checked)
+                return row;
+        return -1;
+    };
+    const int first = tickedSound();
+    ASSERT_GE(first, 0);
+    window->GetServiceList()->setFocus();
+    QTest::keyClick(window->GetServiceList(), Qt::Key_A);
+    const int second = tickedSound();
+    EXPECT_GE(second, 0);
+    EXPECT_NE(second, first);
+    QTest::keyClick(window->GetServiceList(), Qt::Key_A);
+    EXPECT_EQ(tickedSound(), first);
 }

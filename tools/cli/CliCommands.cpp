@@ -40,7 +40,7 @@ const std::vector<KRXCliCommand>& GetCliCommands()
             "play FILE.ts|--input NAME --multiplex NAME [--seconds N] [--record OUT.ts]\n"
             "      [--service S [--video-out window|y4m:PATH|none] [--deinterlace auto|off|bwdif|yadif]\n"
             "      [--audio-out device|wav:PATH|none] [--audio-language LANG] [--subtitle-language LANG|none]\n"
-            "      [--av-log PATH]]",
+            "      [--av-log PATH] [--volume 0-100]]",
             "Plays a transport-stream file through the File plug-in, or the multiplex of that name of any\n"
             "      input plug-in (e.g. --input 'TT Budget DVB-T' --multiplex 'Mux 1'), showing the reception\n"
             "      status once a second; with --record, records the multiplex to OUT.ts. With --service (a\n"
@@ -51,7 +51,8 @@ const std::vector<KRXCliCommand>& GetCliCommands()
             "default), as WAV in PATH or\n"
             "      nowhere; one soundtrack and one subtitle language start, the user's (setting or locale)\n"
             "      unless given (ISO 639-2, e.g. deu); --av-log writes a line per picture presented and per\n"
-            "      sound buffer released. Ctrl-C stops.",
+            "      sound buffer released; --volume sets the sound's level (100, the default, as decoded).\n"
+            "      Ctrl-C stops.",
             RunPlayCommand },
         { "services", "services FILE.ts [--seconds N] [--paced]",
             "Reads a transport-stream file once, as fast as it can, until its service information is\n"

@@ -1,13 +1,13 @@
 // korrix-cli play FILE.ts|--input NAME --multiplex NAME [--seconds N]
 // [--record OUT.ts] [--service S [--video-out window|y4m:PATH|none]
-// [--deinterlace auto|off|bwdif|yadif] [--av-log PATH]]: plays a file, or any input plug-in's multiplex, as the
-// program does and prints the reception status once a second; with a service,
-// its components are decoded and presented as the program would show them.
+// [--deinterlace auto|off|bwdif|yadif] [--av-log PATH] [--volume 0-100]]: plays a file, or any input plug-in's
+// multiplex, as the program does and prints the reception status once a second; with a service, its components are
+// decoded and presented as the program would show them.
 #include "CliCommands.h"
 #include "CliOptions.h"
 #include "CliPlugins.h"
 #include "FileMultiplexSession.h"
-#include "ServiceSearch.h"
+#include "viewing/KRXServiceSearch.h"
 
 #include "platform/Clock.h"
 #include "platform/Event.h"
@@ -20,6 +20,7 @@
 #include "plugin/KRXOutputFaults.h"
 #include "plugin/KRXReceptionStatus.h"
 #include "plugin/KRXVideoOutput.h"
+#include "plugin/KRXVolume.h"
 #include "stream/DVBRecordingParameters.h"
 #include "stream/DVBTransportStreamReceiver.h"
 #include "stream/DVBTransportStreamSource.h"
@@ -50,6 +51,7 @@ struct PlayOptions {
     CString audioLanguage; // empty: the setting's or the locale's
     CString subtitleLanguage;
     CString avLog;
+    int volume = CKRXVolume::kMaximum;
 };
 
 // Like a media player: a window when a display server is there to show it.
@@ -91,12 +93,22 @@ CString ParseAudioOutput(const CString& text, PlayOptions& options)
     return "";
 }
 
+CString ParseVolume(const CString& text, PlayOptions& options)
+{
+    char* end = nullptr;
+    const long volume = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || volume < 0 || volume > CKRXVolume::kMaximum)
+        return "'--volume' is a whole number from 0 to 100, not '" + text + "'";
+    options.volume = int(volume);
+    return "";
+}
+
 CString ParseServiceOptions(const KRXFileCommandLine& line, PlayOptions& options)
 {
     const auto given = [&line](const char* option) { return line.values.count(option) != 0; };
     if (!given("--service")) {
-        for (const char* option :
-            { "--video-out", "--deinterlace", "--audio-out", "--audio-language", "--subtitle-language", "--av-log" }) {
+        for (const char* option : { "--video-out", "--deinterlace", "--audio-out", "--audio-language",
+                 "--subtitle-language", "--av-log", "--volume" }) {
             if (given(option))
                 return "'" + CString(option) + "' needs '--service'";
         }
@@ -114,7 +126,9 @@ CString ParseServiceOptions(const KRXFileCommandLine& line, PlayOptions& options
         options.subtitleLanguage = line.values.at("--subtitle-language");
     if (given("--deinterlace") && !CKRXDeinterlace::Parse(line.values.at("--deinterlace"), options.deinterlace))
         return "'--deinterlace' is auto, off, bwdif or yadif, not '" + line.values.at("--deinterlace") + "'";
-    const CString misuse = given("--video-out") ? ParseVideoOutput(line.values.at("--video-out"), options) : "";
+    CString misuse = given("--video-out") ? ParseVideoOutput(line.values.at("--video-out"), options) : "";
+    if (misuse.empty() && given("--volume"))
+        misuse = ParseVolume(line.values.at("--volume"), options);
     if (!misuse.empty())
         return misuse;
     return given("--audio-out") ? ParseAudioOutput(line.values.at("--audio-out"), options) : "";
@@ -143,7 +157,7 @@ CString ParsePlayOptions(const KRXCliArguments& arguments, PlayOptions& options)
     KRXFileCommandLine line;
     CString misuse = ParseFileCommandLine(arguments, "play", "play",
         { "--seconds", "--record", "--service", "--video-out", "--deinterlace", "--audio-out", "--audio-language",
-            "--subtitle-language", "--av-log", "--input", "--multiplex" },
+            "--subtitle-language", "--av-log", "--volume", "--input", "--multiplex" },
         line, {}, false);
     if (misuse.empty())
         misuse = ParseInputOptions(line, options);
@@ -311,6 +325,7 @@ int RunPlayCommand(const KRXCliArguments& arguments, KRXCliContext& context)
     // The audio decoder looks for its device when the plug-ins start.
     if (!options.service.empty())
         CKRXAudioOutput::Set(options.audioOut, options.audioPath);
+    CKRXVolume::SetLevel(options.volume);
     CKRXCliPlugins plugins(context.pluginFolder);
     // Declared before the session, so that the log closes after the display
     // that writes to it, whichever way play ends.

@@ -7,6 +7,7 @@
 #include "KRXTestMultiplexDialog.h"
 
 #include "core/plugin/NamedServicesStream.h"
+#include "platform/MessageBox.h"
 #include "plugin/DVBMultiplexDefinition.h"
 #include "support/TemporaryFolder.h"
 
@@ -101,7 +102,8 @@ TEST(ConfigureMultiplexesDialog, AddingAFileByBrowsingShowsItsRowAndOkSavesIt)
         EXPECT_EQ(list->headerItem()->text(1), "Filename");
         editableWithoutSelection = Button(configure, "Edit")->isEnabled() || Button(configure, "Test")->isEnabled()
             || Button(configure, "Remove")->isEnabled();
-        EXPECT_TRUE(Button(configure, "Add")->isEnabled() && Button(configure, "Scan...")->isEnabled());
+        EXPECT_TRUE(Button(configure, "Add")->isEnabled());
+        EXPECT_FALSE(Button(configure, "Scan...")->isEnabled()) << "a file cannot be scanned";
 
         WhenShown<CKRXFileMultiplexDialog>([&](CKRXFileMultiplexDialog* details) {
             EXPECT_EQ(details->windowTitle(), "Configure File Multiplex Details");
@@ -139,6 +141,44 @@ TEST(ConfigureMultiplexesDialog, AddingAFileByBrowsingShowsItsRowAndOkSavesIt)
     EXPECT_EQ(nameShownForEditing, "Evening News") << "a double-click edits the row";
     EXPECT_EQ(rowsAfterCancelledEdit, rowsAfterAdding) << "a cancelled edit changes nothing";
     EXPECT_EQ(folder.Read("File Multiplexes.txt"), "Demo, /srv/demo.ts\nEvening News, " + chosen + "\n");
+}
+
+// OK with the fields empty (or naming no file) says why and stays open; the
+// list gains no row.
+TEST(ConfigureMultiplexesDialog, AnEmptyMultiplexIsRefusedInTheForm)
+{
+    TemporaryFolder folder;
+    folder.Write("File Multiplexes.txt", "Demo, /srv/demo.ts\n");
+    CFileInputPluginIn plugin(folder);
+    plugin.Initialise();
+    InstalledQtDialogs installed;
+    std::vector<CString> boxes;
+    const MessageBoxHandler previous = SetMessageBoxHandler([&boxes](const CString& text, const CString&, unsigned) {
+        boxes.push_back(text);
+        return int(KRX_IDOK);
+    });
+    QStringList rows;
+    bool stayedOpen = false;
+    WhenShown<CKRXConfigureMultiplexesDialog>([&](CKRXConfigureMultiplexesDialog* configure) {
+        WhenShown<CKRXFileMultiplexDialog>([&](CKRXFileMultiplexDialog* details) {
+            QTest::mouseClick(StandardButton(details, QDialogButtonBox::Ok), Qt::LeftButton);
+            details->findChild<QLineEdit*>("name")->setText("Nothing");
+            details->findChild<QLineEdit*>("path")->setText(QString::fromStdString(folder.File("absent.ts")));
+            QTest::mouseClick(StandardButton(details, QDialogButtonBox::Ok), Qt::LeftButton);
+            stayedOpen = details->isVisible();
+            QTest::mouseClick(StandardButton(details, QDialogButtonBox::Cancel), Qt::LeftButton);
+        });
+        QTest::mouseClick(Button(configure, "Add"), Qt::LeftButton);
+        rows = RowTexts(configure->findChild<QTreeWidget*>());
+        QTest::mouseClick(StandardButton(configure, QDialogButtonBox::Ok), Qt::LeftButton);
+    });
+    plugin.ConfigureMultiplexDefinitions();
+    SetMessageBoxHandler(previous);
+
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_THAT(boxes, ElementsAre("Give the multiplex a name.", ::testing::HasSubstr("absent.ts\" to play.")));
+    EXPECT_THAT(rows, ElementsAre("Demo | /srv/demo.ts"));
+    EXPECT_EQ(folder.Read("File Multiplexes.txt"), "Demo, /srv/demo.ts\n");
 }
 
 TEST(TestMultiplexDialog, ShowsTheServicesOfAFileMultiplexAndClosesItOnOk)

@@ -3,8 +3,12 @@
 #include "plugin/KRXPluginManager.h"
 
 #include <QLabel>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 class NamedPlugin : public CKRXPlugin
@@ -68,6 +72,37 @@ TEST_F(AboutDialog, ShowsTheSelectedPluginsDescriptionAndNothingWithoutASelectio
 
     list->clearSelection();
     EXPECT_EQ(dialog.GetDescription()->text(), "");
+}
+
+TEST(AboutDialogSize, ShowsEveryPluginWithoutScrolling)
+{
+    std::vector<std::unique_ptr<NamedPlugin>> plugins;
+    CKRXPluginManager manager;
+    for (int index = 0; index < 16; ++index) {
+        plugins.push_back(std::make_unique<NamedPlugin>("Plug-in " + std::to_string(index), ""));
+        manager.AddPlugin(plugins.back().get());
+    }
+    CKRXAboutDialog dialog(manager);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    QTreeWidget* list = dialog.GetPluginList();
+    EXPECT_FALSE(list->verticalScrollBar()->isVisible());
+    EXPECT_TRUE(list->viewport()->rect().contains(list->visualItemRect(list->topLevelItem(15))));
+}
+
+TEST_F(AboutDialog, AKeyboardPageListsTheKeys)
+{
+    CKRXAboutDialog dialog(m_manager);
+    QTabWidget* pages = dialog.GetPages();
+    ASSERT_EQ(pages->count(), 2);
+    EXPECT_EQ(pages->tabText(1), "Keyboard");
+    auto* keys = qobject_cast<QTreeWidget*>(pages->widget(1));
+    ASSERT_NE(keys, nullptr);
+    QStringList listed;
+    for (int row = 0; row < keys->topLevelItemCount(); ++row)
+        listed << keys->topLevelItem(row)->text(0);
+    for (const char* key : { "M", "A", "S", "Escape" })
+        EXPECT_TRUE(listed.contains(key)) << key;
 }
 
 TEST(AboutDialogVersion, NamesTheProgramAndTheBuildsVersion)

@@ -354,6 +354,8 @@ TEST(MultiplexTestModel, APluginThatCouldNotTuneIsHandedNoSourceBack)
 
 TEST(FileMultiplexDetails, BrowsingReplacesThePathAndNamesOnlyAnUnnamedMultiplex)
 {
+    TemporaryFolder folder;
+    const CString archive = folder.Write("archive.2024.trp", "");
     CThreeFieldDefinition definition;
     definition.ReadFromString("Evening, /old/evening.ts");
     CKRXFileMultiplexDetails details(&definition);
@@ -366,16 +368,35 @@ TEST(FileMultiplexDetails, BrowsingReplacesThePathAndNamesOnlyAnUnnamedMultiplex
     EXPECT_EQ(definition.fields[1], "/old/evening.ts") << "nothing is stored before OK";
 
     details.SetName("");
-    details.OnFileChosen("/rec/archive.2024.trp");
+    details.OnFileChosen(archive);
     EXPECT_EQ(details.GetName(), "archive.2024") << "the title drops the folder and the last extension only";
-    EXPECT_TRUE(details.Store());
-    EXPECT_THAT(definition.fields, ElementsAre("archive.2024", "/rec/archive.2024.trp", ""));
+    EXPECT_EQ(details.Store(), "");
+    EXPECT_THAT(definition.fields, ElementsAre("archive.2024", archive, ""));
+}
 
-    // The definitions file separates fields with commas: such a multiplex would not load back.
-    details.OnFileChosen("/rec/news, sport.ts");
-    EXPECT_FALSE(details.Store());
-    details.SetPath("/rec/news.ts");
-    details.SetName("News, Sport");
-    EXPECT_FALSE(details.Store());
-    EXPECT_THAT(definition.fields, ElementsAre("archive.2024", "/rec/archive.2024.trp", ""));
+// Nothing is stored that could not be played or saved: no name, no file, or a
+// comma, which the definitions file separates fields with.
+TEST(FileMultiplexDetails, RefusesAMultiplexWithoutANameOrFileOrWithAComma)
+{
+    TemporaryFolder folder;
+    const CString news = folder.Write("news.ts", "");
+    const CString sport = folder.Write("news, sport.ts", "");
+    CThreeFieldDefinition definition;
+    definition.ReadFromString("Evening, /old/evening.ts");
+    CKRXFileMultiplexDetails details(&definition);
+    const std::tuple<CString, CString, const char*> cases[] = {
+        { "", "", "Give the multiplex a name." },
+        { "  ", news, "Give the multiplex a name." },
+        { "News", "", "There is no file \"\" to play." },
+        { "News", folder.Path(), "to play." },
+        { "News", folder.File("absent.ts"), "to play." },
+        { "News", sport, "cannot contain a comma" },
+        { "News, Sport", news, "cannot contain a comma" },
+    };
+    for (const auto& [name, path, reason] : cases) {
+        details.SetName(name);
+        details.SetPath(path);
+        EXPECT_THAT(details.Store(), ::testing::HasSubstr(reason)) << name << " | " << path;
+    }
+    EXPECT_THAT(definition.fields, ElementsAre("Evening", "/old/evening.ts", ""));
 }

@@ -169,6 +169,60 @@ TEST_F(ViewingFlowTest, OpensTheDisplayOnceFromTheFirstPluginThatOpensOneAndKeep
     EXPECT_THAT(log, ElementsAre("remove layer", "display closes"));
 }
 
+TEST_F(ViewingFlowTest, ClosingTheVideoClosesWhatDrawsOnItAndTheNextServiceOpensItAgain)
+{
+    OpenTwoServices({ &video, &audio, &display });
+    ASSERT_TRUE(flow->SelectService(1));
+    ASSERT_THAT(SelectedPIDs(), ElementsAre(0x200, 0x201));
+    log.clear();
+    flow->CloseVideo();
+    EXPECT_THAT(SelectedPIDs(), ElementsAre(0x201)) << "the sound plays on";
+    EXPECT_EQ(ReceiverOn(0x200), nullptr);
+    EXPECT_EQ(flow->GetDisplay(), nullptr);
+    EXPECT_THAT(log, ::testing::IsSupersetOf({ "display closes" }));
+
+    ASSERT_TRUE(flow->SelectService(2));
+    ASSERT_NE(flow->GetDisplay(), nullptr);
+    EXPECT_EQ(ReceiverOn(0x300)->display, flow->GetDisplay());
+}
+
+TEST_F(ViewingFlowTest, SoundtracksCycleRoundInListOrderAndSubtitlesPassThroughOff)
+{
+    ts::TsPacketWriter out;
+    ts::SectionWriter(out, 0x00).Write(ts::PatSection(0x0001, { { 1, 0x100 }, { 2, 0x110 } }));
+    const ts::Bytes english = ts::Iso639LanguageDescriptor("eng");
+    ts::SectionWriter(out, 0x100)
+        .Write(ts::PmtSection(1, 0x200, {},
+            { { 0x02, 0x200, {} }, { 0x03, 0x201, english }, { 0x03, 0x202, ts::Iso639LanguageDescriptor("deu") },
+                { 0x06, 0x205, ts::SubtitlingDescriptor({ { "eng" } }) },
+                { 0x06, 0x206, ts::SubtitlingDescriptor({ { "deu" } }) } }));
+    ts::SectionWriter(out, 0x110).Write(ts::PmtSection(2, 0x300, {}, { { 0x02, 0x300, {} } }));
+    CFakeInputPlugin subtitled { log, out.Data() };
+    CFakeDecoderPlugin subtitles { "subtitles", "subtitles", log };
+    Open({ &video, &audio, &subtitles }, subtitled, { 1, 2 });
+    flow->SetAudioLanguage("eng");
+    flow->SetSubtitleLanguage("eng");
+    ASSERT_TRUE(flow->SelectService(1));
+    ASSERT_THAT(SelectedPIDs(), ElementsAre(0x200, 0x201, 0x205));
+
+    EXPECT_EQ(flow->NextSoundtrack(), 2);
+    EXPECT_THAT(SelectedPIDs(), ElementsAre(0x200, 0x202, 0x205));
+    EXPECT_EQ(flow->NextSoundtrack(), 1) << "round to the first";
+    EXPECT_THAT(SelectedPIDs(), ElementsAre(0x200, 0x201, 0x205));
+
+    EXPECT_EQ(flow->NextSubtitles(), 4);
+    EXPECT_THAT(SelectedPIDs(), ElementsAre(0x200, 0x201, 0x206));
+    EXPECT_EQ(flow->NextSubtitles(), -1) << "off";
+    EXPECT_THAT(SelectedPIDs(), ElementsAre(0x200, 0x201));
+    EXPECT_EQ(flow->NextSubtitles(), 3);
+    EXPECT_THAT(SelectedPIDs(), ElementsAre(0x200, 0x201, 0x205));
+
+    ASSERT_TRUE(flow->SelectService(2));
+    EXPECT_EQ(flow->NextSoundtrack(), -1) << "nothing to change to";
+    EXPECT_THAT(SelectedPIDs(), ElementsAre(0x300));
+    flow.reset(); // before the plug-ins of this test go
+}
+
 TEST_F(ViewingFlowTest, AddsDecodersThatNeedADisplayEvenWhenNoneOpens)
 {
     OpenTwoServices({ &video, &refusing });

@@ -9,11 +9,11 @@
 namespace {
 
 std::vector<int16_t> Convert16(const std::vector<DVBFixed>& first, const std::vector<DVBFixed>* second, int mode,
-    CDVBDitherState* dither, CDVBClipStatistics& statistics)
+    CDVBDitherState* dither, CDVBClipStatistics& statistics, uint32_t gain = DVB_PCM_UNITY_GAIN)
 {
     std::vector<unsigned char> bytes(first.size() * 4 + 1, 0xAA);
     const unsigned long written = GetPCMConverter(16)(
-        bytes.data(), first.size(), first.data(), second ? second->data() : nullptr, mode, &statistics, dither);
+        bytes.data(), first.size(), first.data(), second ? second->data() : nullptr, mode, &statistics, dither, gain);
     EXPECT_EQ(written, first.size() * (second ? 4 : 2));
     std::vector<int16_t> samples(written / 2);
     for (size_t i = 0; i < samples.size(); i++)
@@ -66,6 +66,21 @@ TEST(PCMConverter, DitherClipsFullScaleAndKeepsTheErrorBounded)
         EXPECT_LE(std::abs(sample), 2);
 }
 
+TEST(PCMConverter, GainScalesBeforeRoundingAndNeverAddsClipping)
+{
+    // 0.5, -0.5, full scale (one step beyond the largest output) and the smallest negative.
+    const std::vector<DVBFixed> samples { 0x08000000, -0x08000000, 0x10000000, DVB_FIXED_MIN };
+    CDVBClipStatistics statistics;
+    EXPECT_EQ(Convert16(samples, nullptr, DVB_PCM_ROUND, nullptr, statistics, DVB_PCM_UNITY_GAIN / 4),
+        (std::vector<int16_t> { 4096, -4096, 8192, -8192 }));
+    EXPECT_EQ(statistics.clippedSamples, 0u);
+    // Beyond unity is held at unity: the volume only ever lowers the sound.
+    EXPECT_EQ(Convert16(samples, nullptr, DVB_PCM_ROUND, nullptr, statistics, 2 * DVB_PCM_UNITY_GAIN),
+        (std::vector<int16_t> { 16384, -16384, 32767, -32768 }));
+    EXPECT_EQ(statistics.clippedSamples, 1u) << "only the full-scale sample, as without a gain";
+    EXPECT_EQ(Convert16(samples, nullptr, DVB_PCM_ROUND, nullptr, statistics, 0), std::vector<int16_t>(4, 0));
+}
+
 TEST(PCMConverter, EachWidthWritesItsByteLayout)
 {
     // 0.5 in fixed point and its 8-, 24-bit values.
@@ -73,20 +88,22 @@ TEST(PCMConverter, EachWidthWritesItsByteLayout)
     CDVBClipStatistics statistics;
     unsigned char bytes[8] = {};
 
-    EXPECT_EQ(GetPCMConverter(8)(bytes, 1, &half, nullptr, DVB_PCM_ROUND, &statistics, nullptr), 1u);
+    EXPECT_EQ(
+        GetPCMConverter(8)(bytes, 1, &half, nullptr, DVB_PCM_ROUND, &statistics, nullptr, DVB_PCM_UNITY_GAIN), 1u);
     EXPECT_EQ(bytes[0], 0x40 + 0x80); // signed 64, stored offset by 128
 
-    EXPECT_EQ(GetPCMConverter(24)(bytes, 1, &half, nullptr, DVB_PCM_ROUND, &statistics, nullptr), 3u);
+    EXPECT_EQ(
+        GetPCMConverter(24)(bytes, 1, &half, nullptr, DVB_PCM_ROUND, &statistics, nullptr, DVB_PCM_UNITY_GAIN), 3u);
     EXPECT_EQ(bytes[0], 0x00);
     EXPECT_EQ(bytes[1], 0x00);
     EXPECT_EQ(bytes[2], 0x40);
 
-    EXPECT_EQ(GetPCMConverter(32)(bytes, 1, &half, &half, DVB_PCM_ROUND, &statistics, nullptr), 8u);
+    EXPECT_EQ(GetPCMConverter(32)(bytes, 1, &half, &half, DVB_PCM_ROUND, &statistics, nullptr, DVB_PCM_UNITY_GAIN), 8u);
     const unsigned char expected32[8] = { 0, 0, 0, 0x40, 0, 0, 0, 0x40 };
     EXPECT_EQ(std::vector<unsigned char>(bytes, bytes + 8), std::vector<unsigned char>(expected32, expected32 + 8));
 
     EXPECT_EQ(GetPCMConverter(12), nullptr);
-    EXPECT_EQ(GetPCMConverter(16)(bytes, 1, &half, nullptr, 7, &statistics, nullptr), 0u);
+    EXPECT_EQ(GetPCMConverter(16)(bytes, 1, &half, nullptr, 7, &statistics, nullptr, DVB_PCM_UNITY_GAIN), 0u);
 }
 
 TEST(PCMConverter, TheLargestFrameFitsOneWaveBuffer)
@@ -96,8 +113,8 @@ TEST(PCMConverter, TheLargestFrameFitsOneWaveBuffer)
     std::vector<unsigned char> bytes(CDVBWaveBuffer::kCapacity);
     CDVBClipStatistics statistics;
     CDVBDitherState dither[2];
-    EXPECT_EQ(
-        GetPCMConverter(32)(bytes.data(), 1152, samples.data(), samples.data(), DVB_PCM_DITHER, &statistics, dither),
+    EXPECT_EQ(GetPCMConverter(32)(bytes.data(), 1152, samples.data(), samples.data(), DVB_PCM_DITHER, &statistics,
+                  dither, DVB_PCM_UNITY_GAIN),
         CDVBWaveBuffer::kCapacity);
 }
 

@@ -3,6 +3,7 @@
 #include "AudioTestSupport.h"
 
 #include "plugin/KRXAVLog.h"
+#include "plugin/KRXVolume.h"
 #include "stream/DVBTiming.h"
 #include "support/TemporaryFolder.h"
 
@@ -54,9 +55,10 @@ protected:
         unsigned int precision = 16;
         ASSERT_EQ(Configure(2, 48000, precision), 0);
     }
-    int Play(uint32_t time)
+    int Play(uint32_t time, int mode = DVB_PCM_DITHER)
     {
         CDVBAudioCommand command;
+        command.play.mode = mode;
         command.code = DVB_AUDIO_PLAY;
         command.play.count = 1152;
         command.play.first = samples.data();
@@ -337,3 +339,36 @@ TEST_F(WaveOutputCompletingTest, TheTickNeverWritesWhileConfigureHasTheDeviceClo
 }
 
 } // namespace
+
+// The volume is applied as each frame is converted: full level is the decoded
+// sound bit for bit, dither included; no level or mute is true silence.
+TEST_F(WaveOutputCompletingTest, TheVolumeScalesWhatIsReleased)
+{
+    Configure();
+    const auto release = [&](int level, bool muted, int mode) {
+        CKRXVolume::SetLevel(level);
+        CKRXVolume::SetMuted(muted);
+        const size_t before = device->GetWritten().size();
+        EXPECT_EQ(Play(0, mode), 0);
+        TickAt(0);
+        const std::vector<unsigned char> written = device->GetWritten();
+        return ToSamples(std::vector<unsigned char>(written.begin() + long(before), written.end()));
+    };
+    const std::vector<int16_t> full = release(100, false, DVB_PCM_DITHER);
+    const std::vector<int16_t> half = release(50, false, DVB_PCM_ROUND);
+    const std::vector<int16_t> none = release(0, false, DVB_PCM_DITHER);
+    const std::vector<int16_t> muted = release(100, true, DVB_PCM_DITHER);
+    CKRXVolume::SetMuted(false);
+    CKRXVolume::SetLevel(CKRXVolume::kMaximum);
+
+    std::vector<unsigned char> expected(CDVBWaveBuffer::kCapacity);
+    CDVBDitherState dither[2];
+    CDVBClipStatistics clip;
+    expected.resize(GetPCMConverter(16)(
+        expected.data(), 1152, samples.data(), samples.data(), DVB_PCM_DITHER, &clip, dither, DVB_PCM_UNITY_GAIN));
+    EXPECT_EQ(full, ToSamples(expected));
+    // Half the level is a quarter of the amplitude: 1/16 of full scale becomes 1/64.
+    EXPECT_EQ(half, std::vector<int16_t>(2 * 1152, 512));
+    EXPECT_EQ(none, std::vector<int16_t>(2 * 1152, 0));
+    EXPECT_EQ(muted, std::vector<int16_t>(2 * 1152, 0));
+}

@@ -8,6 +8,7 @@
 
 #include "plugin/KRXPluginManager.h"
 #include "plugin/KRXVideoOutput.h"
+#include "plugin/KRXViewerCommands.h"
 
 #include "support/SDLAllocationWatch.h"
 #include "support/TemporaryFolder.h"
@@ -46,6 +47,8 @@ protected:
         }
         if (type == SDL_WINDOWEVENT)
             event.window.event = Uint8(detail);
+        if (type == SDL_MOUSEWHEEL)
+            event.wheel.y = detail;
         ASSERT_EQ(SDL_PushEvent(&event), 1);
         m_surface.PumpEvents();
     }
@@ -122,7 +125,7 @@ TEST_F(WindowSurface, ShowsThePictureLetterboxedOnTheOverlayColour)
     EXPECT_LT(middle & 0xFF, 60u) << std::hex << middle;
 }
 
-TEST_F(WindowSurface, SpaceAndDoubleClickToggleFullScreenAndTheCloseBoxDoesNothing)
+TEST_F(WindowSurface, SpaceFAndDoubleClickToggleFullScreenAndEscapeLeavesIt)
 {
     EXPECT_FALSE(m_surface.IsFullScreen());
     Push(SDL_KEYDOWN, SDLK_SPACE);
@@ -131,13 +134,51 @@ TEST_F(WindowSurface, SpaceAndDoubleClickToggleFullScreenAndTheCloseBoxDoesNothi
     EXPECT_TRUE(m_surface.IsFullScreen()) << "a single click is not a double-click";
     Push(SDL_MOUSEBUTTONDOWN, 2);
     EXPECT_FALSE(m_surface.IsFullScreen());
-    Push(SDL_KEYDOWN, SDLK_a);
+    Push(SDL_KEYDOWN, SDLK_ESCAPE);
+    EXPECT_FALSE(m_surface.IsFullScreen()) << "Escape only leaves full screen";
+    Push(SDL_KEYDOWN, SDLK_f);
+    EXPECT_TRUE(m_surface.IsFullScreen());
+    Push(SDL_KEYDOWN, SDLK_ESCAPE);
     EXPECT_FALSE(m_surface.IsFullScreen());
+}
 
-    const Uint32 window = m_surface.GetWindowID();
-    Push(SDL_WINDOWEVENT, SDL_WINDOWEVENT_CLOSE);
+// The viewer's keys, the wheel and the close box reach the front end as
+// commands; the close box hides the window at once, a quit request does nothing.
+TEST_F(WindowSurface, KeysWheelAndCloseBoxAreSentToTheViewer)
+{
+    std::vector<CKRXViewerCommands::Command> sent;
+    const CKRXViewerCommands::Handler previous
+        = CKRXViewerCommands::SetHandler([&sent](CKRXViewerCommands::Command command) { sent.push_back(command); });
+    for (int key : { SDLK_PLUS, SDLK_KP_MINUS, SDLK_m, SDLK_PAGEDOWN, SDLK_UP, SDLK_7, SDLK_KP_0, SDLK_RETURN, SDLK_a,
+             SDLK_s, SDLK_i, SDLK_x })
+        Push(SDL_KEYDOWN, key);
+    Push(SDL_MOUSEWHEEL, 1);
+    Push(SDL_MOUSEWHEEL, -2);
     Push(SDL_QUIT);
-    EXPECT_NE(SDL_GetWindowFromID(window), nullptr);
+    const Uint32 window = m_surface.GetWindowID();
+    EXPECT_NE(SDL_GetWindowFlags(SDL_GetWindowFromID(window)) & SDL_WINDOW_SHOWN, 0u);
+    Push(SDL_WINDOWEVENT, SDL_WINDOWEVENT_CLOSE);
+    CKRXViewerCommands::SetHandler(previous);
+
+    using C = CKRXViewerCommands;
+    EXPECT_EQ(sent,
+        (std::vector<C::Command> { C::VolumeUp, C::VolumeDown, C::ToggleMute, C::NextService, C::PreviousService,
+            C::Command(C::Digit0 + 7), C::Digit0, C::Enter, C::NextSoundtrack, C::NextSubtitles, C::ToggleInfo,
+            C::VolumeUp, C::VolumeDown, C::CloseVideo }));
+    EXPECT_EQ(SDL_GetWindowFlags(SDL_GetWindowFromID(window)) & SDL_WINDOW_SHOWN, 0u) << "hidden";
+}
+
+TEST(WindowSurfacePlace, TheWindowOpensWhereTheFrontEndAsked)
+{
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    CKRXVideoOutput::SetWindowPlace(812, 64);
+    CDVBSDLWindowSurface surface { 720, 576, BORDER };
+    CString error;
+    ASSERT_TRUE(surface.Open(error)) << error;
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(SDL_GetWindowFromID(surface.GetWindowID()), &x, &y);
+    EXPECT_EQ(x, 812);
+    EXPECT_EQ(y, 64);
 }
 
 TEST(DisplayPlugin, TheModuleRegistersDisplayDXWhichOpensTheChosenOutput)
@@ -163,7 +204,7 @@ TEST(DisplayPlugin, TheOverlayColourComesFromTheUsersSettings)
 {
     TemporaryFolder folder;
     setenv("XDG_CONFIG_HOME", folder.Path().c_str(), 1);
-    EXPECT_EQ(GetConfiguredOverlayColour(), DVB_DEFAULT_OVERLAY_COLOUR);
+    EXPECT_EQ(GetConfiguredOverlayColour(), 0x000000u) << "black bars unless set";
     std::filesystem::create_directories(folder.File("Hollowmere"));
     folder.Write("Hollowmere/Korrix.conf", "[Video]\nOverlayColour=1122867\n");
     EXPECT_EQ(GetConfiguredOverlayColour(), 1122867u);

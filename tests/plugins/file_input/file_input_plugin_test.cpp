@@ -45,6 +45,7 @@ TEST(FileInputPlugin, OpensASourceOnTheDefinitionsFile)
     EXPECT_EQ(plugin.GetName(), "File");
     EXPECT_EQ(plugin.GetDescription(), "Allows playback of recorded transport stream files.");
     EXPECT_FALSE(plugin.ScanForMultiplexDefinitions());
+    EXPECT_FALSE(plugin.CanScanForMultiplexDefinitions()) << "\"Scan...\" is offered only where it finds something";
 
     std::unique_ptr<CDVBMultiplexDefinition> definition(plugin.CreateMultiplexDefinition());
     ASSERT_NE(dynamic_cast<CDVBFileMultiplexDefinition*>(definition.get()), nullptr);
@@ -130,12 +131,12 @@ TEST(FileInputPlugin, OffersTheDemoStreamWhenThereAreNoDefinitionsYet)
     plugin.Initialise();
     ASSERT_EQ(plugin.GetMultiplexDefinitionCount(), 1);
     CDVBMultiplexDefinition* demo = plugin.GetMultiplexDefinitionAtIndex(0);
-    EXPECT_EQ(demo->GetName(), "Demo");
+    EXPECT_EQ(demo->GetName(), "Korrix Demo");
     CString path;
     demo->WriteFieldToString(CDVBFileMultiplexDefinition::FilenameField, path);
     EXPECT_EQ(path, folder.File("demo/demo.ts"));
     plugin.DeInitialise();
-    EXPECT_EQ(folder.Read("File Multiplexes.txt"), "Demo, " + folder.File("demo/demo.ts") + "\n");
+    EXPECT_EQ(folder.Read("File Multiplexes.txt"), "Korrix Demo, " + folder.File("demo/demo.ts") + "\n");
 
     // From then on the user's own file is what counts, even once emptied.
     folder.Write("File Multiplexes.txt", "News, /data/news.ts\n");

@@ -150,6 +150,7 @@ TEST_F(TTPlugin, DVBCCardsAreUsableButNotScannedChannelByChannel)
     EXPECT_EQ(m_plugin->GetName(), "TT Budget DVB-C");
     m_boxes.clear();
     EXPECT_FALSE(m_plugin->ScanForMultiplexDefinitions());
+    EXPECT_TRUE(m_plugin->CanScanForMultiplexDefinitions());
     ASSERT_EQ(m_boxes.size(), 1u);
     EXPECT_EQ(m_boxes[0].text, "Channel scan currently only supported for DVB-T devices.");
 }

@@ -38,6 +38,9 @@ TEST_F(ServicePlayTest, RefusesOutputsWithoutAServiceAndOutputsItDoesNotKnow)
         { { "--service", "1", "--deinterlace", "weave" }, "'--deinterlace' is auto, off, bwdif or yadif, not 'weave'" },
         { { "--service", "1", "--video-out", "screen" }, "not 'screen'" },
         { { "--service", "1", "--video-out", "y4m:" }, "not 'y4m:'" },
+        { { "--volume", "50" }, "'--volume' needs '--service'" },
+        { { "--service", "1", "--volume", "101" }, "'--volume' is a whole number from 0 to 100, not '101'" },
+        { { "--service", "1", "--volume", "5%" }, "not '5%'" },
     };
     for (const auto& [arguments, complaint] : cases) {
         EXPECT_EQ(Play(arguments), 2) << complaint;
@@ -106,4 +109,16 @@ TEST_F(ServicePlayTest, TellsWhyAListedServiceCannotBeShown)
     EXPECT_EQ(Run({ "play", file, "--service", "60", "--seconds", "1", "--video-out", "none" }), 1);
     ExpectOneErrorLine("service '60' is listed, but its PMT (PID 0x0100) could not be read: ");
     EXPECT_THAT(err.str(), ContainsRegex("[1-9][0-9]* of its sections failed their CRC check\n$"));
+}
+
+TEST_F(ServicePlayTest, AtVolumeZeroTheSoundIsSilence)
+{
+    const CString wav = folder.File("sound.wav");
+    ASSERT_EQ(Play({ "--service", "Korrix Radio", "--seconds", "2", "--video-out", "none", "--audio-out", "wav:" + wav,
+                  "--volume", "0" }),
+        0)
+        << err.str();
+    const CString samples = folder.Read("sound.wav").substr(44);
+    ASSERT_FALSE(samples.empty()) << "some sound was released";
+    EXPECT_EQ(samples.find_first_not_of('\0'), CString::npos);
 }

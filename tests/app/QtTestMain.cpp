@@ -1,6 +1,9 @@
-// The window tests need an application object, a screen that is not there
-// and settings of their own, never the user's. Pictures are paced and counted
-// by the display without a video window.
+// Every window test program's main: an application object, a screen that is
+// not there unless one is asked for (xcb under Xvfb), settings of their own,
+// never the user's, and Qt's own file dialogs, which a test can drive.
+// Pictures are paced and counted by the display without a video window. Run
+// as root, the guide's browser module itself does without the engine's
+// sandbox: nothing is prepared for it here.
 #include "plugin/KRXVideoOutput.h"
 #include "support/TemporaryFolder.h"
 #include "support/TestWatchdog.h"
@@ -17,6 +20,7 @@ int main(int argc, char** argv)
     TemporaryFolder settings;
     setenv("XDG_CONFIG_HOME", settings.Path().c_str(), 1);
     CKRXVideoOutput::Set(CKRXVideoOutput::None);
+    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     CTestWatchdog::Install();

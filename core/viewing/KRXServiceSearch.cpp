@@ -1,4 +1,4 @@
-#include "ServiceSearch.h"
+#include "viewing/KRXServiceSearch.h"
 
 #include "si/DVBProgram.h"
 #include "stream/DVBTransportStreamReceiver.h"

@@ -1,6 +1,7 @@
 #pragma once
-// Finding the service a command line names, by its programme number or its
-// exact name, among the programmes a receiver has found so far.
+// Finding the service a user names (on the command line, or as the one
+// watched last), by its programme number or its exact name, among the
+// programmes a receiver has found so far. Both front ends use it.
 #include "platform/CString.h"
 
 class CDVBTransportStreamReceiver;
