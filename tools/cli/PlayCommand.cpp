@@ -1,6 +1,7 @@
-// korrix-cli play FILE.ts|--input NAME --multiplex NAME [--seconds N]
+// korrix-cli play FILE.ts|URL|--input NAME --multiplex NAME [--seconds N]
 // [--record OUT.ts] [--service S [--video-out window|y4m:PATH|none]
-// [--av-log PATH]]: plays a file, or any input plug-in's multiplex, as the
+// [--av-log PATH]]: plays a file, a network stream's URL (through the Network
+// plug-in), or any input plug-in's multiplex, as the
 // program does and prints the reception status once a second; with a service,
 // its components are decoded and presented as the program would show them.
 #include "CliCommands.h"
@@ -38,6 +39,7 @@ constexpr uint32_t SERVICE_POLL_MS = 10;
 
 struct PlayOptions {
     CString file;
+    bool url = false; // the file is a network stream's URL
     CString input; // empty: the File plug-in plays the file
     CString multiplex;
     int seconds = 0; // 0: until interrupted
@@ -150,6 +152,7 @@ CString ParsePlayOptions(const KRXCliArguments& arguments, PlayOptions& options)
     if (misuse.empty())
         misuse = ParseServiceOptions(line, options);
     options.file = line.file;
+    options.url = line.file.find("://") != CString::npos;
     options.recordFile = line.values["--record"];
     return misuse;
 }
@@ -306,11 +309,13 @@ int RunPlayCommand(const KRXCliArguments& arguments, KRXCliContext& context)
     } avLogCloser;
     CKRXFileMultiplexSession session(plugins);
     CString error;
-    const bool opened = options.input.empty() ? session.Open(options.file, error)
-                                              : session.OpenDefinition(options.input, options.multiplex, error);
+    const bool opened = !options.input.empty() ? session.OpenDefinition(options.input, options.multiplex, error)
+        : options.url                          ? session.OpenURL(options.file, error)
+                                               : session.Open(options.file, error);
     if (!opened)
         return context.Fail(error);
-    if (!options.recordFile.empty() && options.input.empty() && IsFileBeingPlayed(options.recordFile, options.file))
+    const bool playsFile = options.input.empty() && !options.url;
+    if (!options.recordFile.empty() && playsFile && IsFileBeingPlayed(options.recordFile, options.file))
         return context.Fail("cannot record to '" + options.recordFile + "': it is the file being played");
     if (!options.recordFile.empty() && !CanWrite(options.recordFile, error))
         return context.Fail("cannot record to '" + options.recordFile + "': " + error);
@@ -334,7 +339,7 @@ int RunPlayCommand(const KRXCliArguments& arguments, KRXCliContext& context)
         if (found && seconds != 0)
             seconds = std::max(1, seconds - static_cast<int>(searchMs / 1000));
     }
-    // A live source ends when its card is removed or fails.
+    // A live source ends when its card is removed or fails, or its socket cannot be opened.
     const auto ended = [&session] { return session.GetSource()->HasEnded(); };
     if (found) {
         CKRXFileMultiplexSession::RunFor(
