@@ -1,5 +1,6 @@
 #pragma once
-// Puts RTP payloads back in sequence order. A packet that arrives ahead of a
+// Puts RTP payloads back in sequence order, from the first packet to come
+// (one that overtook it is taken for late). A packet that arrives ahead of a
 // gap is held; the gap is given up on (its packets counted lost) once Depth
 // packets wait behind it, so reordering costs at most that much delay. A late
 // packet whose place has been passed, or a repeat, is dropped. A jump too big
