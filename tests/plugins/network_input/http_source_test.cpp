@@ -145,3 +145,15 @@ TEST(HTTPSource, StopsWhileWaitingToReconnectAndStartsAfresh)
     EXPECT_THAT(status, StartsWith("Reconnecting... (Connection refused)"));
     EXPECT_TRUE(source.Stop());
 }
+
+TEST(HTTPSource, BacksOffDoublingToASecondAndStartsShortAfterData)
+{
+    // The ceiling bounds how long a returning server waits to be found.
+    CKRXNetBackoff backoff;
+    std::vector<uint32_t> waits;
+    for (int i = 0; i < 6; ++i)
+        waits.push_back(backoff.NextWaitMs());
+    EXPECT_EQ(waits, (std::vector<uint32_t> { 100, 200, 400, 800, 1000, 1000 }));
+    backoff.Reset();
+    EXPECT_EQ(backoff.NextWaitMs(), 100u);
+}
