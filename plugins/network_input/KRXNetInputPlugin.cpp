@@ -1,10 +1,13 @@
 #include "KRXNetInputPlugin.h"
 
+#include "KRXNetCurlRTSPClient.h"
 #include "KRXNetCurlTransfer.h"
 #include "KRXNetDatagramSource.h"
 #include "KRXNetHTTPSource.h"
 #include "KRXNetMultiplexDefinition.h"
 #include "KRXNetRefusedSource.h"
+#include "KRXNetSatIpSession.h"
+#include "KRXNetSatIpSource.h"
 #include "KRXNetUDPSocket.h"
 
 #include "plugin/KRXMultiplexDialogs.h"
@@ -28,7 +31,9 @@ CDVBTransportStreamSource* CKRXNetInputPlugin::OpenMultiplex(CDVBMultiplexDefini
     case KRXNetURL::SATIP:
         break;
     }
-    return new CKRXNetRefusedSource("cannot play '" + text + "': SAT>IP is not available");
+    return new CKRXNetSatIpSource(
+        std::make_unique<CKRXNetCurlRTSPClient>(CKRXNetSatIpSession::ServerURI(url)),
+        [] { return std::make_unique<CKRXNetUDPSocket>(); }, url);
 }
 
 bool CKRXNetInputPlugin::CloseMultiplex(CDVBTransportStreamSource* source)

@@ -358,7 +358,10 @@ int RunPlayCommand(const KRXCliArguments& arguments, KRXCliContext& context)
     if (ended()) {
         context.out << session.GetStatusLine() << std::endl;
         found = false;
-        context.Fail("reception ended");
+        // The source's own words say why (the card removed, a server's refusal).
+        CString why;
+        session.GetSource()->GetStatus(why);
+        context.Fail("reception ended" + (why.empty() ? CString() : " (" + why + ")"));
     }
     // Recording ends before the receiver stops, as in the program.
     const bool recorded = StopRecording(receiver, options.recordFile, context);
