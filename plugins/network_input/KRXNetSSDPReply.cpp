@@ -3,6 +3,8 @@
 #include "plugin/DVBMultiplexDefinition.h"
 
 #include <algorithm>
+#include <cstring>
+#include <iterator>
 
 namespace {
 bool StartsWithNoCase(const CString& text, const CString& prefix)
@@ -10,6 +12,25 @@ bool StartsWithNoCase(const CString& text, const CString& prefix)
     return text.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
         return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
     });
+}
+
+// XML's own five entities; others are left as they are.
+CString DecodeEntities(const CString& text)
+{
+    static const std::pair<const char*, char> entities[]
+        = { { "&lt;", '<' }, { "&gt;", '>' }, { "&amp;", '&' }, { "&quot;", '"' }, { "&apos;", '\'' } };
+    CString decoded;
+    for (size_t at = 0; at < text.size();) {
+        const auto entity = std::find_if(std::begin(entities), std::end(entities), [&](const auto& candidate) {
+            return text.compare(at, std::strlen(candidate.first), candidate.first) == 0;
+        });
+        if (text[at] == '&' && entity != std::end(entities)) {
+            decoded += entity->second;
+            at += std::strlen(entity->first);
+        } else
+            decoded += text[at++];
+    }
+    return decoded;
 }
 
 // The text of the first element whose name ends with the given one (any
@@ -27,7 +48,7 @@ CString ElementText(const CString& xml, const CString& name)
         const size_t end = start == CString::npos ? CString::npos : xml.find('<', start);
         if (end == CString::npos)
             return "";
-        return CDVBMultiplexDefinition::TrimField(xml.substr(start + 1, end - start - 1));
+        return DecodeEntities(CDVBMultiplexDefinition::TrimField(xml.substr(start + 1, end - start - 1)));
     }
     return "";
 }

@@ -115,10 +115,11 @@ TEST(SSDP, ReadsASearchReplyAndTheDeviceDescription)
 
     KRXNetSatIpDevice device;
     ASSERT_TRUE(ParseSatIpDeviceDescription(
-        "<root><device><friendlyNameX>no</friendlyNameX><friendlyName>Box 4</friendlyName>"
+        "<root><device><friendlyNameX>no</friendlyNameX><friendlyName>Box &lt;4&gt; &amp; "
+        "&quot;more&quot;</friendlyName>"
         "<satip:X_SATIPCAP xmlns:satip=\"urn:ses-com:satip\">DVBS2-4,DVBC-2</satip:X_SATIPCAP></device></root>",
         device));
-    EXPECT_EQ(device.friendlyName, "Box 4");
+    EXPECT_EQ(device.friendlyName, "Box <4> & \"more\"");
     EXPECT_EQ(device.capabilities, "DVBS2-4,DVBC-2");
     EXPECT_FALSE(ParseSatIpDeviceDescription("<root><friendlyName", device));
 }

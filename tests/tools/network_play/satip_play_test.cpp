@@ -49,3 +49,16 @@ TEST_F(SatIpPlayTest, AFrequencyTheServerDoesNotHaveEndsThePlaySayingWhy)
     EXPECT_EQ(Run({ "play", url, "--seconds", "5" }), KRX_CLI_FAILED);
     ExpectOneErrorLine("reception ended (cannot play: the server answered 404 Not Found)");
 }
+
+TEST_F(SatIpPlayTest, DevicesListsTheServerSSDPFinds)
+{
+    loopback::SatIpServer server({ { 11494, DemoPackets(10) } });
+    // The search goes to the test server, not to the network's multicast group.
+    setenv("KORRIX_SSDP_ADDRESS", FormatString("127.0.0.1:%u", server.ssdpPort).c_str(), 1);
+    const int status = Run({ "devices" });
+    unsetenv("KORRIX_SSDP_ADDRESS");
+    EXPECT_EQ(status, KRX_CLI_OK) << err.str();
+    EXPECT_THAT(out.str(),
+        HasSubstr(FormatString(
+            "SAT>IP server: Loopback SAT>IP (DVBS2-2,DVBT-1) at http://127.0.0.1:%u/desc.xml\n", server.httpPort)));
+}
