@@ -35,6 +35,10 @@ bool CKRXNetDatagramSource::Initialise()
 bool CKRXNetDatagramSource::DeInitialise()
 {
     m_socket->Close();
+    // The reception's losses go to the log, where they outlive the status.
+    if (m_url.kind == KRXNetURL::RTP && !HasEnded())
+        DebugOutputFormat("RTP from %s: %" PRIu64 " packets lost, %" PRIu64 " discarded.\n", m_url.text.c_str(),
+            GetLostCount(), GetDiscardedCount());
     return true;
 }
 

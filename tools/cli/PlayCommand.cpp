@@ -163,7 +163,8 @@ CString ParsePlayOptions(const KRXCliArguments& arguments, PlayOptions& options)
 bool CanWrite(const CString& path, CString& reason)
 {
     struct stat status;
-    if (stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+    const bool existed = stat(path.c_str(), &status) == 0;
+    if (existed && !S_ISREG(status.st_mode)) {
         reason = "it is not a regular file";
         return false;
     }
@@ -173,6 +174,10 @@ bool CanWrite(const CString& path, CString& reason)
         return false;
     }
     close(file);
+    // A file made for the trial goes again, so that it appears only when
+    // writing starts (whoever sends a live stream can wait for it).
+    if (!existed)
+        unlink(path.c_str());
     return true;
 }
 

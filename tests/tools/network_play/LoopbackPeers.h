@@ -39,6 +39,17 @@ inline uint16_t FreePort(int type)
     return ntohs(address.sin_port);
 }
 
+// Null packets, which receivers pass over.
+inline CString NullPackets(size_t count)
+{
+    CString packet = { 0x47, 0x1F, char(0xFF), 0x10 };
+    packet.resize(188, char(0xFF));
+    CString packets;
+    for (size_t i = 0; i < count; ++i)
+        packets += packet;
+    return packets;
+}
+
 // The stream cut into datagrams of seven packets, as senders do.
 inline std::vector<CString> Datagrams(const CString& stream)
 {
@@ -55,11 +66,19 @@ inline CString RTPDatagram(uint16_t sequence, const CString& payload)
 }
 
 // Sends the datagrams in order, a short pause now and then so that the
-// receiver's socket buffer is never the limit.
-inline void Send(uint16_t port, const std::vector<CString>& datagrams)
+// receiver's socket buffer is never the limit. A group is sent to through
+// the loopback interface with a time-to-live of 0, so nothing leaves the host.
+inline void Send(uint16_t port, const std::vector<CString>& datagrams, const char* group = nullptr)
 {
     const int sender = socket(AF_INET, SOCK_DGRAM, 0);
-    const sockaddr_in address = Address(port);
+    sockaddr_in address = Address(port);
+    if (group != nullptr) {
+        inet_pton(AF_INET, group, &address.sin_addr);
+        in_addr loopback { htonl(INADDR_LOOPBACK) };
+        setsockopt(sender, IPPROTO_IP, IP_MULTICAST_IF, &loopback, sizeof loopback);
+        const unsigned char ttl = 0;
+        setsockopt(sender, IPPROTO_IP, IP_MULTICAST_TTL, &ttl, sizeof ttl);
+    }
     for (size_t i = 0; i < datagrams.size(); ++i) {
         sendto(sender, datagrams[i].data(), datagrams[i].size(), 0, reinterpret_cast<const sockaddr*>(&address),
             sizeof address);
@@ -69,7 +88,8 @@ inline void Send(uint16_t port, const std::vector<CString>& datagrams)
     close(sender);
 }
 
-// Serves the first part on its first connection, which it then closes; stays
+// On its first connection sends null packets until told to go on, then the
+// first part, and closes it; stays
 // away (refusing connections) until told to return, then serves the rest
 // chunked on the next connection and holds it open until stopped.
 class HTTPServer
@@ -85,12 +105,15 @@ public:
     ~HTTPServer()
     {
         m_stop.Set();
+        go.Set();
         m_return.Set();
         m_thread.join();
     }
     uint16_t Port() const { return m_port; }
     // Set once the first connection has been closed and the port refuses.
     CEvent away { true, false };
+    // Ends the null packets of the first connection.
+    CEvent go { true, false };
     void Return() { m_return.Set(); }
 
 private:
@@ -123,7 +146,10 @@ private:
     {
         int listener = Listen();
         int connection = Accept(listener);
-        Write(connection, "HTTP/1.1 200 OK\r\nContent-Type: video/mp2t\r\nConnection: close\r\n\r\n" + m_first);
+        Write(connection, "HTTP/1.1 200 OK\r\nContent-Type: video/mp2t\r\nConnection: close\r\n\r\n");
+        while (!go.Wait(5))
+            Write(connection, NullPackets(kPacketsPerDatagram));
+        Write(connection, m_first);
         close(connection);
         close(listener);
         away.Set();
