@@ -115,6 +115,9 @@ void CKRXNetSatIpSource::ReadSignalReports()
         if (!ParseSatIpSignalReport(m_report, static_cast<size_t>(size), signal))
             continue;
         std::lock_guard lock(m_statusMutex);
+        // Lock gained or lost goes to the log.
+        if (!m_signalKnown || signal.locked != m_signal.locked)
+            DebugOutputFormat("SAT>IP signal from %s: %s.\n", m_url.host.c_str(), FormatSatIpSignal(signal).c_str());
         m_signal = signal;
         m_signalKnown = true;
     }

@@ -31,6 +31,7 @@ public:
     ~SatIpServer()
     {
         m_stop = true;
+        go.Set();
         for (int socket : { m_rtsp, m_ssdp, m_http })
             shutdown(socket, SHUT_RDWR);
         StopSending();
@@ -43,6 +44,8 @@ public:
     uint16_t rtspPort = 0, ssdpPort = 0, httpPort = 0;
     std::atomic<int> keepAlives { 0 };
     CEvent tornDown { true, false };
+    // Until set, a stream that plays sends null packets before its own.
+    CEvent go { true, false };
     std::mutex mutex;
     std::vector<CString> requests; // "METHOD URI", in order
 
@@ -141,6 +144,12 @@ private:
             uint16_t sequence = 0;
             for (const CString& payload : Datagrams(stream))
                 datagrams.push_back(RTPDatagram(sequence++, payload));
+            while (!go.Wait(5) && m_sending)
+                Send(port, { RTPDatagram(sequence++, NullPackets(kPacketsPerDatagram)) });
+            for (CString& datagram : datagrams) {
+                datagram[2] = char(sequence >> 8);
+                datagram[3] = char(sequence++);
+            }
             Send(port, datagrams);
             // Reports go on until the session ends.
             const CString text = FormatString(

@@ -1,8 +1,12 @@
 #include "CliTest.h"
 #include "SatIpServer.h"
 
+#include "platform/DebugOutput.h"
+
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <mutex>
 
 using ::testing::HasSubstr;
 
@@ -27,11 +31,36 @@ TEST_F(SatIpPlayTest, TunesPlaysKeepsAliveShowsTheSignalAndTearsDown)
     const CString url
         = FormatString("satip://127.0.0.1:%u/?src=1&freq=11494&pol=h&msys=dvbs2&sr=27500", server.rtspPort);
     const CString recording = folder.File("out.ts");
-    // Long enough for a keep-alive within the server's two-second time-out.
-    EXPECT_EQ(Run({ "play", url, "--record", recording, "--seconds", "2" }), KRX_CLI_OK) << err.str();
-    EXPECT_TRUE(folder.Read("out.ts") == stream) << folder.Read("out.ts").size() << " bytes recorded";
-    EXPECT_THAT(out.str(), HasSubstr("[Lock, level 87%, quality 100%, 0 RTP packets lost]"));
-    EXPECT_GE(server.keepAlives.load(), 1);
+    const CString nulls = loopback::NullPackets(loopback::kPacketsPerDatagram);
+    std::mutex logMutex;
+    CString log;
+    const DebugOutputSink previous = SetDebugOutputSink([&](const CString& line) {
+        std::lock_guard lock(logMutex);
+        log += line;
+    });
+    const auto read = [&] {
+        std::ifstream file(recording, std::ios::binary);
+        return CString(std::istreambuf_iterator<char>(file), {});
+    };
+    // The stream follows once null packets reach the file (the recording has
+    // started); play goes on until a keep-alive within the server's
+    // two-second time-out.
+    const int status = Run({ "play", url, "--record", recording }, KRX_PROGRAM_FOLDER, [&] {
+        const CString recorded = read();
+        if (!recorded.empty())
+            server.go.Set();
+        return server.keepAlives >= 1 && recorded.size() >= stream.size()
+            && recorded.compare(recorded.size() - 188, 188, stream, stream.size() - 188, 188) == 0;
+    });
+    SetDebugOutputSink(previous);
+    EXPECT_EQ(status, KRX_CLI_OK) << err.str();
+    CString recorded = read();
+    while (recorded.compare(0, nulls.size(), nulls) == 0)
+        recorded.erase(0, nulls.size());
+    EXPECT_TRUE(recorded == stream) << recorded.size() << " bytes recorded";
+    EXPECT_THAT(log, HasSubstr("SAT>IP signal from 127.0.0.1: Lock, level 87%, quality 100%."));
+    EXPECT_THAT(log, HasSubstr("RTP from rtp://:"));
+    EXPECT_THAT(log, HasSubstr(": 0 packets lost, 0 discarded."));
     EXPECT_TRUE(server.tornDown.IsSet());
     std::lock_guard lock(server.mutex);
     ASSERT_GE(server.requests.size(), 4u);
