@@ -6,6 +6,7 @@
 #include "KRXGuideFolder.h"
 #include "KRXMainDialog.h"
 #include "KRXMessageBoxes.h"
+#include "KRXNetMultiplexDialog.h"
 #include "KRXQtMultiplexDialogs.h"
 #include "KRXTTTuningDialog.h"
 
@@ -64,6 +65,7 @@ bool CKRXApp::Start(QString& error)
     m_mainDialog = std::make_unique<CKRXMainDialog>(*m_plugins->GetManager(), nullptr, PrepareGuideFolder());
     m_dialogs = std::make_unique<CKRXQtMultiplexDialogs>(m_mainDialog.get());
     AddTTTuningEditors(*m_dialogs);
+    AddNetworkMultiplexEditor(*m_dialogs);
     CKRXMultiplexDialogs::SetMultiplexDialogs(m_dialogs.get());
     m_mainDialog->GetModel().GetFlow().GetLogoLayer().SetBitmap(LoadLogoBitmap());
     connect(m_mainDialog.get(), &CKRXMainDialog::guideToggleRequested, this, &CKRXApp::ToggleGuide);

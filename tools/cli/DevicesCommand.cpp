@@ -1,9 +1,16 @@
-// korrix-cli devices: the DVB adapters the card input can use.
+// korrix-cli devices: the DVB adapters the card input can use, and the
+// SAT>IP servers the network input finds on the network.
 #include "CliCommands.h"
 
+#include "KRXNetCurlTransfer.h"
+#include "KRXNetSSDPSearch.h"
+#include "KRXNetSatIpDiscovery.h"
 #include "KRXTTDvbv5Card.h"
 
 namespace {
+// How long servers are given to answer the search.
+constexpr uint32_t SSDP_WAIT_MS = 1000;
+
 const char* TypeName(int frontendType)
 {
     switch (frontendType) {
@@ -35,5 +42,11 @@ int RunDevicesCommand(const KRXCliArguments& arguments, KRXCliContext& context)
             context.out << device.frontendName << ", " << TypeName(device.frontendType)
                         << FormatString(", %u to %u kHz\n", device.frequencyLow, device.frequencyHigh);
     }
+    CKRXNetCurlTransfer transfer;
+    const std::vector<KRXNetSatIpServer> servers = FindSatIpServers(SearchSSDP(SSDP_WAIT_MS), transfer);
+    if (servers.empty())
+        context.out << "No SAT>IP servers found.\n";
+    for (const KRXNetSatIpServer& server : servers)
+        context.out << "SAT>IP server: " << DescribeSatIpServer(server) << "\n";
     return KRX_CLI_OK;
 }

@@ -99,6 +99,30 @@ bool CKRXFileMultiplexSession::Open(const CString& path, CString& error)
     return true;
 }
 
+bool CKRXFileMultiplexSession::OpenURL(const CString& url, CString& error)
+{
+    Close();
+    m_plugin = m_plugins.FindInputPlugin("Network");
+    if (m_plugin == nullptr) {
+        error = "the Network input plug-in (KRXNetworkInput.so) is not in " + m_pluginFolder;
+        return false;
+    }
+    m_definition.reset(m_plugin->CreateMultiplexDefinition());
+    // Field by field: a URL may hold commas, which the text form cannot.
+    m_definition->ReadFieldFromString(0, url);
+    m_definition->ReadFieldFromString(1, url);
+    // A trial on a source of its own finds a URL it cannot play, or a port
+    // that cannot be received on, before anything is built on it.
+    CDVBTransportStreamSource* trial = m_plugin->OpenMultiplex(m_definition.get());
+    trial->Initialise();
+    const bool playable = !trial->HasEnded();
+    if (!playable)
+        trial->GetStatus(error);
+    trial->DeInitialise();
+    m_plugin->CloseMultiplex(trial);
+    return playable;
+}
+
 bool CKRXFileMultiplexSession::OpenDefinition(const CString& input, const CString& multiplex, CString& error)
 {
     Close();

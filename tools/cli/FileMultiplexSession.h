@@ -32,6 +32,10 @@ public:
     // false with a one-line reason the user can act on (the File plug-in
     // missing among them).
     bool Open(const CString& path, CString& error);
+    // Opens a stream's URL through the Network plug-in (with a definition made
+    // on the fly); false with the reason when the plug-in is missing or cannot
+    // receive it.
+    bool OpenURL(const CString& url, CString& error);
     // Opens the multiplex of that name of any input plug-in instead; false
     // with the reason when either is unknown.
     bool OpenDefinition(const CString& input, const CString& multiplex, CString& error);

@@ -1,8 +1,8 @@
-// korrix-cli play FILE.ts|--input NAME --multiplex NAME [--seconds N]
+// korrix-cli play FILE.ts|URL|--input NAME --multiplex NAME [--seconds N]
 // [--record OUT.ts] [--service S [--video-out window|y4m:PATH|none]
-// [--deinterlace auto|off|bwdif|yadif] [--av-log PATH] [--volume 0-100]]: plays a file, or any input plug-in's
-// multiplex, as the program does and prints the reception status once a second; with a service, its components are
-// decoded and presented as the program would show them.
+// [--deinterlace auto|off|bwdif|yadif] [--av-log PATH] [--volume 0-100]]: plays a file, a network stream's URL
+// (through the Network plug-in), or any input plug-in's multiplex, as the program does and prints the reception
+// status once a second; with a service, its components are decoded and presented as the program would show them.
 #include "CliCommands.h"
 #include "CliOptions.h"
 #include "CliPlugins.h"
@@ -30,6 +30,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 // How long a service named on the command line is looked for.
@@ -38,6 +39,7 @@ constexpr uint32_t SERVICE_POLL_MS = 10;
 
 struct PlayOptions {
     CString file;
+    bool url = false; // the file is a network stream's URL
     CString input; // empty: the File plug-in plays the file
     CString multiplex;
     int seconds = 0; // 0: until interrupted
@@ -166,6 +168,7 @@ CString ParsePlayOptions(const KRXCliArguments& arguments, PlayOptions& options)
     if (misuse.empty())
         misuse = ParseServiceOptions(line, options);
     options.file = line.file;
+    options.url = line.file.find("://") != CString::npos;
     options.recordFile = line.values["--record"];
     return misuse;
 }
@@ -177,11 +180,17 @@ CString ParsePlayOptions(const KRXCliArguments& arguments, PlayOptions& options)
 bool CanWrite(const CString& path, CString& reason)
 {
     struct stat status;
-    if (stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+    const bool existed = stat(path.c_str(), &status) == 0;
+    if (existed && !S_ISREG(status.st_mode)) {
         reason = "it is not a regular file";
         return false;
     }
-    return COutputFile::Probe(path, reason);
+    const bool writable = COutputFile::Probe(path, reason);
+    // A file made for the trial goes again, so that it appears only when
+    // writing starts (whoever sends a live stream can wait for it).
+    if (!existed)
+        unlink(path.c_str());
+    return writable;
 }
 
 // Starting the recording empties its file, so recording onto the file being
@@ -334,11 +343,13 @@ int RunPlayCommand(const KRXCliArguments& arguments, KRXCliContext& context)
     } avLogCloser;
     CKRXFileMultiplexSession session(plugins);
     CString error;
-    const bool opened = options.input.empty() ? session.Open(options.file, error)
-                                              : session.OpenDefinition(options.input, options.multiplex, error);
+    const bool opened = !options.input.empty() ? session.OpenDefinition(options.input, options.multiplex, error)
+        : options.url                          ? session.OpenURL(options.file, error)
+                                               : session.Open(options.file, error);
     if (!opened)
         return context.Fail(error);
-    if (!options.recordFile.empty() && options.input.empty() && IsFileBeingPlayed(options.recordFile, options.file))
+    const bool playsFile = options.input.empty() && !options.url;
+    if (!options.recordFile.empty() && playsFile && IsFileBeingPlayed(options.recordFile, options.file))
         return context.Fail("cannot record to '" + options.recordFile + "': it is the file being played");
     if (!options.recordFile.empty() && !CanWrite(options.recordFile, error))
         return context.Fail("cannot record to '" + options.recordFile + "': " + error);
@@ -363,7 +374,7 @@ int RunPlayCommand(const KRXCliArguments& arguments, KRXCliContext& context)
         if (found && seconds != 0)
             seconds = std::max(1, seconds - static_cast<int>(searchMs / 1000));
     }
-    // A live source ends when its card is removed or fails.
+    // A live source ends when its card is removed or fails, or its socket cannot be opened.
     const auto ended = [&session] { return session.GetSource()->HasEnded(); };
     if (found) {
         CKRXFileMultiplexSession::RunFor(
@@ -386,7 +397,10 @@ int RunPlayCommand(const KRXCliArguments& arguments, KRXCliContext& context)
     if (ended()) {
         context.out << session.GetStatusLine() << std::endl;
         found = false;
-        context.Fail("reception ended");
+        // The source's own words say why (the card removed, a server's refusal).
+        CString why;
+        session.GetSource()->GetStatus(why);
+        context.Fail("reception ended" + (why.empty() ? CString() : " (" + why + ")"));
     }
     // Recording ends before the receiver stops, as in the program.
     const bool recorded = StopRecording(receiver, options.recordFile, context);

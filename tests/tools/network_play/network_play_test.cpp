@@ -1,0 +1,235 @@
+#include "CliTest.h"
+#include "LoopbackPeers.h"
+
+#include "platform/DebugOutput.h"
+
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+
+using ::testing::ContainsRegex;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+namespace {
+// The demo's first packets: a stream a sender gets through in milliseconds.
+CString DemoPackets(size_t count)
+{
+    std::ifstream demo(CString(KRX_PROGRAM_FOLDER) + "demo/demo.ts", std::ios::binary);
+    CString bytes(count * 188, '\0');
+    demo.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    EXPECT_EQ(demo.gcount(), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
+}
+
+uintmax_t SizeOf(const CString& path)
+{
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(path, error);
+    return error ? 0 : size;
+}
+
+class NetworkPlayTest : public CliTest
+{
+protected:
+    // Plays the URL into the recording until stopWhen holds; start runs on a
+    // thread of its own once the recording file exists, and has ended when
+    // this returns.
+    int PlayAndRecord(const CString& url, const std::function<void()>& start, const std::function<bool()>& stopWhen)
+    {
+        std::atomic<bool> started { false }, finished { false };
+        std::thread peer;
+        const int status = Run({ "play", url, "--record", recording }, KRX_PROGRAM_FOLDER, [&] {
+            if (!started && std::filesystem::exists(recording)) {
+                started = true;
+                peer = std::thread([&] {
+                    start();
+                    finished = true;
+                });
+            }
+            return finished && stopWhen();
+        });
+        if (peer.joinable())
+            peer.join();
+        return status;
+    }
+    CString Recorded() const { return folder.Read("out.ts"); }
+    // Recording starts a moment after its file appears. Datagrams of null
+    // packets go first until one is in the file, so that all that is sent
+    // next is recorded. Returns how many were sent.
+    uint16_t Prime(uint16_t port, const std::function<CString(uint16_t)>& make, const char* group = nullptr)
+    {
+        uint16_t sent = 0;
+        while (SizeOf(recording) == 0) {
+            loopback::Send(port, { make(sent++) }, group);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return sent;
+    }
+    static CString Primer() { return loopback::NullPackets(loopback::kPacketsPerDatagram); }
+    // The recording after the primers.
+    CString RecordedStream() const
+    {
+        const CString recorded = Recorded();
+        size_t at = 0;
+        while (recorded.compare(at, Primer().size(), Primer()) == 0)
+            at += Primer().size();
+        return recorded.substr(at);
+    }
+    // True once the file ends with the stream's last datagram.
+    bool HasRecordedUpTo(const CString& stream) const
+    {
+        const CString recorded = Recorded();
+        const size_t tail = std::min(stream.size(), loopback::kDatagramBytes);
+        return recorded.size() >= stream.size()
+            && recorded.compare(recorded.size() - tail, tail, stream, stream.size() - tail, tail) == 0;
+    }
+
+    CString recording = folder.File("out.ts");
+};
+
+struct LogCapture {
+    std::mutex mutex;
+    CString text;
+    DebugOutputSink previous = SetDebugOutputSink([this](const CString& line) {
+        std::lock_guard lock(mutex);
+        text += line;
+    });
+    ~LogCapture() { SetDebugOutputSink(previous); }
+};
+} // namespace
+
+TEST_F(NetworkPlayTest, RTPRecordsEveryPacketThatCameInOrderAndCountsTheDrops)
+{
+    // One datagram in a hundred dropped, neighbours swapped every tenth, the
+    // sequence numbers wrapping on the way; the last datagrams come in order.
+    const std::vector<CString> datagrams = loopback::Datagrams(DemoPackets(2100));
+    CString expected;
+    for (size_t i = 0; i < datagrams.size(); ++i) {
+        if (i % 100 != 50)
+            expected += datagrams[i];
+    }
+    const uint16_t port = loopback::FreePort(SOCK_DGRAM);
+    LogCapture log;
+    const CString url = FormatString("rtp://127.0.0.1:%u", port);
+    const uint16_t first = 65300;
+    const auto send = [&] {
+        // The stream's numbers go on from the primers'.
+        const uint16_t next = uint16_t(
+            first + Prime(port, [&](uint16_t n) { return loopback::RTPDatagram(uint16_t(first + n), Primer()); }));
+        std::vector<CString> sent;
+        for (size_t i = 0; i < datagrams.size(); ++i) {
+            if (i % 100 != 50)
+                sent.push_back(loopback::RTPDatagram(uint16_t(next + i), datagrams[i]));
+        }
+        for (size_t i = 3; i + 10 < sent.size(); i += 10)
+            std::swap(sent[i], sent[i + 1]);
+        loopback::Send(port, sent);
+    };
+
+    EXPECT_EQ(PlayAndRecord(url, send, [&] { return HasRecordedUpTo(expected); }), KRX_CLI_OK) << err.str();
+    EXPECT_TRUE(RecordedStream() == expected)
+        << RecordedStream().size() << " bytes recorded, " << expected.size() << " expected";
+    std::lock_guard lock(log.mutex);
+    EXPECT_THAT(log.text, HasSubstr("RTP from " + url + ": 3 packets lost, 0 discarded."));
+}
+
+TEST_F(NetworkPlayTest, UDPFromFfmpegIsRecordedExactlyAsSent)
+{
+    // ffmpeg writes the same multiplex to the socket and to a file, so the
+    // file is what was sent.
+    folder.Write("in.ts", DemoPackets(2100));
+    const CString sent = folder.File("sent.ts");
+    const uint16_t port = loopback::FreePort(SOCK_DGRAM);
+    const CString command = FormatString("ffmpeg -nostdin -loglevel error -i %s -map 0 -c copy -f tee "
+                                         "'[f=mpegts]udp://127.0.0.1:%u?pkt_size=1316|[f=mpegts]%s'",
+        folder.File("in.ts").c_str(), port, sent.c_str());
+    std::atomic<int> status { -1 };
+    EXPECT_EQ(PlayAndRecord(
+                  FormatString("udp://@127.0.0.1:%u", port),
+                  [&] {
+                      Prime(port, [](uint16_t) { return Primer(); });
+                      status = std::system(command.c_str());
+                  },
+                  [&] { return status != 0 || HasRecordedUpTo(folder.Read("sent.ts")); }),
+        KRX_CLI_OK)
+        << err.str();
+    ASSERT_EQ(status.load(), 0) << command;
+    const CString expected = folder.Read("sent.ts");
+    // ffmpeg leaves out the demo's padding.
+    ASSERT_GT(expected.size(), 1500u * 188);
+    EXPECT_TRUE(RecordedStream() == expected)
+        << RecordedStream().size() << " bytes recorded, " << expected.size() << " sent";
+    EXPECT_THAT(out.str(), Not(HasSubstr("the stream had")));
+}
+
+TEST_F(NetworkPlayTest, RTPFromFfmpegArrivesWhole)
+{
+    folder.Write("in.ts", DemoPackets(2100));
+    const uint16_t port = loopback::FreePort(SOCK_DGRAM);
+    const CString command
+        = FormatString("ffmpeg -nostdin -loglevel error -i %s -map 0 -c copy -f rtp_mpegts rtp://127.0.0.1:%u",
+            folder.File("in.ts").c_str(), port);
+    const CString url = FormatString("rtp://127.0.0.1:%u", port);
+    LogCapture log;
+    std::atomic<int> status { -1 };
+    EXPECT_EQ(PlayAndRecord(
+                  url, [&] { status = std::system(command.c_str()); }, [] { return true; }),
+        KRX_CLI_OK)
+        << err.str();
+    ASSERT_EQ(status.load(), 0) << command;
+    EXPECT_THAT(out.str(), Not(HasSubstr("the stream had")));
+    EXPECT_FALSE(Recorded().empty());
+    std::lock_guard lock(log.mutex);
+    EXPECT_THAT(log.text, HasSubstr("RTP from " + url + ": 0 packets lost, 0 discarded."));
+}
+
+TEST_F(NetworkPlayTest, HTTPRecordingGoesOnAcrossADroppedConnection)
+{
+    LogCapture log;
+    const CString stream = DemoPackets(2100);
+    // The connection drops partway through a packet; the server, back, goes
+    // on from that packet's start.
+    const size_t cut = 1000 * 188;
+    loopback::HTTPServer server(stream.substr(0, cut + 77), stream.substr(cut));
+    const CString url = FormatString("http://127.0.0.1:%u/live.ts", server.Port());
+
+    EXPECT_EQ(PlayAndRecord(
+                  url,
+                  [&] {
+                      // The first null packets in the file: the recording has started.
+                      while (SizeOf(recording) == 0)
+                          std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                      server.go.Set();
+                      server.away.Wait(KRX_INFINITE);
+                      server.Return();
+                  },
+                  [&] { return HasRecordedUpTo(stream); }),
+        KRX_CLI_OK)
+        << err.str();
+    EXPECT_TRUE(RecordedStream() == stream)
+        << RecordedStream().size() << " bytes recorded, " << stream.size() << " sent";
+    std::lock_guard lock(log.mutex);
+    EXPECT_THAT(log.text, ContainsRegex("Connection to " + url + " lost \\(the server ended the stream\\)"));
+    EXPECT_THAT(log.text, ContainsRegex("Reception of " + url + " resumed after a gap of [0-9.]+ s"));
+}
+
+TEST_F(NetworkPlayTest, AMulticastGroupJoinedOnTheLoopbackIsRecordedExactly)
+{
+    const uint16_t port = loopback::FreePort(SOCK_DGRAM);
+    const CString stream = DemoPackets(700);
+    const std::vector<CString> datagrams = loopback::Datagrams(stream);
+    EXPECT_EQ(PlayAndRecord(
+                  FormatString("udp://@239.255.42.42:%u?ifaddr=127.0.0.1", port),
+                  [&] {
+                      Prime(
+                          port, [](uint16_t) { return Primer(); }, "239.255.42.42");
+                      loopback::Send(port, datagrams, "239.255.42.42");
+                  },
+                  [&] { return HasRecordedUpTo(stream); }),
+        KRX_CLI_OK)
+        << err.str();
+    EXPECT_TRUE(RecordedStream() == stream)
+        << RecordedStream().size() << " bytes recorded, " << stream.size() << " sent";
+}
