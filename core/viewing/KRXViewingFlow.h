@@ -44,6 +44,8 @@ public:
         bool selected;
         // The names of the decoder plug-ins playing it, in the manager's order.
         std::vector<CString> decoders = {};
+        // Its receivers on the multiplex: a teletext PID carries several components.
+        std::vector<CDVBPIDReceiver*> receivers = {};
 
         // The decoders' names as one text ("Video"; "Audio, Recorder" for two),
         // empty while none plays the component.
@@ -73,6 +75,9 @@ public:
     // else from the locale, until set.
     void SetAudioLanguage(const CString& language) { m_audioLanguage = language; }
     void SetSubtitleLanguage(const CString& language) { m_subtitleLanguage = language; }
+    // Whether teletext subtitles for the hearing impaired come before plain
+    // ones ("General"/"Hearing Impaired Subtitles", 0 or 1; off until set).
+    void SetHearingImpairedSubtitles(bool wanted) { m_hearingImpaired = wanted; }
     // Stops a recording, deselects the service, stops and destroys the
     // receiver and hands the source back. False when the receiver did not
     // stop within a second (it is closed anyway).
@@ -127,6 +132,8 @@ private:
     void SelectComponentsAutomatically();
     std::vector<int> FindPlayableComponents();
     bool IsSupportedByADecoder(CDVBComponentDefinition* definition);
+    // The component's definition as the decoders see it, with its own description.
+    bool GetComponentDefinition(int index, CDVBComponentDefinition& definition);
     void AttachReceiver(CDVBPIDReceiver* receiver, unsigned short pid);
     // Takes the component's receivers off the multiplex and away from the
     // display; CloseReceivers then hands them back to their plug-ins.
@@ -155,6 +162,7 @@ private:
     std::vector<Component> m_components;
     CString m_audioLanguage;
     CString m_subtitleLanguage;
+    bool m_hearingImpaired = false;
 
     CKRXDisplayPlugin* m_displayPlugin = nullptr;
     CDVBDisplay* m_display = nullptr;
