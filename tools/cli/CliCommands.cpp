@@ -69,6 +69,12 @@ const std::vector<KRXCliCommand>& GetCliCommands()
             "      collecting service information, and leaves the guide's export in D/epg/epg.xml (D is the\n"
             "      current folder by default). With --paced, plays it at its broadcast pace for N seconds.",
             RunEpgCommand },
+        { "teletext", "teletext FILE.ts|--input NAME --multiplex NAME --service S [--page 100] [--seconds N]",
+            "Plays a transport-stream file, or the multiplex of that name of any input plug-in, decodes the\n"
+            "      teletext of the service (a programme number or an exact service name) and prints the page\n"
+            "      (100 by default) as UTF-8 text, national characters included, as soon as it is complete;\n"
+            "      fails when it has not come within N seconds (30 by default).",
+            RunTeletextCommand },
     };
     return commands;
 }

@@ -110,13 +110,21 @@ TeletextPage MakeTeletextPage(const TeletextPageDescription& description, const 
     return page;
 }
 
-AccessUnit TeletextUnit(const std::vector<TeletextPage>& pages, double seconds)
+// The pages' packets, a frame's worth in each PES, one frame after another.
+void AddTeletextUnits(std::vector<AccessUnit>& units, const std::vector<TeletextPage>& pages, double seconds)
 {
+    constexpr size_t PACKETS_PER_FRAME = 32;
+    constexpr int64_t FRAME_TICKS = 3600;
     std::vector<ts::Bytes> packets;
     for (const TeletextPage& page : pages)
         for (ts::Bytes& packet : TeletextEncoder::PagePackets(page))
             packets.push_back(std::move(packet));
-    return { TeletextEncoder::PesData(packets, pages.front().subtitle), Ticks(seconds), std::nullopt, true };
+    for (size_t first = 0; first < packets.size(); first += PACKETS_PER_FRAME) {
+        const std::vector<ts::Bytes> frame(
+            packets.begin() + long(first), packets.begin() + long(std::min(packets.size(), first + PACKETS_PER_FRAME)));
+        units.push_back({ TeletextEncoder::PesData(frame, pages.front().subtitle),
+            Ticks(seconds) + int64_t(first / PACKETS_PER_FRAME) * FRAME_TICKS, std::nullopt, true });
+    }
 }
 
 // The plain pages go out once a second until a second after the last
@@ -140,13 +148,13 @@ std::vector<AccessUnit> TeletextUnits(const MuxDescription& mux, const StreamDes
         const int count = int(cue.lines.size());
         for (int i = 0; i < count; ++i)
             page.rows.push_back({ 22 - 2 * (count - 1 - i), cue.lines[size_t(i)] });
-        units.push_back(TeletextUnit({ page }, cue.start));
+        AddTeletextUnits(units, { page }, cue.start);
         page.rows.clear();
-        units.push_back(TeletextUnit({ page }, cue.end));
+        AddTeletextUnits(units, { page }, cue.end);
         end = std::max(end, cue.end + 1);
     }
     for (int second = 0; !plain.empty() && second < end; ++second)
-        units.push_back(TeletextUnit(plain, second));
+        AddTeletextUnits(units, plain, second);
     std::stable_sort(
         units.begin(), units.end(), [](const AccessUnit& a, const AccessUnit& b) { return a.pts < b.pts; });
     return units;

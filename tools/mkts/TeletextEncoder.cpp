@@ -16,6 +16,8 @@ constexpr uint8_t UNIT_STUFFING = 0xFF;
 constexpr uint8_t FRAMING_CODE = 0x27;
 constexpr uint8_t START_BOX = 0x0B;
 constexpr uint8_t END_BOX = 0x0A;
+constexpr size_t MAX_PACKETS_PER_PES = 32;
+constexpr int FIRST_LINE = 7;
 
 // The characters at the G0 codes each national option replaces.
 constexpr std::array<uint8_t, 13> NATIONAL_CODES { 0x23, 0x24, 0x40, 0x5B, 0x5C, 0x5D, 0x5E, 0x5F, 0x60, 0x7B, 0x7C,
@@ -166,18 +168,24 @@ std::vector<ts::Bytes> TeletextEncoder::PagePackets(const TeletextPage& page)
 
 ts::Bytes TeletextEncoder::PesData(const std::vector<ts::Bytes>& packets, bool subtitle)
 {
+    if (packets.size() > MAX_PACKETS_PER_PES)
+        throw MuxError("more teletext packets than one frame's lines carry");
     ts::Bytes out { DATA_IDENTIFIER };
-    auto unit = [&out](uint8_t id, const ts::Bytes& packet) {
-        // Field parity 1, line offset 0 (not given).
-        out.insert(out.end(), { id, uint8_t(DATA_UNIT_BYTES - 2), 0xE0, Reverse(FRAMING_CODE) });
+    auto unit = [&out](uint8_t id, uint8_t lineAndField, const ts::Bytes& packet) {
+        out.insert(out.end(), { id, uint8_t(DATA_UNIT_BYTES - 2), lineAndField, Reverse(FRAMING_CODE) });
         for (uint8_t byte : packet)
             out.push_back(Reverse(byte));
     };
-    for (const ts::Bytes& packet : packets)
-        unit(subtitle ? UNIT_SUBTITLE : UNIT_TELETEXT, packet);
+    // Lines 7 to 22 of the first field, then of the second, in order: one
+    // PES is one frame's lines, and decoders see a new frame when they wrap.
+    for (size_t index = 0; index < packets.size(); ++index) {
+        const bool firstField = index < MAX_PACKETS_PER_PES / 2;
+        const auto line = uint8_t(FIRST_LINE + index % (MAX_PACKETS_PER_PES / 2));
+        unit(subtitle ? UNIT_SUBTITLE : UNIT_TELETEXT, uint8_t(0xC0 | (firstField ? 0x20 : 0) | line), packets[index]);
+    }
     // With the 45-byte header, a PES of 46 * (units + 1) bytes fills whole
     // transport packets when units + 1 is a multiple of four.
     while ((out.size() - 1) / DATA_UNIT_BYTES % 4 != 3)
-        unit(UNIT_STUFFING, ts::Bytes(PACKET_BYTES, 0xFF));
+        unit(UNIT_STUFFING, 0xFF, ts::Bytes(PACKET_BYTES, 0xFF));
     return out;
 }

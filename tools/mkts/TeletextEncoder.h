@@ -36,8 +36,8 @@ public:
     // Header and rows, then a header of the magazine's time-filling page
     // 0xFF, which tells the decoder the page is complete.
     static std::vector<ts::Bytes> PagePackets(const TeletextPage& page);
-    // The PES data: data identifier, one data unit per packet, stuffing
-    // units up to a length that fills whole transport packets with the
-    // standard's 45-byte PES header.
+    // The PES data of one frame: data identifier, one data unit per packet
+    // (at most 32, one a line), stuffing units up to a length that fills
+    // whole transport packets with the standard's 45-byte PES header.
     static ts::Bytes PesData(const std::vector<ts::Bytes>& packets, bool subtitle);
 };
