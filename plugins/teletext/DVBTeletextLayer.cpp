@@ -19,6 +19,14 @@ YCbCr ToYCbCr(uint32_t rgba)
         clamp(128 + (112 * r - 94 * g - 18 * b + 128) / 256) };
 }
 
+// The first of the frame's pixels (of side frameSide) whose centre falls in
+// the page's pixel at, as a nearest-neighbour stretch samples it.
+int FirstCovered(int at, int pageSide, int frameSide)
+{
+    const int64_t numerator = 2 * int64_t(at) * frameSide - pageSide;
+    return numerator <= 0 ? 0 : int((numerator + 2 * pageSide - 1) / (2 * pageSide));
+}
+
 } // namespace
 
 void CDVBTeletextLayer::DrawIntoFrame(
@@ -50,7 +58,7 @@ void CDVBTeletextLayer::LayOut(int width, int height)
     const int bitmapWidth = m_page->m_bitmapWidth, bitmapHeight = m_page->m_bitmapHeight;
     const uint32_t* pixels = m_page->m_bitmap.data();
     for (int by = 0; by < bitmapHeight; ++by) {
-        const int top = by * height / bitmapHeight, bottom = (by + 1) * height / bitmapHeight;
+        const int top = FirstCovered(by, bitmapHeight, height), bottom = FirstCovered(by + 1, bitmapHeight, height);
         for (int bx = 0; bx < bitmapWidth;) {
             const uint32_t colour = pixels[by * bitmapWidth + bx];
             int end = bx + 1;
