@@ -33,9 +33,15 @@ void ApplyOpacity(const vbi_page& source, CDVBTeletextPage& page)
 } // namespace
 
 CDVBZVBITeletextDecoder::CDVBZVBITeletextDecoder()
-    : m_decoder(vbi_decoder_new())
+    : m_decoder(NewDecoder())
 {
-    vbi_event_handler_register(m_decoder, VBI_EVENT_TTX_PAGE, &CDVBZVBITeletextDecoder::OnEvent, this);
+}
+
+vbi_decoder* CDVBZVBITeletextDecoder::NewDecoder()
+{
+    vbi_decoder* decoder = vbi_decoder_new();
+    vbi_event_handler_register(decoder, VBI_EVENT_TTX_PAGE, &CDVBZVBITeletextDecoder::OnEvent, this);
+    return decoder;
 }
 
 CDVBZVBITeletextDecoder::~CDVBZVBITeletextDecoder()
@@ -46,6 +52,7 @@ CDVBZVBITeletextDecoder::~CDVBZVBITeletextDecoder()
 void CDVBZVBITeletextDecoder::OnEvent(vbi_event* event, void* user)
 {
     auto* self = static_cast<CDVBZVBITeletextDecoder*>(user);
+    self->m_stored.emplace(event->ev.ttx_page.pgno, event->ev.ttx_page.subno);
     if (self->m_completed)
         (*self->m_completed)(event->ev.ttx_page.pgno, event->ev.ttx_page.subno);
 }
@@ -64,6 +71,11 @@ void CDVBZVBITeletextDecoder::Decode(
     m_completed = &completed;
     vbi_decode(m_decoder, sliced.data(), int(sliced.size()), 0.0);
     m_completed = nullptr;
+    if (m_stored.size() > DVB_TELETEXT_PAGE_LIMIT) {
+        vbi_decoder_delete(m_decoder);
+        m_decoder = NewDecoder();
+        m_stored.clear();
+    }
 }
 
 bool CDVBZVBITeletextDecoder::FormatPage(int number, int subpage, bool paint, CDVBTeletextPage& page)

@@ -4,8 +4,15 @@
 // set, and its renderer paints them.
 #include "DVBTeletextDecoder.h"
 
+#include <set>
+#include <utility>
+
 struct vbi_decoder;
 struct vbi_event;
+
+// Pages (subpages counted apiece) the decoder keeps before it forgets them
+// all: a whole service has far fewer, a hostile stream could send endless ones.
+constexpr size_t DVB_TELETEXT_PAGE_LIMIT = 4000;
 
 class CDVBZVBITeletextDecoder : public CDVBTeletextDecoder
 {
@@ -21,7 +28,9 @@ public:
 
 private:
     static void OnEvent(vbi_event* event, void* user);
+    vbi_decoder* NewDecoder();
 
     vbi_decoder* m_decoder;
     const std::function<void(int, int)>* m_completed = nullptr;
+    std::set<std::pair<int, int>> m_stored;
 };

@@ -120,15 +120,17 @@ ts::Bytes TeletextEncoder::HeaderPacket(const TeletextPage& page)
 {
     const int magazine = page.number >> 8 & 7;
     const bool erase = page.subtitle;
-    // C4 erase, C6 subtitle; C12-C14 the national option, C12 its high bit.
+    // The subcode's S1-S4 among C4 erase and C6 subtitle; C12-C14 the
+    // national option, C12 its high bit.
     const int national = int(page.charset);
+    const int sub = page.subpage;
     const uint8_t controls[] = {
         uint8_t(page.number & 0x0F),
         uint8_t(page.number >> 4 & 0x0F),
-        0,
-        uint8_t(erase ? 0x8 : 0),
-        0,
-        uint8_t(page.subtitle ? 0x8 : 0),
+        uint8_t(sub & 0x0F),
+        uint8_t((sub >> 4 & 0x7) | (erase ? 0x8 : 0)),
+        uint8_t(sub >> 8 & 0x0F),
+        uint8_t((sub >> 12 & 0x3) | (page.subtitle ? 0x8 : 0)),
         0,
         uint8_t((national >> 2 & 1) << 1 | (national >> 1 & 1) << 2 | (national & 1) << 3),
     };

@@ -12,6 +12,7 @@ enum class TeletextCharset : uint8_t { English = 0, German = 1, Italian = 3, Fre
 
 struct TeletextPage {
     int number = 0x100; // magazine and page as written: 0x100..0x8FF
+    int subpage = 0; // the subcode, 0..0x3F7F
     TeletextCharset charset = TeletextCharset::English;
     bool subtitle = false; // C6; a subtitle page is also erased (C4) each time
     std::string header; // up to 32 characters after the page number's columns
