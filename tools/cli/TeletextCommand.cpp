@@ -11,10 +11,10 @@
 #include "platform/CriticalSection.h"
 #include "platform/Event.h"
 #include "plugin/DVBTeletextPages.h"
-#include "plugin/KRXSubtitleChoice.h"
 #include "plugin/KRXVideoOutput.h"
 #include "stream/DVBPIDReceiver.h"
 #include "stream/DVBTransportStreamSource.h"
+#include "viewing/KRXTeletextViewer.h"
 #include "viewing/KRXViewingFlow.h"
 
 namespace {
@@ -61,24 +61,10 @@ CString ParseTeletextOptions(const KRXCliArguments& arguments, TeletextOptions& 
     return ReadSecondsOption(line, options.seconds);
 }
 
-// The component that carries the service's pages: its magazine, else a
-// subtitle page, which decodes the whole stream just the same; -1 for none.
-int FindTeletextComponent(const CKRXViewingFlow& flow)
-{
-    const auto& components = flow.GetComponents();
-    for (bool subtitles : { false, true })
-        for (int index = 0; index < int(components.size()); ++index) {
-            const CString& description = components[size_t(index)].description;
-            if (IsTeletextComponent(description) && IsSubtitleComponent(description) == subtitles)
-                return index;
-        }
-    return -1;
-}
-
 // Only the teletext plays: the picture and sound the service started are closed.
 CDVBTeletextPages* PlayTeletextOnly(CKRXViewingFlow& flow)
 {
-    const int teletext = FindTeletextComponent(flow);
+    const int teletext = CKRXTeletextViewer::FindTeletextComponent(flow.GetComponents());
     for (int index = 0; index < int(flow.GetComponents().size()); ++index)
         if (index != teletext && flow.GetComponents()[size_t(index)].selected)
             flow.CloseComponent(index);
