@@ -1,5 +1,6 @@
 #include "KRXMainDialog.h"
 
+#include "KRXTeletextWindow.h"
 #include "ServiceSearch.h"
 
 #include "platform/DebugOutput.h"
@@ -190,6 +191,12 @@ QWidget* CKRXMainDialog::BuildRecordRow()
 void CKRXMainDialog::BuildMenus()
 {
     // Where a Linux user looks for it: the Help menu, and the window's own context menu.
+    QAction* teletext = menuBar()->addMenu("&View")->addAction("&Teletext...");
+    connect(teletext, &QAction::triggered, this, [this] {
+        auto* window = new CKRXTeletextWindow(m_model.GetFlow(), this);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->show();
+    });
     QMenu* help = menuBar()->addMenu("&Help");
     QAction* about = help->addAction("&About Korrix...");
     connect(about, &QAction::triggered, this, &CKRXMainDialog::aboutRequested);
