@@ -3,6 +3,7 @@
 #include "KRXElidedLabel.h"
 #include "KRXQtText.h"
 #include "KRXSettings.h"
+#include "KRXTeletextWindow.h"
 
 #include "viewing/KRXServiceSearch.h"
 
@@ -239,6 +240,12 @@ void CKRXMainDialog::BuildMenus()
     addAction(deinterlace);
     BuildPlaybackMenu();
     // Where a Linux user looks for it: the Help menu, and the window's own context menu.
+    QAction* teletext = menuBar()->addMenu("&View")->addAction("&Teletext...");
+    connect(teletext, &QAction::triggered, this, [this] {
+        auto* window = new CKRXTeletextWindow(m_model.GetFlow(), this);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->show();
+    });
     QMenu* help = menuBar()->addMenu("&Help");
     QAction* about = help->addAction("&About Korrix...");
     connect(about, &QAction::triggered, this, &CKRXMainDialog::aboutRequested);

@@ -87,7 +87,10 @@ CString DescriptionLanguage(const CString& description)
     const size_t close = description.rfind(')');
     if (open == CString::npos || close == CString::npos || close < open)
         return "";
-    return description.substr(open + 1, close - open - 1);
+    // "(teletext 888, ita)": the language comes last.
+    const size_t last = description.find_last_of(" ,", close);
+    const size_t from = last != CString::npos && last > open ? last + 1 : open + 1;
+    return description.substr(from, close - from);
 }
 
 CString LanguageFromLocale(const char* locale)

@@ -6,7 +6,7 @@
 // The terminology code, in lower case, for either code of a language
 // ("ger" and "deu" both give "deu"); any other code in lower case.
 CString CanonicalLanguageCode(const CString& code);
-// The language of a description's "(xxx)", or empty.
+// The language of a description's "(xxx)" or "(teletext 888, xxx)", or empty.
 CString DescriptionLanguage(const CString& description);
 // The ISO 639-2 code of a locale name such as "de_DE.UTF-8" ("deu"); empty
 // for "C", "POSIX", an empty name or a language without a known code.

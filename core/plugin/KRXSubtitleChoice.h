@@ -6,11 +6,17 @@
 
 #include <vector>
 
-// True for the descriptions the subtitle decoder takes ("subtitles (eng)").
+// True for subtitle descriptions, DVB or teletext ("subtitles (eng)",
+// "subtitles (teletext 888, ita)").
 bool IsSubtitleComponent(const CString& description);
-
+// True for the descriptions of teletext components: a magazine ("teletext
+// (eng)") or a subtitle page.
+bool IsTeletextComponent(const CString& description);
 
 // The index in descriptions of the subtitle component to start: the first in
 // the language (its bibliographic and terminology codes count as one), else
 // the first subtitle component; -1 when there is none or language is "none".
-int ChooseSubtitleComponent(const std::vector<CString>& descriptions, const CString& language);
+// Among equals DVB subtitles come before teletext ones, and teletext pages for
+// the hearing impaired after plain ones, unless hearingImpaired asks for them.
+int ChooseSubtitleComponent(
+    const std::vector<CString>& descriptions, const CString& language, bool hearingImpaired = false);

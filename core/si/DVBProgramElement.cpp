@@ -51,6 +51,27 @@ CString CDVBProgramElement::GetDescription() const
     }
 }
 
+std::vector<CString> CDVBProgramElement::GetComponentDescriptions() const
+{
+    const CString description = GetDescription();
+    auto* teletext = dynamic_cast<const CDVBTeletextDescriptor*>(m_descriptors.Find(DVB_TAG_TELETEXT));
+    if (teletext == nullptr || !description.starts_with("teletext"))
+        return { description };
+    std::vector<CString> descriptions;
+    bool initialPage = false;
+    for (const CDVBTeletextEntry& entry : teletext->GetEntries()) {
+        initialPage |= entry.type == DVB_TELETEXT_INITIAL_PAGE;
+        if (entry.type != DVB_TELETEXT_SUBTITLES && entry.type != DVB_TELETEXT_SUBTITLES_HEARING_IMPAIRED)
+            continue;
+        const char* kind
+            = entry.type == DVB_TELETEXT_SUBTITLES ? "subtitles (teletext " : "subtitles hearing impaired (teletext ";
+        descriptions.push_back(FormatString("%s%03X, %s)", kind, entry.page, entry.language));
+    }
+    if (initialPage || descriptions.empty())
+        descriptions.insert(descriptions.begin(), description);
+    return descriptions;
+}
+
 bool CDVBProgramElement::IsMPEGAudioDescription(const CString& description)
 {
     // "audio" or "audio description", then nothing or " (" with up to three

@@ -3,6 +3,8 @@
 #include "platform/CString.h"
 #include "si/DVBDescriptorList.h"
 
+#include <vector>
+
 class CDVBProgramElement
 {
 public:
@@ -18,6 +20,12 @@ public:
     // and for newer codecs the kind followed by the codec: "video (H.264)",
     // "audio AC-3 (eng)", "audio description E-AC-3 (eng)", "teletext (fra)".
     CString GetDescription() const;
+    // The components the element offers: its description, except that each
+    // subtitle page of a teletext stream is one of its own ("subtitles
+    // (teletext 888, ita)", "subtitles hearing impaired (teletext 889, ita)"),
+    // besides the magazine's "teletext (ita)" when an initial page is given
+    // or no subtitle page is.
+    std::vector<CString> GetComponentDescriptions() const;
     // True for the descriptions of MPEG audio streams only (stream types 3
     // and 4): what an MPEG audio decoder can take.
     static bool IsMPEGAudioDescription(const CString& description);

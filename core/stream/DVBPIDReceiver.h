@@ -9,6 +9,7 @@
 
 class CDVBProgramClock;
 class CDVBDisplay;
+class CDVBTeletextPages;
 class CKRXDecoderPlugin;
 
 // Receiver kinds, as returned by GetType.
@@ -58,6 +59,8 @@ public:
     // The stream type of the coding a sound decoder found its stream to be
     // in when that is not its own (a PMT may type AAC as MPEG audio); 0 else.
     virtual unsigned char GetDetectedStreamType() { return 0; }
+    // The pages of a teletext receiver; null for every other kind.
+    virtual CDVBTeletextPages* GetTeletextPages() { return nullptr; }
 
     static bool GetPacketPayload(unsigned char* packet, unsigned char*& payload, unsigned long& size);
     static bool GetPacketAdaptationField(unsigned char* packet, unsigned char*& field, unsigned char& length);

@@ -179,6 +179,15 @@ CDVBPIDReceiver* CDVBTransportStreamReceiver::RemovePIDReceiverWithCookie(unsign
     return receiver;
 }
 
+bool CDVBTransportStreamReceiver::RemovePIDReceiver(unsigned short pid, CDVBPIDReceiver* receiver)
+{
+    CDVBPIDReceiverList* list = GetList(pid);
+    if (list == nullptr || !list->Remove(receiver))
+        return false;
+    m_timeNotificationList.Remove(receiver);
+    return true;
+}
+
 void CDVBTransportStreamReceiver::ReceiveThreadProc()
 {
     unsigned long size = m_source ? m_source->GetSuggestedBufferSize() : 0;

@@ -107,6 +107,8 @@ public:
     bool DeletePIDReceiver(unsigned short pid, int type);
     // Takes the receiver out (also from the time notifications) and hands it back undeleted.
     CDVBPIDReceiver* RemovePIDReceiverWithCookie(unsigned short pid, GUID* cookie);
+    // Takes this receiver out in the same way; false when it is not on the PID.
+    bool RemovePIDReceiver(unsigned short pid, CDVBPIDReceiver* receiver);
     // Puts an SI receiver on the PID unless one is there already; true when it added one.
     bool AddSIReceiverIfNotPresent(unsigned short pid);
 

@@ -49,6 +49,7 @@ CKRXViewingFlow::CKRXViewingFlow(
     const CProfileSettings settings = CProfileSettings::ForUser();
     m_audioLanguage = settings.GetString("General", "Audio Language", GetLocaleLanguage());
     m_subtitleLanguage = settings.GetString("General", "Subtitle Language", GetLocaleLanguage());
+    m_hearingImpaired = settings.GetInt("General", "Hearing Impaired Subtitles", 0) != 0;
     // Every receiver added here carries the cookie, so that exactly ours are
     // taken off again. Without randomness the program goes on with what it has.
     if (!CreateGuid(&m_cookie))
@@ -190,7 +191,8 @@ void CKRXViewingFlow::ListComponents()
     if (program == nullptr)
         return;
     for (const CDVBProgramElement* element : program->GetElements())
-        m_components.push_back({ element->GetPID(), element->GetDescription(), false });
+        for (const CString& description : element->GetComponentDescriptions())
+            m_components.push_back({ element->GetPID(), description, false });
 }
 
 void CKRXViewingFlow::SelectComponentsAutomatically()
@@ -207,7 +209,7 @@ void CKRXViewingFlow::SelectComponentsAutomatically()
         descriptions.push_back(m_components[index].description);
     const auto chosen = [&playable](int choice) { return choice < 0 ? -1 : playable[choice]; };
     const int soundtrack = chosen(ChooseSoundtrack(descriptions, m_audioLanguage));
-    const int subtitles = chosen(ChooseSubtitleComponent(descriptions, m_subtitleLanguage));
+    const int subtitles = chosen(ChooseSubtitleComponent(descriptions, m_subtitleLanguage, m_hearingImpaired));
     CDVBComponentDefinitionList started;
     for (int index : playable) {
         const Component& component = m_components[index];
@@ -217,7 +219,7 @@ void CKRXViewingFlow::SelectComponentsAutomatically()
             || (IsSubtitleComponent(component.description) && index != subtitles))
             continue;
         CDVBComponentDefinition definition;
-        if (!m_receiver->GetComponentDefinition(m_programNumber, component.pid, &definition))
+        if (!GetComponentDefinition(index, definition))
             continue;
         started.AddCopy(&definition);
         OpenComponent(index);
@@ -230,8 +232,7 @@ std::vector<int> CKRXViewingFlow::FindPlayableComponents()
     std::vector<int> playable;
     for (int index = 0; index < static_cast<int>(m_components.size()); ++index) {
         CDVBComponentDefinition definition;
-        if (m_receiver->GetComponentDefinition(m_programNumber, m_components[index].pid, &definition)
-            && IsSupportedByADecoder(&definition))
+        if (GetComponentDefinition(index, definition) && IsSupportedByADecoder(&definition))
             playable.push_back(index);
     }
     return playable;
@@ -246,13 +247,22 @@ bool CKRXViewingFlow::IsSupportedByADecoder(CDVBComponentDefinition* definition)
     return false;
 }
 
+bool CKRXViewingFlow::GetComponentDefinition(int index, CDVBComponentDefinition& definition)
+{
+    const Component& component = m_components[size_t(index)];
+    if (!m_receiver->GetComponentDefinition(m_programNumber, component.pid, &definition))
+        return false;
+    definition.SetDescription(component.description);
+    return true;
+}
+
 bool CKRXViewingFlow::OpenComponent(int index)
 {
     if (m_receiver == nullptr || !IsServiceSelected() || index < 0 || index >= static_cast<int>(m_components.size()))
         return false;
     Component& component = m_components[index];
     CDVBComponentDefinition definition;
-    if (!m_receiver->GetComponentDefinition(m_programNumber, component.pid, &definition))
+    if (!GetComponentDefinition(index, definition))
         return false;
     definition.SetIndex(index);
     component.selected = true;
@@ -262,6 +272,7 @@ bool CKRXViewingFlow::OpenComponent(int index)
             component.showsPictures |= receiver->RequiresDisplay();
             AttachReceiver(receiver, component.pid);
             component.decoders.push_back(decoder->GetName());
+            component.receivers.push_back(receiver);
         }
     }
     return true;
@@ -330,7 +341,9 @@ std::vector<CDVBPIDReceiver*> CKRXViewingFlow::DetachComponent(int index)
     component.showsPictures = false;
     component.decoders.clear();
     std::vector<CDVBPIDReceiver*> receivers;
-    while (CDVBPIDReceiver* receiver = m_receiver->RemovePIDReceiverWithCookie(component.pid, &m_cookie)) {
+    for (CDVBPIDReceiver* receiver : std::exchange(component.receivers, {})) {
+        if (!m_receiver->RemovePIDReceiver(component.pid, receiver))
+            continue;
         if (receiver->RequiresDisplay() && m_display != nullptr)
             receiver->UnsetDisplay(m_display);
         receivers.push_back(receiver);

@@ -46,6 +46,8 @@ public:
         std::vector<CString> decoders = {};
         // One of them draws on the display.
         bool showsPictures = false;
+        // Its receivers on the multiplex: a teletext PID carries several components.
+        std::vector<CDVBPIDReceiver*> receivers = {};
 
         // The decoders' names as one text ("Video"; "Audio, Recorder" for two),
         // empty while none plays the component.
@@ -75,6 +77,9 @@ public:
     // else from the locale, until set.
     void SetAudioLanguage(const CString& language) { m_audioLanguage = language; }
     void SetSubtitleLanguage(const CString& language) { m_subtitleLanguage = language; }
+    // Whether teletext subtitles for the hearing impaired come before plain
+    // ones ("General"/"Hearing Impaired Subtitles", 0 or 1; off until set).
+    void SetHearingImpairedSubtitles(bool wanted) { m_hearingImpaired = wanted; }
     // Stops a recording, deselects the service, stops and destroys the
     // receiver and hands the source back. False when the receiver did not
     // stop within a second (it is closed anyway).
@@ -140,6 +145,8 @@ private:
     bool IsSupportedByADecoder(CDVBComponentDefinition* definition);
     // Closes the playing component of the kind and opens the next playable one.
     int NextComponent(bool (*isKind)(const CString& description), bool offAfterLast);
+    // The component's definition as the decoders see it, with its own description.
+    bool GetComponentDefinition(int index, CDVBComponentDefinition& definition);
     void AttachReceiver(CDVBPIDReceiver* receiver, unsigned short pid);
     // Takes the component's receivers off the multiplex and away from the
     // display; CloseReceivers then hands them back to their plug-ins.
@@ -168,6 +175,7 @@ private:
     std::vector<Component> m_components;
     CString m_audioLanguage;
     CString m_subtitleLanguage;
+    bool m_hearingImpaired = false;
 
     CKRXDisplayPlugin* m_displayPlugin = nullptr;
     CDVBDisplay* m_display = nullptr;

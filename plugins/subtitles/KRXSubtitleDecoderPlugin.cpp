@@ -18,7 +18,9 @@ void CKRXSubtitleDecoderPlugin::DeInitialise()
 
 bool CKRXSubtitleDecoderPlugin::SupportsComponent(CDVBComponentDefinition* component)
 {
-    return component && IsSubtitleComponent(component->GetDescription());
+    // Teletext subtitle pages are the teletext decoder's.
+    return component && IsSubtitleComponent(component->GetDescription())
+        && !IsTeletextComponent(component->GetDescription());
 }
 
 CDVBPIDReceiver* CKRXSubtitleDecoderPlugin::OpenComponent(CDVBComponentDefinition* component)

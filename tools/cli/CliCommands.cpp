@@ -76,6 +76,12 @@ const std::vector<KRXCliCommand>& GetCliCommands()
             "      current folder by default). With --paced, plays it at its broadcast pace for N seconds.\n"
             "      With --xmltv, also writes every event of every service's schedule to OUT.xml in XMLTV.",
             RunEpgCommand },
+        { "teletext", "teletext FILE.ts|--input NAME --multiplex NAME --service S [--page 100] [--seconds N]",
+            "Plays a transport-stream file, or the multiplex of that name of any input plug-in, decodes the\n"
+            "      teletext of the service (a programme number or an exact service name) and prints the page\n"
+            "      (100 by default) as UTF-8 text, national characters included, as soon as it is complete;\n"
+            "      fails when it has not come within N seconds (30 by default).",
+            RunTeletextCommand },
     };
     return commands;
 }

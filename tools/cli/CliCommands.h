@@ -26,3 +26,4 @@ int RunServicesCommand(const KRXCliArguments& arguments, KRXCliContext& context)
 int RunEpgCommand(const KRXCliArguments& arguments, KRXCliContext& context);
 int RunDevicesCommand(const KRXCliArguments& arguments, KRXCliContext& context);
 int RunScanCommand(const KRXCliArguments& arguments, KRXCliContext& context);
+int RunTeletextCommand(const KRXCliArguments& arguments, KRXCliContext& context);

@@ -4,6 +4,7 @@
 #include "MpegVideoStream.h"
 #include "MuxError.h"
 #include "SubtitlePalette.h"
+#include "TeletextEncoder.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -83,6 +84,82 @@ std::vector<AccessUnit> SubtitleUnits(const MuxDescription& mux, const StreamDes
     return units;
 }
 
+TeletextCharset CharsetFor(const TeletextPageDescription& page, const std::string& where)
+{
+    const std::string& language = page.language;
+    if (language.empty() || language == "eng")
+        return TeletextCharset::English;
+    if (language == "deu" || language == "ger")
+        return TeletextCharset::German;
+    if (language == "ita")
+        return TeletextCharset::Italian;
+    if (language == "fra" || language == "fre")
+        return TeletextCharset::French;
+    throw MuxError(where + "no teletext character set for language=" + language);
+}
+
+TeletextPage MakeTeletextPage(const TeletextPageDescription& description, const std::string& where)
+{
+    TeletextPage page;
+    page.number = description.Address();
+    page.charset = CharsetFor(description, where);
+    page.subtitle = description.IsSubtitle();
+    page.header = description.header;
+    for (size_t row = 0; row < description.rows.size(); ++row)
+        page.rows.push_back({ int(row) + 1, description.rows[row] });
+    return page;
+}
+
+// The pages' packets, a frame's worth in each PES, one frame after another.
+void AddTeletextUnits(std::vector<AccessUnit>& units, const std::vector<TeletextPage>& pages, double seconds)
+{
+    constexpr size_t PACKETS_PER_FRAME = 32;
+    constexpr int64_t FRAME_TICKS = 3600;
+    std::vector<ts::Bytes> packets;
+    for (const TeletextPage& page : pages)
+        for (ts::Bytes& packet : TeletextEncoder::PagePackets(page))
+            packets.push_back(std::move(packet));
+    for (size_t first = 0; first < packets.size(); first += PACKETS_PER_FRAME) {
+        const std::vector<ts::Bytes> frame(
+            packets.begin() + long(first), packets.begin() + long(std::min(packets.size(), first + PACKETS_PER_FRAME)));
+        units.push_back({ TeletextEncoder::PesData(frame, pages.front().subtitle),
+            Ticks(seconds) + int64_t(first / PACKETS_PER_FRAME) * FRAME_TICKS, std::nullopt, true });
+    }
+}
+
+// The plain pages go out once a second until a second after the last
+// caption; each caption's page is sent when it shows and sent empty, erasing
+// it, when it ends.
+std::vector<AccessUnit> TeletextUnits(const MuxDescription& mux, const StreamDescription& stream)
+{
+    std::vector<TeletextPage> plain;
+    double end = 1;
+    for (const TeletextPageDescription& description : mux.teletextPages)
+        if (description.pid == stream.pid && !description.IsSubtitle())
+            plain.push_back(
+                MakeTeletextPage(description, mux.fileName + ":" + std::to_string(description.line) + ": "));
+    std::vector<AccessUnit> units;
+    for (const SubtitleCue& cue : mux.cues) {
+        if (cue.pid != stream.pid)
+            continue;
+        const std::string where = mux.fileName + ":" + std::to_string(cue.line) + ": ";
+        TeletextPage page = MakeTeletextPage(*mux.FindTeletextPage(cue.pid, cue.page), where);
+        // Lines every other row, the last on row 22.
+        const int count = int(cue.lines.size());
+        for (int i = 0; i < count; ++i)
+            page.rows.push_back({ 22 - 2 * (count - 1 - i), cue.lines[size_t(i)] });
+        AddTeletextUnits(units, { page }, cue.start);
+        page.rows.clear();
+        AddTeletextUnits(units, { page }, cue.end);
+        end = std::max(end, cue.end + 1);
+    }
+    for (int second = 0; !plain.empty() && second < end; ++second)
+        AddTeletextUnits(units, plain, second);
+    std::stable_sort(
+        units.begin(), units.end(), [](const AccessUnit& a, const AccessUnit& b) { return a.pts < b.pts; });
+    return units;
+}
+
 LoadedStream LoadOne(const MuxDescription& mux, const StreamDescription& stream, uint8_t& nextAudioId)
 {
     LoadedStream one;
@@ -111,6 +188,11 @@ LoadedStream LoadOne(const MuxDescription& mux, const StreamDescription& stream,
         one.streamId = 0xBD; // private_stream_1
         one.units = SubtitleUnits(mux, stream);
         break;
+    case StreamKind::Teletext:
+        one.streamType = 0x06;
+        one.streamId = 0xBD;
+        one.units = TeletextUnits(mux, stream);
+        break;
     }
     return one;
 }
@@ -125,8 +207,8 @@ std::vector<LoadedStream> LoadedStream::LoadAll(const MuxDescription& mux)
         try {
             loaded.push_back(LoadOne(mux, stream, nextAudioId));
         } catch (const MuxError& error) {
-            if (stream.kind == StreamKind::Subtitles)
-                throw; // cue messages name their own line
+            if (stream.kind == StreamKind::Subtitles || stream.kind == StreamKind::Teletext)
+                throw; // cue and page messages name their own line
             char pid[8];
             std::snprintf(pid, sizeof pid, "0x%04X", stream.pid);
             throw MuxError(mux.fileName + ":" + std::to_string(stream.line) + ": stream " + pid + ": " + error.what());

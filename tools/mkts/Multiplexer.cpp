@@ -29,6 +29,8 @@ int64_t Lead(StreamKind kind)
         return Ms(250);
     case StreamKind::Subtitles:
         return Ms(1000);
+    case StreamKind::Teletext:
+        return Ms(400);
     }
     return 0;
 }
@@ -201,9 +203,20 @@ std::vector<ts::Bytes> Multiplexer::PmtSections(const ServiceDescription& servic
             stream.descriptors = ts::Iso639LanguageDescriptor(language, description.audioType);
         if (description.kind == StreamKind::Subtitles)
             stream.descriptors = ts::SubtitlingDescriptor({ { language, 0x10, description.page, description.page } });
+        if (description.kind == StreamKind::Teletext)
+            stream.descriptors = TeletextDescriptor(pid);
         streams.push_back(stream);
     }
     return { ts::PmtSection(service.id, PcrPid(service), {}, streams) };
+}
+
+ts::Bytes Multiplexer::TeletextDescriptor(uint16_t pid) const
+{
+    std::vector<ts::TeletextEntry> entries;
+    for (const TeletextPageDescription& page : m_mux.teletextPages)
+        if (page.pid == pid)
+            entries.push_back({ page.language.empty() ? "und" : page.language, page.type, page.Address() });
+    return ts::TeletextDescriptor(entries);
 }
 
 std::vector<ts::Bytes> Multiplexer::SdtSections() const
@@ -338,6 +351,9 @@ void Multiplexer::WritePesPacket(ts::TsPacketWriter& out, StreamState& state)
         ts::PesPacket pes(stream.streamId, unit.pts + START, dts, unit.data);
         pes.dataAlignment = true;
         pes.unboundedLength = stream.kind == StreamKind::Video;
+        // Teletext PES headers are always 45 bytes long.
+        if (stream.kind == StreamKind::Teletext)
+            pes.headerDataLength = 0x24;
         state.writer->Start(pes);
         if (unit.randomAccess && stream.kind == StreamKind::Video) {
             randomAccess.randomAccess = true;

@@ -59,6 +59,7 @@ private:
     void Reset(ts::TsPacketWriter& out);
     void AddTables();
     std::vector<ts::Bytes> PmtSections(const ServiceDescription& service) const;
+    ts::Bytes TeletextDescriptor(uint16_t pid) const;
     std::vector<ts::Bytes> SdtSections() const;
     std::vector<ts::Bytes> NitSections() const;
     std::vector<ts::Bytes> EitSections(const ServiceDescription& service) const;

@@ -198,11 +198,14 @@ StreamDescription ReadStream(Statement& s, int line)
         stream.kind = StreamKind::Audio;
     else if (kind == "subtitles")
         stream.kind = StreamKind::Subtitles;
+    else if (kind == "teletext")
+        stream.kind = StreamKind::Teletext;
     else
-        throw MuxError(s.Where() + "kind=" + kind + " is not video, audio or subtitles");
-    stream.file = s.Text("file", stream.kind != StreamKind::Subtitles);
-    if (stream.kind == StreamKind::Subtitles && !stream.file.empty())
-        throw MuxError(s.Where() + "subtitles are made from subtitle lines, not from a file");
+        throw MuxError(s.Where() + "kind=" + kind + " is not video, audio, subtitles or teletext");
+    const bool made = stream.kind == StreamKind::Subtitles || stream.kind == StreamKind::Teletext;
+    stream.file = s.Text("file", !made);
+    if (made && !stream.file.empty())
+        throw MuxError(s.Where() + kind + " is made from its own lines, not from a file");
     stream.language = Language(s);
     stream.audioType = uint8_t(s.Number("audio_type", 0, 255, 0));
     stream.page = uint16_t(s.Number("page", 0, 0xFFFF, 1));
@@ -248,6 +251,7 @@ SubtitleCue ReadCue(Statement& s, int line)
     SubtitleCue cue;
     cue.line = line;
     cue.pid = s.Pid("pid");
+    cue.page = int(s.Number("page", 100, 899, 0));
     cue.start = s.Seconds("start");
     cue.end = s.Seconds("end");
     if (cue.end <= cue.start)
@@ -256,6 +260,25 @@ SubtitleCue ReadCue(Statement& s, int line)
     if (cue.lines.empty())
         throw MuxError(s.Where() + "a subtitle needs text");
     return cue;
+}
+
+TeletextPageDescription ReadTeletextPage(Statement& s, int line)
+{
+    TeletextPageDescription page;
+    page.line = line;
+    page.pid = s.Pid("pid");
+    page.page = int(s.Number("page", 100, 899));
+    page.type = uint8_t(s.Number("type", 1, 5, 1));
+    if (page.type != 1 && !page.IsSubtitle())
+        throw MuxError(s.Where() + "type=" + std::to_string(page.type) + " is not 1, 2 or 5");
+    page.language = Language(s);
+    page.header = s.Text("header", false);
+    const std::string text = s.Text("text", false);
+    if (!text.empty())
+        page.rows = Split(text, '|');
+    if (page.IsSubtitle() && !page.rows.empty())
+        throw MuxError(s.Where() + "a subtitle page takes its text from subtitle lines");
+    return page;
 }
 
 std::string Hex(uint16_t pid)
@@ -309,9 +332,21 @@ void CheckReferences(const MuxDescription& mux, const std::string& fileName)
                 + std::to_string(event.service));
     for (const SubtitleCue& cue : mux.cues) {
         const StreamDescription* stream = mux.FindStream(cue.pid);
-        if (!stream || stream->kind != StreamKind::Subtitles)
-            throw MuxError(fileName + ":" + std::to_string(cue.line) + ": subtitle for " + Hex(cue.pid)
-                + ", which is not a subtitles stream");
+        const std::string where = fileName + ":" + std::to_string(cue.line) + ": ";
+        if (stream && stream->kind == StreamKind::Teletext) {
+            const TeletextPageDescription* page = mux.FindTeletextPage(cue.pid, cue.page);
+            if (!page || !page->IsSubtitle())
+                throw MuxError(where + "subtitle for page " + std::to_string(cue.page) + " of " + Hex(cue.pid)
+                    + ", which no teletext line makes a subtitle page");
+        } else if (!stream || stream->kind != StreamKind::Subtitles || cue.page != 0) {
+            throw MuxError(where + "subtitle for " + Hex(cue.pid) + ", which is not a subtitles stream");
+        }
+    }
+    for (const TeletextPageDescription& page : mux.teletextPages) {
+        const StreamDescription* stream = mux.FindStream(page.pid);
+        if (!stream || stream->kind != StreamKind::Teletext)
+            throw MuxError(fileName + ":" + std::to_string(page.line) + ": teletext page for " + Hex(page.pid)
+                + ", which is not a teletext stream");
     }
 }
 
@@ -344,6 +379,8 @@ MuxDescription MuxDescription::Parse(const std::string& text, const std::string&
             mux.cues.push_back(ReadCue(statement, number));
         } else if (keyword == "announce") {
             mux.announced.push_back(ReadAnnounced(statement));
+        } else if (keyword == "teletext") {
+            mux.teletextPages.push_back(ReadTeletextPage(statement, number));
         } else {
             throw MuxError(where + "unknown statement \"" + keyword + "\"");
         }
@@ -377,4 +414,11 @@ const StreamDescription* MuxDescription::FindStream(uint16_t pid) const
 {
     auto found = std::find_if(streams.begin(), streams.end(), [pid](const auto& s) { return s.pid == pid; });
     return found == streams.end() ? nullptr : &*found;
+}
+
+const TeletextPageDescription* MuxDescription::FindTeletextPage(uint16_t pid, int page) const
+{
+    auto found = std::find_if(teletextPages.begin(), teletextPages.end(),
+        [pid, page](const auto& p) { return p.pid == pid && p.page == page; });
+    return found == teletextPages.end() ? nullptr : &*found;
 }

@@ -7,13 +7,16 @@
 //   multiplex name= network_id= transport_stream_id= original_network_id= frequency=(Hz) [bandwidth=(MHz)] [provider=]
 //   [rate=(bit/s)] stream pid= kind=video|audio|subtitles [file=] [language=] [audio_type=] [page=] service id=
 //   pmt_pid= type=tv|radio name= streams=pid,pid,... [provider=] [free_ca=0|1] event service= start=(s from now)
-//   duration=(s) title= [text=] subtitle pid= start=(s) end=(s) text=(lines separated by |)
+//   duration=(s) title= [text=] subtitle pid= start=(s) end=(s) text=(lines separated by |) [page=(teletext)]
+//   teletext pid= page=(100..899) type=1|2|5 language=eng|deu|ita|fra [header=] [text=(rows separated by |)]
+// A teletext stream (kind=teletext) carries its type 1 pages once a second
+// and its subtitle pages (types 2 and 5) as their subtitle lines say.
 // Files are found relative to the description's folder.
 #include <cstdint>
 #include <string>
 #include <vector>
 
-enum class StreamKind { Video, Audio, Subtitles };
+enum class StreamKind { Video, Audio, Subtitles, Teletext };
 
 struct StreamDescription {
     uint16_t pid = 0;
@@ -65,8 +68,23 @@ struct EventDescription {
     int line = 0;
 };
 
+struct TeletextPageDescription {
+    uint16_t pid = 0;
+    int page = 100; // as people write it, 100..899
+    uint8_t type = 1; // teletext descriptor type: 1 initial page, 2 subtitles, 5 for the hard of hearing
+    std::string language;
+    std::string header;
+    std::vector<std::string> rows;
+    int line = 0;
+
+    bool IsSubtitle() const { return type == 2 || type == 5; }
+    // The page as the stream addresses it: 888 gives 0x888.
+    int Address() const { return (page / 100) << 8 | (page / 10 % 10) << 4 | page % 10; }
+};
+
 struct SubtitleCue {
     uint16_t pid = 0;
+    int page = 0; // teletext subtitle page; 0 for DVB subtitles
     double start = 0; // seconds of stream time
     double end = 0;
     std::vector<std::string> lines;
@@ -87,6 +105,7 @@ struct MuxDescription {
     std::vector<ServiceDescription> services;
     std::vector<EventDescription> events;
     std::vector<SubtitleCue> cues;
+    std::vector<TeletextPageDescription> teletextPages;
 
     // Throws MuxError naming the file and line of the first problem: unknown
     // keywords or keys, missing values, PIDs that collide or are reserved,
@@ -95,4 +114,5 @@ struct MuxDescription {
     static MuxDescription Load(const std::string& path);
 
     const StreamDescription* FindStream(uint16_t pid) const;
+    const TeletextPageDescription* FindTeletextPage(uint16_t pid, int page) const;
 };

@@ -127,6 +127,18 @@ Bytes SubtitlingDescriptor(const std::vector<SubtitlingEntry>& entries)
     return Descriptor(0x59, payload);
 }
 
+Bytes TeletextDescriptor(const std::vector<TeletextEntry>& entries)
+{
+    Bytes payload;
+    for (const TeletextEntry& entry : entries) {
+        AppendLanguage(payload, entry.language);
+        // Magazine 8 is written as 0.
+        payload.push_back(uint8_t(entry.type << 3 | (entry.page >> 8 & 7)));
+        payload.push_back(uint8_t(entry.page));
+    }
+    return Descriptor(0x56, payload);
+}
+
 Bytes TerrestrialDeliveryDescriptor(const TerrestrialDelivery& d)
 {
     Bytes payload;

@@ -34,6 +34,13 @@ struct SubtitlingEntry {
 };
 Bytes SubtitlingDescriptor(const std::vector<SubtitlingEntry>& entries);
 
+struct TeletextEntry {
+    std::string language;
+    uint8_t type = 1; // 1 initial page, 2 subtitle page, 5 subtitle page for the hard of hearing
+    int page = 0x100; // magazine and page: 0x100..0x8FF
+};
+Bytes TeletextDescriptor(const std::vector<TeletextEntry>& entries);
+
 struct TerrestrialDelivery {
     uint32_t centreFrequency = 0; // units of 10 Hz
     uint8_t bandwidth = 0; // 0 = 8 MHz, 1 = 7, 2 = 6, 3 = 5

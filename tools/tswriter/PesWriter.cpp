@@ -46,11 +46,13 @@ Bytes PesWriter::Build(const PesPacket& pes)
         uint8_t flags = pes.pts ? (pes.dts ? 0xC0 : 0x80) : 0x00;
         header.push_back(uint8_t(0x80 | (pes.dataAlignment ? 0x04 : 0)));
         header.push_back(flags);
-        header.push_back(uint8_t(pes.pts ? (pes.dts ? 10 : 5) : 0));
+        const uint8_t stamps = pes.pts ? (pes.dts ? 10 : 5) : 0;
+        header.push_back(std::max(stamps, pes.headerDataLength));
         if (pes.pts)
             AppendTimeStamp(header, pes.dts ? 0x3 : 0x2, *pes.pts);
         if (pes.dts)
             AppendTimeStamp(header, 0x1, *pes.dts);
+        header.resize(3 + size_t(header[2]), 0xFF);
     }
     size_t length = header.size() + pes.data.size();
     if (!pes.unboundedLength && length > 0xFFFF)

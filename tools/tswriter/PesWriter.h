@@ -27,6 +27,8 @@ struct PesPacket {
     // choice for a video PES longer than 65,535 bytes.
     bool unboundedLength = false;
     bool dataAlignment = false;
+    // PES_header_data_length at least this; stuffing bytes fill the rest.
+    uint8_t headerDataLength = 0;
 };
 
 class PesWriter

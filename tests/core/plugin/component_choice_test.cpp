@@ -27,6 +27,24 @@ TEST(SubtitleChoice, BibliographicAndTerminologyCodesAreOneLanguage)
     EXPECT_EQ(ChooseSubtitleComponent({ "subtitles (nld)", "subtitles (deu)" }, "ger"), 1);
 }
 
+// DVB subtitles win in the same language; teletext pages for the hearing
+// impaired lose to plain ones unless the user asks for them.
+TEST(SubtitleChoice, TeletextPagesRankBehindDVBAndByHearing)
+{
+    const std::vector<CString> components { "teletext (ita)", "subtitles hearing impaired (teletext 889, ita)",
+        "subtitles (teletext 888, ita)", "subtitles (teletext 778, eng)", "subtitles (ita)" };
+    EXPECT_EQ(ChooseSubtitleComponent(components, "ita"), 4);
+    EXPECT_EQ(ChooseSubtitleComponent(components, "eng"), 3);
+    const std::vector<CString> teletext(components.begin(), components.end() - 1);
+    EXPECT_EQ(ChooseSubtitleComponent(teletext, "ita"), 2);
+    EXPECT_EQ(ChooseSubtitleComponent(teletext, "ita", true), 1);
+    EXPECT_EQ(ChooseSubtitleComponent(teletext, "deu"), 2) << "not offered: the best of the rest";
+    EXPECT_FALSE(IsSubtitleComponent("teletext (ita)"));
+    EXPECT_TRUE(IsTeletextComponent("teletext (ita)"));
+    EXPECT_TRUE(IsTeletextComponent(components[1]));
+    EXPECT_FALSE(IsTeletextComponent("subtitles (ita)"));
+}
+
 TEST(Language, TheLocaleGivesTheThreeLetterCode)
 {
     EXPECT_EQ(LanguageFromLocale("en_GB.UTF-8"), "eng");

@@ -234,6 +234,27 @@ TEST(DVBProgramElement, DescriptionsOfTodaysCodecsNameTheCodecAfterTheKind)
         "subtitles (deu)");
 }
 
+// Each teletext subtitle page is a component of its own; the magazine is
+// offered beside them when an initial page names it or nothing else is there.
+TEST(DVBProgramElement, OffersEachTeletextSubtitlePage)
+{
+    CDVBProgramElement element(0x100);
+    element.SetStreamType(6);
+    const ts::Bytes descriptor = ts::TeletextDescriptor(
+        { { "ita", 1, 0x100 }, { "ita", 2, 0x888 }, { "eng", 2, 0x778 }, { "ita", 5, 0x889 }, { "deu", 4, 0x150 } });
+    element.GetDescriptors().Parse(descriptor.data(), static_cast<unsigned short>(descriptor.size()));
+    EXPECT_EQ(element.GetComponentDescriptions(),
+        (std::vector<CString> { "teletext (ita)", "subtitles (teletext 888, ita)", "subtitles (teletext 778, eng)",
+            "subtitles hearing impaired (teletext 889, ita)" }));
+
+    CDVBProgramElement subtitlesOnly(0x101);
+    subtitlesOnly.SetStreamType(6);
+    const ts::Bytes pages = ts::TeletextDescriptor({ { "fra", 2, 0x801 } });
+    subtitlesOnly.GetDescriptors().Parse(pages.data(), static_cast<unsigned short>(pages.size()));
+    EXPECT_EQ(subtitlesOnly.GetComponentDescriptions(), std::vector<CString> { "subtitles (teletext 801, fra)" });
+    EXPECT_EQ(subtitlesOnly.GetDescription(), "teletext (fra)");
+}
+
 TEST(DVBProgramElement, OnlyMPEGAudioDescriptionsAreMPEGAudio)
 {
     for (const CString& mpeg : { DescriptionOf(3), DescriptionOf(4, AudioDescriptors("eng", 0)),

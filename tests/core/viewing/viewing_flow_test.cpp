@@ -122,6 +122,41 @@ TEST_F(ViewingFlowTest, StartsTheFirstComponentOfEachDescriptionWithEveryDecoder
     EXPECT_THAT(SelectedPIDs(), ElementsAre(0x200, 0x203));
 }
 
+// One teletext PID offers its magazine and each subtitle page; closing one
+// of them leaves the others' receivers on the PID.
+TEST_F(ViewingFlowTest, TeletextSubtitlePagesAreComponentsOfTheirOwnOnOnePID)
+{
+    ts::TsPacketWriter out;
+    ts::SectionWriter(out, 0x00).Write(ts::PatSection(0x0001, { { 1, 0x100 } }));
+    const ts::Bytes pages = ts::TeletextDescriptor({ { "ita", 1, 0x100 }, { "ita", 2, 0x888 }, { "eng", 2, 0x777 } });
+    ts::SectionWriter(out, 0x100).Write(ts::PmtSection(1, 0x200, {}, { { 0x02, 0x200, {} }, { 0x06, 0x205, pages } }));
+    CFakeInputPlugin teletext { log, out.Data() };
+    CFakeDecoderPlugin magazine { "magazine", "teletext", log };
+    CFakeDecoderPlugin subtitles { "teletext subtitles", "subtitles (teletext", log, true };
+    Open({ &video, &magazine, &subtitles, &display }, teletext, { 1 });
+    flow->SetSubtitleLanguage("eng");
+    ASSERT_TRUE(flow->SelectService(1));
+
+    std::vector<CString> listed;
+    for (const CKRXViewingFlow::Component& component : flow->GetComponents())
+        listed.push_back(FormatString("0x%03X %s", component.pid, component.description.c_str()));
+    EXPECT_THAT(listed,
+        ElementsAre("0x200 video", "0x205 teletext (ita)", "0x205 subtitles (teletext 888, ita)",
+            "0x205 subtitles (teletext 777, eng)"));
+    EXPECT_THAT(SelectedPIDs(), ElementsAre(0x200, 0x205, 0x205));
+    EXPECT_TRUE(flow->GetComponents()[3].selected) << "the page in the user's language";
+    EXPECT_EQ(subtitles.open, 1);
+    EXPECT_THAT(log, testing::Contains("teletext subtitles opens 0x205 (3)"));
+
+    flow->CloseComponent(3);
+    EXPECT_EQ(subtitles.open, 0);
+    EXPECT_EQ(magazine.open, 1);
+    ASSERT_NE(ReceiverOn(0x205), nullptr) << "the magazine's receiver stays";
+    EXPECT_EQ(ReceiverOn(0x205)->GetPlugin(), &magazine);
+    flow->DeselectService();
+    EXPECT_EQ(magazine.open, 0);
+}
+
 TEST_F(ViewingFlowTest, ASoundtrackNoDecoderPlaysGivesWayToOneThatCanBePlayed)
 {
     // The E-AC-3 track comes first, but nothing here plays it.

@@ -1,0 +1,36 @@
+#pragma once
+// The page viewer: a page-number entry, subpage stepping, the four colour
+// links and the page in its colours, refreshed as pages arrive. What it shows
+// comes from CKRXTeletextViewer; the window only maps it onto widgets.
+#include "viewing/KRXTeletextViewer.h"
+
+#include <QWidget>
+#include <array>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTextEdit;
+class QTimer;
+
+class CKRXTeletextWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit CKRXTeletextWindow(CKRXViewingFlow& flow, QWidget* parent = nullptr);
+
+private:
+    void Refresh();
+    void ShowPage();
+    void EnterPage();
+
+    CKRXViewingFlow& m_flow;
+    CKRXTeletextViewer m_viewer;
+    QLineEdit* m_number;
+    QPushButton* m_previous;
+    QPushButton* m_next;
+    std::array<QPushButton*, 4> m_links {};
+    QLabel* m_status;
+    QTextEdit* m_page;
+    QTimer* m_timer;
+};

@@ -1,0 +1,91 @@
+// Drives a teletext receiver of subtitle page 888, with libzvbi behind it and
+// its layer on a display, with arbitrary bytes: once as a collected PES of
+// exactly the input's size, once cut into transport packets, once as the
+// 42-byte packets of well-formed data units; then draws a frame, so that
+// whatever page came is painted. The receiver lives across inputs, as on air:
+// its decoder's page limit keeps memory bounded.
+#include "DVBTeletextLayer.h"
+#include "DVBTeletextReceiver.h"
+#include "DVBZVBITeletextDecoder.h"
+
+#include "plugin/DVBDisplay.h"
+#include "plugin/DVBDisplayLayer.h"
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// Keeps the layer and draws it on demand.
+class DrawingDisplay : public CDVBDisplay
+{
+public:
+    bool AddDisplayLayer(CDVBDisplayLayer* layer) override
+    {
+        m_layer = layer;
+        return true;
+    }
+    bool RemoveDisplayLayer(CDVBDisplayLayer*) override
+    {
+        m_layer = nullptr;
+        return true;
+    }
+    void Draw()
+    {
+        static std::vector<unsigned char> y(720 * 576), u(360 * 288), v(360 * 288);
+        if (m_layer)
+            m_layer->DrawIntoFrame(720, 576, 720, y.data(), u.data(), v.data(), 0);
+    }
+
+private:
+    CDVBDisplayLayer* m_layer = nullptr;
+};
+
+// Private stream 1 with a PTS and the 45-byte header, then teletext data
+// units whose packets are the input's bytes.
+std::vector<unsigned char> WellFormedPES(const uint8_t* input, size_t size)
+{
+    std::vector<unsigned char> pes { 0x00, 0x00, 0x01, 0xBD, 0x00, 0x00, 0x85, 0x80, 0x24, 0x21, 0x00, 0x01, 0x00,
+        0x01 };
+    pes.resize(9 + 0x24, 0xFF);
+    pes.push_back(0x10);
+    unsigned line = 7;
+    for (size_t at = 0; at + 42 <= size && pes.size() < 0xFF00; at += 42, ++line) {
+        pes.insert(pes.end(), { uint8_t(at / 42 % 2 ? 0x02 : 0x03), 0x2C, uint8_t(0xE0 | (line & 0x1F)), 0xE4 });
+        pes.insert(pes.end(), input + at, input + at + 42);
+    }
+    const size_t length = pes.size() - 6;
+    pes[4] = uint8_t(length >> 8);
+    pes[5] = uint8_t(length);
+    return pes;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size)
+{
+    static DrawingDisplay display;
+    static CDVBTeletextReceiver receiver(nullptr, std::make_unique<CDVBZVBITeletextDecoder>(), 0x888);
+    static const bool attached = receiver.SetDisplay(&display);
+    (void)attached;
+    // A payload-less packet that starts a unit empties the collector.
+    unsigned char packet[188] = { 0x47, 0x40, 0x00, 0x20, 183 };
+    receiver.OnReceivePacket(0, packet);
+
+    std::unique_ptr<unsigned char[]> pes(new unsigned char[size ? size : 1]);
+    std::memcpy(pes.get(), input, size);
+    receiver.DecodePES(pes.get(), static_cast<unsigned long>(size));
+
+    for (size_t at = 0; at + sizeof packet <= size; at += sizeof packet) {
+        std::memcpy(packet, input + at, sizeof packet);
+        receiver.OnReceivePacket(at / sizeof packet, packet);
+    }
+    std::vector<unsigned char> wellFormed = WellFormedPES(input, size);
+    receiver.DecodePES(wellFormed.data(), static_cast<unsigned long>(wellFormed.size()));
+
+    display.Draw();
+    while (receiver.TakeNextCaption(0)) { }
+    return 0;
+}
