@@ -499,7 +499,7 @@ CString CKRXMainDialog::ChooseRecordFile()
     const CString chosen = ToCString(m_recordPath->text());
     if (CKRXSettings::GetRecordWithDate())
         return CKRXMainDialogModel::MakeRecordingPath(chosen);
-    if (!QFileInfo::exists(m_recordPath->text()))
+    if (!QFileInfo(m_recordPath->text()).isFile())
         return chosen;
     const int answer = KRXMessageBox("\"" + chosen + "\" already exists. Replace it with the new recording?", Caption,
         KRX_MB_YESNO | KRX_MB_ICONWARNING | KRX_MB_DEFBUTTON2);

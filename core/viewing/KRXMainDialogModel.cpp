@@ -190,6 +190,12 @@ bool CKRXMainDialogModel::StartRecording(const CString& path, CString& error)
 
 CString CKRXMainDialogModel::MakeRecordingPath(const CString& chosen)
 {
+    // A device or a pipe (/dev/null, a FIFO a viewer reads) is written as
+    // named: only files get dated names.
+    std::error_code statusError;
+    const std::filesystem::file_status status = std::filesystem::status(chosen, statusError);
+    if (!statusError && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        return chosen;
     const std::time_t now = std::time(nullptr);
     std::tm when {};
     localtime_r(&now, &when);

@@ -75,7 +75,8 @@ public:
     // call, as a text for the user; empty when nothing was lost. A recording
     // that could not be written is stopped.
     CString TakeOutputFaults();
-    // The chosen path with the date and time in its name, numbered when that is taken too.
+    // The chosen path with the date and time in its name, numbered when that
+    // is taken too; a device or pipe that is there stays as it is.
     static CString MakeRecordingPath(const CString& chosen);
     // "0:01:23, 2.0 MB" while recording; empty otherwise.
     CString GetRecordingProgress() const;

@@ -1,4 +1,5 @@
 // The names recordings are given, so that none replaces another.
+#include "viewing/KRXMainDialogModel.h"
 #include "viewing/KRXRecordingName.h"
 
 #include <gtest/gtest.h>
@@ -26,4 +27,12 @@ TEST(RecordingName, ATakenNameIsNumberedAndProgressReadsAsTimeAndSize)
     EXPECT_EQ(CKRXRecordingName::FirstFree("/r/a.ts", isTaken), "/r/a (3).ts");
     EXPECT_EQ(CKRXRecordingName::FirstFree("/r/b.ts", isTaken), "/r/b.ts");
     EXPECT_EQ(CKRXRecordingName::FormatProgress(3723, 2049000), "1:02:03, 2.0 MB");
+}
+
+TEST(RecordingName, ADeviceOrPipeIsRecordedToAsNamedAndOnlyFilesAreDated)
+{
+    EXPECT_EQ(CKRXMainDialogModel::MakeRecordingPath("/dev/null"), "/dev/null");
+    const CString dated = CKRXMainDialogModel::MakeRecordingPath("/tmp/korrix-no-such-recording.ts");
+    EXPECT_TRUE(dated.starts_with("/tmp/korrix-no-such-recording ")) << dated;
+    EXPECT_TRUE(dated.ends_with(".ts")) << dated;
 }
