@@ -9,7 +9,8 @@
 class CKRXViewerCommands
 {
 public:
-    enum Command {
+    // Of a fixed type, so that Digit0 + n is a value of it.
+    enum Command : int {
         VolumeUp,
         VolumeDown,
         ToggleMute,

@@ -35,6 +35,8 @@ size_t CKRXNetByteQueue::Pop(uint8_t* buffer, size_t size)
 {
     std::lock_guard lock(m_mutex);
     const size_t bytes = std::min(m_bytes.size() - m_start, size) / kPacketSize * kPacketSize;
+    if (bytes == 0)
+        return 0; // an empty queue may have no storage to copy from
     std::memcpy(buffer, m_bytes.data() + m_start, bytes);
     m_start += bytes;
     if (m_start == m_bytes.size()) {

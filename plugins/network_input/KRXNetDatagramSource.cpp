@@ -78,6 +78,8 @@ unsigned long CKRXNetDatagramSource::DeliverPending(unsigned char* buffer, unsig
 {
     const size_t waiting = m_pending.size() - m_pendingStart;
     const size_t bytes = std::min<size_t>(waiting, size) / kPacketSize * kPacketSize;
+    if (bytes == 0)
+        return 0; // nothing waiting may mean no storage to copy from
     std::memcpy(buffer, m_pending.data() + m_pendingStart, bytes);
     m_pendingStart += bytes;
     // What is left is less than a packet, or did not fit: moved to the front

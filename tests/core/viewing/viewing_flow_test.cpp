@@ -155,6 +155,7 @@ TEST_F(ViewingFlowTest, TeletextSubtitlePagesAreComponentsOfTheirOwnOnOnePID)
     EXPECT_EQ(ReceiverOn(0x205)->GetPlugin(), &magazine);
     flow->DeselectService();
     EXPECT_EQ(magazine.open, 0);
+    flow->CloseMultiplex(); // before this test's own input plug-in goes
 }
 
 TEST_F(ViewingFlowTest, ASoundtrackNoDecoderPlaysGivesWayToOneThatCanBePlayed)
