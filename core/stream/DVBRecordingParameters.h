@@ -19,8 +19,13 @@ public:
     void SetFileName(const CString& fileName) { m_fileName = fileName; }
     int GetOptions() const { return m_options; }
     void SetOptions(int options) { m_options = options; }
+    // Zero (never a programme number) records the whole multiplex; any other value records
+    // that service alone, with its own PAT and PMT.
+    unsigned short GetServiceID() const { return m_serviceId; }
+    void SetServiceID(unsigned short serviceId) { m_serviceId = serviceId; }
 
 private:
     CString m_fileName;
     int m_options;
+    unsigned short m_serviceId = 0;
 };
