@@ -351,7 +351,23 @@ bool CKRXTTDvbv5Card::StartTS()
 {
     if (m_demux < 0)
         return false;
+    DiscardStaleStream();
     return dvb_set_pesfilter(m_demux, 0x2000, DMX_PES_OTHER, DMX_OUT_TS_TAP, StreamBufferSize) == 0;
+}
+
+// The stream device stays open from one tune to the next and keeps what was not
+// read before the stop: packets of the previous multiplex, which must not be
+// taken for the new one's. The filter is stopped, so the buffer only empties.
+void CKRXTTDvbv5Card::DiscardStaleStream()
+{
+    if (m_dvr < 0)
+        return;
+    std::vector<unsigned char> scrap(64 * 1024);
+    for (int reads = 0; reads <= StreamBufferSize / static_cast<int>(scrap.size()); ++reads) {
+        const ssize_t bytes = ::read(m_dvr, scrap.data(), scrap.size());
+        if (bytes <= 0 && !(bytes < 0 && errno == EOVERFLOW))
+            return;
+    }
 }
 
 void CKRXTTDvbv5Card::StopTS()

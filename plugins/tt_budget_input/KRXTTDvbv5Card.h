@@ -47,6 +47,7 @@ private:
     bool TakeStep(KRXTTFrontendStep& step);
     KRXTTSignal ReadSignal();
     void ReadLockedParameters(KRXTTSignal& signal);
+    void DiscardStaleStream();
 
     // Guards the frontend, which the status display and tuning share.
     std::mutex m_frontendLock;
