@@ -32,6 +32,14 @@ unsigned short Read13(const unsigned char* data)
     return Read16(data) & 0x1FFF;
 }
 
+// About two seconds of pictures.
+constexpr unsigned char kMaxStartsWaited = 50;
+
+bool IsVideoStreamType(unsigned char streamType)
+{
+    return streamType == 0x01 || streamType == 0x02 || streamType == 0x1B || streamType == 0x24;
+}
+
 bool IsEITActualOfService(unsigned char tableId)
 {
     return tableId == 0x4E || (tableId >= 0x50 && tableId <= 0x5F);
@@ -48,30 +56,56 @@ CDVBServiceRecordingFilter::CDVBServiceRecordingFilter(unsigned short serviceId)
 
 void CDVBServiceRecordingFilter::Filter(unsigned char* data, unsigned long size, std::vector<unsigned char>& out)
 {
-    m_out = &out;
-    for (unsigned char* packet = data; packet + DVB_PACKET_SIZE <= data + size; packet += DVB_PACKET_SIZE) {
-        switch (m_roles[CDVBPIDReceiver::GetPacketPID(packet)]) {
-        case ROLE_DROP:
-            break;
-        case ROLE_PASS:
-            out.insert(out.end(), packet, packet + DVB_PACKET_SIZE);
-            break;
-        case ROLE_PMT:
-            out.insert(out.end(), packet, packet + DVB_PACKET_SIZE);
-            m_pmt.OnReceivePacket(packet);
-            break;
-        case ROLE_PAT:
-            m_pat.OnReceivePacket(packet);
-            break;
-        case ROLE_SDT:
-            m_sdt.OnReceivePacket(packet);
-            break;
-        case ROLE_EIT:
-            m_eit.OnReceivePacket(packet);
-            break;
-        }
+    for (unsigned char* packet = data; packet + DVB_PACKET_SIZE <= data + size; packet += DVB_PACKET_SIZE)
+        OnPacket(packet);
+    const size_t ready = m_videoPasses ? m_pictureStart : m_pending.size();
+    out.insert(out.end(), m_pending.begin(), m_pending.begin() + ready);
+    m_pending.erase(m_pending.begin(), m_pending.begin() + ready);
+    m_pictureStart -= ready;
+}
+
+void CDVBServiceRecordingFilter::OnPacket(unsigned char* packet)
+{
+    const unsigned short pid = CDVBPIDReceiver::GetPacketPID(packet);
+    const bool unitStart = CDVBPIDReceiver::IsPayloadUnitStart(packet);
+    switch (m_roles[pid]) {
+    case ROLE_DROP:
+        return;
+    case ROLE_HOLD:
+        if (!unitStart)
+            return;
+        m_roles[pid] = ROLE_PASS;
+        break;
+    case ROLE_HOLD_VIDEO:
+        // A stream that never marks its key pictures is taken as it comes after a while.
+        if (!unitStart
+            || (!CDVBPIDReceiver::HasRandomAccessIndicator(packet) && ++m_startsWaited[pid] < kMaxStartsWaited))
+            return;
+        m_roles[pid] = ROLE_VIDEO;
+        m_videoPasses = true;
+        m_pictureStart = m_pending.size();
+        break;
+    case ROLE_VIDEO:
+        if (unitStart)
+            m_pictureStart = m_pending.size();
+        break;
+    case ROLE_PASS:
+        break;
+    case ROLE_PMT:
+        m_pending.insert(m_pending.end(), packet, packet + DVB_PACKET_SIZE);
+        m_pmt.OnReceivePacket(packet);
+        return;
+    case ROLE_PAT:
+        m_pat.OnReceivePacket(packet);
+        return;
+    case ROLE_SDT:
+        m_sdt.OnReceivePacket(packet);
+        return;
+    case ROLE_EIT:
+        m_eit.OnReceivePacket(packet);
+        return;
     }
-    m_out = nullptr;
+    m_pending.insert(m_pending.end(), packet, packet + DVB_PACKET_SIZE);
 }
 
 bool CDVBServiceRecordingFilter::TakeSection(
@@ -108,17 +142,19 @@ void CDVBServiceRecordingFilter::OnPMTSection()
     if (!TakeSection(m_pmt, data, size) || data[0] != 0x02 || Read16(data + 3) != m_serviceId)
         return;
     const unsigned long end = size - kCRCSize;
-    std::vector<unsigned short> pids;
-    const unsigned short pcrPID = Read13(data + kHeaderSize);
-    if (pcrPID != kNoPID)
-        pids.push_back(pcrPID);
+    std::vector<Elementary> streams;
     for (unsigned long at = kHeaderSize + 4 + Read12(data + kHeaderSize + 2); at + 5 <= end;
          at += 5 + Read12(data + at + 3)) {
         const unsigned short pid = Read13(data + at + 1);
         if (pid != kNoPID)
-            pids.push_back(pid);
+            streams.push_back({ pid, IsVideoStreamType(data[at]) ? ROLE_HOLD_VIDEO : ROLE_HOLD });
     }
-    SetElementaryPIDs(std::move(pids));
+    // A PID that carries the clock alone has no PES to wait for.
+    const unsigned short pcrPID = Read13(data + kHeaderSize);
+    if (pcrPID != kNoPID
+        && std::none_of(streams.begin(), streams.end(), [pcrPID](const Elementary& e) { return e.pid == pcrPID; }))
+        streams.push_back({ pcrPID, ROLE_PASS });
+    SetElementaryPIDs(streams);
 }
 
 void CDVBServiceRecordingFilter::OnSDTSection()
@@ -157,36 +193,38 @@ void CDVBServiceRecordingFilter::OnEITSection()
         WriteSection(kEITPID, std::vector<unsigned char>(data, data + size));
 }
 
-void CDVBServiceRecordingFilter::SetRole(unsigned short pid, ERole role)
-{
-    if (pid < m_roles.size() && m_roles[pid] < ROLE_PAT)
-        m_roles[pid] = role;
-}
-
 void CDVBServiceRecordingFilter::SetPMTPID(unsigned short pid)
 {
     if (pid == m_pmtPID)
         return;
-    if (m_pmtPID < m_roles.size() && m_roles[m_pmtPID] == ROLE_PMT) {
-        const bool elementary
-            = std::find(m_elementaryPIDs.begin(), m_elementaryPIDs.end(), m_pmtPID) != m_elementaryPIDs.end();
-        m_roles[m_pmtPID] = elementary ? ROLE_PASS : ROLE_DROP;
-    }
+    if (m_pmtPID < m_roles.size() && m_roles[m_pmtPID] == ROLE_PMT)
+        m_roles[m_pmtPID] = ROLE_DROP;
     m_pmt.Reset();
     m_pmtPID = pid;
-    SetRole(pid, ROLE_PMT);
+    // An elementary PID keeps passing as the PMT's; the filter's own PIDs stay its own.
+    if (m_roles[pid] < ROLE_PAT)
+        m_roles[pid] = ROLE_PMT;
 }
 
-void CDVBServiceRecordingFilter::SetElementaryPIDs(std::vector<unsigned short> pids)
+void CDVBServiceRecordingFilter::SetElementaryPIDs(const std::vector<Elementary>& streams)
 {
+    const auto listed = [&streams](unsigned short pid) {
+        return std::any_of(streams.begin(), streams.end(), [pid](const Elementary& e) { return e.pid == pid; });
+    };
     for (unsigned short pid : m_elementaryPIDs) {
-        if (m_roles[pid] == ROLE_PASS)
+        if (m_roles[pid] > ROLE_DROP && m_roles[pid] < ROLE_PMT && !listed(pid))
             m_roles[pid] = ROLE_DROP;
     }
-    m_elementaryPIDs = std::move(pids);
-    for (unsigned short pid : m_elementaryPIDs) {
-        if (m_roles[pid] == ROLE_DROP)
-            m_roles[pid] = ROLE_PASS;
+    m_elementaryPIDs.clear();
+    m_videoPasses = false;
+    for (const Elementary& stream : streams) {
+        m_elementaryPIDs.push_back(stream.pid);
+        ERole& role = m_roles[stream.pid];
+        if (role == ROLE_DROP) {
+            role = stream.start;
+            m_startsWaited[stream.pid] = 0;
+        }
+        m_videoPasses = m_videoPasses || role == ROLE_VIDEO;
     }
 }
 
@@ -194,5 +232,5 @@ void CDVBServiceRecordingFilter::WriteSection(unsigned short pid, const std::vec
 {
     ts::SectionWriter(m_writer, pid).Write(section);
     const std::vector<unsigned char> packets = m_writer.TakeData();
-    m_out->insert(m_out->end(), packets.begin(), packets.end());
+    m_pending.insert(m_pending.end(), packets.begin(), packets.end());
 }

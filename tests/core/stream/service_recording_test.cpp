@@ -72,10 +72,17 @@ struct Multiplex {
     size_t pats = 0;
     size_t sdts = 0;
 
-    void Es(uint16_t pid, int count)
+    enum Begin { Continued, Started, KeyPicture };
+    // A run of packets of one PES, begun in it or before it.
+    void Es(uint16_t pid, int count, Begin begin)
     {
-        for (int i = 0; i < count; i++)
-            out.WritePacket(ts::PacketHeader(pid, i == 0), ts::Bytes(184, uint8_t(pid + i)));
+        ts::AdaptationField key;
+        key.randomAccess = true;
+        for (int i = 0; i < count; i++) {
+            const ts::AdaptationField* field = i == 0 && begin == KeyPicture ? &key : nullptr;
+            out.WritePacket(ts::PacketHeader(pid, i == 0 && begin != Continued),
+                ts::Bytes(ts::TsPacketWriter::PayloadCapacity(field), uint8_t(pid + i)), field);
+        }
     }
     void Tables(uint8_t pmtVersion)
     {
@@ -99,20 +106,23 @@ struct Multiplex {
     }
     void Build()
     {
-        Es(kTeletext, 2); // not in the PMT yet
+        Es(kTeletext, 2, Started); // not in the PMT yet
         Tables(0);
+        Es(kAudio, 1, Continued); // the rest of a PES begun before
+        Es(kVideo, 3, Started); // no key picture to start from
         for (int round = 0; round < 2; round++) {
-            Es(kVideo, 5);
-            Es(kOtherVideo, 3);
-            Es(kAudio, 2);
-            Es(kTeletext, 1);
-            Es(kPCR, 1);
-            Es(0x10, 1);
+            Es(kVideo, 5, KeyPicture);
+            Es(kOtherVideo, 3, KeyPicture);
+            Es(kAudio, 2, Started);
+            Es(kTeletext, 1, Started);
+            Es(kPCR, 1, Continued);
+            Es(0x10, 1, Started);
             out.WriteNullPacket();
         }
         Tables(1);
-        Es(kTeletext, 3);
-        Es(kVideo, 2);
+        Es(kTeletext, 1, Continued);
+        Es(kTeletext, 3, Started);
+        Es(kVideo, 2, Started); // the newest picture, not known whole
     }
 };
 
@@ -179,10 +189,16 @@ TEST(ServiceRecordingFilter, KeepsTheServiceAloneWithItsOwnPATAndItsSDTAndEITEnt
     for (const auto& [pid, packets] : kept)
         pids.insert(pid);
     EXPECT_EQ(pids, (std::set<uint16_t> { 0, 0x11, 0x12, kPMT, kVideo, kAudio, kTeletext, kPCR }));
-    // Passed through as broadcast; teletext only once the PMT names it.
-    for (uint16_t pid : { kPMT, kVideo, kAudio, kPCR })
-        EXPECT_EQ(kept[pid], in[pid]) << "PID " << pid;
-    EXPECT_EQ(kept[kTeletext], std::vector<ts::Bytes>(in[kTeletext].end() - 3, in[kTeletext].end()));
+    // Passed through as broadcast, each stream from a PES start (video from a key picture) up
+    // to the newest picture; teletext only once the PMT names it.
+    const auto part = [](const std::vector<ts::Bytes>& packets, size_t from, size_t to) {
+        return std::vector<ts::Bytes>(packets.begin() + from, packets.begin() + to);
+    };
+    EXPECT_EQ(kept[kPMT], in[kPMT]);
+    EXPECT_EQ(kept[kPCR], in[kPCR]);
+    EXPECT_EQ(kept[kAudio], part(in[kAudio], 1, in[kAudio].size()));
+    EXPECT_EQ(kept[kVideo], part(in[kVideo], 3, in[kVideo].size() - 2));
+    EXPECT_EQ(kept[kTeletext], part(in[kTeletext], in[kTeletext].size() - 3, in[kTeletext].size()));
 
     ts::TsReader reader;
     for (uint16_t pid : { 0, 0x11, 0x12 })
