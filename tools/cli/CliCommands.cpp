@@ -72,10 +72,11 @@ const std::vector<KRXCliCommand>& GetCliCommands()
             "      its services and what changed in those already known (a channel scan receives each new\n"
             "      one for at most N seconds, 10 by default, to list them). Ctrl-C stops.",
             RunScanCommand },
-        { "epg", "epg FILE.ts [--seconds N] [--dir D] [--paced] [--xmltv OUT.xml]",
-            "Reads a transport-stream file once, as fast as it can (at most N seconds, 10 by default),\n"
-            "      collecting service information, and leaves the guide's export in D/epg/epg.xml (D is the\n"
-            "      current folder by default). With --paced, plays it at its broadcast pace for N seconds.\n"
+        { "epg", "epg FILE.ts|--input NAME --multiplex NAME [--seconds N] [--dir D] [--paced] [--xmltv OUT.xml]",
+            "Reads a transport-stream file once, as fast as it can (at most N seconds, 10 by default), or\n"
+            "      the multiplex of that name of any input plug-in for N seconds, collecting service\n"
+            "      information, and leaves the guide's export in D/epg/epg.xml (D, made if missing, is the\n"
+            "      current folder by default). With --paced, plays the file at its broadcast pace for N seconds.\n"
             "      With --xmltv, also writes every event of every service's schedule to OUT.xml in XMLTV.",
             RunEpgCommand },
         { "teletext", "teletext FILE.ts|--input NAME --multiplex NAME --service S [--page 100] [--seconds N]",
