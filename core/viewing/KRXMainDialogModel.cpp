@@ -165,11 +165,15 @@ int CKRXMainDialogModel::Configure()
     return found == m_multiplexNames.end() ? -1 : static_cast<int>(found - m_multiplexNames.begin());
 }
 
-bool CKRXMainDialogModel::StartRecording(const CString& path, CString& error)
+bool CKRXMainDialogModel::StartRecording(const CString& path, CString& error, bool serviceOnly)
 {
     CDVBTransportStreamReceiver* receiver = m_flow.GetReceiver();
     if (receiver == nullptr) {
         error = "Select a multiplex to record first.";
+        return false;
+    }
+    if (serviceOnly && !m_flow.IsServiceSelected()) {
+        error = "Select a service to record it alone.";
         return false;
     }
     // Starting a recording empties its file: never the one being played.
@@ -178,6 +182,7 @@ bool CKRXMainDialogModel::StartRecording(const CString& path, CString& error)
         return false;
     }
     CDVBRecordingParameters parameters(path, 0);
+    parameters.SetServiceID(serviceOnly ? m_flow.GetProgramNumber() : 0);
     if (!receiver->StartRecording(&parameters)) {
         error = "Failed to create the record file \"" + path + "\": " + receiver->GetRecordingStatus().writeError + ".";
         return false;
