@@ -6,6 +6,7 @@
 namespace {
 constexpr int64_t SecondsPerHour = 3600;
 constexpr int64_t SecondsPerMark = 1800;
+constexpr const char* DayFormat = "%a %d %b";
 
 std::tm LocalTime(int64_t utcSeconds)
 {
@@ -162,9 +163,14 @@ std::vector<CKRXGuideGrid::Mark> CKRXGuideGrid::GetMarks(int fromX, int toX) con
          time += SecondsPerMark) {
         const std::tm local = LocalTime(time);
         const bool day = local.tm_hour == 0 && local.tm_min == 0;
-        marks.push_back({ TimeToX(time), FormatLocal(time, day ? "%a %d %b" : "%H:%M"), day });
+        marks.push_back({ TimeToX(time), FormatLocal(time, day ? DayFormat : "%H:%M"), day });
     }
     return marks;
+}
+
+CString CKRXGuideGrid::GetDayAt(int x) const
+{
+    return FormatLocal(XToTime(x), DayFormat);
 }
 
 std::optional<CKRXGuideGrid::Cell> CKRXGuideGrid::FindAt(int x, int y) const

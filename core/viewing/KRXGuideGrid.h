@@ -68,6 +68,8 @@ public:
     std::vector<Cell> GetCellsBetween(int row, int fromX, int toX) const;
     // The time scale between two x positions: every half hour.
     std::vector<Mark> GetMarks(int fromX, int toX) const;
+    // The day at an x position, as the marks name days ("Thu 10 Dec").
+    CString GetDayAt(int x) const;
     std::optional<Cell> FindAt(int x, int y) const;
 
     // Programmes whose title or description holds the text, ignoring case,

@@ -106,6 +106,9 @@ TEST_F(GuideGrid, TheTimeScaleMarksHalfHoursAndNamesEachDay)
     ASSERT_EQ(midnight.size(), 1u);
     EXPECT_TRUE(midnight[0].day);
     EXPECT_EQ(midnight[0].label, "Thu 10 Dec");
+    // The day of the left edge, for a grid scrolled past the day's mark.
+    EXPECT_EQ(week.GetDayAt(midnight[0].x - 1), "Wed 09 Dec");
+    EXPECT_EQ(week.GetDayAt(midnight[0].x + 600), "Thu 10 Dec");
 }
 
 TEST(GuideGridZone, StartsAtTheLocalHourInAZoneHalfAnHourOff)
