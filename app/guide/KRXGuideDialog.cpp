@@ -1,6 +1,7 @@
 #include "KRXGuideDialog.h"
 
 #include "KRXGuideBrowser.h"
+#include "KRXWindowToggle.h"
 #include "platform/DebugOutput.h"
 #include "si/DVBSICollector.h"
 
@@ -30,15 +31,7 @@ QString CKRXGuideDialog::GetPagePath() const
 
 void CKRXGuideDialog::Toggle()
 {
-    // A minimised guide is still "visible": the button brings it back.
-    if (isVisible() && !isMinimized()) {
-        hide();
-        return;
-    }
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-    show();
-    raise();
-    activateWindow();
+    ToggleWindow(*this);
 }
 
 void CKRXGuideDialog::showEvent(QShowEvent* event)

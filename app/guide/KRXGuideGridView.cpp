@@ -96,6 +96,16 @@ void CKRXGuideGridView::mousePressEvent(QMouseEvent* event)
     emit cellClicked(cell->row, cell->index);
 }
 
+void CKRXGuideGridView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    const QPoint point = event->position().toPoint();
+    if (point.x() >= ServiceColumnWidth || point.y() < ScaleHeight)
+        return;
+    const int row = (point.y() - ScaleHeight + GetScroll().y()) / CKRXGuideGrid::RowHeight;
+    if (row < m_grid.GetRowCount())
+        emit serviceDoubleClicked(row);
+}
+
 void CKRXGuideGridView::paintEvent(QPaintEvent*)
 {
     QPainter painter(viewport());

@@ -30,10 +30,12 @@ public:
 
 signals:
     void cellClicked(int row, int index);
+    void serviceDoubleClicked(int row);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

@@ -60,6 +60,10 @@ CKRXGuideGridWindow::CKRXGuideGridWindow(QWidget* parent)
     connect(m_view, &CKRXGuideGridView::cellClicked, this, [this](int row, int index) {
         ShowProgramme(CKRXGuideGrid::Cell { row, index });
     });
+    connect(m_view, &CKRXGuideGridView::serviceDoubleClicked, this, [this](int row) {
+        if (m_serviceSelector)
+            m_serviceSelector(m_grid.GetService(row).transportStreamId, m_grid.GetService(row).serviceId);
+    });
     connect(m_record, &QPushButton::clicked, this, &CKRXGuideGridWindow::Record);
     ShowProgramme(std::nullopt);
 }

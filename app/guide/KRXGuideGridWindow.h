@@ -23,10 +23,13 @@ class CKRXGuideGridWindow : public QWidget
     Q_OBJECT
 public:
     using RecordHandler = std::function<void(const SKRXGuideRecording&)>;
+    using ServiceSelector = std::function<void(unsigned short transportStreamId, unsigned short serviceId)>;
 
     explicit CKRXGuideGridWindow(QWidget* parent = nullptr);
 
     void SetRecordHandler(RecordHandler handler);
+    // Double-clicking a service's name asks the selector to watch it.
+    void SetServiceSelector(ServiceSelector selector) { m_serviceSelector = std::move(selector); }
     // Shows this guide, scrolled to now, and runs the search again on it.
     void Load(
         std::vector<CDVBGuideService> guide, const std::map<unsigned short, SKRXMultiplexPlace>& places, int64_t now);
@@ -48,6 +51,7 @@ private:
 
     CKRXGuideGrid m_grid;
     RecordHandler m_recordHandler;
+    ServiceSelector m_serviceSelector;
     std::vector<CKRXGuideGrid::Cell> m_found;
     CKRXGuideGridView* m_view = nullptr;
     QLineEdit* m_search = nullptr;

@@ -53,6 +53,13 @@ TEST_F(GuideGridWindow, OpensAtNowWithTheWatchedServiceHighlighted)
         m_now + 7 * 24 * 3600);
     EXPECT_EQ(Details(), "Click a programme to see its details.");
     EXPECT_FALSE(m_window.GetRecordButton()->isEnabled());
+
+    // A service's name, double-clicked, is asked to be watched.
+    std::pair<int, int> watch { -1, -1 };
+    m_window.SetServiceSelector([&watch](unsigned short tsid, unsigned short sid) { watch = { tsid, sid }; });
+    QTest::mouseDClick(m_window.GetView()->viewport(), Qt::LeftButton, {},
+        QPoint(20, CKRXGuideGridView::ScaleHeight + 2 * CKRXGuideGrid::RowHeight + 5));
+    EXPECT_EQ(watch, std::make_pair(1, 102));
 }
 
 TEST_F(GuideGridWindow, ClickingAProgrammeShowsItsDetailsAndRecordCarriesIt)
