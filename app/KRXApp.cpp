@@ -95,6 +95,11 @@ void CKRXApp::SetGuideWindow(CKRXGuideDialog* guide)
 {
     m_guide = guide;
     m_mainDialog->SetGuideAvailable(guide != nullptr);
+    if (guide != nullptr) {
+        guide->SetServiceSelector([this](unsigned short transportStreamId, unsigned short serviceId) {
+            m_mainDialog->SelectGuideService(transportStreamId, serviceId);
+        });
+    }
 }
 
 void CKRXApp::ToggleGuide()
