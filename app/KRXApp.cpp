@@ -108,6 +108,11 @@ void CKRXApp::ToggleGuide()
         m_guide->Toggle();
 }
 
+CKRXGuideGridWindow* CKRXApp::GetGridWindow() const
+{
+    return m_grid;
+}
+
 void CKRXApp::ToggleGrid()
 {
     ToggleWindow(*m_grid, [this] {

@@ -32,6 +32,8 @@ public:
     // The guide window the "EPG..." button shows and hides (null: none);
     // the program owns it from then on and destroys it before the main window.
     void SetGuideWindow(CKRXGuideDialog* guide);
+    // The programme grid "Guide..." shows and hides, made at the start.
+    CKRXGuideGridWindow* GetGridWindow() const;
 
 private slots:
     void ToggleGuide();

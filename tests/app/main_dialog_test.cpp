@@ -642,9 +642,7 @@ TEST_F(MainDialogTest, TheGuideOpensOnTheWeekAndSelectsItsServicesInTheMultiplex
     ASSERT_TRUE(QTest::qWaitFor([&] { return !model.GetSICollector().GetGuide().empty(); }, Patience));
 
     QTest::mouseClick(window->GetGridButton(), Qt::LeftButton);
-    CKRXGuideGridWindow* grid = nullptr;
-    for (QWidget* top : QApplication::topLevelWidgets())
-        grid = grid ? grid : qobject_cast<CKRXGuideGridWindow*>(top);
+    CKRXGuideGridWindow* grid = app->GetGridWindow();
     ASSERT_NE(grid, nullptr);
     EXPECT_TRUE(grid->isVisible());
     ASSERT_GE(grid->GetGrid().GetCurrentRow(), 0);
