@@ -4,17 +4,20 @@
 #include "KRXAboutDialog.h"
 #include "KRXGuideDialog.h"
 #include "KRXGuideFolder.h"
+#include "KRXGuideGridWindow.h"
 #include "KRXMainDialog.h"
 #include "KRXMessageBoxes.h"
 #include "KRXNetMultiplexDialog.h"
 #include "KRXQtMultiplexDialogs.h"
 #include "KRXTTTuningDialog.h"
+#include "KRXWindowToggle.h"
 
 #include "plugin/KRXAVLog.h"
 #include "plugin/KRXPlugin.h"
 #include "plugin/KRXPluginManager.h"
 
 #include <QImage>
+#include <ctime>
 #include <sys/resource.h>
 
 namespace {
@@ -44,6 +47,7 @@ CKRXApp::~CKRXApp()
     // The window closes the display and the multiplex; only then are the
     // plug-ins that made them de-initialised and unloaded.
     delete m_guide;
+    delete m_grid;
     CKRXMultiplexDialogs::SetMultiplexDialogs(nullptr);
     m_dialogs.reset();
     m_mainDialog.reset();
@@ -71,6 +75,12 @@ bool CKRXApp::Start(QString& error)
     connect(m_mainDialog.get(), &CKRXMainDialog::guideToggleRequested, this, &CKRXApp::ToggleGuide);
     connect(m_mainDialog.get(), &CKRXMainDialog::aboutRequested, this, &CKRXApp::ShowAbout);
     SetGuideWindow(new CKRXGuideDialog(m_mainDialog->GetModel().GetSICollector()));
+    m_grid = new CKRXGuideGridWindow;
+    m_grid->SetServiceSelector([this](unsigned short transportStreamId, unsigned short serviceId) {
+        if (m_mainDialog->SelectGuideService(transportStreamId, serviceId))
+            m_grid->SetCurrentService(transportStreamId, serviceId);
+    });
+    connect(m_mainDialog.get(), &CKRXMainDialog::gridToggleRequested, this, &CKRXApp::ToggleGrid);
     m_mainDialog->show();
 
     CKRXSettings::LastViewed viewed = CKRXSettings::GetLastViewed();
@@ -85,12 +95,33 @@ void CKRXApp::SetGuideWindow(CKRXGuideDialog* guide)
 {
     m_guide = guide;
     m_mainDialog->SetGuideAvailable(guide != nullptr);
+    if (guide != nullptr) {
+        guide->SetServiceSelector([this](unsigned short transportStreamId, unsigned short serviceId) {
+            m_mainDialog->SelectGuideService(transportStreamId, serviceId);
+        });
+    }
 }
 
 void CKRXApp::ToggleGuide()
 {
     if (m_guide)
         m_guide->Toggle();
+}
+
+CKRXGuideGridWindow* CKRXApp::GetGridWindow() const
+{
+    return m_grid;
+}
+
+void CKRXApp::ToggleGrid()
+{
+    ToggleWindow(*m_grid, [this] {
+        CKRXMainDialogModel& model = m_mainDialog->GetModel();
+        m_grid->Load(model.GetSICollector().GetGuide(), model.GetMultiplexPlaces(), std::time(nullptr));
+        const auto transportStreamId = model.GetTransportStreamId();
+        if (transportStreamId && model.GetFlow().IsServiceSelected())
+            m_grid->SetCurrentService(*transportStreamId, model.GetFlow().GetProgramNumber());
+    });
 }
 
 void CKRXApp::ShowAbout()

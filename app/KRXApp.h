@@ -1,7 +1,7 @@
 #pragma once
 // The program: loads and initialises the plug-ins, shows the main window and,
 // at the end, closes the window before the plug-ins are de-initialised and
-// unloaded. The guide window and the About box hang off the main window's
+// unloaded. The guide windows and the About box hang off the main window's
 // signals.
 #include "KRXCommandLine.h"
 
@@ -12,6 +12,7 @@
 class CKRXCliPlugins;
 class CKRXMainDialog;
 class CKRXGuideDialog;
+class CKRXGuideGridWindow;
 class CKRXQtMultiplexDialogs;
 
 class CKRXApp : public QObject
@@ -31,9 +32,13 @@ public:
     // The guide window the "EPG..." button shows and hides (null: none);
     // the program owns it from then on and destroys it before the main window.
     void SetGuideWindow(CKRXGuideDialog* guide);
+    // The programme grid "Guide..." shows and hides, made at the start.
+    CKRXGuideGridWindow* GetGridWindow() const;
 
 private slots:
     void ToggleGuide();
+    // Shows the grid with the guide as collected so far, or hides it.
+    void ToggleGrid();
     void ShowAbout();
 
 private:
@@ -44,4 +49,5 @@ private:
     // The multiplex dialogs the input plug-ins reach through the core.
     std::unique_ptr<CKRXQtMultiplexDialogs> m_dialogs;
     QPointer<CKRXGuideDialog> m_guide;
+    QPointer<CKRXGuideGridWindow> m_grid;
 };

@@ -127,6 +127,8 @@ void CKRXMainDialog::BuildControls()
     m_configure = new QPushButton("Configure...");
     m_guide = new QPushButton("EPG...");
     m_guide->setEnabled(false);
+    m_grid = new QPushButton("Guide...");
+    m_grid->setToolTip("The programme guide of the week");
 
     auto* multiplexColumn = new QWidget;
     auto* multiplexLayout = new QVBoxLayout(multiplexColumn);
@@ -134,6 +136,7 @@ void CKRXMainDialog::BuildControls()
     multiplexLayout->addWidget(m_multiplexes);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_configure);
+    buttons->addWidget(m_grid);
     buttons->addWidget(m_guide);
     multiplexLayout->addLayout(buttons);
 
@@ -179,6 +182,7 @@ void CKRXMainDialog::BuildControls()
     });
     connect(m_configure, &QPushButton::clicked, this, &CKRXMainDialog::Configure);
     connect(m_guide, &QPushButton::clicked, this, &CKRXMainDialog::guideToggleRequested);
+    connect(m_grid, &QPushButton::clicked, this, &CKRXMainDialog::gridToggleRequested);
 }
 
 QWidget* CKRXMainDialog::BuildRecordRow()
@@ -594,10 +598,24 @@ void CKRXMainDialog::OpenStraightInto(const CKRXSettings::LastViewed& viewed)
     const QList<QTreeWidgetItem*> multiplexes = m_multiplexes->findItems(viewed.multiplex, Qt::MatchExactly);
     if (viewed.multiplex.isEmpty() || multiplexes.isEmpty())
         return;
-    m_multiplexes->clearSelection();
-    multiplexes.first()->setSelected(true);
+    // The multiplex already open stays open.
+    if (!multiplexes.first()->isSelected()) {
+        m_multiplexes->clearSelection();
+        multiplexes.first()->setSelected(true);
+    }
     m_pendingService = viewed.service;
     SelectPendingService();
+}
+
+bool CKRXMainDialog::SelectGuideService(unsigned short transportStreamId, unsigned short serviceId)
+{
+    const auto& places = m_model.GetMultiplexPlaces();
+    const auto place = places.find(transportStreamId);
+    if (place == places.end())
+        return false;
+    OpenStraightInto(
+        { ToQString(place->second.input), ToQString(place->second.multiplex), QString::number(serviceId) });
+    return true;
 }
 
 void CKRXMainDialog::SelectPendingService()

@@ -34,6 +34,9 @@ public:
     void OpenStraightInto(const CKRXSettings::LastViewed& viewed);
     // Whether the "EPG..." button has a guide window to show.
     void SetGuideAvailable(bool available);
+    // Watches the service of that transport stream, opening the multiplex it
+    // was received on; false when no multiplex opened here carried it.
+    bool SelectGuideService(unsigned short transportStreamId, unsigned short serviceId);
 
     CKRXMainDialogModel& GetModel() { return m_model; }
     // The controls, named as the user reads them, for those who drive the window.
@@ -47,6 +50,7 @@ public:
     QLabel* GetRecordProgress() const { return m_recordProgress; }
     QLabel* GetStatusText() const { return m_statusText; }
     QPushButton* GetConfigureButton() const { return m_configure; }
+    QPushButton* GetGridButton() const { return m_grid; }
     QSlider* GetVolumeSlider() const { return m_volume; }
     QToolButton* GetMuteButton() const { return m_mute; }
 
@@ -56,6 +60,7 @@ public slots:
 
 signals:
     void guideToggleRequested();
+    void gridToggleRequested();
     void aboutRequested();
 
 protected:
@@ -106,6 +111,7 @@ private:
     QTreeWidget* m_components = nullptr;
     QPushButton* m_configure = nullptr;
     QPushButton* m_guide = nullptr;
+    QPushButton* m_grid = nullptr;
     QLabel* m_statusIcon = nullptr;
     QLabel* m_statusText = nullptr;
     QLineEdit* m_dateTime = nullptr;

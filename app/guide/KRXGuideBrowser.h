@@ -5,10 +5,17 @@
 // its memory and load time, whether they open the guide or not.
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 
 #define KRX_GUIDE_BROWSER_MODULE "korrix-guide-browser.so"
 #define KRX_GUIDE_BROWSER_FACTORY "KRXCreateGuideBrowser"
 
-// Makes a browser child of parent that shows the page at pagePath.
-using KRXGuideBrowserFactory = QWidget* (*)(QWidget* parent, const QString& pagePath);
+// The page's link to a service: the user chose to watch it.
+using KRXGuideServiceChosen = std::function<void(unsigned short transportStreamId, unsigned short serviceId)>;
+
+// Makes a browser child of parent that shows the page at pagePath; links to
+// "?service=TSID.SID" go to chosen instead of being followed.
+using KRXGuideBrowserFactory
+    = QWidget* (*)(QWidget* parent, const QString& pagePath, const KRXGuideServiceChosen& chosen);

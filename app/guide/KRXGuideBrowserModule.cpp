@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QOpenGLContext>
 #include <QUrl>
+#include <QUrlQuery>
+#include <QWebEnginePage>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
@@ -29,6 +31,33 @@ void ProvideShareContext()
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
+// The page's service links are the program's to follow: the page stays.
+class CServiceLinkPage : public QWebEnginePage
+{
+public:
+    CServiceLinkPage(const KRXGuideServiceChosen& chosen, QObject* parent)
+        : QWebEnginePage(parent)
+        , m_chosen(chosen)
+    {
+    }
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override
+    {
+        const QStringList ids = QUrlQuery(url).queryItemValue("service").split('.');
+        if (ids.size() != 2)
+            return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+        bool tsidRead = false, sidRead = false;
+        const unsigned tsid = ids[0].toUShort(&tsidRead), sid = ids[1].toUShort(&sidRead);
+        if (tsidRead && sidRead && m_chosen)
+            m_chosen(static_cast<unsigned short>(tsid), static_cast<unsigned short>(sid));
+        return false;
+    }
+
+private:
+    KRXGuideServiceChosen m_chosen;
+};
+
 // The engine's sandbox refuses to run as root, and its refusal ends the whole
 // process; run as root, the engine goes without it.
 void AllowRunningAsRoot()
@@ -39,11 +68,12 @@ void AllowRunningAsRoot()
 } // namespace
 
 extern "C" __attribute__((visibility("default"))) QWidget* KRXCreateGuideBrowser(
-    QWidget* parent, const QString& pagePath)
+    QWidget* parent, const QString& pagePath, const KRXGuideServiceChosen& chosen)
 {
     AllowRunningAsRoot();
     ProvideShareContext();
     auto* browser = new QWebEngineView(parent);
+    browser->setPage(new CServiceLinkPage(chosen, browser));
     // The page reads epg.xml beside it through a file: URL.
     browser->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
     // A missing page shows the browser's own error page; nothing else changes.

@@ -1,6 +1,7 @@
 #include "KRXGuideDialog.h"
 
 #include "KRXGuideBrowser.h"
+#include "KRXWindowToggle.h"
 #include "platform/DebugOutput.h"
 #include "si/DVBSICollector.h"
 
@@ -30,15 +31,7 @@ QString CKRXGuideDialog::GetPagePath() const
 
 void CKRXGuideDialog::Toggle()
 {
-    // A minimised guide is still "visible": the button brings it back.
-    if (isVisible() && !isMinimized()) {
-        hide();
-        return;
-    }
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-    show();
-    raise();
-    activateWindow();
+    ToggleWindow(*this);
 }
 
 void CKRXGuideDialog::showEvent(QShowEvent* event)
@@ -64,7 +57,10 @@ void CKRXGuideDialog::CreateBrowser()
     module.setLoadHints(QLibrary::PreventUnloadHint);
     const auto create = reinterpret_cast<KRXGuideBrowserFactory>(module.resolve(KRX_GUIDE_BROWSER_FACTORY));
     if (create != nullptr) {
-        m_browser = create(this, GetPagePath());
+        m_browser = create(this, GetPagePath(), [this](unsigned short transportStreamId, unsigned short serviceId) {
+            if (m_serviceSelector)
+                m_serviceSelector(transportStreamId, serviceId);
+        });
     } else {
         DebugOutput("Guide browser not loaded: " + module.errorString().toStdString() + "\n");
         auto* notice = new QLabel("The guide cannot be shown: its browser module " KRX_GUIDE_BROWSER_MODULE

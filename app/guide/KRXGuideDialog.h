@@ -8,6 +8,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class CDVBSICollector;
 
 class CKRXGuideDialog : public QWidget
@@ -27,6 +29,11 @@ public:
     QWidget* GetBrowser() const { return m_browser; }
     // The page the browser loads: "epg.html" in the export's folder.
     QString GetPagePath() const;
+    // A service clicked on the page is handed to the selector, to be watched.
+    void SetServiceSelector(std::function<void(unsigned short transportStreamId, unsigned short serviceId)> selector)
+    {
+        m_serviceSelector = std::move(selector);
+    }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -40,4 +47,5 @@ private:
     CString m_programFolder;
     QWidget* m_browser = nullptr;
     bool m_updatesOn = false;
+    std::function<void(unsigned short, unsigned short)> m_serviceSelector;
 };

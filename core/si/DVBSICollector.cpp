@@ -143,6 +143,18 @@ void CDVBSICollector::OnReceiveNIT(unsigned short, CDVBNITSection* section)
     m_changed = true;
 }
 
+void CDVBSICollector::NameTransportStream(unsigned short id, const CString& name)
+{
+    {
+        CSingleLock hold(&m_transportStreamsLock, true);
+        CDVBTransportStream* stream = m_transportStreams.GetOrCreate(id);
+        if (stream->GetName() == name)
+            return;
+        stream->SetName(name);
+    }
+    m_changed = true;
+}
+
 void CDVBSICollector::Update()
 {
     // Written beside the export and renamed over it, so that the guide page
@@ -174,7 +186,10 @@ void CDVBSICollector::WriteTransportStreams(FILE* file)
     {
         CSingleLock hold(&m_transportStreamsLock, true);
         for (const CDVBTransportStream* stream : m_transportStreams) {
-            std::fprintf(file, "\t<transportstream id=\"%d\">", stream->GetId());
+            std::fprintf(file, "\t<transportstream id=\"%d\"", stream->GetId());
+            if (!stream->GetName().empty())
+                std::fprintf(file, " name=\"%s\"", XMLEscape(stream->GetName()).c_str());
+            std::fputs(">", file);
             if (const CDVBTerrestrialDeliveryDescriptor* t = stream->GetTerrestrialDelivery()) {
                 using T = CDVBTerrestrialDeliveryDescriptor;
                 std::fprintf(file,

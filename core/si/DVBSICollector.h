@@ -50,6 +50,10 @@ public:
     void OnReceiveTDT(unsigned short pid, CDVBTDTSection* section);
     void OnReceiveTOT(unsigned short pid, CDVBTOTSection* section);
 
+    // The name the user knows the transport stream by (the multiplex's, UTF-8):
+    // the export names it so, as the main window does.
+    void NameTransportStream(unsigned short id, const CString& name);
+
     // Writes the export and clears the changed flag.
     void Update();
     // Where the export is written, as given to the constructor.

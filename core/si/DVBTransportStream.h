@@ -1,5 +1,6 @@
 #pragma once
 // One transport stream as the SI collector knows it from PAT, SDT and NIT.
+#include "platform/CString.h"
 #include "si/DVBTerrestrialDeliveryDescriptor.h"
 
 #include <memory>
@@ -31,6 +32,9 @@ public:
     unsigned short GetOriginalNetworkId() const { return m_originalNetworkId; }
     bool HasTerrestrialDelivery() const { return m_hasTerrestrialDelivery; }
     const CDVBTerrestrialDeliveryDescriptor* GetTerrestrialDelivery() const { return m_terrestrialDelivery.get(); }
+    // The name of the multiplex the user opened to receive it (UTF-8), or empty.
+    const CString& GetName() const { return m_name; }
+    void SetName(const CString& name) { m_name = name; }
 
 private:
     unsigned short m_id;
@@ -40,4 +44,5 @@ private:
     bool m_hasTerrestrialDelivery = false;
     std::unique_ptr<CDVBTerrestrialDeliveryDescriptor> m_terrestrialDelivery;
     bool m_sdtSeen = false;
+    CString m_name;
 };

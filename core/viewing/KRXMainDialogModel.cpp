@@ -73,6 +73,7 @@ bool CKRXMainDialogModel::CloseMultiplex()
     const bool stopped = m_flow.CloseMultiplex();
     m_rows.Clear();
     m_multiplexIndex = -1;
+    m_transportStreamId.reset();
     return stopped;
 }
 
@@ -118,6 +119,16 @@ SKRXViewingStatus CKRXMainDialogModel::GetStatus() const
     return status;
 }
 
+void CKRXMainDialogModel::NotePlace(const CDVBProgram& program)
+{
+    if (!program.HasSeenPAT() || m_transportStreamId == program.GetTransportStreamIdFromPAT() || m_multiplexIndex < 0)
+        return;
+    m_transportStreamId = program.GetTransportStreamIdFromPAT();
+    const CString& multiplex = m_multiplexNames[m_multiplexIndex];
+    m_places[*m_transportStreamId] = { GetInputPlugin()->GetName(), multiplex };
+    m_collector.NameTransportStream(*m_transportStreamId, multiplex);
+}
+
 std::vector<CKRXServiceRows::Change> CKRXMainDialogModel::TakeServiceUpdates()
 {
     std::vector<CKRXServiceRows::Change> changes;
@@ -131,6 +142,7 @@ std::vector<CKRXServiceRows::Change> CKRXMainDialogModel::TakeServiceUpdates()
         CDVBProgram* program = receiver->GetProgram(id);
         if (program == nullptr)
             continue;
+        NotePlace(*program);
         const CKRXServiceRows::Change change = m_rows.Update(*program);
         if (change.what != 0)
             changes.push_back(change);

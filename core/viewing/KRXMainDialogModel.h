@@ -8,10 +8,13 @@
 // Threads: the owner's (user-interface) thread only.
 #include "si/DVBSICollector.h"
 #include "si/DVBStandardTSUpdateHandler.h"
+#include "viewing/KRXMultiplexPlace.h"
 #include "viewing/KRXServiceRows.h"
 #include "viewing/KRXViewingFlow.h"
 #include "viewing/KRXViewingStatus.h"
 
+#include <map>
+#include <optional>
 #include <vector>
 
 class CKRXMainDialogModel
@@ -85,11 +88,20 @@ public:
     // Stops a recording, closes the multiplex and then the display.
     void Shutdown();
 
+    // Where each transport stream seen so far was received, by its id: the
+    // guide records and selects services through it.
+    const std::map<unsigned short, SKRXMultiplexPlace>& GetMultiplexPlaces() const { return m_places; }
+    // The open multiplex's transport stream id, once its PAT has come.
+    std::optional<unsigned short> GetTransportStreamId() const { return m_transportStreamId; }
+
     CDVBSICollector& GetSICollector() { return m_collector; }
     CKRXViewingFlow& GetFlow() { return m_flow; }
     CKRXInputPlugin* GetInputPlugin() const;
 
 private:
+    // Notes where the programme's transport stream is received.
+    void NotePlace(const CDVBProgram& program);
+
     CKRXPluginManager& m_plugins;
     CDVBStandardTSUpdateHandler m_updates;
     CDVBSICollector m_collector;
@@ -98,6 +110,8 @@ private:
     std::vector<CString> m_multiplexNames;
     int m_inputIndex = -1;
     int m_multiplexIndex = -1;
+    std::map<unsigned short, SKRXMultiplexPlace> m_places;
+    std::optional<unsigned short> m_transportStreamId;
     CString m_recordingPath;
     bool m_recordingFaultTold = false;
     uint32_t m_recordingStartMs = 0;

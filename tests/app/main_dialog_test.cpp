@@ -3,6 +3,7 @@
 // reconfigure, close, and start again where it was left; and zap through it
 // a hundred times with a probe on how long the window's thread was held.
 #include "KRXApp.h"
+#include "KRXGuideGridWindow.h"
 #include "KRXMainDialog.h"
 #include "KRXSignalCloser.h"
 
@@ -628,4 +629,32 @@ TEST_F(MainDialogTest, TheAKeyChangesTheSoundtrack)
     EXPECT_NE(second, first);
     QTest::keyClick(window->GetServiceList(), Qt::Key_A);
     EXPECT_EQ(tickedSound(), first);
+}
+
+TEST_F(MainDialogTest, TheGuideOpensOnTheWeekAndSelectsItsServicesInTheMultiplexTheyCameFrom)
+{
+    std::unique_ptr<CKRXApp> app = StartApp({ "File", "Korrix Demo", "1" });
+    CKRXMainDialog* window = app->GetMainDialog();
+    CKRXMainDialogModel& model = window->GetModel();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return model.GetTransportStreamId() && model.GetFlow().IsServiceSelected(); }, Patience));
+    const unsigned short demo = *model.GetTransportStreamId();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.GetSICollector().GetGuide().empty(); }, Patience));
+
+    QTest::mouseClick(window->GetGridButton(), Qt::LeftButton);
+    CKRXGuideGridWindow* grid = app->GetGridWindow();
+    ASSERT_NE(grid, nullptr);
+    EXPECT_TRUE(grid->isVisible());
+    ASSERT_GE(grid->GetGrid().GetCurrentRow(), 0);
+    EXPECT_EQ(grid->GetGrid().GetService(grid->GetGrid().GetCurrentRow()).serviceId, 1);
+
+    // A stream never received here cannot be chosen; the open multiplex stays
+    // open (reopened, it would not know its stream until its PAT came again).
+    EXPECT_FALSE(window->SelectGuideService(demo + 1, 3));
+    ASSERT_TRUE(window->SelectGuideService(demo, 3));
+    EXPECT_EQ(model.GetTransportStreamId(), demo);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->windowTitle() == "Korrix [Korrix Radio]"; }, Patience));
+
+    QTest::mouseClick(window->GetGridButton(), Qt::LeftButton);
+    EXPECT_FALSE(grid->isVisible());
 }

@@ -208,3 +208,54 @@ TEST_F(GuideWindow, AnExportWithoutServicesSaysHowTheGuideFills)
     ASSERT_TRUE(WaitForText(dialog, "Updated "));
     EXPECT_TRUE(PageText(dialog).contains("No guide yet.")) << PageText(dialog).toStdString();
 }
+
+TEST_F(GuideWindow, TheHeadingNamesTheMultiplexAndAServiceClickedIsChosenToWatch)
+{
+    ReceiveServices();
+    ReceiveNowAndNext("Test Card");
+    m_collector->NameTransportStream(1, "Korrix Demo");
+    m_collector->Update();
+    CKRXGuideDialog dialog(*m_collector, nullptr, ProgramFolder);
+    std::vector<std::pair<int, int>> chosen;
+    dialog.SetServiceSelector([&chosen](unsigned short tsid, unsigned short sid) { chosen.emplace_back(tsid, sid); });
+    dialog.show();
+    ASSERT_TRUE(WaitForText(dialog, "Korrix Radio"));
+    const QString text = PageText(dialog);
+    EXPECT_TRUE(text.contains("Korrix Demo")) << text.toStdString();
+    EXPECT_FALSE(text.contains("Multiplex 1")) << text.toStdString();
+
+    const QUrl page = qobject_cast<QWebEngineView*>(dialog.GetBrowser())->url();
+    const QVariant clicked = RunJavaScript(dialog,
+        "(() => { const link = [...document.querySelectorAll('.service a.name')]"
+        ".find(a => a.textContent === 'Korrix Radio'); if (link) link.click(); return !!link; })()");
+    ASSERT_TRUE(clicked.toBool()) << "the service's name is no link";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !chosen.empty(); }, PageTimeout));
+    EXPECT_EQ(chosen, (std::vector<std::pair<int, int>> { { 1, 3 } }));
+    // The page stays where it was.
+    EXPECT_EQ(qobject_cast<QWebEngineView*>(dialog.GetBrowser())->url(), page);
+    EXPECT_TRUE(PageText(dialog).contains("Korrix Radio"));
+}
+
+TEST_F(GuideWindow, AProgrammeThatHasEndedLeavesThePage)
+{
+    ReceiveServices();
+    const int64_t now = std::time(nullptr);
+    const auto receive = [this](unsigned short service, uint8_t section, const ts::EitEvent& event) {
+        ts::EitHeader header { .serviceId = service, .transportStreamId = 1, .sectionNumber = section };
+        m_collector->OnReceiveEIT(0x12, Parse<CDVBEITSection>(ts::EitSection(header, { event })).get());
+    };
+    receive(1, 0, Event(4, now - 3600, 1800, "Old Film", "Ended long ago."));
+    receive(1, 1, Event(1, now + 1200, 3600, "Late Show", "Still to come."));
+    receive(3, 0, Event(4, now - 7200, 3600, "Old Concert", "Ended too."));
+    m_collector->Update();
+    ASSERT_NE(m_folder.Read("epg/epg.xml").find("Old Film"), CString::npos);
+
+    CKRXGuideDialog dialog(*m_collector, nullptr, ProgramFolder);
+    dialog.show();
+    ASSERT_TRUE(WaitForText(dialog, "Late Show"));
+    const QString text = PageText(dialog);
+    EXPECT_FALSE(text.contains("Old Film")) << text.toStdString();
+    EXPECT_FALSE(text.contains("Old Concert")) << text.toStdString();
+    // The service left with nothing says so; the other still has its next.
+    EXPECT_EQ(text.count("No programme information."), 1) << text.toStdString();
+}

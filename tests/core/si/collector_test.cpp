@@ -245,6 +245,13 @@ TEST_F(CollectorTest, AnSDTOfAnotherStreamAddsThatStreamAndItsServices)
     EXPECT_NE(text.find("tsid=\"1026\" id=\"9\" name=\"Elsewhere\""), std::string::npos);
     ASSERT_NE(collector.GetTransportStreamsList()->Find(0x0402), nullptr);
     EXPECT_TRUE(collector.GetTransportStreamsList()->Find(0x0402)->HasSeenSDT());
+
+    // The stream the user opened is written with the multiplex's name.
+    collector.NameTransportStream(0x0401, "Demo & \"Friends\"");
+    collector.Update();
+    EXPECT_NE(Export().find("<transportstream id=\"1025\" name=\"Demo &amp; &quot;Friends&quot;\">"), std::string::npos)
+        << Export();
+    EXPECT_NE(Export().find("<transportstream id=\"1026\">"), std::string::npos);
 }
 
 TEST_F(CollectorTest, OneServiceIdOnTwoStreamsIsWrittenOnce)

@@ -5,6 +5,7 @@
 #include "plugin/KRXPluginManager.h"
 #include "si/DVBPATSection.h"
 #include "si/DVBProgram.h"
+#include "si/DVBTransportStream.h"
 #include "support/TemporaryFolder.h"
 #include "support/TsReader.h"
 #include "tswriter/DvbTime.h"
@@ -180,6 +181,34 @@ TEST_F(MainDialogModelTest, KeepsOneRowPerServiceChangedInPlaceWithDecodedTexts)
     model->CloseMultiplex();
     EXPECT_TRUE(model->GetServiceRows().GetRows().empty());
     EXPECT_EQ(model->GetWindowTitle(), "Korrix");
+}
+
+TEST_F(MainDialogModelTest, KnowsWhereEachTransportStreamWasReceivedAndNamesItAsTheUserDoes)
+{
+    ASSERT_TRUE(model->SelectInput(0));
+    ASSERT_TRUE(model->OpenMultiplex(1));
+    EXPECT_FALSE(model->GetTransportStreamId());
+    WaitForNamedServices();
+    EXPECT_EQ(model->GetTransportStreamId(), 1);
+    ASSERT_EQ(model->GetMultiplexPlaces().size(), 1u);
+    EXPECT_EQ(model->GetMultiplexPlaces().at(1).input, "Unnamed plugin");
+    EXPECT_EQ(model->GetMultiplexPlaces().at(1).multiplex, "Beta");
+    const auto streamName = [this] {
+        CDVBSICollector& collector = model->GetSICollector();
+        CSingleLock hold(collector.GetTransportStreamsSection(), true);
+        const CDVBTransportStream* stream = collector.GetTransportStreamsList()->Find(1);
+        return stream ? stream->GetName() : CString("(none)");
+    };
+    EXPECT_EQ(streamName(), "Beta");
+
+    // Closed, it is still known where it was; opened under another name, the latest is kept.
+    model->CloseMultiplex();
+    EXPECT_FALSE(model->GetTransportStreamId());
+    EXPECT_EQ(model->GetMultiplexPlaces().at(1).multiplex, "Beta");
+    ASSERT_TRUE(model->OpenMultiplex(2));
+    WaitForNamedServices();
+    EXPECT_EQ(model->GetMultiplexPlaces().at(1).multiplex, "Beta 2");
+    EXPECT_EQ(streamName(), "Beta 2");
 }
 
 TEST_F(MainDialogModelTest, ReconfiguringReopensTheMultiplexOfExactlyTheSameName)
