@@ -264,8 +264,8 @@ TEST(DVBLogicalChannelDescriptor, ReadsBothLayoutsInStreamOrder)
                 { 2, "", "SWE", { { 4, 512, false }, { 3, 40, true } } } }) })));
     ASSERT_EQ(list.GetCount(), 2u);
     using C = std::tuple<int, bool, int>;
-    EXPECT_EQ(Channels(list.Find(DVB_TAG_LOGICAL_CHANNEL)),
-        (std::vector<C> { { 0x1234, true, 1023 }, { 2, false, 7 } }));
+    EXPECT_EQ(
+        Channels(list.Find(DVB_TAG_LOGICAL_CHANNEL)), (std::vector<C> { { 0x1234, true, 1023 }, { 2, false, 7 } }));
     EXPECT_EQ(Channels(list.Find(DVB_TAG_LOGICAL_CHANNEL_LISTS)),
         (std::vector<C> { { 3, true, 21 }, { 4, false, 512 }, { 3, true, 40 } }));
 }
@@ -273,8 +273,8 @@ TEST(DVBLogicalChannelDescriptor, ReadsBothLayoutsInStreamOrder)
 TEST(DVBLogicalChannelDescriptor, ACutShortListKeepsTheEntriesBeforeTheCut)
 {
     using C = std::tuple<int, bool, int>;
-    ts::Bytes lists = ts::LogicalChannelListsDescriptor({ { 1, "A", "NOR", { { 3, 21, true } } },
-        { 2, "B", "NOR", { { 4, 22, true }, { 5, 23, true } } } });
+    ts::Bytes lists = ts::LogicalChannelListsDescriptor(
+        { { 1, "A", "NOR", { { 3, 21, true } } }, { 2, "B", "NOR", { { 4, 22, true }, { 5, 23, true } } } });
     lists[1] -= 2; // the last entry loses half its bytes
     CDVBLogicalChannelDescriptor cut;
     cut.SetHeader(lists[0], lists[1]);
