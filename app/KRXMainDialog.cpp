@@ -241,6 +241,9 @@ void CKRXMainDialog::BuildMenus()
         m_services->SetShowHidden(show);
         CKRXSettings::SetShowHiddenServices(show);
     });
+    QAction* panel = view->addAction("On-Screen &Panel");
+    panel->setShortcut(QKeySequence("I"));
+    connect(panel, &QAction::triggered, this, [this] { CarryOut(CKRXViewerCommands::ToggleInfo); });
     // Where a Linux user looks for it: the Help menu, and the window's own context menu.
     QAction* teletext = view->addAction("&Teletext...");
     connect(teletext, &QAction::triggered, this, [this] {
@@ -324,6 +327,9 @@ void CKRXMainDialog::CarryOut(CKRXViewerCommands::Command command)
         break;
     case CKRXViewerCommands::Enter:
         GoToChannel();
+        break;
+    case CKRXViewerCommands::ToggleInfo:
+        m_model.ToggleInfo();
         break;
     case CKRXViewerCommands::NextSoundtrack:
         m_model.GetFlow().NextSoundtrack();
@@ -559,6 +565,7 @@ void CKRXMainDialog::Refresh()
     if (m_model.GetFlow().StartComponentsOnceListed())
         FillComponentList();
     m_dateTime->setText(QDateTime::currentDateTime().toString("dd/MM/yyyy HH:mm:ss"));
+    m_model.TickInfo();
 }
 
 void CKRXMainDialog::ShowOutputFaults()

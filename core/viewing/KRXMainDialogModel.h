@@ -44,6 +44,11 @@ public:
     // "select" line first, from which the time to its first picture is measured.
     bool SelectService(unsigned short programNumber);
     void DeselectService();
+    // The on-screen panel of the chosen service: shown for a while (as on
+    // every zap), toggled by the user, and hidden when its time is up.
+    void ShowInfo();
+    void ToggleInfo();
+    void TickInfo();
     // "Korrix [name]" while a service is selected, else "Korrix".
     CString GetWindowTitle() const;
 
@@ -89,6 +94,9 @@ public:
     CKRXInputPlugin* GetInputPlugin() const;
 
 private:
+    // The panel's lines for the chosen service, now.
+    CKRXInfoPanel::Lines DescribeService() const;
+
     CKRXPluginManager& m_plugins;
     CDVBStandardTSUpdateHandler m_updates;
     CDVBSICollector m_collector;

@@ -725,3 +725,29 @@ TEST_F(MainDialogTest, ChannelNumbersOrderTheListAndDigitsGoToThem)
     EXPECT_TRUE(QSettings("Hollowmere", "Korrix").value("View/Show Hidden Services").toBool());
     showHidden->trigger();
 }
+
+// Every zap shows the on-screen panel with the service and what is on; "i"
+// on either window takes it away and brings it back.
+TEST_F(MainDialogTest, AZapShowsTheOnScreenPanelAndTheIKeyTogglesIt)
+{
+    std::unique_ptr<CKRXApp> app = StartApp({ "File", "Korrix Demo", "Korrix One", "" });
+    CKRXMainDialog* window = app->GetMainDialog();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    CKRXInfoPanel& panel = window->GetModel().GetFlow().GetInfoPanel();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel.GetLines().heading == "1  Korrix One"; }, Patience));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return panel.GetLines().now.ends_with("Test Card"); }, Patience))
+        << panel.GetLines().now;
+    EXPECT_TRUE(panel.IsShown());
+    EXPECT_GE(panel.GetLines().progress, 0);
+
+    window->GetServiceList()->setFocus();
+    QTest::keyClick(window->GetServiceList(), Qt::Key_I);
+    EXPECT_FALSE(panel.IsShown());
+    std::thread([] { CKRXViewerCommands::Send(CKRXViewerCommands::ToggleInfo); }).join();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return panel.IsShown(); }, Patience)) << "from the video window";
+
+    QTreeWidget* services = window->GetServiceList();
+    Click(services, FindRow(services, "Korrix Two"));
+    EXPECT_EQ(panel.GetLines().heading, "2  Korrix Two");
+    EXPECT_TRUE(panel.IsShown());
+}
