@@ -45,12 +45,12 @@ CKRXInfoPanel::Lines CKRXInfoPanel::Describe(CDVBProgram& program, int64_t nowSe
     return lines;
 }
 
-void CKRXInfoPanel::Show(const Lines& lines, int64_t nowMs)
+void CKRXInfoPanel::Show(const Lines& lines, int64_t nowMs, int64_t forMs)
 {
     CSingleLock lock(&m_section, true);
     m_lines = lines;
     m_shown = true;
-    m_hideAtMs = nowMs + ShowMs;
+    m_hideAtMs = forMs < 0 ? -1 : nowMs + forMs;
 }
 
 void CKRXInfoPanel::Toggle(const Lines& lines)

@@ -34,8 +34,9 @@ public:
     // since 1970, as the schedule's times are.
     static Lines Describe(CDVBProgram& program, int64_t nowSeconds);
 
-    // Shows the lines until ShowMs after nowMs.
-    void Show(const Lines& lines, int64_t nowMs);
+    // Shows the lines until forMs after nowMs; a negative forMs shows them
+    // until asked away (a radio service has no picture to keep clear).
+    void Show(const Lines& lines, int64_t nowMs, int64_t forMs = ShowMs);
     // Shown it goes; hidden it shows, until asked away (or the next zap).
     void Toggle(const Lines& lines);
     // New lines for the panel as it is, shown or not.

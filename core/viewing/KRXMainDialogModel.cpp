@@ -109,9 +109,19 @@ CKRXInfoPanel::Lines CKRXMainDialogModel::DescribeService() const
                               : CKRXInfoPanel::Describe(*program, utc + GetLocalOffsetSeconds(utc));
 }
 
+bool CKRXMainDialogModel::IsRadioSelected() const
+{
+    CDVBTransportStreamReceiver* receiver = m_flow.GetReceiver();
+    if (receiver == nullptr || !m_flow.IsServiceSelected())
+        return false;
+    CSingleLock lock(receiver->GetProgramsSection(), true);
+    const CDVBProgram* program = receiver->GetProgram(m_flow.GetProgramNumber());
+    return program != nullptr && program->GetServiceTypeFromPMT() == DVB_SERVICE_RADIO;
+}
+
 void CKRXMainDialogModel::ShowInfo()
 {
-    m_flow.GetInfoPanel().Show(DescribeService(), NowMs());
+    m_flow.GetInfoPanel().Show(DescribeService(), NowMs(), IsRadioSelected() ? -1 : CKRXInfoPanel::ShowMs);
 }
 
 void CKRXMainDialogModel::ToggleInfo()

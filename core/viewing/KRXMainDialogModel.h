@@ -45,7 +45,8 @@ public:
     bool SelectService(unsigned short programNumber);
     void DeselectService();
     // The on-screen panel of the chosen service: shown for a while (as on
-    // every zap), toggled by the user, and hidden when its time is up.
+    // every zap; a radio service keeps it), toggled by the user, and hidden
+    // when its time is up.
     void ShowInfo();
     void ToggleInfo();
     void TickInfo();
@@ -96,6 +97,7 @@ public:
 private:
     // The panel's lines for the chosen service, now.
     CKRXInfoPanel::Lines DescribeService() const;
+    bool IsRadioSelected() const;
 
     CKRXPluginManager& m_plugins;
     CDVBStandardTSUpdateHandler m_updates;

@@ -6,6 +6,7 @@
 #include "KRXMainDialog.h"
 #include "KRXSignalCloser.h"
 
+#include "platform/Clock.h"
 #include "platform/MessageBox.h"
 #include "plugin/KRXDeinterlace.h"
 #include "plugin/KRXMultiplexDialogs.h"
@@ -749,5 +750,13 @@ TEST_F(MainDialogTest, AZapShowsTheOnScreenPanelAndTheIKeyTogglesIt)
     QTreeWidget* services = window->GetServiceList();
     Click(services, FindRow(services, "Korrix Two"));
     EXPECT_EQ(panel.GetLines().heading, "2  Korrix Two");
+    EXPECT_TRUE(panel.IsShown());
+
+    // A radio service has no picture: its panel stays on the blank window.
+    Click(services, FindRow(services, "Korrix Radio"));
+    EXPECT_EQ(panel.GetLines().heading, "30  Korrix Radio");
+    const int64_t until = GetMonotonicNanoseconds() / 1000000 + 2 * CKRXInfoPanel::ShowMs;
+    window->GetModel().TickInfo();
+    panel.OnTick(until);
     EXPECT_TRUE(panel.IsShown());
 }

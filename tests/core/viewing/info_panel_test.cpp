@@ -71,4 +71,8 @@ TEST(KRXInfoPanel, AZapShowsItForAWhileAndTheKeyUntilAskedAway)
     panel.Show(Quarter, 5000);
     panel.Toggle(Quarter);
     EXPECT_FALSE(panel.IsShown()) << "the key also takes away what a zap showed";
+
+    panel.Show(Quarter, 5000, -1);
+    panel.OnTick(1000000);
+    EXPECT_TRUE(panel.IsShown()) << "a radio service keeps it";
 }
