@@ -44,9 +44,6 @@ static void LoadKorrixResources()
 namespace {
 constexpr int RefreshMs = 250;
 const char* const Caption = "Korrix";
-// The service type images, in the order of the DVB_SERVICE_* codes.
-const char* const ServiceTypeIcons[] = { ":/icons/service-unknown.png", ":/icons/service-tv.png",
-    ":/icons/service-radio.png", ":/icons/service-data.png" };
 
 QTreeWidget* MakeList(const QStringList& columns)
 {
@@ -68,11 +65,6 @@ void ShareWidth(QTreeWidget* list, std::initializer_list<int> shares)
     int column = 0;
     for (int share : shares)
         list->header()->resizeSection(column++, list->viewport()->width() * share / whole);
-}
-
-QIcon ServiceTypeIcon(int type)
-{
-    return QIcon(ServiceTypeIcons[type >= 0 && type < 4 ? type : 0]);
 }
 
 int SelectedRow(QTreeWidget* list)
@@ -118,7 +110,8 @@ void CKRXMainDialog::BuildControls()
     m_inputs = new QTabBar;
     m_inputs->setExpanding(false);
     m_multiplexes = MakeList({ "Multiplex" });
-    m_services = MakeList({ "Service", "Now Showing" });
+    m_services = new CKRXServiceList;
+    m_services->SetShowHidden(CKRXSettings::GetShowHiddenServices());
     m_services->viewport()->installEventFilter(this);
     // Beside each component, the decoder plug-ins that play it.
     m_components = MakeList({ "Component", "PID", "Decoder" });
@@ -246,8 +239,20 @@ void CKRXMainDialog::BuildMenus()
     connect(deinterlace, &QAction::toggled, this, &CKRXMainDialog::OnDeinterlaceToggled);
     addAction(deinterlace);
     BuildPlaybackMenu();
+    BuildChannelKeys();
+    QMenu* view = menuBar()->addMenu("&View");
+    QAction* showHidden = view->addAction("Show &Hidden Services");
+    showHidden->setCheckable(true);
+    showHidden->setChecked(CKRXSettings::GetShowHiddenServices());
+    connect(showHidden, &QAction::toggled, this, [this](bool show) {
+        m_services->SetShowHidden(show);
+        CKRXSettings::SetShowHiddenServices(show);
+    });
+    QAction* panel = view->addAction("On-Screen &Panel");
+    panel->setShortcut(QKeySequence("I"));
+    connect(panel, &QAction::triggered, this, [this] { CarryOut(CKRXViewerCommands::ToggleInfo); });
     // Where a Linux user looks for it: the Help menu, and the window's own context menu.
-    QAction* teletext = menuBar()->addMenu("&View")->addAction("&Teletext...");
+    QAction* teletext = view->addAction("&Teletext...");
     connect(teletext, &QAction::triggered, this, [this] {
         auto* window = new CKRXTeletextWindow(m_model.GetFlow(), this);
         window->setAttribute(Qt::WA_DeleteOnClose);
@@ -258,6 +263,24 @@ void CKRXMainDialog::BuildMenus()
     connect(about, &QAction::triggered, this, &CKRXMainDialog::aboutRequested);
     addAction(about);
     setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+// Digits type a channel number and Return goes to it, as on the video window.
+// The actions sit on the central widget, out of the window's context menu; a
+// text field keeps its digits, and Return is taken only while a number is typed.
+void CKRXMainDialog::BuildChannelKeys()
+{
+    for (int digit = 0; digit <= 9; ++digit) {
+        auto* action = new QAction(centralWidget());
+        action->setShortcut(QKeySequence(Qt::Key_0 + digit));
+        connect(action, &QAction::triggered, this, [this, digit] { EnterChannelDigit(digit); });
+        centralWidget()->addAction(action);
+    }
+    m_goToChannel = new QAction(centralWidget());
+    m_goToChannel->setShortcuts({ QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter) });
+    m_goToChannel->setEnabled(false);
+    connect(m_goToChannel, &QAction::triggered, this, &CKRXMainDialog::GoToChannel);
+    centralWidget()->addAction(m_goToChannel);
 }
 
 void CKRXMainDialog::OnDeinterlaceToggled(bool ticked)
@@ -304,10 +327,16 @@ void CKRXMainDialog::CarryOut(CKRXViewerCommands::Command command)
         SetMuted(!CKRXVolume::IsMuted());
         break;
     case CKRXViewerCommands::PreviousService:
-        StepService(-1);
+        m_services->Step(-1);
         break;
     case CKRXViewerCommands::NextService:
-        StepService(1);
+        m_services->Step(1);
+        break;
+    case CKRXViewerCommands::Enter:
+        GoToChannel();
+        break;
+    case CKRXViewerCommands::ToggleInfo:
+        m_model.ToggleInfo();
         break;
     case CKRXViewerCommands::NextSoundtrack:
         m_model.GetFlow().NextSoundtrack();
@@ -322,19 +351,26 @@ void CKRXMainDialog::CarryOut(CKRXViewerCommands::Command command)
         FillComponentList();
         break;
     default:
+        if (command >= CKRXViewerCommands::Digit0 && command <= CKRXViewerCommands::Digit0 + 9)
+            EnterChannelDigit(command - CKRXViewerCommands::Digit0);
         break;
     }
 }
 
-// In the order the list shows, round from the last to the first.
-void CKRXMainDialog::StepService(int step)
+void CKRXMainDialog::EnterChannelDigit(int digit)
 {
-    const int count = m_services->topLevelItemCount();
-    if (count == 0)
-        return;
-    const int selected = SelectedRow(m_services);
-    const int row = ((selected < 0 && step > 0 ? -1 : selected) + step + count) % count;
-    m_services->setCurrentItem(m_services->topLevelItem(row));
+    m_channelEntry.AddDigit(digit);
+    m_goToChannel->setEnabled(true);
+}
+
+void CKRXMainDialog::GoToChannel()
+{
+    unsigned number = 0;
+    m_goToChannel->setEnabled(false);
+    CDVBTransportStreamReceiver* receiver = m_model.GetFlow().GetReceiver();
+    unsigned short programNumber = 0;
+    if (m_channelEntry.Take(number) && receiver != nullptr && FindChannel(receiver, number, programNumber))
+        m_services->SelectProgram(programNumber);
 }
 
 void CKRXMainDialog::StepVolume(int delta)
@@ -424,11 +460,11 @@ void CKRXMainDialog::OnServiceSelectionChanged()
     // The picture opens beside this window, not over its list.
     const QRect frame = frameGeometry();
     CKRXVideoOutput::SetWindowPlace(frame.right() + 1, frame.top());
-    const int row = SelectedRow(m_services);
-    if (row < 0)
+    const int programNumber = m_services->GetSelectedProgram();
+    if (programNumber < 0)
         m_model.DeselectService();
     else
-        m_model.SelectService(m_model.GetServiceRows().GetRows()[row].programNumber);
+        m_model.SelectService(static_cast<unsigned short>(programNumber));
     setWindowTitle(ToQString(m_model.GetWindowTitle()));
     FillComponentList();
 }
@@ -536,6 +572,7 @@ void CKRXMainDialog::Refresh()
     if (m_model.GetFlow().StartComponentsOnceListed())
         FillComponentList();
     m_dateTime->setText(QDateTime::currentDateTime().toString("dd/MM/yyyy HH:mm:ss"));
+    m_model.TickInfo();
 }
 
 void CKRXMainDialog::ShowOutputFaults()
@@ -569,23 +606,7 @@ void CKRXMainDialog::ApplyServiceChanges()
     const std::vector<CKRXServiceRows::Change> changes = m_model.TakeServiceUpdates();
     if (changes.empty())
         return;
-    const std::vector<CKRXServiceRows::Row>& rows = m_model.GetServiceRows().GetRows();
-    const QSignalBlocker blocker(m_services);
-    for (const CKRXServiceRows::Change& change : changes) {
-        const CKRXServiceRows::Row& row = rows[change.row];
-        QTreeWidgetItem* item = m_services->topLevelItem(change.row);
-        if (change.what & CKRXServiceRows::Inserted) {
-            item = new QTreeWidgetItem(m_services, { ToQString(row.name), ToQString(row.nowShowing) });
-            item->setIcon(0, ServiceTypeIcon(row.type));
-            continue;
-        }
-        if (change.what & CKRXServiceRows::NameChanged)
-            item->setText(0, ToQString(row.name));
-        if (change.what & CKRXServiceRows::TypeChanged)
-            item->setIcon(0, ServiceTypeIcon(row.type));
-        if (change.what & CKRXServiceRows::NowShowingChanged)
-            item->setText(1, ToQString(row.nowShowing));
-    }
+    m_services->Apply(m_model.GetServiceRows(), changes);
     setWindowTitle(ToQString(m_model.GetWindowTitle()));
 }
 
@@ -629,11 +650,11 @@ void CKRXMainDialog::SelectPendingService()
         return;
     if (search == EServiceSearch::Found) {
         ApplyServiceChanges();
-        const int row = m_model.GetServiceRows().Find(programNumber);
-        if (row < 0)
+        QTreeWidgetItem* item = m_services->FindProgram(programNumber);
+        if (item == nullptr)
             return; // its row comes with the next pass
         m_services->clearSelection();
-        m_services->topLevelItem(row)->setSelected(true);
+        item->setSelected(true);
     } else {
         DebugOutput("The multiplex has no service \"" + ToCString(m_pendingService) + "\".\n");
     }
@@ -645,7 +666,7 @@ bool CKRXMainDialog::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_services->viewport() && event->type() == QEvent::ToolTip)
         return ShowServiceInfoTip(event);
     if (watched == m_services->viewport() && event->type() == QEvent::Resize)
-        ShareWidth(m_services, { 1, 2 });
+        ShareWidth(m_services, { 1, 5, 10 });
     if (watched == m_components->viewport() && event->type() == QEvent::Resize)
         ShareWidth(m_components, { 4, 1, 2 });
     return QMainWindow::eventFilter(watched, event);
@@ -659,8 +680,7 @@ bool CKRXMainDialog::ShowServiceInfoTip(QEvent* event)
         QToolTip::hideText();
         return true;
     }
-    const int row = m_services->indexOfTopLevelItem(item);
-    QString tip = ToQString(m_model.GetServiceInfoTip(m_model.GetServiceRows().GetRows()[row].programNumber));
+    QString tip = ToQString(m_model.GetServiceInfoTip(CKRXServiceList::GetProgramNumber(item)));
     tip.replace("\r\n", "\n");
     QToolTip::showText(help->globalPos(), tip, m_services->viewport());
     return true;

@@ -3,9 +3,11 @@
 // the open multiplex with what they are showing, the components of the chosen
 // service, the reception status, the clock and the recording controls. It
 // only maps widgets onto CKRXMainDialogModel, which does the work.
+#include "KRXServiceList.h"
 #include "KRXSettings.h"
 
 #include "plugin/KRXViewerCommands.h"
+#include "viewing/KRXChannelEntry.h"
 #include "viewing/KRXMainDialogModel.h"
 
 #include <QMainWindow>
@@ -42,7 +44,7 @@ public:
     // The controls, named as the user reads them, for those who drive the window.
     QTabBar* GetInputTabs() const { return m_inputs; }
     QTreeWidget* GetMultiplexList() const { return m_multiplexes; }
-    QTreeWidget* GetServiceList() const { return m_services; }
+    CKRXServiceList* GetServiceList() const { return m_services; }
     QTreeWidget* GetComponentList() const { return m_components; }
     QCheckBox* GetRecordBox() const { return m_record; }
     QLineEdit* GetRecordPathEdit() const { return m_recordPath; }
@@ -73,10 +75,13 @@ private:
     QWidget* BuildVolumeControls();
     void BuildMenus();
     void BuildPlaybackMenu();
+    void BuildChannelKeys();
     // Carries out what a key asked, here or on the video window.
     void CarryOut(CKRXViewerCommands::Command command);
     void StepVolume(int delta);
-    void StepService(int step);
+    // A digit of a channel number, or Return to go to the number typed.
+    void EnterChannelDigit(int digit);
+    void GoToChannel();
     void SetMuted(bool muted);
     // The slider, the mute button and its menu item as the level is.
     void ShowVolume();
@@ -107,7 +112,7 @@ private:
     CKRXMainDialogModel m_model;
     QTabBar* m_inputs = nullptr;
     QTreeWidget* m_multiplexes = nullptr;
-    QTreeWidget* m_services = nullptr;
+    CKRXServiceList* m_services = nullptr;
     QTreeWidget* m_components = nullptr;
     QPushButton* m_configure = nullptr;
     QPushButton* m_guide = nullptr;
@@ -122,6 +127,9 @@ private:
     QSlider* m_volume = nullptr;
     QToolButton* m_mute = nullptr;
     QAction* m_muteAction = nullptr;
+    // Return goes to the channel typed, and is left to the window otherwise.
+    QAction* m_goToChannel = nullptr;
+    CKRXChannelEntry m_channelEntry;
     QTimer* m_refresh = nullptr;
     // A service named on the command line (or watched last), selected once known.
     QString m_pendingService;

@@ -66,3 +66,13 @@ void CKRXSettings::SetDeinterlace(CKRXDeinterlace::Mode mode)
 {
     QSettings(Organisation, Application).setValue("Video/Deinterlace", CKRXDeinterlace::GetName(mode));
 }
+
+bool CKRXSettings::GetShowHiddenServices()
+{
+    return QSettings(Organisation, Application).value("View/Show Hidden Services", false).toBool();
+}
+
+void CKRXSettings::SetShowHiddenServices(bool show)
+{
+    QSettings(Organisation, Application).setValue("View/Show Hidden Services", show);
+}

@@ -37,4 +37,7 @@ public:
     // "Video"/"Deinterlace": auto, off, bwdif or yadif; auto when unset or unknown.
     static CKRXDeinterlace::Mode GetDeinterlace();
     static void SetDeinterlace(CKRXDeinterlace::Mode mode);
+    // "View"/"Show Hidden Services": list the services the broadcaster hides; off when unset.
+    static bool GetShowHiddenServices();
+    static void SetShowHiddenServices(bool show);
 };

@@ -1,10 +1,14 @@
 // Arbitrary bytes as one section, through the factory into every body
 // parser, and from there into the programme, schedule and collector models
-// that consume parsed sections, and out through the guide's XMLTV.
+// that consume parsed sections (a NIT's channel numbers too), and out
+// through the guide's XMLTV.
+#include "si/DVBChannelNumbers.h"
 #include "si/DVBEITSection.h"
+#include "si/DVBLogicalChannelDescriptor.h"
 #include "si/DVBNITSection.h"
 #include "si/DVBPATSection.h"
 #include "si/DVBPMTSection.h"
+#include "si/DVBProgram.h"
 #include "si/DVBSDTSection.h"
 #include "si/DVBSICollector.h"
 #include "si/DVBSISection.h"
@@ -20,6 +24,24 @@
 #include <memory>
 
 namespace {
+// What the transport stream receiver takes from a NIT: the channel numbers of
+// the services each entry lists.
+void NumberChannels(const CDVBNITSection* section)
+{
+    CDVBChannelNumbers numbers;
+    numbers.OnReceiveNIT(section);
+    for (const CDVBNITEntry* entry : section->GetEntries()) {
+        for (const CDVBDescriptor* descriptor : entry->descriptors) {
+            if (auto* channels = dynamic_cast<const CDVBLogicalChannelDescriptor*>(descriptor)) {
+                for (const CDVBLogicalChannel& channel : channels->GetChannels()) {
+                    CDVBProgram program(channel.serviceId);
+                    numbers.Apply(program, entry->transportStreamId);
+                }
+            }
+        }
+    }
+}
+
 void Consume(CDVBSICollector& collector, CDVBSISection* section)
 {
     switch (section->GetKind()) {
@@ -37,6 +59,7 @@ void Consume(CDVBSICollector& collector, CDVBSISection* section)
         break;
     case DVB_SECTION_NIT:
         collector.OnReceiveNIT(0, static_cast<CDVBNITSection*>(section));
+        NumberChannels(static_cast<CDVBNITSection*>(section));
         break;
     default:
         break;

@@ -1,5 +1,7 @@
 #include "KRXAboutDialog.h"
 
+#include "KRXQtText.h"
+
 #include "plugin/KRXPlugin.h"
 #include "plugin/KRXPluginManager.h"
 
@@ -20,11 +22,6 @@ QGroupBox* MakeGroup(const QString& title, QWidget* content)
     return group;
 }
 
-// The core hands out names and descriptions as UTF-8.
-QString FromCore(const CString& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 } // namespace
 
 CKRXAboutDialog::CKRXAboutDialog(CKRXPluginManager& manager, QWidget* parent)
@@ -72,7 +69,7 @@ QWidget* CKRXAboutDialog::MakePluginGroup(CKRXPluginManager& manager)
     for (int index = 0; index < manager.GetPluginCount(); ++index) {
         CKRXPlugin* plugin = manager.GetPluginAtIndex(index);
         m_pluginRows.push_back(plugin);
-        m_plugins->addTopLevelItem(new QTreeWidgetItem(QStringList { FromCore(plugin->GetName()) }));
+        m_plugins->addTopLevelItem(new QTreeWidgetItem(QStringList { ToQString(plugin->GetName()) }));
     }
     connect(m_plugins, &QTreeWidget::itemSelectionChanged, this, &CKRXAboutDialog::ShowSelectedDescription);
     // Every plug-in in sight: a list that scrolls hides what the box is for.
@@ -123,5 +120,5 @@ void CKRXAboutDialog::ShowSelectedDescription()
         return;
     }
     const int row = m_plugins->indexOfTopLevelItem(selected.front());
-    m_description->setText(FromCore(m_pluginRows[static_cast<size_t>(row)]->GetDescription()));
+    m_description->setText(ToQString(m_pluginRows[static_cast<size_t>(row)]->GetDescription()));
 }

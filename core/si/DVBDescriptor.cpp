@@ -1,6 +1,7 @@
 #include "si/DVBDescriptor.h"
 
 #include "si/DVBLanguageDescriptor.h"
+#include "si/DVBLogicalChannelDescriptor.h"
 #include "si/DVBNetworkNameDescriptor.h"
 #include "si/DVBPayloadDescriptor.h"
 #include "si/DVBServiceDescriptor.h"
@@ -44,6 +45,9 @@ CDVBDescriptor* CDVBDescriptor::Create(unsigned char tag)
         return new CDVBSubtitlingDescriptor;
     case DVB_TAG_TERRESTRIAL_DELIVERY:
         return new CDVBTerrestrialDeliveryDescriptor;
+    case DVB_TAG_LOGICAL_CHANNEL:
+    case DVB_TAG_LOGICAL_CHANNEL_LISTS:
+        return new CDVBLogicalChannelDescriptor;
     case DVB_TAG_COMPONENT:
     case DVB_TAG_EXTENDED_EVENT:
     case DVB_TAG_CONTENT:

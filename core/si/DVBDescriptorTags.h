@@ -15,4 +15,6 @@ enum : unsigned char {
     DVB_TAG_AC3 = 0x6A,
     DVB_TAG_CONTENT_IDENTIFIER = 0x76,
     DVB_TAG_ENHANCED_AC3 = 0x7A,
+    DVB_TAG_LOGICAL_CHANNEL = 0x83, // EACEM
+    DVB_TAG_LOGICAL_CHANNEL_LISTS = 0x87, // NorDig, with channel lists
 };

@@ -69,6 +69,15 @@ public:
     const CString& GetServiceName() const { return m_serviceName; }
     bool HasSeenEIT() const { return m_eitSeen; }
     CDVBSchedule* GetSchedule() { return &m_schedule; }
+    // The logical channel number the NIT gives the service, or -1; services
+    // the broadcaster would not list are not visible.
+    int GetChannelNumber() const { return m_channelNumber; }
+    bool IsVisible() const { return m_visible; }
+    void SetChannelNumber(int number, bool visible)
+    {
+        m_channelNumber = number;
+        m_visible = visible;
+    }
 
 private:
     unsigned short m_programNumber;
@@ -90,4 +99,6 @@ private:
     CString m_serviceName;
     bool m_eitSeen = false;
     CDVBSchedule m_schedule;
+    int m_channelNumber = -1;
+    bool m_visible = true;
 };

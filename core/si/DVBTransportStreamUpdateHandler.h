@@ -8,6 +8,7 @@ enum : int {
     DVB_UPDATE_PMT = 2, // its elementary streams changed
     DVB_UPDATE_SDT = 3, // its name, type or access changed
     DVB_UPDATE_EIT = 4, // its now/next events changed
+    DVB_UPDATE_NIT = 5, // its channel number or visibility changed
 };
 
 class CDVBTransportStreamUpdateHandler

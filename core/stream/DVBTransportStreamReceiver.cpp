@@ -103,6 +103,7 @@ void CDVBTransportStreamReceiver::Reset()
         m_programs.DeleteAll();
         m_patSeen = false;
         m_transportStreamId = 0xFFFF;
+        m_channelNumbers = CDVBChannelNumbers();
     }
     m_packetsReceived = 0;
 }

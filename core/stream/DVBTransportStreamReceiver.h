@@ -13,6 +13,7 @@
 #include "platform/Guid.h"
 #include "platform/OutputFile.h"
 #include "platform/Thread.h"
+#include "si/DVBChannelNumbers.h"
 #include "si/DVBProgramList.h"
 #include "si/DVBSISectionHandler.h"
 #include "stream/DVBPCRReceiver.h"
@@ -180,7 +181,7 @@ protected:
     void OnReceivePMT(CDVBPMTSection* section);
     void OnReceiveSDT(CDVBSDTSection* section);
     void OnReceiveEIT(CDVBEITSection* section);
-    void OnReceiveNIT(CDVBNITSection*) { }
+    void OnReceiveNIT(CDVBNITSection* section);
     void OnReceiveTDT(CDVBTDTSection* section);
     void OnReceiveTOT(CDVBTOTSection* section);
 
@@ -195,6 +196,9 @@ private:
     CDVBPIDReceiverList* GetOrCreateList(unsigned short pid);
     void RouteToCollector(unsigned short pid, CDVBSISection* section);
     void NotifyUpdate(unsigned short id, int type);
+    // Under the programme lock: numbers the programmes of this transport
+    // stream as the NIT says; the programmes whose number changed.
+    std::vector<unsigned short> ApplyChannelNumbers();
     // Receive thread: copies one read's packets into a free recording buffer and queues it.
     void QueueForRecording(const unsigned char* data, unsigned long size);
     // Recording thread: writes the oldest queued buffer; false when none is queued.
@@ -255,6 +259,7 @@ private:
     CCriticalSection m_programsSection;
     bool m_patSeen = false;
     unsigned short m_transportStreamId = 0xFFFF;
+    CDVBChannelNumbers m_channelNumbers; // under the programme lock
 
     std::atomic<uint64_t> m_packetsAtPreviousSecond { 0 };
     std::atomic<int> m_bitrate { 0 };

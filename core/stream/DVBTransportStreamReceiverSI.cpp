@@ -23,6 +23,7 @@
 namespace {
 // Table ids the receiver itself reads: services and now/next of its own multiplex.
 constexpr unsigned char SDT_ACTUAL = 0x42;
+constexpr unsigned char NIT_ACTUAL = 0x40;
 constexpr unsigned char EIT_PRESENT_FOLLOWING_ACTUAL = 0x4E;
 
 CString FormatTimeTable(const char* table, unsigned short mjd, uint32_t bcdTime)
@@ -121,6 +122,7 @@ void CDVBTransportStreamReceiver::NotifyUpdate(unsigned short id, int type)
 void CDVBTransportStreamReceiver::OnReceivePAT(CDVBPATSection* section)
 {
     std::vector<unsigned short> updated;
+    std::vector<unsigned short> numbered;
     {
         CSingleLock lock(&m_programsSection, true);
         m_patSeen = true;
@@ -131,9 +133,13 @@ void CDVBTransportStreamReceiver::OnReceivePAT(CDVBPATSection* section)
             m_programs.GetOrCreate(entry->programNumber)->OnReceivePAT(section, entry);
             updated.push_back(entry->programNumber);
         }
+        // The NIT may have come first, or named another transport stream id.
+        numbered = ApplyChannelNumbers();
     }
     for (unsigned short programNumber : updated)
         NotifyUpdate(programNumber, DVB_UPDATE_PAT);
+    for (unsigned short programNumber : numbered)
+        NotifyUpdate(programNumber, DVB_UPDATE_NIT);
     // PMT reception for each programme, NIT reception on the network PID.
     for (const CDVBPATEntry* entry : section->GetEntries())
         AddSIReceiverIfNotPresent(entry->pid);
@@ -178,6 +184,33 @@ void CDVBTransportStreamReceiver::OnReceiveEIT(CDVBEITSection* section)
         m_programs.GetOrCreate(section->GetServiceId())->OnReceiveEIT(section);
     }
     NotifyUpdate(section->GetServiceId(), DVB_UPDATE_EIT);
+}
+
+// Channel numbers are the only thing the receiver takes from its own network's NIT.
+void CDVBTransportStreamReceiver::OnReceiveNIT(CDVBNITSection* section)
+{
+    if (section->GetTableId() != NIT_ACTUAL)
+        return;
+    std::vector<unsigned short> numbered;
+    {
+        CSingleLock lock(&m_programsSection, true);
+        if (m_channelNumbers.OnReceiveNIT(section))
+            numbered = ApplyChannelNumbers();
+    }
+    for (unsigned short programNumber : numbered)
+        NotifyUpdate(programNumber, DVB_UPDATE_NIT);
+}
+
+std::vector<unsigned short> CDVBTransportStreamReceiver::ApplyChannelNumbers()
+{
+    std::vector<unsigned short> numbered;
+    if (!m_patSeen)
+        return numbered;
+    for (CDVBProgram* program : m_programs) {
+        if (m_channelNumbers.Apply(*program, m_transportStreamId))
+            numbered.push_back(program->GetProgramNumber());
+    }
+    return numbered;
 }
 
 void CDVBTransportStreamReceiver::OnReceiveTDT(CDVBTDTSection* section)

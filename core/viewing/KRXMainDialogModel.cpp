@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/OpenFiles.h"
+#include "platform/SystemTime.h"
 #include "plugin/DVBMultiplexDefinition.h"
 #include "plugin/KRXAVLog.h"
 #include "plugin/KRXInputPlugin.h"
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <ctime>
 #include <filesystem>
 
 CKRXMainDialogModel::CKRXMainDialogModel(CKRXPluginManager& plugins, const CString& exportFolder)
@@ -83,7 +85,58 @@ bool CKRXMainDialogModel::SelectService(unsigned short programNumber)
     if (m_flow.GetReceiver() == nullptr)
         return false;
     CKRXAVLog::Write(FormatString("select,%u,%" PRId64, programNumber, GetMonotonicNanoseconds()));
-    return m_flow.SelectService(programNumber);
+    const bool selected = m_flow.SelectService(programNumber);
+    ShowInfo();
+    return selected;
+}
+
+namespace {
+int64_t NowMs()
+{
+    return GetMonotonicNanoseconds() / 1000000;
+}
+} // namespace
+
+// Under the programme lock; empty lines without a service.
+CKRXInfoPanel::Lines CKRXMainDialogModel::DescribeService() const
+{
+    CDVBTransportStreamReceiver* receiver = m_flow.GetReceiver();
+    if (receiver == nullptr || !m_flow.IsServiceSelected())
+        return {};
+    CSingleLock lock(receiver->GetProgramsSection(), true);
+    CDVBProgram* program = receiver->GetProgram(m_flow.GetProgramNumber());
+    const int64_t utc = std::time(nullptr);
+    return program == nullptr ? CKRXInfoPanel::Lines()
+                              : CKRXInfoPanel::Describe(*program, utc + GetLocalOffsetSeconds(utc));
+}
+
+bool CKRXMainDialogModel::IsRadioSelected() const
+{
+    CDVBTransportStreamReceiver* receiver = m_flow.GetReceiver();
+    if (receiver == nullptr || !m_flow.IsServiceSelected())
+        return false;
+    CSingleLock lock(receiver->GetProgramsSection(), true);
+    const CDVBProgram* program = receiver->GetProgram(m_flow.GetProgramNumber());
+    return program != nullptr && program->GetServiceTypeFromPMT() == DVB_SERVICE_RADIO;
+}
+
+void CKRXMainDialogModel::ShowInfo()
+{
+    m_flow.GetInfoPanel().Show(DescribeService(), NowMs(), IsRadioSelected() ? -1 : CKRXInfoPanel::ShowMs);
+}
+
+void CKRXMainDialogModel::ToggleInfo()
+{
+    m_flow.GetInfoPanel().Toggle(DescribeService());
+}
+
+// While it shows, the panel follows the events as they come and go.
+void CKRXMainDialogModel::TickInfo()
+{
+    CKRXInfoPanel& panel = m_flow.GetInfoPanel();
+    panel.OnTick(NowMs());
+    if (panel.IsShown())
+        panel.SetLines(DescribeService());
 }
 
 void CKRXMainDialogModel::DeselectService()

@@ -47,6 +47,12 @@ public:
     // "select" line first, from which the time to its first picture is measured.
     bool SelectService(unsigned short programNumber);
     void DeselectService();
+    // The on-screen panel of the chosen service: shown for a while (as on
+    // every zap; a radio service keeps it), toggled by the user, and hidden
+    // when its time is up.
+    void ShowInfo();
+    void ToggleInfo();
+    void TickInfo();
     // "Korrix [name]" while a service is selected, else "Korrix".
     CString GetWindowTitle() const;
 
@@ -101,6 +107,9 @@ public:
 private:
     // Notes where the programme's transport stream is received.
     void NotePlace(const CDVBProgram& program);
+    // The panel's lines for the chosen service, now.
+    CKRXInfoPanel::Lines DescribeService() const;
+    bool IsRadioSelected() const;
 
     CKRXPluginManager& m_plugins;
     CDVBStandardTSUpdateHandler m_updates;

@@ -4,6 +4,8 @@
 #include "si/DVBText.h"
 
 #include <algorithm>
+#include <climits>
+#include <strings.h>
 
 namespace {
 // A list cell shows one line: the event text's line breaks become blanks.
@@ -33,9 +35,11 @@ CKRXServiceRows::Change CKRXServiceRows::Update(CDVBProgram& program)
     const CString name = GetServiceName(program);
     const int type = program.GetServiceTypeFromPMT();
     const CString nowShowing = GetNowShowing(program);
+    const int number = program.GetChannelNumber();
+    const bool visible = program.IsVisible();
     int index = Find(program.GetProgramNumber());
     if (index < 0) {
-        m_rows.push_back({ program.GetProgramNumber(), name, type, nowShowing });
+        m_rows.push_back({ program.GetProgramNumber(), name, type, nowShowing, number, visible });
         return { static_cast<int>(m_rows.size()) - 1, Inserted };
     }
     Row& row = m_rows[index];
@@ -52,7 +56,29 @@ CKRXServiceRows::Change CKRXServiceRows::Update(CDVBProgram& program)
         row.nowShowing = nowShowing;
         what |= NowShowingChanged;
     }
+    if (row.channelNumber != number || row.visible != visible) {
+        row.channelNumber = number;
+        row.visible = visible;
+        what |= NumberChanged;
+    }
     return { index, what };
+}
+
+std::vector<int> CKRXServiceRows::GetListOrder() const
+{
+    std::vector<int> order(m_rows.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<int>(i);
+    // Unnumbered rows sort after every number.
+    auto key = [](const Row& row) { return row.channelNumber < 0 ? INT_MAX : row.channelNumber; };
+    std::stable_sort(order.begin(), order.end(), [this, &key](int a, int b) {
+        const Row& first = m_rows[a];
+        const Row& second = m_rows[b];
+        if (key(first) != key(second))
+            return key(first) < key(second);
+        return strcasecmp(first.name.c_str(), second.name.c_str()) < 0;
+    });
+    return order;
 }
 
 CString CKRXServiceRows::GetServiceName(const CDVBProgram& program)

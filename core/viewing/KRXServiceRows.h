@@ -17,6 +17,8 @@ public:
         CString name; // UTF-8
         int type; // DVB_SERVICE_*: the image of the row
         CString nowShowing; // UTF-8, on one line
+        int channelNumber; // the NIT's logical channel number, or -1
+        bool visible; // false for services the broadcaster would not list
     };
 
     // What one update did to one row.
@@ -25,6 +27,7 @@ public:
         NameChanged = 2,
         TypeChanged = 4,
         NowShowingChanged = 8,
+        NumberChanged = 16, // its channel number or visibility
     };
     struct Change {
         int row;
@@ -39,6 +42,10 @@ public:
     const std::vector<Row>& GetRows() const { return m_rows; }
     // The row of the programme, or -1.
     int Find(unsigned short programNumber) const;
+    // The rows as a list shows them: by channel number, then those without
+    // one by name (as a person reads it, whatever its case), the first heard
+    // of first where these are equal.
+    std::vector<int> GetListOrder() const;
 
     // The name as a person reads it, decoded.
     static CString GetServiceName(const CDVBProgram& program);

@@ -47,6 +47,23 @@ EServiceSearch FindService(CDVBTransportStreamReceiver* receiver, const CString&
     return EServiceSearch::Found;
 }
 
+bool FindChannel(CDVBTransportStreamReceiver* receiver, unsigned number, unsigned short& programNumber)
+{
+    CSingleLock lock(receiver->GetProgramsSection(), true);
+    bool anyNumbered = false;
+    for (const CDVBProgram* program : *receiver->GetProgramsList()) {
+        anyNumbered |= program->GetChannelNumber() >= 0;
+        if (program->GetChannelNumber() == int(number)) {
+            programNumber = program->GetProgramNumber();
+            return true;
+        }
+    }
+    if (anyNumbered || number > 0xFFFF || receiver->GetProgram((unsigned short)number) == nullptr)
+        return false;
+    programNumber = (unsigned short)number;
+    return true;
+}
+
 CString DescribeUnreadPMT(CDVBTransportStreamReceiver* receiver, const CString& service)
 {
     CSingleLock lock(receiver->GetProgramsSection(), true);

@@ -17,6 +17,11 @@ enum class EServiceSearch {
 EServiceSearch FindService(
     CDVBTransportStreamReceiver* receiver, const CString& service, unsigned short& programNumber);
 
+// The service the network numbers so (a logical channel number typed on the
+// keys), listed or hidden; without one, the programme of that number when the
+// multiplex numbers none of its services. False when neither is known.
+bool FindChannel(CDVBTransportStreamReceiver* receiver, unsigned number, unsigned short& programNumber);
+
 // Why a service that is listed has no components yet after the search:
 // "service '60' is listed, but its PMT (PID 0x0100) could not be read: ...".
 // Empty when no such service is listed, or its PMT has come.

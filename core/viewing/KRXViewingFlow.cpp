@@ -377,12 +377,14 @@ void CKRXViewingFlow::OpenDisplay()
     }
     m_display->SetProgramClock(m_clock.get());
     m_display->AddDisplayLayer(&m_logo);
+    m_display->AddDisplayLayer(&m_infoPanel);
 }
 
 void CKRXViewingFlow::CloseDisplay()
 {
     if (m_display == nullptr)
         return;
+    m_display->RemoveDisplayLayer(&m_infoPanel);
     m_display->RemoveDisplayLayer(&m_logo);
     m_displayPlugin->CloseDisplay(m_display);
     m_display = nullptr;

@@ -11,6 +11,7 @@
 // Threads: everything here runs on the owner's thread; the receiver's own
 // thread fills the programme list, which is read under its programme lock.
 #include "platform/Guid.h"
+#include "viewing/KRXInfoPanel.h"
 #include "viewing/KRXLogoLayer.h"
 
 #include <memory>
@@ -130,6 +131,8 @@ public:
     CDVBDisplay* GetDisplay() const { return m_display; }
     // The mark drawn into every picture of the display.
     CKRXLogoLayer& GetLogoLayer() { return m_logo; }
+    // The on-screen panel, drawn over the mark.
+    CKRXInfoPanel& GetInfoPanel() { return m_infoPanel; }
     void CloseDisplay();
     // The user closed the video window: the components drawing on it close,
     // then the display; the next component that draws opens a new one.
@@ -180,4 +183,5 @@ private:
     CKRXDisplayPlugin* m_displayPlugin = nullptr;
     CDVBDisplay* m_display = nullptr;
     CKRXLogoLayer m_logo;
+    CKRXInfoPanel m_infoPanel;
 };

@@ -3,6 +3,7 @@
 
 #include "platform/Clock.h"
 #include "platform/SDLLock.h"
+#include "platform/SDLSubSystems.h"
 
 #include <SDL2/SDL.h>
 
@@ -11,16 +12,6 @@
 #include <vector>
 
 namespace {
-// SDL keeps state of its own until every part of it is shut down; freeing it
-// then leaves nothing behind when the plug-in is unloaded.
-void QuitSDLSubSystem(Uint32 flags)
-{
-    std::lock_guard lock(GetSDLLock());
-    SDL_QuitSubSystem(flags);
-    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0)
-        SDL_Quit();
-}
-
 // SDL gives every thread that calls it an error message of its own, and frees
 // it only on the threads it made itself. The device is opened and closed on
 // the decoders' threads, which end without SDL knowing: each gives it back

@@ -4,6 +4,7 @@
 #include "DVBWindowIcon.h"
 
 #include "platform/SDLLock.h"
+#include "platform/SDLSubSystems.h"
 #include "plugin/KRXVideoOutput.h"
 #include "plugin/KRXViewerCommands.h"
 
@@ -11,16 +12,6 @@
 #include <system_error>
 
 namespace {
-// SDL keeps state of its own until every part of it is shut down; freeing it
-// then leaves nothing behind when the plug-in is unloaded.
-void QuitSDLSubSystem(Uint32 flags)
-{
-    std::lock_guard lock(GetSDLLock());
-    SDL_QuitSubSystem(flags);
-    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0)
-        SDL_Quit();
-}
-
 constexpr int ICON_SIZE = 32;
 
 // A GPU that the kernel's DRM driver runs has a render node.

@@ -7,6 +7,7 @@
 #include "KRXMainDialog.h"
 #include "KRXSignalCloser.h"
 
+#include "platform/Clock.h"
 #include "platform/MessageBox.h"
 #include "plugin/KRXDeinterlace.h"
 #include "plugin/KRXMultiplexDialogs.h"
@@ -16,6 +17,10 @@
 #include "plugin/KRXVolume.h"
 #include "stream/DVBTransportStreamReceiver.h"
 #include "support/TemporaryFolder.h"
+#include "tswriter/Descriptors.h"
+#include "tswriter/SectionWriter.h"
+#include "tswriter/SiTables.h"
+#include "tswriter/TsPacketWriter.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -51,9 +56,11 @@ public:
     int shown = 0;
 };
 
+// A service list's names are in its second column, after the channel number.
 QTreeWidgetItem* FindRow(QTreeWidget* list, const QString& text)
 {
-    const QList<QTreeWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
+    const int column = list->headerItem()->text(0) == "#" ? 1 : 0;
+    const QList<QTreeWidgetItem*> found = list->findItems(text, Qt::MatchExactly, column);
     return found.isEmpty() ? nullptr : found.first();
 }
 
@@ -166,6 +173,45 @@ std::vector<CString> FilesStarting(const CString& folder, const std::string& sta
     return files;
 }
 
+// Five services heard of in programme order, which the network numbers out of
+// that order; "Shop" is numbered but hidden, two have no number.
+CString NumberedServices()
+{
+    const std::vector<std::pair<std::string, int>> services { { "Zeta", 5 }, { "alpha", -1 }, { "Beta", 2 },
+        { "Shop", 3 }, { "Gamma", -1 } };
+    ts::TsPacketWriter out;
+    std::vector<ts::PatEntry> pat { { 0, 0x10 } };
+    std::vector<ts::SdtService> sdt;
+    std::vector<ts::LogicalChannelEntry> channels;
+    for (uint16_t id = 1; id <= services.size(); ++id) {
+        pat.push_back({ id, uint16_t(0x100 * id) });
+        sdt.push_back({ .serviceId = id, .descriptors = ts::ServiceDescriptor(0x02, "K", services[id - 1].first) });
+        if (services[id - 1].second >= 0)
+            channels.push_back({ id, uint16_t(services[id - 1].second), services[id - 1].first != "Shop" });
+    }
+    for (int repeat = 0; repeat < 50; ++repeat) {
+        ts::SectionWriter(out, 0x00).Write(ts::PatSection(0x0001, pat));
+        for (uint16_t id = 1; id <= services.size(); ++id)
+            ts::SectionWriter(out, uint16_t(0x100 * id))
+                .Write(ts::PmtSection(id, uint16_t(0x100 * id + 1), {}, { { 0x03, uint16_t(0x100 * id + 1), {} } }));
+        ts::SectionWriter(out, 0x11).Write(ts::SdtSection(0x0001, 0x2000, sdt));
+        ts::SectionWriter(out, 0x10).Write(
+            ts::NitSection(0x2000, {}, { { 0x0001, 0x2000, ts::LogicalChannelDescriptor(channels) } }));
+    }
+    return CString(out.Data().begin(), out.Data().end());
+}
+
+// The shown rows' number and name.
+QStringList ShownServices(QTreeWidget* list)
+{
+    QStringList shown;
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        if (!list->topLevelItem(row)->isHidden())
+            shown << (list->topLevelItem(row)->text(0) + " " + list->topLevelItem(row)->text(1)).trimmed();
+    }
+    return shown;
+}
+
 class MainDialogTest : public ::testing::Test
 {
 protected:
@@ -210,9 +256,9 @@ TEST_F(MainDialogTest, WatchesRecordsAndReconfiguresTheDemo)
     Click(window->GetMultiplexList(), demo);
     QTreeWidget* services = window->GetServiceList();
     ASSERT_TRUE(QTest::qWaitFor([&] { return FindRow(services, "Korrix One") != nullptr; }, Patience));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !FindRow(services, "Korrix One")->text(1).isEmpty(); }, Patience));
-    EXPECT_EQ(FindRow(services, "Korrix One")->text(1).left(11), "Test Card: ");
-    EXPECT_FALSE(FindRow(services, "Korrix One")->icon(0).pixmap(16).isNull()) << "its service type";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !FindRow(services, "Korrix One")->text(2).isEmpty(); }, Patience));
+    EXPECT_EQ(FindRow(services, "Korrix One")->text(2).left(11), "Test Card: ");
+    EXPECT_FALSE(FindRow(services, "Korrix One")->icon(1).pixmap(16).isNull()) << "its service type";
     EXPECT_NE(window->GetModel().GetFlow().GetLogoLayer().GetBitmap(), CKRXLogoLayer().GetBitmap())
         << "the program's own logo";
 
@@ -294,7 +340,7 @@ TEST_F(MainDialogTest, OpensStraightIntoTheNamedServiceAndThereAgainNextTime)
         CKRXMainDialog* window = app->GetMainDialog();
         ASSERT_TRUE(QTest::qWaitFor([&] { return window->windowTitle() == "Korrix [Korrix Radio]"; }, Patience));
         ASSERT_EQ(window->GetServiceList()->selectedItems().size(), 1);
-        EXPECT_EQ(window->GetServiceList()->selectedItems().first()->text(0), "Korrix Radio");
+        EXPECT_EQ(window->GetServiceList()->selectedItems().first()->text(1), "Korrix Radio");
     }
     std::ifstream log(folder.File("av.csv"));
     std::string first;
@@ -513,9 +559,9 @@ TEST_F(MainDialogTest, TheVideoWindowZapsInListOrderAndItsCloseBoxUnticksTheVide
     const auto title = [&](const QString& name) {
         return QTest::qWaitFor([&] { return window->windowTitle() == "Korrix [" + name + "]"; }, Patience);
     };
-    const QString second = services->topLevelItem(1)->text(0);
-    const QString last = services->topLevelItem(2)->text(0);
-    ASSERT_EQ(services->topLevelItem(0)->text(0), "Korrix One");
+    const QString second = services->topLevelItem(1)->text(1);
+    const QString last = services->topLevelItem(2)->text(1);
+    ASSERT_EQ(services->topLevelItem(0)->text(1), "Korrix One");
     send(CKRXViewerCommands::NextService);
     EXPECT_TRUE(title(second));
     send(CKRXViewerCommands::PreviousService);
@@ -657,4 +703,89 @@ TEST_F(MainDialogTest, TheGuideOpensOnTheWeekAndSelectsItsServicesInTheMultiplex
 
     QTest::mouseClick(window->GetGridButton(), Qt::LeftButton);
     EXPECT_FALSE(grid->isVisible());
+}
+
+// The network's channel numbers order the list and pick a service by digits
+// and Return, on the main window (but not in a text field) and on the video
+// window; hidden services show only when asked, and that is kept.
+TEST_F(MainDialogTest, ChannelNumbersOrderTheListAndDigitsGoToThem)
+{
+    const CString stream = folder.Write("numbered.ts", NumberedServices());
+    std::ofstream(QCoreApplication::applicationDirPath().toStdString() + "/File Multiplexes.txt")
+        << "Numbered, " << stream << "\n";
+    QSettings("Hollowmere", "Korrix").remove("View/Show Hidden Services");
+    std::unique_ptr<CKRXApp> app = StartApp({ "File", "Numbered", "", "" });
+    CKRXMainDialog* window = app->GetMainDialog();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QTreeWidget* services = window->GetServiceList();
+    EXPECT_EQ(services->headerItem()->text(0), "#");
+    const QStringList listed { "2 Beta", "5 Zeta", "alpha", "Gamma" };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ShownServices(services) == listed; }, Patience))
+        << ShownServices(services).join(", ").toStdString();
+    const auto title = [&](const QString& name) {
+        return QTest::qWaitFor([&] { return window->windowTitle() == "Korrix [" + name + "]"; }, Patience);
+    };
+
+    services->setFocus();
+    QTest::keyClicks(services, "5");
+    QTest::keyClick(services, Qt::Key_Return);
+    EXPECT_TRUE(title("Zeta"));
+    window->GetRecordPathEdit()->setFocus();
+    window->GetRecordPathEdit()->clear();
+    QTest::keyClicks(window->GetRecordPathEdit(), "2");
+    QTest::keyClick(window->GetRecordPathEdit(), Qt::Key_Return);
+    EXPECT_EQ(window->GetRecordPathEdit()->text(), "2") << "a text field keeps its digits";
+    EXPECT_EQ(window->windowTitle(), "Korrix [Zeta]");
+
+    std::thread([] {
+        CKRXViewerCommands::Send(CKRXViewerCommands::Command(CKRXViewerCommands::Digit0 + 2));
+        CKRXViewerCommands::Send(CKRXViewerCommands::Enter);
+    }).join();
+    EXPECT_TRUE(title("Beta")) << "as typed on the video window";
+    std::thread([] { CKRXViewerCommands::Send(CKRXViewerCommands::NextService); }).join();
+    EXPECT_TRUE(title("Zeta")) << "the next service shown, past the hidden one";
+
+    QAction* showHidden = nullptr;
+    for (QAction* action : window->findChildren<QAction*>())
+        if (action->text() == "Show &Hidden Services")
+            showHidden = action;
+    ASSERT_NE(showHidden, nullptr);
+    showHidden->trigger();
+    EXPECT_EQ(ShownServices(services), (QStringList { "2 Beta", "3 Shop", "5 Zeta", "alpha", "Gamma" }));
+    EXPECT_TRUE(QSettings("Hollowmere", "Korrix").value("View/Show Hidden Services").toBool());
+    showHidden->trigger();
+}
+
+// Every zap shows the on-screen panel with the service and what is on; "i"
+// on either window takes it away and brings it back.
+TEST_F(MainDialogTest, AZapShowsTheOnScreenPanelAndTheIKeyTogglesIt)
+{
+    std::unique_ptr<CKRXApp> app = StartApp({ "File", "Korrix Demo", "Korrix One", "" });
+    CKRXMainDialog* window = app->GetMainDialog();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    CKRXInfoPanel& panel = window->GetModel().GetFlow().GetInfoPanel();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel.GetLines().heading == "1  Korrix One"; }, Patience));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return panel.GetLines().now.ends_with("Test Card"); }, Patience))
+        << panel.GetLines().now;
+    EXPECT_TRUE(panel.IsShown());
+    EXPECT_GE(panel.GetLines().progress, 0);
+
+    window->GetServiceList()->setFocus();
+    QTest::keyClick(window->GetServiceList(), Qt::Key_I);
+    EXPECT_FALSE(panel.IsShown());
+    std::thread([] { CKRXViewerCommands::Send(CKRXViewerCommands::ToggleInfo); }).join();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return panel.IsShown(); }, Patience)) << "from the video window";
+
+    QTreeWidget* services = window->GetServiceList();
+    Click(services, FindRow(services, "Korrix Two"));
+    EXPECT_EQ(panel.GetLines().heading, "2  Korrix Two");
+    EXPECT_TRUE(panel.IsShown());
+
+    // A radio service has no picture: its panel stays on the blank window.
+    Click(services, FindRow(services, "Korrix Radio"));
+    EXPECT_EQ(panel.GetLines().heading, "30  Korrix Radio");
+    const int64_t until = GetMonotonicNanoseconds() / 1000000 + 2 * CKRXInfoPanel::ShowMs;
+    window->GetModel().TickInfo();
+    panel.OnTick(until);
+    EXPECT_TRUE(panel.IsShown());
 }

@@ -76,6 +76,8 @@ void PrintService(std::ostream& out, CDVBProgram* program, const CDVBErrorCounts
 {
     out << FormatString("Service %u: ", program->GetProgramNumber())
         << Visible(DVBTextToUTF8(program->GetServiceName())) << "\n";
+    if (program->GetChannelNumber() >= 0)
+        out << "  Channel number: " << program->GetChannelNumber() << (program->IsVisible() ? "\n" : ", hidden\n");
     out << "  Provider: " << Visible(DVBTextToUTF8(program->GetProviderName())) << "\n";
     out << "  Type: " << program->GetSDTServiceTypeName() << " (SDT), "
         << CDVBProgram::GetServiceTypeText(program->GetServiceTypeFromPMT()) << " (PMT)\n";

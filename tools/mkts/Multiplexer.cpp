@@ -236,12 +236,18 @@ std::vector<ts::Bytes> Multiplexer::SdtSections() const
 std::vector<ts::Bytes> Multiplexer::NitSections() const
 {
     std::vector<ts::ServiceListEntry> list;
-    for (const ServiceDescription& service : m_mux.services)
+    std::vector<ts::LogicalChannelEntry> channels;
+    for (const ServiceDescription& service : m_mux.services) {
         list.push_back({ service.id, uint8_t(service.radio ? 0x02 : 0x01) });
+        if (service.channel >= 0)
+            channels.push_back({ service.id, uint16_t(service.channel), service.visible });
+    }
     ts::NitTransportStream stream;
     stream.transportStreamId = m_mux.transportStreamId;
     stream.originalNetworkId = m_mux.originalNetworkId;
     stream.descriptors = ts::Concat({ ts::ServiceListDescriptor(list), DeliveryDescriptor(m_mux.delivery) });
+    if (!channels.empty())
+        stream.descriptors = ts::Concat({ stream.descriptors, ts::LogicalChannelDescriptor(channels) });
     std::vector<ts::NitTransportStream> streams = { stream };
     for (const AnnouncedMultiplex& announced : m_mux.announced) {
         ts::NitTransportStream other;

@@ -227,6 +227,8 @@ ServiceDescription ReadService(Statement& s, int line, const MuxDescription& mux
     if (service.provider.empty())
         service.provider = mux.provider;
     service.freeCa = s.Number("free_ca", 0, 1, 0) != 0;
+    service.channel = int(s.Number("channel", -1, 1023, -1));
+    service.visible = s.Number("visible", 0, 1, 1) != 0;
     for (const std::string& pid : Split(s.Text("streams"), ',')) {
         Statement one(s.Where(), { { "streams", pid } });
         service.streams.push_back(one.Pid("streams"));

@@ -6,7 +6,8 @@
 // go in double quotes; '#' starts a comment. Numbers may be hexadecimal (0x).
 //   multiplex name= network_id= transport_stream_id= original_network_id= frequency=(Hz) [bandwidth=(MHz)] [provider=]
 //   [rate=(bit/s)] stream pid= kind=video|audio|subtitles [file=] [language=] [audio_type=] [page=] service id=
-//   pmt_pid= type=tv|radio name= streams=pid,pid,... [provider=] [free_ca=0|1] event service= start=(s from now)
+//   pmt_pid= type=tv|radio name= streams=pid,pid,... [provider=] [free_ca=0|1] [channel=(0..1023) [visible=0|1]]
+//   event service= start=(s from now)
 //   duration=(s) title= [text=] subtitle pid= start=(s) end=(s) text=(lines separated by |) [page=(teletext)]
 //   teletext pid= page=(100..899) type=1|2|5 language=eng|deu|ita|fra [header=] [text=(rows separated by |)]
 // A teletext stream (kind=teletext) carries its type 1 pages once a second
@@ -55,6 +56,8 @@ struct ServiceDescription {
     std::string name;
     std::string provider;
     bool freeCa = false;
+    int channel = -1; // the logical channel number the NIT gives it; -1 for none
+    bool visible = true;
     std::vector<uint16_t> streams;
     int line = 0;
 };

@@ -1,5 +1,5 @@
 #include "SubtitleBitmap.h"
-#include "BitmapFont.h"
+#include "viewing/KRXBitmapFont.h"
 
 #include <stdexcept>
 
@@ -15,18 +15,18 @@ SubtitleBitmap::SubtitleBitmap(int width, int height, uint8_t fill)
 SubtitleBitmap SubtitleBitmap::RenderText(
     const std::string& text, int scale, uint8_t textCode, uint8_t outlineCode, uint8_t backgroundCode)
 {
-    const int advance = (BitmapFont::GLYPH_WIDTH + 1) * scale;
+    const int advance = (CKRXBitmapFont::GLYPH_WIDTH + 1) * scale;
     const int margin = 2 * scale;
     const int outline = scale / 2 + 1;
     int width = int(text.size()) * advance - scale + 2 * margin;
-    int height = BitmapFont::GLYPH_HEIGHT * scale + 2 * margin;
+    int height = CKRXBitmapFont::GLYPH_HEIGHT * scale + 2 * margin;
     SubtitleBitmap bitmap(width, height, backgroundCode);
     auto inGlyph = [&](int x, int y) {
         int cx = x - margin, cy = y - margin;
         if (cx < 0 || cy < 0)
             return false;
         size_t index = size_t(cx / advance);
-        return index < text.size() && BitmapFont::IsSet(text[index], cx % advance / scale, cy / scale);
+        return index < text.size() && CKRXBitmapFont::IsSet(text[index], cx % advance / scale, cy / scale);
     };
     auto nearGlyph = [&](int x, int y) {
         for (int dy = -outline; dy <= outline; ++dy)

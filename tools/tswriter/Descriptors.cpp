@@ -115,6 +115,38 @@ Bytes ServiceListDescriptor(const std::vector<ServiceListEntry>& services)
     return Descriptor(0x41, payload);
 }
 
+namespace {
+void AppendChannels(Bytes& out, const std::vector<LogicalChannelEntry>& channels)
+{
+    for (const LogicalChannelEntry& channel : channels) {
+        Append16(out, channel.serviceId);
+        Append16(out, uint16_t((channel.visible ? 0x8000 : 0) | 0x7C00 | (channel.number & 0x3FF)));
+    }
+}
+} // namespace
+
+Bytes LogicalChannelDescriptor(const std::vector<LogicalChannelEntry>& channels)
+{
+    Bytes payload;
+    AppendChannels(payload, channels);
+    return Descriptor(0x83, payload);
+}
+
+Bytes LogicalChannelListsDescriptor(const std::vector<ChannelList>& lists)
+{
+    Bytes payload;
+    for (const ChannelList& list : lists) {
+        payload.push_back(list.id);
+        AppendText(payload, list.name);
+        payload.insert(payload.end(), list.country.begin(), list.country.begin() + 3);
+        Bytes entries;
+        AppendChannels(entries, list.channels);
+        payload.push_back(uint8_t(entries.size()));
+        payload.insert(payload.end(), entries.begin(), entries.end());
+    }
+    return Descriptor(0x87, payload);
+}
+
 Bytes SubtitlingDescriptor(const std::vector<SubtitlingEntry>& entries)
 {
     Bytes payload;

@@ -26,6 +26,23 @@ struct ServiceListEntry {
 };
 Bytes ServiceListDescriptor(const std::vector<ServiceListEntry>& services);
 
+// Logical channel numbers of a NIT entry's services: tag 0x83 as EACEM lays
+// it out (visible flag, 5 reserved bits, 10-bit number), and tag 0x87 with the
+// same entries in NorDig's named channel lists.
+struct LogicalChannelEntry {
+    uint16_t serviceId = 0;
+    uint16_t number = 0;
+    bool visible = true;
+};
+Bytes LogicalChannelDescriptor(const std::vector<LogicalChannelEntry>& channels);
+struct ChannelList {
+    uint8_t id = 0;
+    std::string name;
+    std::string country = "NOR";
+    std::vector<LogicalChannelEntry> channels;
+};
+Bytes LogicalChannelListsDescriptor(const std::vector<ChannelList>& lists);
+
 struct SubtitlingEntry {
     std::string language = "eng";
     uint8_t type = 0x10; // DVB subtitles, no aspect ratio criticality

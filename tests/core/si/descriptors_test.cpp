@@ -1,5 +1,6 @@
 #include "si/DVBDescriptorList.h"
 #include "si/DVBLanguageDescriptor.h"
+#include "si/DVBLogicalChannelDescriptor.h"
 #include "si/DVBNetworkNameDescriptor.h"
 #include "si/DVBServiceDescriptor.h"
 #include "si/DVBShortEventDescriptor.h"
@@ -238,4 +239,51 @@ TEST(DVBTerrestrialDeliveryDescriptor, TextsFollowTheirTablesAndAreUnknownBeyond
     EXPECT_EQ(T::GetTransmissionModeText(1), "8k");
     EXPECT_EQ(T::GetTransmissionModeText(3), "reserved 2");
     EXPECT_EQ(T::GetTransmissionModeText(4), "unknown");
+}
+
+namespace {
+std::vector<std::tuple<int, bool, int>> Channels(const CDVBDescriptor* descriptor)
+{
+    std::vector<std::tuple<int, bool, int>> channels;
+    if (auto* lcn = dynamic_cast<const CDVBLogicalChannelDescriptor*>(descriptor)) {
+        for (const CDVBLogicalChannel& channel : lcn->GetChannels())
+            channels.emplace_back(channel.serviceId, channel.visible, channel.number);
+    }
+    return channels;
+}
+} // namespace
+
+// The reserved bits between the flag and the number are written as ones, so
+// a number read with them, or a flag read from the wrong bit, shows.
+TEST(DVBLogicalChannelDescriptor, ReadsBothLayoutsInStreamOrder)
+{
+    CDVBDescriptorList list;
+    ASSERT_TRUE(ParseInto(list,
+        ts::Concat({ ts::LogicalChannelDescriptor({ { 0x1234, 1023, true }, { 2, 7, false } }),
+            ts::LogicalChannelListsDescriptor({ { 1, "Oslo", "NOR", { { 3, 21, true } } },
+                { 2, "", "SWE", { { 4, 512, false }, { 3, 40, true } } } }) })));
+    ASSERT_EQ(list.GetCount(), 2u);
+    using C = std::tuple<int, bool, int>;
+    EXPECT_EQ(
+        Channels(list.Find(DVB_TAG_LOGICAL_CHANNEL)), (std::vector<C> { { 0x1234, true, 1023 }, { 2, false, 7 } }));
+    EXPECT_EQ(Channels(list.Find(DVB_TAG_LOGICAL_CHANNEL_LISTS)),
+        (std::vector<C> { { 3, true, 21 }, { 4, false, 512 }, { 3, true, 40 } }));
+}
+
+TEST(DVBLogicalChannelDescriptor, ACutShortListKeepsTheEntriesBeforeTheCut)
+{
+    using C = std::tuple<int, bool, int>;
+    ts::Bytes lists = ts::LogicalChannelListsDescriptor(
+        { { 1, "A", "NOR", { { 3, 21, true } } }, { 2, "B", "NOR", { { 4, 22, true }, { 5, 23, true } } } });
+    lists[1] -= 2; // the last entry loses half its bytes
+    CDVBLogicalChannelDescriptor cut;
+    cut.SetHeader(lists[0], lists[1]);
+    EXPECT_FALSE(cut.Parse(lists.data() + 2));
+    EXPECT_EQ(Channels(&cut), (std::vector<C> { { 3, true, 21 }, { 4, true, 22 } }));
+
+    ts::Bytes eacem = ts::LogicalChannelDescriptor({ { 1, 5, true }, { 2, 6, true } });
+    CDVBLogicalChannelDescriptor odd;
+    odd.SetHeader(eacem[0], 6);
+    EXPECT_FALSE(odd.Parse(eacem.data() + 2));
+    EXPECT_EQ(Channels(&odd), (std::vector<C> { { 1, true, 5 } }));
 }

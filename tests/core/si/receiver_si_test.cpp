@@ -9,9 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 #include <utility>
 
 using namespace si_test;
@@ -270,6 +272,61 @@ TEST_F(ReceiverSITest, OtherTablesAreStoredButChangeNothing)
     CSingleLock lock(receiver.GetProgramsSection(), true);
     EXPECT_TRUE(receiver.GetProgramsList()->IsEmpty());
     EXPECT_FALSE(receiver.HasCompleteBasicServiceInformation());
+}
+
+namespace {
+// Service 1 and 2 of this stream are numbered (2 hidden); another stream of
+// the network numbers services of the same ids differently.
+ts::Bytes ChannelNit(uint8_t tableId = 0x40, uint16_t oneNumber = 7, uint8_t version = 0)
+{
+    return ts::NitSection(0x3001, {},
+        { { 0x0999, 1, ts::LogicalChannelDescriptor({ { 1, 90, true }, { 3, 91, true } }) },
+            { TSID, 1,
+                ts::Concat({ ts::LogicalChannelListsDescriptor({ { 1, "North", "NOR", { { 1, oneNumber, true } } },
+                                 { 2, "South", "NOR", { { 1, 60, true }, { 2, 61, true } } } }),
+                    ts::LogicalChannelDescriptor({ { 2, 800, false } }) }) } },
+        version, tableId);
+}
+
+std::vector<std::tuple<int, int, bool>> Numbers(CTestableReceiver& receiver)
+{
+    std::vector<std::tuple<int, int, bool>> numbers;
+    CSingleLock lock(receiver.GetProgramsSection(), true);
+    for (const CDVBProgram* program : *receiver.GetProgramsList())
+        numbers.emplace_back(program->GetProgramNumber(), program->GetChannelNumber(), program->IsVisible());
+    return numbers;
+}
+} // namespace
+
+TEST_F(ReceiverSITest, TheNetworksNITNumbersTheServicesOfThisStreamWhicheverCameFirst)
+{
+    using N = std::tuple<int, int, bool>;
+    // Before the PAT nothing says which stream is this one.
+    Process(StreamBuilder().Add(0x10, ChannelNit()).Take());
+    Process(StreamBuilder().Add(0x00, Pat()).Take());
+    EXPECT_EQ(Numbers(receiver), (std::vector<N> { { 1, 7, true }, { 2, 61, true }, { 3, -1, true } }));
+    auto drained = DrainUpdates();
+    EXPECT_EQ(std::count(drained.begin(), drained.end(), Update(1, DVB_UPDATE_NIT)), 1);
+    EXPECT_EQ(std::count(drained.begin(), drained.end(), Update(3, DVB_UPDATE_NIT)), 0);
+
+    // The same numbers again tell nobody; a changed one tells its service alone.
+    Process(StreamBuilder().Add(0x10, ChannelNit(0x40, 7, 1)).Take());
+    EXPECT_TRUE(DrainUpdates().empty());
+    Process(StreamBuilder().Add(0x10, ChannelNit(0x40, 12, 2)).Take());
+    EXPECT_EQ(DrainUpdates(), (std::vector<std::pair<unsigned short, int>> { Update(1, DVB_UPDATE_NIT) }));
+    EXPECT_EQ(Numbers(receiver), (std::vector<N> { { 1, 12, true }, { 2, 61, true }, { 3, -1, true } }));
+}
+
+TEST_F(ReceiverSITest, AnotherNetworksNITAndResetLeaveNoNumbers)
+{
+    using N = std::tuple<int, int, bool>;
+    Process(StreamBuilder().Add(0x00, Pat()).Add(0x10, ChannelNit(0x41)).Take());
+    EXPECT_EQ(Numbers(receiver), (std::vector<N> { { 1, -1, true }, { 2, -1, true }, { 3, -1, true } }));
+    Process(StreamBuilder().Add(0x10, ChannelNit()).Take());
+    receiver.Reset();
+    receiver.Start();
+    Process(StreamBuilder().Add(0x00, Pat()).Take());
+    EXPECT_EQ(Numbers(receiver), (std::vector<N> { { 1, -1, true }, { 2, -1, true }, { 3, -1, true } }));
 }
 
 TEST_F(ReceiverSITest, ResetForgetsProgrammesAndThePAT)

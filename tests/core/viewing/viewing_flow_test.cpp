@@ -195,14 +195,14 @@ TEST_F(ViewingFlowTest, OpensTheDisplayOnceFromTheFirstPluginThatOpensOneAndKeep
     EXPECT_EQ(std::count(log.begin(), log.end(), "later opens 720x576"), 0);
     ASSERT_EQ(flow->GetDisplay(), display.display);
     EXPECT_EQ(display.display->GetProgramClock(), flow->GetProgramClock());
-    EXPECT_EQ(display.display->layers.size(), 1u) << "the logo";
+    EXPECT_EQ(display.display->layers.size(), 2u) << "the logo and the on-screen panel";
 
     flow->DeselectService();
     ASSERT_EQ(flow->GetDisplay(), display.display);
     EXPECT_EQ(display.display->GetProgramClock(), nullptr);
     log.clear();
     flow->CloseDisplay();
-    EXPECT_THAT(log, ElementsAre("remove layer", "display closes"));
+    EXPECT_THAT(log, ElementsAre("remove layer", "remove layer", "display closes"));
 }
 
 TEST_F(ViewingFlowTest, ClosingTheVideoClosesWhatDrawsOnItAndTheNextServiceOpensItAgain)
@@ -320,7 +320,7 @@ TEST_F(ViewingFlowTest, ClosesComponentsThenServiceThenReceiverThenSourceAndTheD
 
     log.clear();
     flow.reset();
-    EXPECT_THAT(log, ElementsAre("remove layer", "display closes"));
+    EXPECT_THAT(log, ElementsAre("remove layer", "remove layer", "display closes"));
 }
 
 TEST_F(ViewingFlowTest, OpensAMultiplexByItsIndexClosingTheOpenOneFirst)

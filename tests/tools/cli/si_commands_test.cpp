@@ -64,8 +64,10 @@ CString Multiplex(bool orphan = false)
                 { { 3, 0x201, ts::Iso639LanguageDescriptor("\x1b[J") },
                     { 3, 0x202, ts::Iso639LanguageDescriptor("\xF7ng") } }));
         ts::SectionWriter(out, 0x11).Write(ts::SdtSection(0x0401, 0x233A, services));
-        ts::SectionWriter(out, 0x10).Write(
-            ts::NitSection(0x3005, {}, { { 0x0401, 0x233A, ts::TerrestrialDeliveryDescriptor({}) } }));
+        ts::SectionWriter(out, 0x10).Write(ts::NitSection(0x3005, {},
+            { { 0x0401, 0x233A,
+                ts::Concat({ ts::TerrestrialDeliveryDescriptor({}),
+                    ts::LogicalChannelDescriptor({ { 1, 5, true }, { 2, 800, false } }) }) } }));
         ts::SectionWriter(out, 0x12).WritePacked({ ts::EitSection(header,
             { Event(4, 0x124500,
                 "M\xC2"
@@ -169,6 +171,7 @@ TEST_F(SICommandsTest, ServicesPrintsEveryServiceOnceTheInformationIsComplete)
     EXPECT_EQ(err.str(), ""); // complete, with now and next, before the time ran out
     EXPECT_EQ(out.str(),
         "Service 1: One & Only\n"
+        "  Channel number: 5\n"
         "  Provider: Provider\n"
         "  Type: digital television service (SDT), digital television service (PMT)\n"
         "  Access: free to air\n"
@@ -183,6 +186,7 @@ TEST_F(SICommandsTest, ServicesPrintsEveryServiceOnceTheInformationIsComplete)
         "    audio (eng) (PID 258)\n"
         "\n"
         "Service 2: Radio\\\\Two\n"
+        "  Channel number: 800, hidden\n"
         "  Provider: Provider\n"
         "  Type: digital radio sound service (SDT), digital radio service (PMT)\n"
         "  Access: encrypted\n"

@@ -3,6 +3,7 @@
 #include "DemoStream.h"
 #include "si/DVBEITSection.h"
 #include "si/DVBLanguageDescriptor.h"
+#include "si/DVBLogicalChannelDescriptor.h"
 #include "si/DVBNITSection.h"
 #include "si/DVBNetworkNameDescriptor.h"
 #include "si/DVBPMTSection.h"
@@ -113,6 +114,13 @@ TEST(CoreReadsDemo, ServicesTheirComponentsAndTheNetworkAreNamed)
     auto* delivery = Find<CDVBTerrestrialDeliveryDescriptor>((*nit[0]->GetEntries().begin())->descriptors, 0x5A);
     ASSERT_NE(delivery, nullptr);
     EXPECT_EQ(delivery->GetCentreFrequency(), 50600000u);
+    auto* channels = Find<CDVBLogicalChannelDescriptor>((*nit[0]->GetEntries().begin())->descriptors, 0x83);
+    ASSERT_NE(channels, nullptr);
+    std::vector<std::string> numbers;
+    for (const CDVBLogicalChannel& channel : channels->GetChannels())
+        numbers.push_back(std::to_string(channel.serviceId) + ":" + std::to_string(channel.number)
+            + (channel.visible ? "" : " hidden"));
+    EXPECT_EQ(numbers, (std::vector<std::string> { "1:1", "2:2", "3:30" }));
 }
 
 TEST(CoreReadsDemo, NowAndNextHaveTitlesInEnglish)

@@ -1,7 +1,8 @@
 #pragma once
-// A 5 x 7 pixel font for printable ASCII, built in so subtitles need no font files.
+// A 5 x 7 pixel font for printable ASCII, built in so that the demo's
+// subtitles and the on-screen panel need no font files.
 
-class BitmapFont
+class CKRXBitmapFont
 {
 public:
     static constexpr int GLYPH_WIDTH = 5;

@@ -1,11 +1,11 @@
-#include "BitmapFont.h"
+#include "viewing/KRXBitmapFont.h"
 
 #include <cstdint>
 
 namespace {
 
 // Columns left to right; bit 0 is the top row.
-const uint8_t GLYPHS[95][BitmapFont::GLYPH_WIDTH] = {
+const uint8_t GLYPHS[95][CKRXBitmapFont::GLYPH_WIDTH] = {
     { 0x00, 0x00, 0x00, 0x00, 0x00 }, //
     { 0x00, 0x00, 0x5F, 0x00, 0x00 }, // !
     { 0x00, 0x07, 0x00, 0x07, 0x00 }, // "
@@ -105,7 +105,7 @@ const uint8_t GLYPHS[95][BitmapFont::GLYPH_WIDTH] = {
 
 } // namespace
 
-bool BitmapFont::IsSet(char c, int x, int y)
+bool CKRXBitmapFont::IsSet(char c, int x, int y)
 {
     if (x < 0 || x >= GLYPH_WIDTH || y < 0 || y >= GLYPH_HEIGHT)
         return false;
