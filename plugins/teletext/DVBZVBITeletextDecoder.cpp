@@ -32,8 +32,9 @@ void ApplyOpacity(const vbi_page& source, CDVBTeletextPage& page)
 }
 } // namespace
 
-CDVBZVBITeletextDecoder::CDVBZVBITeletextDecoder()
-    : m_decoder(NewDecoder())
+CDVBZVBITeletextDecoder::CDVBZVBITeletextDecoder(size_t pageLimit)
+    : m_pageLimit(pageLimit)
+    , m_decoder(NewDecoder())
 {
 }
 
@@ -71,7 +72,7 @@ void CDVBZVBITeletextDecoder::Decode(
     m_completed = &completed;
     vbi_decode(m_decoder, sliced.data(), int(sliced.size()), 0.0);
     m_completed = nullptr;
-    if (m_stored.size() > DVB_TELETEXT_PAGE_LIMIT) {
+    if (m_stored.size() > m_pageLimit) {
         vbi_decoder_delete(m_decoder);
         m_decoder = NewDecoder();
         m_stored.clear();

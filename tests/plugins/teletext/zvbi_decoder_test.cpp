@@ -79,7 +79,8 @@ TEST(ZVBITeletextDecoder, PaintsSubtitlePagesBoxedOnATransparentPage)
 // past the limit it forgets them all and starts again.
 TEST(ZVBITeletextDecoder, ForgetsEverythingPastItsPageLimit)
 {
-    CDVBZVBITeletextDecoder decoder;
+    constexpr int LIMIT = 300;
+    CDVBZVBITeletextDecoder decoder(LIMIT);
     TeletextPage page;
     page.number = 0x100;
     page.rows = { { 1, "first" } };
@@ -88,12 +89,12 @@ TEST(ZVBITeletextDecoder, ForgetsEverythingPastItsPageLimit)
     page.number = 0x101;
     // Subcodes have 7 bits in their low byte and 6 in their high one.
     const auto subcode = [](int count) { return (count / 128) << 8 | count % 128; };
-    for (int count = 0; count + 1 < int(DVB_TELETEXT_PAGE_LIMIT); ++count) {
+    for (int count = 0; count + 1 < LIMIT; ++count) {
         page.subpage = subcode(count);
         Decode(decoder, page);
     }
     ASSERT_TRUE(decoder.FormatPage(0x100, -1, false, decoded)) << "at the limit it still has everything";
-    page.subpage = subcode(int(DVB_TELETEXT_PAGE_LIMIT) - 1);
+    page.subpage = subcode(LIMIT - 1);
     Decode(decoder, page);
     EXPECT_FALSE(decoder.FormatPage(0x100, -1, false, decoded));
     page.number = 0x102;
