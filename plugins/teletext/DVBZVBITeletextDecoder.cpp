@@ -81,7 +81,8 @@ void CDVBZVBITeletextDecoder::Decode(
 
 bool CDVBZVBITeletextDecoder::FormatPage(int number, int subpage, bool paint, CDVBTeletextPage& page)
 {
-    vbi_page source;
+    // libzvbi sets the colour links only of a page that has some.
+    vbi_page source {};
     if (!vbi_fetch_vt_page(m_decoder, &source, number, subpage < 0 ? VBI_ANY_SUBNO : subpage, VBI_WST_LEVEL_3p5,
             CDVBTeletextPage::ROWS, true))
         return false;
@@ -98,7 +99,8 @@ bool CDVBZVBITeletextDecoder::FormatPage(int number, int subpage, bool paint, CD
     }
     for (size_t link = 0; link < page.m_links.size(); ++link) {
         const int target = source.nav_link[link].pgno;
-        page.m_links[link] = target >= 0x100 && target <= 0x8FF ? target : 0;
+        // Page FF of a magazine is how a colour without a link is sent.
+        page.m_links[link] = target >= 0x100 && target <= 0x8FF && (target & 0xFF) != 0xFF ? target : 0;
     }
     for (size_t colour = 0; colour < page.m_palette.size(); ++colour)
         page.m_palette[colour] = source.color_map[colour];

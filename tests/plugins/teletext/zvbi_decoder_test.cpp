@@ -47,6 +47,28 @@ TEST(ZVBITeletextDecoder, DecodesPagesWithTheirNationalCharacters)
     EXPECT_FALSE(decoder.FormatPage(0x102, -1, false, decoded));
 }
 
+// The links mkts writes in X/27/0 come out of libzvbi as the page's colour
+// links: one into another magazine (the magazine is sent relative to the
+// page's), and a colour with no page, which is sent as page FF.
+TEST(ZVBITeletextDecoder, ReadsTheColourLinksOfThePage)
+{
+    CDVBZVBITeletextDecoder decoder;
+    TeletextPage page;
+    page.number = 0x150;
+    page.rows = { { 1, "Index" } };
+    page.links = { 0x151, 0x8A0, 0x234, 0 };
+    Decode(decoder, page);
+    CDVBTeletextPage decoded;
+    ASSERT_TRUE(decoder.FormatPage(0x150, -1, false, decoded));
+    EXPECT_EQ(decoded.m_links, (std::array<int, 4> { 0x151, 0x8A0, 0x234, 0 }));
+
+    page.number = 0x152;
+    page.links = {};
+    Decode(decoder, page);
+    ASSERT_TRUE(decoder.FormatPage(0x152, -1, false, decoded));
+    EXPECT_EQ(decoded.m_links, (std::array<int, 4> {})) << "a page without X/27/0 names none";
+}
+
 // A subtitle page is boxed text on black over a transparent page; erased,
 // nothing of it is left.
 TEST(ZVBITeletextDecoder, PaintsSubtitlePagesBoxedOnATransparentPage)
