@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <regex>
 #include <sstream>
 
 using ::testing::ContainsRegex;
@@ -252,4 +253,46 @@ TEST_F(NetworkPlayTest, ASavedDefinitionPlaysByItsName)
     EXPECT_EQ(status, KRX_CLI_OK) << err.str();
     EXPECT_TRUE(RecordedStream() == stream)
         << RecordedStream().size() << " bytes recorded, " << stream.size() << " sent";
+}
+
+// Arrival in bursts, as a busy network delivers: the demo at its own rate,
+// but held back for up to 200 ms at a time and then sent at once. The
+// programme clock follows the PCRs' arrival; no picture may be dropped.
+TEST_F(NetworkPlayTest, BurstsOfUpTo200MillisecondsDropNoPicture)
+{
+    if (!std::filesystem::exists(KRX_PROGRAM_FOLDER "KRXVideo.so")
+        || !std::filesystem::exists(KRX_PROGRAM_FOLDER "KRXDisplayDX.so"))
+        GTEST_SKIP() << "the video decoder and the display are not built beside the program";
+    // Six seconds of the demo, 2.6 Mbit/s: 247 datagrams a second.
+    const std::vector<CString> datagrams = loopback::Datagrams(loopback::DemoPackets(6 * 1730));
+    constexpr double perMs = 0.247;
+    const uint16_t port = loopback::FreePort(SOCK_DGRAM);
+    const CString url = FormatString("rtp://127.0.0.1:%u", port);
+    const auto send = [&] {
+        const uint16_t first = Prime(port, [](uint16_t n) { return loopback::RTPDatagram(n, Primer()); });
+        const auto start = std::chrono::steady_clock::now();
+        size_t sent = 0;
+        // Gaps of 200, 40, 120 and 10 ms in turn.
+        const int gaps[] = { 200, 40, 120, 10 };
+        for (int burst = 0; sent < datagrams.size(); ++burst) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(gaps[burst % 4]));
+            const auto elapsedMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start);
+            const size_t due = std::min(datagrams.size(), size_t(elapsedMs.count() * perMs));
+            std::vector<CString> burstDatagrams;
+            for (; sent < due; ++sent)
+                burstDatagrams.push_back(loopback::RTPDatagram(uint16_t(first + sent), datagrams[sent]));
+            loopback::Send(port, burstDatagrams);
+        }
+    };
+    EXPECT_EQ(PlayAndRecord({ url, "--service", "1", "--video-out", "none" }, send, [] { return true; }), KRX_CLI_OK)
+        << err.str();
+    // The last status line counts them all.
+    const CString text = out.str();
+    const std::regex line("([0-9]+) pictures shown, ([0-9]+) dropped");
+    std::smatch counts;
+    for (auto at = std::sregex_iterator(text.begin(), text.end(), line); at != std::sregex_iterator(); ++at)
+        counts = *at;
+    ASSERT_FALSE(counts.empty()) << text;
+    EXPECT_GE(std::stoi(counts[1]), 100) << "six seconds of 25 pictures a second";
+    EXPECT_EQ(counts[2], "0") << text;
 }
