@@ -254,7 +254,8 @@ void CKRXMainDialog::BuildMenus()
     // Where a Linux user looks for it: the Help menu, and the window's own context menu.
     QAction* teletext = view->addAction("&Teletext...");
     connect(teletext, &QAction::triggered, this, [this] {
-        auto* window = new CKRXTeletextWindow(m_model.GetFlow(), this);
+        auto* window
+            = new CKRXTeletextWindow([&flow = m_model.GetFlow()] { return CKRXTeletextViewer::FindPages(flow); }, this);
         window->setAttribute(Qt::WA_DeleteOnClose);
         window->show();
     });

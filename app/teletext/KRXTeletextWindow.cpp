@@ -11,6 +11,7 @@
 namespace {
 constexpr int REFRESH_MS = 250;
 const char* const LINK_COLOURS[] = { "#c00000", "#00a000", "#c0c000", "#0000c0" };
+const char* const LINK_NAMES[] = { "red", "green", "yellow", "blue" };
 
 // 0xAABBGGRR as #rrggbb.
 QString HtmlColour(uint32_t rgba)
@@ -36,9 +37,9 @@ QString PageHtml(const CDVBTeletextPage& page)
 }
 } // namespace
 
-CKRXTeletextWindow::CKRXTeletextWindow(CKRXViewingFlow& flow, QWidget* parent)
+CKRXTeletextWindow::CKRXTeletextWindow(std::function<CDVBTeletextPages*()> findPages, QWidget* parent)
     : QWidget(parent, Qt::Window)
-    , m_flow(flow)
+    , m_findPages(std::move(findPages))
     , m_number(new QLineEdit("100"))
     , m_previous(new QPushButton("<"))
     , m_next(new QPushButton(">"))
@@ -47,6 +48,9 @@ CKRXTeletextWindow::CKRXTeletextWindow(CKRXViewingFlow& flow, QWidget* parent)
     , m_timer(new QTimer(this))
 {
     setWindowTitle("Teletext");
+    m_previous->setObjectName("previous");
+    m_next->setObjectName("next");
+    m_status->setObjectName("status");
     m_number->setMaxLength(3);
     m_number->setInputMask("999");
     m_page->setReadOnly(true);
@@ -60,6 +64,7 @@ CKRXTeletextWindow::CKRXTeletextWindow(CKRXViewingFlow& flow, QWidget* parent)
     auto* links = new QHBoxLayout;
     for (size_t colour = 0; colour < m_links.size(); ++colour) {
         m_links[colour] = new QPushButton;
+        m_links[colour]->setObjectName(LINK_NAMES[colour]);
         m_links[colour]->setStyleSheet(QString("color: white; background: %1").arg(LINK_COLOURS[colour]));
         links->addWidget(m_links[colour]);
         connect(m_links[colour], &QPushButton::clicked, this, [this, colour] {
@@ -93,10 +98,9 @@ void CKRXTeletextWindow::EnterPage()
     Refresh();
 }
 
-// The receiver is looked up each time: components open and close meanwhile.
 void CKRXTeletextWindow::Refresh()
 {
-    m_viewer.SetPages(CKRXTeletextViewer::FindPages(m_flow));
+    m_viewer.SetPages(m_findPages());
     if (m_viewer.Refresh())
         ShowPage();
     m_status->setText(QString::fromStdString(m_viewer.GetStatus()));

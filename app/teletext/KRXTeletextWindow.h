@@ -6,6 +6,7 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -17,14 +18,16 @@ class CKRXTeletextWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit CKRXTeletextWindow(CKRXViewingFlow& flow, QWidget* parent = nullptr);
+    // findPages: the playing service's teletext pages, or null; asked at each
+    // refresh, as components open and close meanwhile.
+    explicit CKRXTeletextWindow(std::function<CDVBTeletextPages*()> findPages, QWidget* parent = nullptr);
 
 private:
     void Refresh();
     void ShowPage();
     void EnterPage();
 
-    CKRXViewingFlow& m_flow;
+    std::function<CDVBTeletextPages*()> m_findPages;
     CKRXTeletextViewer m_viewer;
     QLineEdit* m_number;
     QPushButton* m_previous;

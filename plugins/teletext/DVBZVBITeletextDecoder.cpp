@@ -32,8 +32,9 @@ void ApplyOpacity(const vbi_page& source, CDVBTeletextPage& page)
 }
 } // namespace
 
-CDVBZVBITeletextDecoder::CDVBZVBITeletextDecoder()
-    : m_decoder(NewDecoder())
+CDVBZVBITeletextDecoder::CDVBZVBITeletextDecoder(size_t pageLimit)
+    : m_pageLimit(pageLimit)
+    , m_decoder(NewDecoder())
 {
 }
 
@@ -71,7 +72,7 @@ void CDVBZVBITeletextDecoder::Decode(
     m_completed = &completed;
     vbi_decode(m_decoder, sliced.data(), int(sliced.size()), 0.0);
     m_completed = nullptr;
-    if (m_stored.size() > DVB_TELETEXT_PAGE_LIMIT) {
+    if (m_stored.size() > m_pageLimit) {
         vbi_decoder_delete(m_decoder);
         m_decoder = NewDecoder();
         m_stored.clear();
@@ -80,7 +81,8 @@ void CDVBZVBITeletextDecoder::Decode(
 
 bool CDVBZVBITeletextDecoder::FormatPage(int number, int subpage, bool paint, CDVBTeletextPage& page)
 {
-    vbi_page source;
+    // libzvbi sets the colour links only of a page that has some.
+    vbi_page source {};
     if (!vbi_fetch_vt_page(m_decoder, &source, number, subpage < 0 ? VBI_ANY_SUBNO : subpage, VBI_WST_LEVEL_3p5,
             CDVBTeletextPage::ROWS, true))
         return false;
@@ -97,7 +99,8 @@ bool CDVBZVBITeletextDecoder::FormatPage(int number, int subpage, bool paint, CD
     }
     for (size_t link = 0; link < page.m_links.size(); ++link) {
         const int target = source.nav_link[link].pgno;
-        page.m_links[link] = target >= 0x100 && target <= 0x8FF ? target : 0;
+        // Page FF of a magazine is how a colour without a link is sent.
+        page.m_links[link] = target >= 0x100 && target <= 0x8FF && (target & 0xFF) != 0xFF ? target : 0;
     }
     for (size_t colour = 0; colour < page.m_palette.size(); ++colour)
         page.m_palette[colour] = source.color_map[colour];

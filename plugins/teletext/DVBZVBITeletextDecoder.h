@@ -17,7 +17,9 @@ constexpr size_t DVB_TELETEXT_PAGE_LIMIT = 4000;
 class CDVBZVBITeletextDecoder : public CDVBTeletextDecoder
 {
 public:
-    CDVBZVBITeletextDecoder();
+    // pageLimit: smaller where a long fuzzing run needs every input fast, as
+    // libzvbi looks a page up among all those stored under its number.
+    explicit CDVBZVBITeletextDecoder(size_t pageLimit = DVB_TELETEXT_PAGE_LIMIT);
     ~CDVBZVBITeletextDecoder() override;
     CDVBZVBITeletextDecoder(const CDVBZVBITeletextDecoder&) = delete;
     CDVBZVBITeletextDecoder& operator=(const CDVBZVBITeletextDecoder&) = delete;
@@ -30,6 +32,7 @@ private:
     static void OnEvent(vbi_event* event, void* user);
     vbi_decoder* NewDecoder();
 
+    const size_t m_pageLimit;
     vbi_decoder* m_decoder;
     const std::function<void(int, int)>* m_completed = nullptr;
     std::set<std::pair<int, int>> m_stored;

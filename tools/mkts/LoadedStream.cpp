@@ -107,6 +107,9 @@ TeletextPage MakeTeletextPage(const TeletextPageDescription& description, const 
     page.header = description.header;
     for (size_t row = 0; row < description.rows.size(); ++row)
         page.rows.push_back({ int(row) + 1, description.rows[row] });
+    for (size_t colour = 0; colour < page.links.size(); ++colour)
+        if (description.links[colour] != 0)
+            page.links[colour] = TeletextPageDescription::Address(description.links[colour]);
     return page;
 }
 

@@ -280,6 +280,21 @@ TeletextPageDescription ReadTeletextPage(Statement& s, int line)
         page.rows = Split(text, '|');
     if (page.IsSubtitle() && !page.rows.empty())
         throw MuxError(s.Where() + "a subtitle page takes its text from subtitle lines");
+    const std::string links = s.Text("links", false);
+    if (links.empty())
+        return page;
+    if (page.IsSubtitle())
+        throw MuxError(s.Where() + "a subtitle page has no links");
+    const std::vector<std::string> targets = Split(links, ',');
+    if (targets.size() > page.links.size())
+        throw MuxError(s.Where() + "links= names more than the four colours");
+    for (size_t colour = 0; colour < targets.size(); ++colour) {
+        Statement one(s.Where(), { { "links", targets[colour] } });
+        const int target = int(one.Number("links", 0, 899));
+        if (target != 0 && target < 100)
+            throw MuxError(s.Where() + "links= page " + targets[colour] + " is not 0 or 100..899");
+        page.links[colour] = target;
+    }
     return page;
 }
 

@@ -10,9 +10,11 @@
 //   event service= start=(s from now)
 //   duration=(s) title= [text=] subtitle pid= start=(s) end=(s) text=(lines separated by |) [page=(teletext)]
 //   teletext pid= page=(100..899) type=1|2|5 language=eng|deu|ita|fra [header=] [text=(rows separated by |)]
+//   [links=(red,green,yellow,blue pages; 0 for none)]
 // A teletext stream (kind=teletext) carries its type 1 pages once a second
 // and its subtitle pages (types 2 and 5) as their subtitle lines say.
 // Files are found relative to the description's folder.
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -78,11 +80,13 @@ struct TeletextPageDescription {
     std::string language;
     std::string header;
     std::vector<std::string> rows;
+    std::array<int, 4> links {}; // as people write them, 0 for none
     int line = 0;
 
     bool IsSubtitle() const { return type == 2 || type == 5; }
     // The page as the stream addresses it: 888 gives 0x888.
-    int Address() const { return (page / 100) << 8 | (page / 10 % 10) << 4 | page % 10; }
+    int Address() const { return Address(page); }
+    static int Address(int page) { return (page / 100) << 8 | (page / 10 % 10) << 4 | page % 10; }
 };
 
 struct SubtitleCue {

@@ -18,6 +18,12 @@ constexpr uint8_t START_BOX = 0x0B;
 constexpr uint8_t END_BOX = 0x0A;
 constexpr size_t MAX_PACKETS_PER_PES = 32;
 constexpr int FIRST_LINE = 7;
+constexpr int LINK_ROW = 27;
+// X/27/0 has six links: the four colours, then the index and a spare.
+constexpr size_t LINK_COUNT = 6;
+constexpr int ANY_SUBPAGE = 0x3F7F;
+// The link control byte's bit that shows the links on row 24.
+constexpr uint8_t SHOW_ROW_24 = 0x8;
 
 // The characters at the G0 codes each national option replaces.
 constexpr std::array<uint8_t, 13> NATIONAL_CODES { 0x23, 0x24, 0x40, 0x5B, 0x5C, 0x5D, 0x5E, 0x5F, 0x60, 0x7B, 0x7C,
@@ -144,10 +150,42 @@ ts::Bytes TeletextEncoder::HeaderPacket(const TeletextPage& page)
     return Packet(magazine, 0, data);
 }
 
+// Each link is six Hamming 8/4 nibbles: page units and tens, then the
+// subcode with the target's magazine, relative to this page's, in the spare
+// bits. The page CRC after the control byte is left blank: decoders do not
+// trust it.
+ts::Bytes TeletextEncoder::LinkPacket(const TeletextPage& page)
+{
+    const int magazine = page.number >> 8 & 7;
+    ts::Bytes data { Hamming84(0) };
+    for (size_t index = 0; index < LINK_COUNT; ++index) {
+        const int wanted = index < page.links.size() ? page.links[index] : 0;
+        if (wanted != 0 && (wanted < 0x100 || wanted > 0x8FF))
+            throw MuxError("teletext link to page " + std::to_string(wanted) + " is outside 100..8FF");
+        // Page FF of the page's own magazine is no page.
+        const int target = wanted != 0 ? wanted : (page.number & 0x700) | 0xFF;
+        const int relative = (target >> 8 & 7) ^ magazine;
+        const uint8_t nibbles[] = {
+            uint8_t(target & 0x0F),
+            uint8_t(target >> 4 & 0x0F),
+            uint8_t(ANY_SUBPAGE & 0x0F),
+            uint8_t((ANY_SUBPAGE >> 4 & 0x7) | (relative & 1) << 3),
+            uint8_t(ANY_SUBPAGE >> 8 & 0x0F),
+            uint8_t((ANY_SUBPAGE >> 12 & 0x3) | (relative >> 1 & 3) << 2),
+        };
+        for (uint8_t nibble : nibbles)
+            data.push_back(Hamming84(nibble));
+    }
+    data.push_back(Hamming84(SHOW_ROW_24));
+    return Packet(magazine, LINK_ROW, data);
+}
+
 std::vector<ts::Bytes> TeletextEncoder::PagePackets(const TeletextPage& page)
 {
     std::vector<ts::Bytes> packets { HeaderPacket(page) };
     const int magazine = page.number >> 8 & 7;
+    if (std::any_of(page.links.begin(), page.links.end(), [](int link) { return link != 0; }))
+        packets.push_back(LinkPacket(page));
     for (const auto& [row, text] : page.rows) {
         ts::Bytes data = EncodeText(text, page.charset);
         if (page.subtitle) {

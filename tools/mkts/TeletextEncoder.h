@@ -4,6 +4,7 @@
 // for characters, every byte in transmission (bit-reversed) order.
 #include "tswriter/TsTypes.h"
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ struct TeletextPage {
     std::string header; // up to 32 characters after the page number's columns
     // Rows 1..23 by index; empty rows are not sent. Subtitle rows are boxed.
     std::vector<std::pair<int, std::string>> rows;
+    // The red, green, yellow and blue links' pages (0x100..0x8FF), 0 for
+    // none; with any of them the page carries its editorial links.
+    std::array<int, 4> links {};
 };
 
 class TeletextEncoder
@@ -34,8 +38,12 @@ public:
     // The 42 bytes of one packet: address, then data.
     static ts::Bytes Packet(int magazine, int row, const ts::Bytes& data);
     static ts::Bytes HeaderPacket(const TeletextPage& page);
-    // Header and rows, then a header of the magazine's time-filling page
-    // 0xFF, which tells the decoder the page is complete.
+    // Packet X/27/0: the page's colour links, any subpage of each, and the
+    // link control byte asking for them on row 24.
+    static ts::Bytes LinkPacket(const TeletextPage& page);
+    // Header, the links when the page has any, rows, then a header of the
+    // magazine's time-filling page 0xFF, which tells the decoder the page is
+    // complete.
     static std::vector<ts::Bytes> PagePackets(const TeletextPage& page);
     // The PES data of one frame: data identifier, one data unit per packet
     // (at most 32, one a line), stuffing units up to a length that fills

@@ -4,11 +4,8 @@
 // at or after its PTS until its erase, on the pixels ffmpeg covers.
 #include "DVBTeletextReceiver.h"
 #include "DVBZVBITeletextDecoder.h"
-#include "DemoStream.h"
-#include "LoadedStream.h"
-#include "Multiplexer.h"
-#include "MuxDescription.h"
 #include "SubtitleTestStream.h"
+#include "TeletextFixture.h"
 #include "Workspace.h"
 
 #include <gtest/gtest.h>
@@ -20,32 +17,10 @@ using namespace subtitle_test;
 
 namespace {
 
-constexpr uint16_t TELETEXT_PID = 0x0300;
 constexpr int SUBTITLE_PAGE = 888;
 constexpr int64_t FRAME_TICKS = 3600;
 // No colour of a teletext page has this luma: it marks pixels the layer left alone.
 constexpr uint8_t UNPAINTED = 1;
-
-struct Fixture {
-    MuxDescription description;
-    ts::Bytes bytes;
-    uint32_t rate = 0;
-
-    static const Fixture& Get()
-    {
-        static const Fixture fixture = [] {
-            Fixture made;
-            made.description = MuxDescription::Load(KRX_TELETEXT_DIR "/teletext.mux");
-            Multiplexer multiplexer(made.description, LoadedStream::LoadAll(made.description), DemoStream::MOMENT);
-            Multiplexer::Result result = multiplexer.Make(made.description.rate);
-            made.bytes = std::move(result.stream);
-            made.rate = result.rate;
-            return made;
-        }();
-        return fixture;
-    }
-    int64_t PacketTime(size_t packet) const { return int64_t(packet) * 188 * 8 * 27000000 / rate; }
-};
 
 // The fixture's teletext packets into a receiver of page 888 as the receive
 // thread would hand them, with the programme clock at each packet's time,
@@ -53,7 +28,7 @@ struct Fixture {
 class Playback
 {
 public:
-    explicit Playback(const Fixture& fixture)
+    explicit Playback(const TeletextFixture& fixture)
         : m_fixture(fixture)
     {
         m_receiver.SetProgramClock(&m_clock);
@@ -66,7 +41,7 @@ public:
         const size_t packets = m_fixture.bytes.size() / ts::PACKET_SIZE;
         for (; m_packet < packets && m_fixture.PacketTime(m_packet) / 300 <= time; ++m_packet) {
             unsigned char* packet = const_cast<unsigned char*>(&m_fixture.bytes[m_packet * ts::PACKET_SIZE]);
-            if (CDVBPIDReceiver::GetPacketPID(packet) == TELETEXT_PID) {
+            if (CDVBPIDReceiver::GetPacketPID(packet) == TeletextFixture::PID) {
                 m_clock.value = m_fixture.PacketTime(m_packet) / 300;
                 m_receiver.OnReceivePacket(m_packet, packet);
             }
@@ -77,7 +52,7 @@ public:
     }
 
 private:
-    const Fixture& m_fixture;
+    const TeletextFixture& m_fixture;
     ScriptedClock m_clock;
     FakeDisplay m_display;
     CDVBTeletextReceiver m_receiver { nullptr, std::make_unique<CDVBZVBITeletextDecoder>(), 0x888 };
@@ -94,7 +69,7 @@ bool Painted(const Frame& frame)
 
 TEST(TeletextFixtureSubtitles, EachAppearsAtItsPTSAndIsGoneAfterItsErase)
 {
-    const Fixture& fixture = Fixture::Get();
+    const TeletextFixture& fixture = TeletextFixture::Get();
     // (time, shows): each caption is set at its start and erased at its end.
     std::vector<std::pair<int64_t, bool>> changes;
     for (const SubtitleCue& cue : fixture.description.cues)
@@ -125,7 +100,7 @@ TEST(TeletextFixtureSubtitles, EachAppearsAtItsPTSAndIsGoneAfterItsErase)
 // of those the layer paints.
 TEST(TeletextFixtureSubtitles, CoverThePixelsFfmpegDraws)
 {
-    const Fixture& fixture = Fixture::Get();
+    const TeletextFixture& fixture = TeletextFixture::Get();
     Workspace work;
     std::ofstream(work.Path("teletext.ts"), std::ios::binary)
         .write(reinterpret_cast<const char*>(fixture.bytes.data()), std::streamsize(fixture.bytes.size()));

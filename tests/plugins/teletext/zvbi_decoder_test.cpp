@@ -47,6 +47,28 @@ TEST(ZVBITeletextDecoder, DecodesPagesWithTheirNationalCharacters)
     EXPECT_FALSE(decoder.FormatPage(0x102, -1, false, decoded));
 }
 
+// The links mkts writes in X/27/0 come out of libzvbi as the page's colour
+// links: one into another magazine (the magazine is sent relative to the
+// page's), and a colour with no page, which is sent as page FF.
+TEST(ZVBITeletextDecoder, ReadsTheColourLinksOfThePage)
+{
+    CDVBZVBITeletextDecoder decoder;
+    TeletextPage page;
+    page.number = 0x150;
+    page.rows = { { 1, "Index" } };
+    page.links = { 0x151, 0x8A0, 0x234, 0 };
+    Decode(decoder, page);
+    CDVBTeletextPage decoded;
+    ASSERT_TRUE(decoder.FormatPage(0x150, -1, false, decoded));
+    EXPECT_EQ(decoded.m_links, (std::array<int, 4> { 0x151, 0x8A0, 0x234, 0 }));
+
+    page.number = 0x152;
+    page.links = {};
+    Decode(decoder, page);
+    ASSERT_TRUE(decoder.FormatPage(0x152, -1, false, decoded));
+    EXPECT_EQ(decoded.m_links, (std::array<int, 4> {})) << "a page without X/27/0 names none";
+}
+
 // A subtitle page is boxed text on black over a transparent page; erased,
 // nothing of it is left.
 TEST(ZVBITeletextDecoder, PaintsSubtitlePagesBoxedOnATransparentPage)
@@ -79,7 +101,8 @@ TEST(ZVBITeletextDecoder, PaintsSubtitlePagesBoxedOnATransparentPage)
 // past the limit it forgets them all and starts again.
 TEST(ZVBITeletextDecoder, ForgetsEverythingPastItsPageLimit)
 {
-    CDVBZVBITeletextDecoder decoder;
+    constexpr int LIMIT = 300;
+    CDVBZVBITeletextDecoder decoder(LIMIT);
     TeletextPage page;
     page.number = 0x100;
     page.rows = { { 1, "first" } };
@@ -88,12 +111,12 @@ TEST(ZVBITeletextDecoder, ForgetsEverythingPastItsPageLimit)
     page.number = 0x101;
     // Subcodes have 7 bits in their low byte and 6 in their high one.
     const auto subcode = [](int count) { return (count / 128) << 8 | count % 128; };
-    for (int count = 0; count + 1 < int(DVB_TELETEXT_PAGE_LIMIT); ++count) {
+    for (int count = 0; count + 1 < LIMIT; ++count) {
         page.subpage = subcode(count);
         Decode(decoder, page);
     }
     ASSERT_TRUE(decoder.FormatPage(0x100, -1, false, decoded)) << "at the limit it still has everything";
-    page.subpage = subcode(int(DVB_TELETEXT_PAGE_LIMIT) - 1);
+    page.subpage = subcode(LIMIT - 1);
     Decode(decoder, page);
     EXPECT_FALSE(decoder.FormatPage(0x100, -1, false, decoded));
     page.number = 0x102;

@@ -11,27 +11,31 @@ namespace {
 
 const CString FIXTURE = KRX_PROGRAM_FOLDER "teletext/teletext.ts";
 
-// The lines of ffmpeg's first subtitle of the page, each without the
-// trailing blanks its text output keeps after some characters.
+// The rows of ffmpeg's first subtitle of the page that are not blank, each
+// without its leading and trailing blanks. ffmpeg cuts the blanks itself only
+// by dropping the page's last row, where the colour links are: it is asked
+// for whole rows instead.
 std::vector<CString> FfmpegLines(int page)
 {
-    const CString command
-        = FormatString("ffmpeg -nostdin -v error -txt_format text -txt_page %d -i %s -map 0:s:0 -f srt - 2>/dev/null",
-            page, FIXTURE.c_str());
+    const CString command = FormatString("ffmpeg -nostdin -v error -txt_format text -txt_chop_spaces 0 -txt_page %d "
+                                         "-i %s -map 0:s:0 -f srt - 2>/dev/null",
+        page, FIXTURE.c_str());
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
     std::vector<CString> lines;
     char buffer[512];
     int line = 0;
     while (pipe && std::fgets(buffer, sizeof buffer, pipe.get())) {
         CString text(buffer);
-        while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        if (!text.empty() && text.back() == '\n')
             text.pop_back();
-        // The number, the times, then the text up to a blank line.
+        // The number, the times, then the rows up to an empty line.
         if (++line <= 2)
             continue;
         if (text.empty())
             break;
-        lines.push_back(text);
+        const size_t first = text.find_first_not_of(" \r");
+        if (first != CString::npos)
+            lines.push_back(text.substr(first, text.find_last_not_of(" \r") + 1 - first));
     }
     return lines;
 }
@@ -55,14 +59,15 @@ class TeletextOracleTest : public CliTest
 
 TEST_F(TeletextOracleTest, EveryPagePrintsAsFfmpegDecodesIt)
 {
-    const std::vector<std::pair<int, CString>> pages { { 100, "Price: £5 or ½ of £10" }, { 101, "Grüße aus Köln" },
-        { 102, "Città più bella" }, { 103, "Hôtel, forêt et garçon" }, { 888, "è l'una in città" } };
-    for (const auto& [page, national] : pages) {
+    const std::vector<std::pair<int, CString>> pages { { 100, "101       102       103       100" },
+        { 101, "Grüße aus Köln" }, { 102, "Città più bella" }, { 103, "Hôtel, forêt et garçon" },
+        { 888, "è l'una in città" } };
+    for (const auto& [page, line] : pages) {
         ASSERT_EQ(Run({ "teletext", FIXTURE, "--service", "1", "--page", std::to_string(page), "--seconds", "10" }),
             KRX_CLI_OK)
             << page << ": " << err.str();
         const std::vector<CString> ours = Lines(out.str());
-        EXPECT_THAT(ours, ::testing::Contains(national)) << page;
+        EXPECT_THAT(ours, ::testing::Contains(line)) << page;
         EXPECT_EQ(ours, FfmpegLines(page)) << page;
     }
 }

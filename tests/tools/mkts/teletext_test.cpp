@@ -148,3 +148,14 @@ TEST(TeletextDescription, RefusesPagesAndCaptionsThatDoNotFit)
         HasSubstr("no teletext line makes a subtitle page"));
     EXPECT_THAT(ErrorOf("subtitle pid=0x102 start=1 end=2 text=x\n"), HasSubstr("page 0"));
 }
+
+TEST(TeletextDescription, ReadsColourLinksOfPlainPagesOnly)
+{
+    const MuxDescription mux
+        = MuxDescription::Parse(HEAD + "teletext pid=0x102 page=100 links=101,0,899\n", "test.mux");
+    EXPECT_EQ(mux.teletextPages.at(0).links, (std::array<int, 4> { 101, 0, 899, 0 }));
+    EXPECT_THAT(ErrorOf("teletext pid=0x102 page=888 type=2 links=100\n"), HasSubstr("no links"));
+    EXPECT_THAT(ErrorOf("teletext pid=0x102 page=100 links=101,102,103,104,105\n"), HasSubstr("four colours"));
+    EXPECT_THAT(ErrorOf("teletext pid=0x102 page=100 links=99\n"), HasSubstr("not 0 or 100..899"));
+    EXPECT_THAT(ErrorOf("teletext pid=0x102 page=100 links=900\n"), HasSubstr("links=900"));
+}

@@ -8,6 +8,8 @@
 
 #include <arpa/inet.h>
 #include <cstring>
+#include <fstream>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <thread>
@@ -48,6 +50,16 @@ inline CString NullPackets(size_t count)
     for (size_t i = 0; i < count; ++i)
         packets += packet;
     return packets;
+}
+
+// The demo's first packets: a stream a sender gets through in milliseconds.
+inline CString DemoPackets(size_t count)
+{
+    std::ifstream demo(CString(KRX_PROGRAM_FOLDER) + "demo/demo.ts", std::ios::binary);
+    CString bytes(count * 188, '\0');
+    demo.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    EXPECT_EQ(demo.gcount(), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
 }
 
 // The stream cut into datagrams of seven packets, as senders do.

@@ -4,10 +4,13 @@
 // for one client at a time, a stream per frequency sent as RTP to the
 // client's port with a SES1 signal report on the RTCP port beside it, a
 // refusal for a frequency it does not have, and answers to SSDP searches
-// pointing at a device description it serves over HTTP.
+// pointing at a device description it serves over HTTP. Like a real server
+// it stops sending once the client lets the session's time-out pass without
+// a request.
 #include "LoopbackPeers.h"
 
 #include <atomic>
+#include <chrono>
 #include <map>
 #include <mutex>
 
@@ -15,11 +18,11 @@ namespace loopback {
 class SatIpServer
 {
 public:
-    static constexpr uint32_t SessionTimeoutSeconds = 2;
     static constexpr int Level = 224, Quality = 15;
 
-    explicit SatIpServer(std::map<int, CString> streams)
-        : m_streams(std::move(streams))
+    explicit SatIpServer(std::map<int, CString> streams, uint32_t sessionTimeoutSeconds = 2)
+        : sessionTimeoutSeconds(sessionTimeoutSeconds)
+        , m_streams(std::move(streams))
     {
         m_rtsp = Listen(SOCK_STREAM, rtspPort);
         m_ssdp = Listen(SOCK_DGRAM, ssdpPort);
@@ -41,8 +44,11 @@ public:
             close(socket);
     }
 
+    const uint32_t sessionTimeoutSeconds;
     uint16_t rtspPort = 0, ssdpPort = 0, httpPort = 0;
     std::atomic<int> keepAlives { 0 };
+    // Set when the session lapsed and the server stopped sending.
+    std::atomic<bool> lapsed { false };
     CEvent tornDown { true, false };
     // Until set, a stream that plays sends null packets before its own.
     CEvent go { true, false };
@@ -105,8 +111,10 @@ private:
             std::lock_guard lock(mutex);
             requests.push_back(method + " " + uri);
         }
+        // Any request keeps the session alive.
+        m_heardNs = Now();
         CString head = "CSeq: " + Header(request, "CSeq") + "\r\n";
-        const CString session = FormatString("Session: 0badcafe;timeout=%u\r\n", SessionTimeoutSeconds);
+        const CString session = FormatString("Session: 0badcafe;timeout=%u\r\n", sessionTimeoutSeconds);
         if (method == "SETUP") {
             const size_t freq = uri.find("freq=");
             const int frequency = freq == CString::npos ? 0 : std::atoi(uri.c_str() + freq + 5);
@@ -135,6 +143,28 @@ private:
         return "RTSP/1.0 501 Not Implemented\r\n" + head + "\r\n";
     }
 
+    static int64_t Now() { return std::chrono::steady_clock::now().time_since_epoch().count(); }
+    // False once the session is over: stopped, or lapsed for want of a request.
+    bool SessionLasts()
+    {
+        const auto silence = std::chrono::steady_clock::duration(Now() - m_heardNs);
+        if (silence > std::chrono::seconds(sessionTimeoutSeconds))
+            lapsed = true;
+        return m_sending && !lapsed;
+    }
+    static CString SignalReport()
+    {
+        const CString text = FormatString(
+            "ver=1.0;src=1;tuner=1,%d,1,%d,11494.00,h,dvbs2,8psk,off,0.35,27500,34;pids=all", Level, Quality);
+        CString report = { char(0x81), char(204), 0, 0, 0, 0, 0, 1, 'S', 'E', 'S', '1', 0, 0, 0, char(text.size()) };
+        report += text;
+        report.resize((report.size() + 3) / 4 * 4, '\0');
+        report[3] = char(report.size() / 4 - 1);
+        return report;
+    }
+
+    // Null packets every 5 ms until go, then the stream at once; a signal
+    // report every 100 ms until the session ends.
     void StartSending()
     {
         StopSending();
@@ -144,22 +174,20 @@ private:
             uint16_t sequence = 0;
             for (const CString& payload : Datagrams(stream))
                 datagrams.push_back(RTPDatagram(sequence++, payload));
-            while (!go.Wait(5) && m_sending)
+            const CString report = SignalReport();
+            for (int tick = 1; !go.Wait(5) && SessionLasts(); ++tick) {
                 Send(port, { RTPDatagram(sequence++, NullPackets(kPacketsPerDatagram)) });
+                if (tick % 20 == 0)
+                    Send(uint16_t(port + 1), { report });
+            }
+            if (!SessionLasts())
+                return;
             for (CString& datagram : datagrams) {
                 datagram[2] = char(sequence >> 8);
                 datagram[3] = char(sequence++);
             }
             Send(port, datagrams);
-            // Reports go on until the session ends.
-            const CString text = FormatString(
-                "ver=1.0;src=1;tuner=1,%d,1,%d,11494.00,h,dvbs2,8psk,off,0.35,27500,34;pids=all", Level, Quality);
-            CString report
-                = { char(0x81), char(204), 0, 0, 0, 0, 0, 1, 'S', 'E', 'S', '1', 0, 0, 0, char(text.size()) };
-            report += text;
-            report.resize((report.size() + 3) / 4 * 4, '\0');
-            report[3] = char(report.size() / 4 - 1);
-            while (m_sending) {
+            while (SessionLasts()) {
                 Send(uint16_t(port + 1), { report });
                 std::this_thread::sleep_for(std::chrono::milliseconds(100));
             }
@@ -222,6 +250,7 @@ private:
     int m_frequency = 0;
     uint16_t m_clientPort = 0;
     std::atomic<bool> m_sending { false };
+    std::atomic<int64_t> m_heardNs { 0 };
     std::thread m_sender;
     std::vector<std::thread> m_threads;
 };

@@ -2,10 +2,12 @@
 #include "LoopbackPeers.h"
 
 #include "platform/DebugOutput.h"
+#include "plugin/KRXPluginManager.h"
 
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <regex>
 #include <sstream>
 
 using ::testing::ContainsRegex;
@@ -13,15 +15,6 @@ using ::testing::HasSubstr;
 using ::testing::Not;
 
 namespace {
-// The demo's first packets: a stream a sender gets through in milliseconds.
-CString DemoPackets(size_t count)
-{
-    std::ifstream demo(CString(KRX_PROGRAM_FOLDER) + "demo/demo.ts", std::ios::binary);
-    CString bytes(count * 188, '\0');
-    demo.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    EXPECT_EQ(demo.gcount(), static_cast<std::streamsize>(bytes.size()));
-    return bytes;
-}
 
 uintmax_t SizeOf(const CString& path)
 {
@@ -33,14 +26,18 @@ uintmax_t SizeOf(const CString& path)
 class NetworkPlayTest : public CliTest
 {
 protected:
-    // Plays the URL into the recording until stopWhen holds; start runs on a
-    // thread of its own once the recording file exists, and has ended when
-    // this returns.
-    int PlayAndRecord(const CString& url, const std::function<void()>& start, const std::function<bool()>& stopWhen)
+    // Plays the URL (or "--input NAME --multiplex NAME") into the recording
+    // until stopWhen holds; start runs on a thread of its own once the
+    // recording file exists, and has ended when this returns.
+    int PlayAndRecord(
+        const KRXCliArguments& played, const std::function<void()>& start, const std::function<bool()>& stopWhen)
     {
         std::atomic<bool> started { false }, finished { false };
         std::thread peer;
-        const int status = Run({ "play", url, "--record", recording }, KRX_PROGRAM_FOLDER, [&] {
+        KRXCliArguments arguments { "play" };
+        arguments.insert(arguments.end(), played.begin(), played.end());
+        arguments.insert(arguments.end(), { "--record", recording });
+        const int status = Run(arguments, KRX_PROGRAM_FOLDER, [&] {
             if (!started && std::filesystem::exists(recording)) {
                 started = true;
                 peer = std::thread([&] {
@@ -104,7 +101,7 @@ TEST_F(NetworkPlayTest, RTPRecordsEveryPacketThatCameInOrderAndCountsTheDrops)
 {
     // One datagram in a hundred dropped, neighbours swapped every tenth, the
     // sequence numbers wrapping on the way; the last datagrams come in order.
-    const std::vector<CString> datagrams = loopback::Datagrams(DemoPackets(2100));
+    const std::vector<CString> datagrams = loopback::Datagrams(loopback::DemoPackets(2100));
     CString expected;
     for (size_t i = 0; i < datagrams.size(); ++i) {
         if (i % 100 != 50)
@@ -128,7 +125,7 @@ TEST_F(NetworkPlayTest, RTPRecordsEveryPacketThatCameInOrderAndCountsTheDrops)
         loopback::Send(port, sent);
     };
 
-    EXPECT_EQ(PlayAndRecord(url, send, [&] { return HasRecordedUpTo(expected); }), KRX_CLI_OK) << err.str();
+    EXPECT_EQ(PlayAndRecord({ url }, send, [&] { return HasRecordedUpTo(expected); }), KRX_CLI_OK) << err.str();
     EXPECT_TRUE(RecordedStream() == expected)
         << RecordedStream().size() << " bytes recorded, " << expected.size() << " expected";
     std::lock_guard lock(log.mutex);
@@ -139,7 +136,7 @@ TEST_F(NetworkPlayTest, UDPFromFfmpegIsRecordedExactlyAsSent)
 {
     // ffmpeg writes the same multiplex to the socket and to a file, so the
     // file is what was sent.
-    folder.Write("in.ts", DemoPackets(2100));
+    folder.Write("in.ts", loopback::DemoPackets(2100));
     const CString sent = folder.File("sent.ts");
     const uint16_t port = loopback::FreePort(SOCK_DGRAM);
     const CString command = FormatString("ffmpeg -nostdin -loglevel error -i %s -map 0 -c copy -f tee "
@@ -147,7 +144,7 @@ TEST_F(NetworkPlayTest, UDPFromFfmpegIsRecordedExactlyAsSent)
         folder.File("in.ts").c_str(), port, sent.c_str());
     std::atomic<int> status { -1 };
     EXPECT_EQ(PlayAndRecord(
-                  FormatString("udp://@127.0.0.1:%u", port),
+                  { FormatString("udp://@127.0.0.1:%u", port) },
                   [&] {
                       Prime(port, [](uint16_t) { return Primer(); });
                       status = std::system(command.c_str());
@@ -166,7 +163,7 @@ TEST_F(NetworkPlayTest, UDPFromFfmpegIsRecordedExactlyAsSent)
 
 TEST_F(NetworkPlayTest, RTPFromFfmpegArrivesWhole)
 {
-    folder.Write("in.ts", DemoPackets(2100));
+    folder.Write("in.ts", loopback::DemoPackets(2100));
     const uint16_t port = loopback::FreePort(SOCK_DGRAM);
     const CString command
         = FormatString("ffmpeg -nostdin -loglevel error -i %s -map 0 -c copy -f rtp_mpegts rtp://127.0.0.1:%u",
@@ -175,7 +172,7 @@ TEST_F(NetworkPlayTest, RTPFromFfmpegArrivesWhole)
     LogCapture log;
     std::atomic<int> status { -1 };
     EXPECT_EQ(PlayAndRecord(
-                  url, [&] { status = std::system(command.c_str()); }, [] { return true; }),
+                  { url }, [&] { status = std::system(command.c_str()); }, [] { return true; }),
         KRX_CLI_OK)
         << err.str();
     ASSERT_EQ(status.load(), 0) << command;
@@ -188,7 +185,7 @@ TEST_F(NetworkPlayTest, RTPFromFfmpegArrivesWhole)
 TEST_F(NetworkPlayTest, HTTPRecordingGoesOnAcrossADroppedConnection)
 {
     LogCapture log;
-    const CString stream = DemoPackets(2100);
+    const CString stream = loopback::DemoPackets(2100);
     // The connection drops partway through a packet; the server, back, goes
     // on from that packet's start.
     const size_t cut = 1000 * 188;
@@ -196,7 +193,7 @@ TEST_F(NetworkPlayTest, HTTPRecordingGoesOnAcrossADroppedConnection)
     const CString url = FormatString("http://127.0.0.1:%u/live.ts", server.Port());
 
     EXPECT_EQ(PlayAndRecord(
-                  url,
+                  { url },
                   [&] {
                       // The first null packets in the file: the recording has started.
                       while (SizeOf(recording) == 0)
@@ -218,10 +215,10 @@ TEST_F(NetworkPlayTest, HTTPRecordingGoesOnAcrossADroppedConnection)
 TEST_F(NetworkPlayTest, AMulticastGroupJoinedOnTheLoopbackIsRecordedExactly)
 {
     const uint16_t port = loopback::FreePort(SOCK_DGRAM);
-    const CString stream = DemoPackets(700);
+    const CString stream = loopback::DemoPackets(700);
     const std::vector<CString> datagrams = loopback::Datagrams(stream);
     EXPECT_EQ(PlayAndRecord(
-                  FormatString("udp://@239.255.42.42:%u?ifaddr=127.0.0.1", port),
+                  { FormatString("udp://@239.255.42.42:%u?ifaddr=127.0.0.1", port) },
                   [&] {
                       Prime(
                           port, [](uint16_t) { return Primer(); }, "239.255.42.42");
@@ -232,4 +229,70 @@ TEST_F(NetworkPlayTest, AMulticastGroupJoinedOnTheLoopbackIsRecordedExactly)
         << err.str();
     EXPECT_TRUE(RecordedStream() == stream)
         << RecordedStream().size() << " bytes recorded, " << stream.size() << " sent";
+}
+
+// A saved definition plays as its URL does, from the Network input's
+// definitions file where the plug-in reads it: beside the running program.
+TEST_F(NetworkPlayTest, ASavedDefinitionPlaysByItsName)
+{
+    const CString definitions
+        = CKRXPluginManager::GetPluginManager()->GetPluginFolderPath() + "Network Multiplexes.txt";
+    ASSERT_FALSE(std::filesystem::exists(definitions)) << "another test's definitions are in the way";
+    const uint16_t port = loopback::FreePort(SOCK_DGRAM);
+    std::ofstream(definitions) << FormatString(
+        "Elsewhere, udp://@127.0.0.1:%u\nKitchen tuner, udp://@127.0.0.1:%u\n", loopback::FreePort(SOCK_DGRAM), port);
+    const CString stream = loopback::DemoPackets(700);
+    const int status = PlayAndRecord(
+        { "--input", "Network", "--multiplex", "Kitchen tuner" },
+        [&] {
+            Prime(port, [](uint16_t) { return Primer(); });
+            loopback::Send(port, loopback::Datagrams(stream));
+        },
+        [&] { return HasRecordedUpTo(stream); });
+    std::filesystem::remove(definitions);
+    EXPECT_EQ(status, KRX_CLI_OK) << err.str();
+    EXPECT_TRUE(RecordedStream() == stream)
+        << RecordedStream().size() << " bytes recorded, " << stream.size() << " sent";
+}
+
+// Arrival in bursts, as a busy network delivers: the demo at its own rate,
+// but held back for up to 200 ms at a time and then sent at once. The
+// programme clock follows the PCRs' arrival; no picture may be dropped.
+TEST_F(NetworkPlayTest, BurstsOfUpTo200MillisecondsDropNoPicture)
+{
+    if (!std::filesystem::exists(KRX_PROGRAM_FOLDER "KRXVideo.so")
+        || !std::filesystem::exists(KRX_PROGRAM_FOLDER "KRXDisplayDX.so"))
+        GTEST_SKIP() << "the video decoder and the display are not built beside the program";
+    // Six seconds of the demo, 2.6 Mbit/s: 247 datagrams a second.
+    const std::vector<CString> datagrams = loopback::Datagrams(loopback::DemoPackets(6 * 1730));
+    constexpr double perMs = 0.247;
+    const uint16_t port = loopback::FreePort(SOCK_DGRAM);
+    const CString url = FormatString("rtp://127.0.0.1:%u", port);
+    const auto send = [&] {
+        const uint16_t first = Prime(port, [](uint16_t n) { return loopback::RTPDatagram(n, Primer()); });
+        const auto start = std::chrono::steady_clock::now();
+        size_t sent = 0;
+        // Gaps of 200, 40, 120 and 10 ms in turn.
+        const int gaps[] = { 200, 40, 120, 10 };
+        for (int burst = 0; sent < datagrams.size(); ++burst) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(gaps[burst % 4]));
+            const auto elapsedMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start);
+            const size_t due = std::min(datagrams.size(), size_t(elapsedMs.count() * perMs));
+            std::vector<CString> burstDatagrams;
+            for (; sent < due; ++sent)
+                burstDatagrams.push_back(loopback::RTPDatagram(uint16_t(first + sent), datagrams[sent]));
+            loopback::Send(port, burstDatagrams);
+        }
+    };
+    EXPECT_EQ(PlayAndRecord({ url, "--service", "1", "--video-out", "none" }, send, [] { return true; }), KRX_CLI_OK)
+        << err.str();
+    // The last status line counts them all.
+    const CString text = out.str();
+    const std::regex line("([0-9]+) pictures shown, ([0-9]+) dropped");
+    std::smatch counts;
+    for (auto at = std::sregex_iterator(text.begin(), text.end(), line); at != std::sregex_iterator(); ++at)
+        counts = *at;
+    ASSERT_FALSE(counts.empty()) << text;
+    EXPECT_GE(std::stoi(counts[1]), 100) << "six seconds of 25 pictures a second";
+    EXPECT_EQ(counts[2], "0") << text;
 }

@@ -10,24 +10,14 @@
 
 using ::testing::HasSubstr;
 
-namespace {
-CString DemoPackets(size_t count)
-{
-    std::ifstream demo(CString(KRX_PROGRAM_FOLDER) + "demo/demo.ts", std::ios::binary);
-    CString bytes(count * 188, '\0');
-    demo.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return bytes;
-}
-} // namespace
-
 class SatIpPlayTest : public CliTest
 {
 };
 
 TEST_F(SatIpPlayTest, TunesPlaysKeepsAliveShowsTheSignalAndTearsDown)
 {
-    const CString stream = DemoPackets(2100);
-    loopback::SatIpServer server({ { 11494, stream }, { 12603, DemoPackets(10) } });
+    const CString stream = loopback::DemoPackets(2100);
+    loopback::SatIpServer server({ { 11494, stream }, { 12603, loopback::DemoPackets(10) } });
     const CString url
         = FormatString("satip://127.0.0.1:%u/?src=1&freq=11494&pol=h&msys=dvbs2&sr=27500", server.rtspPort);
     const CString recording = folder.File("out.ts");
@@ -73,7 +63,7 @@ TEST_F(SatIpPlayTest, TunesPlaysKeepsAliveShowsTheSignalAndTearsDown)
 
 TEST_F(SatIpPlayTest, AFrequencyTheServerDoesNotHaveEndsThePlaySayingWhy)
 {
-    loopback::SatIpServer server({ { 11494, DemoPackets(10) } });
+    loopback::SatIpServer server({ { 11494, loopback::DemoPackets(10) } });
     const CString url = FormatString("satip://127.0.0.1:%u/?src=1&freq=10714&msys=dvbs2", server.rtspPort);
     EXPECT_EQ(Run({ "play", url, "--seconds", "5" }), KRX_CLI_FAILED);
     ExpectOneErrorLine("reception ended (cannot play: the server answered 404 Not Found)");
@@ -81,7 +71,7 @@ TEST_F(SatIpPlayTest, AFrequencyTheServerDoesNotHaveEndsThePlaySayingWhy)
 
 TEST_F(SatIpPlayTest, DevicesListsTheServerSSDPFinds)
 {
-    loopback::SatIpServer server({ { 11494, DemoPackets(10) } });
+    loopback::SatIpServer server({ { 11494, loopback::DemoPackets(10) } });
     // The search goes to the test server, not to the network's multicast group.
     setenv("KORRIX_SSDP_ADDRESS", FormatString("127.0.0.1:%u", server.ssdpPort).c_str(), 1);
     const int status = Run({ "devices" });

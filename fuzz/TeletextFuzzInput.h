@@ -1,0 +1,25 @@
+#pragma once
+// Turns fuzz input into a teletext PES whose data units are all well formed,
+// so that every run reaches the decoder: private stream 1 with a PTS and the
+// 45-byte header, then one teletext data unit for each 42 bytes of input,
+// alternating the two unit kinds and counting up the lines.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+inline std::vector<unsigned char> TeletextPESOfDataUnits(const uint8_t* input, size_t size)
+{
+    std::vector<unsigned char> pes { 0x00, 0x00, 0x01, 0xBD, 0x00, 0x00, 0x85, 0x80, 0x24, 0x21, 0x00, 0x01, 0x00,
+        0x01 };
+    pes.resize(9 + 0x24, 0xFF);
+    pes.push_back(0x10);
+    unsigned line = 7;
+    for (size_t at = 0; at + 42 <= size && pes.size() < 0xFF00; at += 42, ++line) {
+        pes.insert(pes.end(), { uint8_t(at / 42 % 2 ? 0x02 : 0x03), 0x2C, uint8_t(0xE0 | (line & 0x1F)), 0xE4 });
+        pes.insert(pes.end(), input + at, input + at + 42);
+    }
+    const size_t length = pes.size() - 6;
+    pes[4] = uint8_t(length >> 8);
+    pes[5] = uint8_t(length);
+    return pes;
+}
