@@ -7,9 +7,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <sys/stat.h>
 
 CKRXTimerStore::CKRXTimerStore(CString folder)
     : m_folder(std::move(folder))
@@ -42,7 +42,8 @@ bool CKRXTimerStore::Read(CKRXTimerList& timers, CString& error) const
 
 bool CKRXTimerStore::Change(const std::function<void(CKRXTimerList&)>& change, CString& error) const
 {
-    mkdir(m_folder.c_str(), 0777);
+    std::error_code ignored; // a folder that cannot be made fails at the lock
+    std::filesystem::create_directories(m_folder, ignored);
     CKRXFileLock lock;
     if (!lock.Acquire(m_folder + "Timers.lock", true, error))
         return false;
