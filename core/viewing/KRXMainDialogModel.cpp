@@ -165,7 +165,7 @@ int CKRXMainDialogModel::Configure()
     return found == m_multiplexNames.end() ? -1 : static_cast<int>(found - m_multiplexNames.begin());
 }
 
-bool CKRXMainDialogModel::StartRecording(const CString& path, CString& error)
+bool CKRXMainDialogModel::StartRecording(const CString& path, CString& error, unsigned short serviceId)
 {
     CDVBTransportStreamReceiver* receiver = m_flow.GetReceiver();
     if (receiver == nullptr) {
@@ -178,6 +178,7 @@ bool CKRXMainDialogModel::StartRecording(const CString& path, CString& error)
         return false;
     }
     CDVBRecordingParameters parameters(path, 0);
+    parameters.SetServiceID(serviceId);
     if (!receiver->StartRecording(&parameters)) {
         error = "Failed to create the record file \"" + path + "\": " + receiver->GetRecordingStatus().writeError + ".";
         return false;

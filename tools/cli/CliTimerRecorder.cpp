@@ -10,6 +10,7 @@
 #include "stream/DVBRecordingParameters.h"
 #include "stream/DVBTransportStreamReceiver.h"
 #include "stream/DVBTransportStreamSource.h"
+#include "timers/KRXEventRunningStatus.h"
 #include "timers/KRXTimer.h"
 #include "viewing/KRXServiceSearch.h"
 
@@ -137,21 +138,6 @@ unsigned char CKRXCliTimerRecorder::GetRunningStatus(const CKRXTimer& timer)
     if (found == m_recordings.end())
         return DVB_RUNNING_UNDEFINED;
     Recording& recording = *found->second;
-    unsigned char own = DVB_RUNNING_UNDEFINED;
-    bool otherRunning = false;
-    for (const CDVBGuideService& service : recording.collector.GetGuide()) {
-        if (service.serviceId != recording.serviceId)
-            continue;
-        for (const CDVBEvent& event : service.events) {
-            if (event.eventId == timer.eventId)
-                own = event.runningStatus;
-            else
-                otherRunning = otherRunning || event.runningStatus == DVB_RUNNING_RUNNING;
-        }
-    }
-    recording.eventSeen = recording.eventSeen || own != DVB_RUNNING_UNDEFINED;
-    // An event gone from present/following while another runs has ended.
-    if (own == DVB_RUNNING_UNDEFINED && recording.eventSeen && otherRunning)
-        return DVB_RUNNING_NOT_RUNNING;
-    return own;
+    return FindEventRunningStatus(
+        recording.collector.GetGuide(), recording.serviceId, timer.eventId, recording.eventSeen);
 }
