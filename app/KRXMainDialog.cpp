@@ -4,6 +4,8 @@
 #include "KRXQtText.h"
 #include "KRXSettings.h"
 #include "KRXTeletextWindow.h"
+#include "KRXTimerRunner.h"
+#include "KRXTimersDialog.h"
 
 #include "viewing/KRXServiceSearch.h"
 
@@ -102,6 +104,7 @@ CKRXMainDialog::CKRXMainDialog(CKRXPluginManager& plugins, QWidget* parent, cons
             this, [this, command] { CarryOut(command); }, Qt::QueuedConnection);
     });
     FillInputTabs();
+    m_timers = new CKRXTimerRunner(*this, CKRXTimerStore::ForUser());
     m_refresh = new QTimer(this);
     connect(m_refresh, &QTimer::timeout, this, &CKRXMainDialog::Refresh);
     m_refresh->start(RefreshMs);
@@ -240,11 +243,17 @@ void CKRXMainDialog::BuildMenus()
     addAction(deinterlace);
     BuildPlaybackMenu();
     // Where a Linux user looks for it: the Help menu, and the window's own context menu.
-    QAction* teletext = menuBar()->addMenu("&View")->addAction("&Teletext...");
+    QMenu* view = menuBar()->addMenu("&View");
+    QAction* teletext = view->addAction("&Teletext...");
     connect(teletext, &QAction::triggered, this, [this] {
         auto* window = new CKRXTeletextWindow(m_model.GetFlow(), this);
         window->setAttribute(Qt::WA_DeleteOnClose);
         window->show();
+    });
+    connect(view->addAction("T&imers..."), &QAction::triggered, this, [this] {
+        auto* timers = new CKRXTimersDialog(m_timers->GetStore(), this);
+        timers->setAttribute(Qt::WA_DeleteOnClose);
+        timers->show();
     });
     QMenu* help = menuBar()->addMenu("&Help");
     QAction* about = help->addAction("&About Korrix...");

@@ -10,6 +10,7 @@
 
 #include <QMainWindow>
 
+class CKRXTimerRunner;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -49,6 +50,7 @@ public:
     QPushButton* GetConfigureButton() const { return m_configure; }
     QSlider* GetVolumeSlider() const { return m_volume; }
     QToolButton* GetMuteButton() const { return m_mute; }
+    CKRXTimerRunner* GetTimerRunner() const { return m_timers; }
 
 public slots:
     // The 250 ms pass: status, service rows, clock.
@@ -116,6 +118,7 @@ private:
     QToolButton* m_mute = nullptr;
     QAction* m_muteAction = nullptr;
     QTimer* m_refresh = nullptr;
+    CKRXTimerRunner* m_timers = nullptr;
     // A service named on the command line (or watched last), selected once known.
     QString m_pendingService;
     bool m_statusWorking = false;

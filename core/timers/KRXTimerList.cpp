@@ -20,10 +20,7 @@ CString CKRXTimerList::Add(CKRXTimer timer)
     for (const CKRXTimer& other : m_timers)
         highest = std::max(highest, other.id);
     timer.id = highest + 1;
-    const CKRXTimer* other = FindConflict(timer);
-    timer.conflict = other == nullptr ? CString()
-                                      : FormatString("needs '%s' while timer %d records '%s'", timer.input.c_str(),
-                                          other->id, other->multiplex.c_str());
+    timer.conflict = DescribeConflict(timer);
     m_timers.push_back(timer);
     return timer.conflict;
 }
@@ -72,6 +69,14 @@ const CKRXTimer* CKRXTimerList::FindConflict(const CKRXTimer& timer) const
             return &other;
     }
     return nullptr;
+}
+
+CString CKRXTimerList::DescribeConflict(const CKRXTimer& timer) const
+{
+    const CKRXTimer* other = FindConflict(timer);
+    return other == nullptr ? CString()
+                            : FormatString("needs '%s' while timer %d records '%s'", timer.input.c_str(), other->id,
+                                other->multiplex.c_str());
 }
 
 CString CKRXTimerList::Format() const

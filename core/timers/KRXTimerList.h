@@ -40,13 +40,16 @@ public:
     std::vector<CKRXTimer>& GetTimers() { return m_timers; }
     const std::vector<CKRXTimer>& GetTimers() const { return m_timers; }
 
-    // The first other timer that needs the same adapter tuned elsewhere while this one records.
-    const CKRXTimer* FindConflict(const CKRXTimer& timer) const;
+    // What a timer's conflict says: the first other timer that needs the same
+    // adapter tuned elsewhere while this one records. Empty when there is none.
+    CString DescribeConflict(const CKRXTimer& timer) const;
     // The whole list as the timers file holds it, and back; Parse keeps the
     // whole lines and returns false with the number of the first it cannot read.
     CString Format() const;
     bool Parse(const CString& text, int& badLine);
 
 private:
+    const CKRXTimer* FindConflict(const CKRXTimer& timer) const;
+
     std::vector<CKRXTimer> m_timers;
 };

@@ -50,8 +50,10 @@ bool CKRXTimerStore::Change(const std::function<void(CKRXTimerList&)>& change, C
     CKRXTimerList timers;
     if (!Read(timers, error))
         return false;
+    const CString before = timers.Format();
     change(timers);
-    return Write(timers, error);
+    // Most changes change nothing: the file stays as it is.
+    return timers.Format() == before || Write(timers, error);
 }
 
 bool CKRXTimerStore::Write(const CKRXTimerList& timers, CString& error) const
