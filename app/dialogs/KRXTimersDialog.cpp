@@ -109,12 +109,18 @@ void CKRXTimersDialog::Reload()
         auto* item = new QTreeWidgetItem(m_list, Row(timer));
         item->setSelected(timer.id == selected);
     }
+    m_readable = read;
+    EnableEdits();
+}
+
+void CKRXTimersDialog::EnableEdits()
+{
     // Only a waiting timer can still be changed.
-    const CKRXTimer* timer = m_timers.Find(selected);
-    const bool editable = read && timer != nullptr && timer->state == EKRXTimerState::Waiting;
+    const CKRXTimer* timer = m_timers.Find(SelectedId());
+    const bool editable = m_readable && timer != nullptr && timer->state == EKRXTimerState::Waiting;
     for (QWidget* edit : std::initializer_list<QWidget*> { m_start, m_stop, m_before, m_after, m_pattern, m_apply })
         edit->setEnabled(editable);
-    m_delete->setEnabled(read && timer != nullptr);
+    m_delete->setEnabled(m_readable && timer != nullptr);
 }
 
 int CKRXTimersDialog::SelectedId() const
@@ -133,7 +139,8 @@ void CKRXTimersDialog::ShowSelected()
         m_after->setValue(int(timer->paddingAfter / 60));
         m_pattern->setText(ToQString(timer->filePattern));
     }
-    Reload();
+    // Not a reload: the list's items are in the middle of changing selection.
+    EnableEdits();
 }
 
 void CKRXTimersDialog::ApplyEdits()

@@ -38,12 +38,15 @@ private:
     void BuildControls();
     int SelectedId() const;
     void ShowSelected();
+    // The edits for the selected timer, when the file could be read.
+    void EnableEdits();
     void ApplyEdits();
     void DeleteSelected();
     void Change(const std::function<void(CKRXTimerList&)>& change);
 
     CKRXTimerStore m_store;
     CKRXTimerList m_timers;
+    bool m_readable = false; // the file was read whole
     QTreeWidget* m_list = nullptr;
     QDateTimeEdit* m_start = nullptr;
     QDateTimeEdit* m_stop = nullptr;
