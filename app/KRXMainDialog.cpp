@@ -187,6 +187,8 @@ void CKRXMainDialog::BuildControls()
 QWidget* CKRXMainDialog::BuildRecordRow()
 {
     m_record = new QCheckBox("Record to file:");
+    m_recordService = new QCheckBox("This service only");
+    m_recordService->setToolTip("Record the selected service alone, from the next start of a recording");
     m_recordPath = new QLineEdit;
     auto* choose = new QPushButton("...");
     choose->setFixedWidth(choose->fontMetrics().horizontalAdvance("...") + 24);
@@ -197,6 +199,7 @@ QWidget* CKRXMainDialog::BuildRecordRow()
     layout->addWidget(m_record);
     layout->addWidget(m_recordPath, 1);
     layout->addWidget(choose);
+    layout->addWidget(m_recordService);
     layout->addWidget(m_recordProgress);
     connect(m_record, &QCheckBox::toggled, this, &CKRXMainDialog::OnRecordToggled);
     connect(choose, &QPushButton::clicked, this, &CKRXMainDialog::ChooseRecordPath);
@@ -491,7 +494,7 @@ void CKRXMainDialog::OnRecordToggled(bool ticked)
     }
     CString error;
     const CString file = ChooseRecordFile();
-    if (!file.empty() && m_model.StartRecording(file, error)) {
+    if (!file.empty() && m_model.StartRecording(file, error, m_recordService->isChecked())) {
         m_recordProgress->setToolTip(ToQString(file));
         return;
     }

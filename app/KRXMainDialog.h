@@ -112,6 +112,7 @@ private:
     QLabel* m_statusText = nullptr;
     QLineEdit* m_dateTime = nullptr;
     QCheckBox* m_record = nullptr;
+    QCheckBox* m_recordService = nullptr;
     QLineEdit* m_recordPath = nullptr;
     QLabel* m_recordProgress = nullptr;
     QSlider* m_volume = nullptr;

@@ -1,10 +1,13 @@
-// Arbitrary bytes cut into transport packets for one SI receiver. The first
-// byte chooses whether small sections that start a packet get a correct CRC
-// patched in, so that mutated sections also reach classification and the
-// table parsers instead of all failing the CRC.
+// Arbitrary bytes cut into transport packets for one SI receiver, and for the
+// filter of a one-service recording, which reads the PAT, PMT, SDT and EIT
+// itself: each packet is put on one of their PIDs. The first byte chooses
+// whether small sections that start a packet get a correct CRC patched in, so
+// that mutated sections also reach classification and the table parsers
+// instead of all failing the CRC.
 #include "si/DVBCRC32.h"
 #include "si/DVBSIReceiver.h"
 #include "si/DVBSISectionHandler.h"
+#include "stream/DVBServiceRecordingFilter.h"
 
 #include "platform/DebugOutput.h"
 
@@ -15,6 +18,8 @@
 
 namespace {
 constexpr size_t PACKET = 188;
+// PAT, SDT, EIT and a PMT PID a mutated PAT may name for service 1.
+constexpr unsigned short kTablePIDs[] = { 0x0000, 0x0011, 0x0012, 0x0100 };
 
 class Handler : public CDVBSISectionHandler
 {
@@ -58,6 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Handler handler;
     CDVBSIReceiver receiver(&handler);
     receiver.SetPID(0x12);
+    CDVBServiceRecordingFilter filter(1);
+    std::vector<unsigned char> kept;
     std::vector<unsigned char> packet(PACKET);
     uint64_t number = 0;
     for (size_t offset = 1; offset < size; offset += PACKET) {
@@ -68,6 +75,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (patch)
             PatchCRC(packet.data());
         receiver.OnReceivePacket(number++, packet.data());
+        const unsigned short pid = kTablePIDs[packet[2] & 3];
+        packet[1] = static_cast<unsigned char>((packet[1] & 0xE0) | (pid >> 8));
+        packet[2] = static_cast<unsigned char>(pid);
+        filter.Filter(packet.data(), PACKET, kept);
+        // Whole packets only, each with its sync byte.
+        if (kept.size() % PACKET != 0 || (!kept.empty() && kept[kept.size() - PACKET] != 0x47))
+            __builtin_trap();
     }
     receiver.OnEverySecond();
     return 0;

@@ -4,15 +4,13 @@
 // the receive thread only, so it has no lock of its own.
 #include "si/DVBOwningList.h"
 #include "si/DVBSISection.h"
+#include "si/DVBSectionAssembler.h"
 #include "stream/DVBPIDReceiver.h"
 
 #include <cstdint>
 #include <unordered_map>
 
 class CDVBSISectionHandler;
-
-// A section_length of 12 bits describes at most 4,098 bytes in all.
-constexpr unsigned long DVB_SECTION_BUFFER_SIZE = 0x1003;
 
 class CDVBSIReceiver : public CDVBPIDReceiver
 {
@@ -34,19 +32,13 @@ public:
 private:
     using Position = CDVBOwningList<CDVBSISection>::Iterator;
 
-    void Append(const unsigned char* data, unsigned long count, bool startNew);
-    unsigned long Collect(const unsigned char* data, unsigned long count, bool startNew);
-    void ResetAssembly();
     void CompleteLongForm();
     void CompleteShortForm();
     // Parses the buffer into a new object and stores it in place of the old
     // copy (or after the others), then tells the handler.
     void Store(uint64_t key, bool replace, Position old);
 
-    unsigned char* m_buffer;
-    unsigned long m_collected = 0;
-    bool m_headerKnown = false;
-    unsigned long m_expected = 0;
+    CDVBSectionAssembler m_assembler { [this] { OnSectionComplete(); }, [this] { OnSectionAborted(); } };
     CDVBOwningList<CDVBSISection> m_sections;
     // Finds the stored copy of a section without walking the list.
     std::unordered_map<uint64_t, Position> m_index;

@@ -76,6 +76,14 @@ bool CDVBPIDReceiver::HasDiscontinuityIndicator(unsigned char* packet)
     return GetPacketAdaptationField(packet, field, length) && length > 0 && (field[1] & 0x80);
 }
 
+bool CDVBPIDReceiver::HasRandomAccessIndicator(unsigned char* packet)
+{
+    unsigned char* field;
+    unsigned char length;
+    constexpr unsigned char kRandomAccessIndicator = 0x40;
+    return GetPacketAdaptationField(packet, field, length) && length > 0 && (field[1] & kRandomAccessIndicator);
+}
+
 unsigned long CDVBPIDReceiver::GetTimeStampsFromPESData(
     unsigned char* pes, unsigned long size, int64_t& pts, int64_t& dts)
 {

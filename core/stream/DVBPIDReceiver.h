@@ -66,6 +66,8 @@ public:
     static bool GetPacketAdaptationField(unsigned char* packet, unsigned char*& field, unsigned char& length);
     // The adaptation field says the clock goes on from a new base.
     static bool HasDiscontinuityIndicator(unsigned char* packet);
+    // The adaptation field says a key picture (or the like) starts here.
+    static bool HasRandomAccessIndicator(unsigned char* packet);
     static unsigned long GetTimeStampsFromPESData(unsigned char* pes, unsigned long size, int64_t& pts, int64_t& dts);
     static unsigned long GetTimeStampsFromPacket(unsigned char* packet, int64_t& pts, int64_t& dts);
     static bool GetPESInternalData(unsigned char* packet, unsigned char*& data, unsigned long& size);

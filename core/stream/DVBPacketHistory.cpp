@@ -4,11 +4,6 @@
 
 #include <cstring>
 
-namespace {
-// In the adaptation field's flags: a decoder can start here.
-constexpr unsigned char kRandomAccessIndicator = 0x40;
-} // namespace
-
 CDVBPacketHistory::CDVBPacketHistory(size_t capacity)
     : m_packets(new unsigned char[capacity * DVB_PACKET_SIZE])
     , m_capacity(capacity)
@@ -33,11 +28,7 @@ unsigned char* CDVBPacketHistory::At(size_t age)
 
 bool CDVBPacketHistory::StartsAtRandomAccess(unsigned char* packet)
 {
-    unsigned char* field;
-    unsigned char length;
-    return CDVBPIDReceiver::IsPayloadUnitStart(packet)
-        && CDVBPIDReceiver::GetPacketAdaptationField(packet, field, length) && length > 0
-        && (field[1] & kRandomAccessIndicator);
+    return CDVBPIDReceiver::IsPayloadUnitStart(packet) && CDVBPIDReceiver::HasRandomAccessIndicator(packet);
 }
 
 void CDVBPacketHistory::ReplayFromRandomAccess(unsigned short pid, const std::function<void(unsigned char*)>& replay)

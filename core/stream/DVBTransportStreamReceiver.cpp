@@ -6,6 +6,7 @@
 #include "stream/DVBPCRReceiver.h"
 #include "stream/DVBPIDReceiver.h"
 #include "stream/DVBPIDReceiverList.h"
+#include "stream/DVBServiceRecordingFilter.h"
 #include "stream/DVBTimestampShift.h"
 #include "stream/DVBTiming.h"
 #include "stream/DVBTransportStreamSource.h"

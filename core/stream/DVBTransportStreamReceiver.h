@@ -26,6 +26,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <vector>
 
 class CDVBBufferList;
@@ -33,6 +34,7 @@ class CDVBPIDReceiver;
 class CDVBPCRReceiver;
 class CDVBProgram;
 class CDVBRecordingParameters;
+class CDVBServiceRecordingFilter;
 class CDVBTransportStreamSource;
 class CDVBTransportStreamUpdateHandler;
 class CDVBSICollector;
@@ -132,9 +134,10 @@ public:
     bool GetProgramClock(unsigned short programNumber, CString& text);
 
     // Records every packet received from now on into the file, as the packets
-    // are cut from the reads (bytes skipped to regain sync are left out);
-    // false (with a line on the debug output) if the file cannot be created
-    // or another writer holds it. Stops a recording in progress.
+    // are cut from the reads (bytes skipped to regain sync are left out), or
+    // the parameters' service alone; false (with a line on the debug output)
+    // if the file cannot be created or another writer holds it. Stops a
+    // recording in progress.
     bool StartRecording(CDVBRecordingParameters* parameters);
     // Writes what is still queued, then closes the file; harmless when not recording.
     bool StopRecording();
@@ -208,6 +211,10 @@ private:
     COutputFile m_recordingFile;
     // The receive thread's: the packets of the read being dispatched, for the recording.
     std::vector<unsigned char> m_recordedRead;
+    // The recording thread's, set while no recording thread runs: cuts a
+    // one-service recording out of the queued reads, into m_filteredRead.
+    std::unique_ptr<CDVBServiceRecordingFilter> m_serviceFilter;
+    std::vector<unsigned char> m_filteredRead;
     // Set and cleared under the recording lock; the receive thread checks it
     // again under the lock before it queues.
     std::atomic<bool> m_recording { false };

@@ -2,10 +2,12 @@
 // accepted them, into one of a fixed set of buffers and queues it; the
 // recording thread writes the queue to the file, so that a slow disk never
 // holds up reception. Each buffer goes out whole or not at all, so the file
-// always ends on a packet.
+// always ends on a packet. A one-service recording is cut out of the buffers
+// on the recording thread, so that it costs reception nothing more.
 #include "platform/DebugOutput.h"
 #include "stream/DVBBufferList.h"
 #include "stream/DVBRecordingParameters.h"
+#include "stream/DVBServiceRecordingFilter.h"
 #include "stream/DVBTransportStreamReceiver.h"
 #include "stream/DVBTransportStreamSource.h"
 
@@ -31,6 +33,8 @@ bool CDVBTransportStreamReceiver::StartRecording(CDVBRecordingParameters* parame
         return false;
     }
     m_recordingFileOpen = true;
+    m_serviceFilter.reset(
+        parameters->GetServiceID() ? new CDVBServiceRecordingFilter(parameters->GetServiceID()) : nullptr);
     m_recordedBytes = 0;
     m_recordingReadsSkipped = 0;
 
@@ -70,6 +74,7 @@ bool CDVBTransportStreamReceiver::StopRecording()
     delete m_freeRecordingBuffers;
     delete m_fullRecordingBuffers;
     m_freeRecordingBuffers = m_fullRecordingBuffers = nullptr;
+    m_serviceFilter.reset();
     return true;
 }
 
@@ -105,10 +110,18 @@ bool CDVBTransportStreamReceiver::WriteNextRecordingBuffer()
     }
     if (buffer == nullptr)
         return false;
+    const unsigned char* data = buffer->GetData();
+    unsigned long size = buffer->GetUsed();
+    if (m_serviceFilter) {
+        m_filteredRead.clear();
+        m_serviceFilter->Filter(buffer->GetData(), size, m_filteredRead);
+        data = m_filteredRead.data();
+        size = static_cast<unsigned long>(m_filteredRead.size());
+    }
     // After a failed write the recording is incomplete anyway; the file takes nothing more.
     const bool failedBefore = m_recordingWriteFailed;
-    if (!failedBefore && m_recordingFile.Write(buffer->GetData(), buffer->GetUsed())) {
-        m_recordedBytes += buffer->GetUsed();
+    if (!failedBefore && (size == 0 || m_recordingFile.Write(data, size))) {
+        m_recordedBytes += size;
     } else if (!failedBefore) {
         OnRecordingWriteFailed();
     }

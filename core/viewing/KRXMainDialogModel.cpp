@@ -165,7 +165,16 @@ int CKRXMainDialogModel::Configure()
     return found == m_multiplexNames.end() ? -1 : static_cast<int>(found - m_multiplexNames.begin());
 }
 
-bool CKRXMainDialogModel::StartRecording(const CString& path, CString& error, unsigned short serviceId)
+bool CKRXMainDialogModel::StartRecording(const CString& path, CString& error, bool serviceOnly)
+{
+    if (serviceOnly && m_flow.GetReceiver() != nullptr && !m_flow.IsServiceSelected()) {
+        error = "Select a service to record it alone.";
+        return false;
+    }
+    return RecordService(path, error, serviceOnly ? m_flow.GetProgramNumber() : 0);
+}
+
+bool CKRXMainDialogModel::RecordService(const CString& path, CString& error, unsigned short serviceId)
 {
     CDVBTransportStreamReceiver* receiver = m_flow.GetReceiver();
     if (receiver == nullptr) {

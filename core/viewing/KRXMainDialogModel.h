@@ -65,11 +65,13 @@ public:
     // its name is still there (the caller selects it, which reopens it), else -1.
     int Configure();
 
-    // Records the whole multiplex into the file, or with a service id other
-    // than zero that service alone; false with the reason when no multiplex
-    // is open, the file is one the program is reading (the file being played)
-    // or it cannot be created.
-    bool StartRecording(const CString& path, CString& error, unsigned short serviceId = 0);
+    // Records the whole multiplex, or the selected service alone, into the
+    // file; false with the reason when no multiplex is open (no service is
+    // selected), the file is one the program is reading (the file being
+    // played) or it cannot be created.
+    bool StartRecording(const CString& path, CString& error, bool serviceOnly = false);
+    // The same for the service of that id alone (zero: the whole multiplex), selected or not.
+    bool RecordService(const CString& path, CString& error, unsigned short serviceId);
     void StopRecording();
     bool IsRecording() const;
     // What the output files (the recording, the A/V log) lost since the last

@@ -33,7 +33,7 @@ CKRXTimerRecorder::EStart CKRXWindowTimerRecorder::StartRecording(
         return EStart::Failed;
     }
     m_eventSeen = false;
-    return m_model.StartRecording(file, error, m_serviceId) ? EStart::Started : EStart::Failed;
+    return m_model.RecordService(file, error, m_serviceId) ? EStart::Started : EStart::Failed;
 }
 
 bool CKRXWindowTimerRecorder::StopRecording(const CKRXTimer&, CString& error)

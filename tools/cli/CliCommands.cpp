@@ -38,12 +38,14 @@ const std::vector<KRXCliCommand>& GetCliCommands()
         { "plugins", "plugins", "Lists the loaded plug-ins with their type, name and description.", RunPluginsCommand },
         { "play",
             "play FILE.ts|--input NAME --multiplex NAME [--seconds N] [--record OUT.ts]\n"
-            "      [--service S [--video-out window|y4m:PATH|none] [--deinterlace auto|off|bwdif|yadif]\n"
+            "      [--service S [--record-service] [--video-out window|y4m:PATH|none] [--deinterlace "
+            "auto|off|bwdif|yadif]\n"
             "      [--audio-out device|wav:PATH|none] [--audio-language LANG] [--subtitle-language LANG|none]\n"
             "      [--av-log PATH] [--volume 0-100]]",
             "Plays a transport-stream file through the File plug-in, or the multiplex of that name of any\n"
             "      input plug-in (e.g. --input 'TT Budget DVB-T' --multiplex 'Mux 1'), showing the reception\n"
-            "      status once a second; with --record, records the multiplex to OUT.ts. With --service (a\n"
+            "      status once a second; with --record, records the multiplex to OUT.ts (with --record-service,\n"
+            "      the selected service alone, with a PAT and the SDT and EIT entries for it). With --service (a\n"
             "      programme number or an exact service name), decodes and presents that service: in a window\n"
             "      (the default with a display server), as YUV4MPEG2 pictures in PATH (PATH.1, PATH.2... when\n"
             "      the size changes) or nowhere, interlaced pictures deinterlaced at field rate (auto: those\n"
@@ -70,10 +72,11 @@ const std::vector<KRXCliCommand>& GetCliCommands()
             "      its services and what changed in those already known (a channel scan receives each new\n"
             "      one for at most N seconds, 10 by default, to list them). Ctrl-C stops.",
             RunScanCommand },
-        { "epg", "epg FILE.ts [--seconds N] [--dir D] [--paced] [--xmltv OUT.xml]",
-            "Reads a transport-stream file once, as fast as it can (at most N seconds, 10 by default),\n"
-            "      collecting service information, and leaves the guide's export in D/epg/epg.xml (D is the\n"
-            "      current folder by default). With --paced, plays it at its broadcast pace for N seconds.\n"
+        { "epg", "epg FILE.ts|--input NAME --multiplex NAME [--seconds N] [--dir D] [--paced] [--xmltv OUT.xml]",
+            "Reads a transport-stream file once, as fast as it can (at most N seconds, 10 by default), or\n"
+            "      the multiplex of that name of any input plug-in for N seconds, collecting service\n"
+            "      information, and leaves the guide's export in D/epg/epg.xml (D, made if missing, is the\n"
+            "      current folder by default). With --paced, plays the file at its broadcast pace for N seconds.\n"
             "      With --xmltv, also writes every event of every service's schedule to OUT.xml in XMLTV.",
             RunEpgCommand },
         { "teletext", "teletext FILE.ts|--input NAME --multiplex NAME --service S [--page 100] [--seconds N]",

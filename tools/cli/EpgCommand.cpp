@@ -1,8 +1,9 @@
-// korrix-cli epg FILE.ts [--seconds N] [--dir D] [--paced] [--xmltv OUT.xml]:
+// korrix-cli epg FILE.ts|--input NAME --multiplex NAME [--seconds N] [--dir D] [--paced] [--xmltv OUT.xml]:
 // reads a file once, as fast as the receiver takes it (or plays it at its
-// pace), with an SI collector attached and its export on, as the program does
-// while its guide window is open, and leaves D/epg/epg.xml behind; with
-// --xmltv, also the whole schedule in XMLTV.
+// pace), or an input's multiplex for N seconds, with an SI collector attached
+// and its export on, as the program does while its guide window is open, and
+// leaves D/epg/epg.xml behind (making D if need be); with --xmltv, also the
+// whole schedule in XMLTV.
 #include "CliCommands.h"
 #include "CliOptions.h"
 #include "CliPlugins.h"
@@ -15,6 +16,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <sys/stat.h>
 
 namespace {
@@ -22,6 +24,8 @@ constexpr int DEFAULT_SECONDS = 10;
 
 struct EpgOptions {
     CString file;
+    CString input; // empty: the File plug-in reads the file
+    CString multiplex;
     int seconds = DEFAULT_SECONDS;
     CString folder = "./";
     bool paced = false;
@@ -31,13 +35,23 @@ struct EpgOptions {
 CString ParseEpgOptions(const KRXCliArguments& arguments, EpgOptions& options)
 {
     KRXFileCommandLine line;
-    CString misuse
-        = ParseFileCommandLine(arguments, "epg", "read", { "--seconds", "--dir", "--xmltv" }, line, { "--paced" });
+    CString misuse = ParseFileCommandLine(arguments, "epg", "read",
+        { "--seconds", "--dir", "--xmltv", "--input", "--multiplex" }, line, { "--paced" }, false);
     if (misuse.empty())
         misuse = ReadSecondsOption(line, options.seconds);
     if (!misuse.empty())
         return misuse;
     options.file = line.file;
+    options.input = line.values["--input"];
+    options.multiplex = line.values["--multiplex"];
+    if (options.input.empty() != options.multiplex.empty())
+        return "'--input' and '--multiplex' go together";
+    if (!options.input.empty() && !options.file.empty())
+        return "'epg' takes a file or '--input', not both";
+    if (options.input.empty() && options.file.empty())
+        return "'epg' needs a file to read, or '--input' and '--multiplex'";
+    if (!options.input.empty() && line.values.count("--paced"))
+        return "'--paced' is for a file";
     options.paced = line.values.count("--paced") != 0;
     if (line.values.count("--dir"))
         options.folder = line.values["--dir"];
@@ -53,17 +67,16 @@ CString ParseEpgOptions(const KRXCliArguments& arguments, EpgOptions& options)
     return "";
 }
 
-// The export goes into an "epg" folder that the program provides beside it.
+// The export goes into an "epg" folder that the program provides beside it;
+// the folder given is made too when it is missing.
 bool MakeExportFolder(const CString& folder, CString& error)
 {
     const CString path = folder + "epg";
-    if (mkdir(path.c_str(), 0777) == 0 || errno == EEXIST) {
-        struct stat status;
-        if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode))
-            return true;
-    }
-    error
-        = "cannot make the folder '" + path + "': " + (errno == EEXIST ? "a file is in the way" : std::strerror(errno));
+    std::error_code failure;
+    std::filesystem::create_directories(path, failure);
+    if (std::filesystem::is_directory(path))
+        return true;
+    error = "cannot make the folder '" + path + "': " + (failure ? failure.message() : "a file is in the way");
     return false;
 }
 // Written beside the file, under its lock, and renamed over it, so a reader
@@ -115,13 +128,16 @@ int RunEpgCommand(const KRXCliArguments& arguments, KRXCliContext& context)
     if (!MakeExportFolder(options.folder, error))
         return context.Fail(error);
     CKRXFileMultiplexSession session(plugins);
-    if (!session.Open(options.file, error))
+    const bool opened = options.input.empty() ? session.Open(options.file, error)
+                                              : session.OpenDefinition(options.input, options.multiplex, error);
+    if (!opened)
         return context.Fail(error);
 
     CDVBSICollector collector(options.folder);
     collector.EnableUpdates(true);
     std::function<bool()> finished;
-    if (!options.paced) {
+    // A card's multiplex never ends: it is read for the seconds given.
+    if (!options.paced && options.input.empty()) {
         session.ReadOnceUnpaced();
         finished = [&session] { return session.HasReadWholeFile(); };
     }

@@ -1,5 +1,5 @@
 // korrix-cli play FILE.ts|URL|--input NAME --multiplex NAME [--seconds N]
-// [--record OUT.ts] [--service S [--video-out window|y4m:PATH|none]
+// [--record OUT.ts] [--service S [--record-service] [--video-out window|y4m:PATH|none]
 // [--deinterlace auto|off|bwdif|yadif] [--av-log PATH] [--volume 0-100]]: plays a file, a network stream's URL
 // (through the Network plug-in), or any input plug-in's multiplex, as the program does and prints the reception
 // status once a second; with a service, its components are decoded and presented as the program would show them.
@@ -44,6 +44,7 @@ struct PlayOptions {
     CString multiplex;
     int seconds = 0; // 0: until interrupted
     CString recordFile;
+    bool recordService = false; // the recording holds the selected service alone
     CString service; // empty: no service is selected
     CKRXVideoOutput::Kind videoOut = CKRXVideoOutput::None;
     CString videoPath;
@@ -160,7 +161,7 @@ CString ParsePlayOptions(const KRXCliArguments& arguments, PlayOptions& options)
     CString misuse = ParseFileCommandLine(arguments, "play", "play",
         { "--seconds", "--record", "--service", "--video-out", "--deinterlace", "--audio-out", "--audio-language",
             "--subtitle-language", "--av-log", "--volume", "--input", "--multiplex" },
-        line, {}, false);
+        line, { "--record-service" }, false);
     if (misuse.empty())
         misuse = ParseInputOptions(line, options);
     if (misuse.empty())
@@ -170,6 +171,9 @@ CString ParsePlayOptions(const KRXCliArguments& arguments, PlayOptions& options)
     options.file = line.file;
     options.url = line.file.find("://") != CString::npos;
     options.recordFile = line.values["--record"];
+    options.recordService = line.values.count("--record-service") != 0;
+    if (misuse.empty() && options.recordService && (options.recordFile.empty() || options.service.empty()))
+        misuse = "'--record-service' needs '--record' and '--service'";
     return misuse;
 }
 
@@ -200,6 +204,21 @@ bool IsFileBeingPlayed(const CString& recordFile, const CString& playedFile)
     struct stat recorded, played;
     return stat(recordFile.c_str(), &recorded) == 0 && stat(playedFile.c_str(), &played) == 0
         && recorded.st_dev == played.st_dev && recorded.st_ino == played.st_ino;
+}
+
+// Records the multiplex, or the service alone when one is given; false (and said) when the file cannot be made.
+bool StartRecording(
+    CDVBTransportStreamReceiver* receiver, const CString& recordFile, unsigned short serviceId, KRXCliContext& context)
+{
+    CDVBRecordingParameters recording(recordFile);
+    recording.SetServiceID(serviceId);
+    if (!receiver->StartRecording(&recording)) {
+        context.Fail("cannot record to '" + recordFile + "': " + receiver->GetRecordingStatus().writeError);
+        return false;
+    }
+    context.out << (serviceId ? FormatString("Recording service %u to ", serviceId) : CString("Recording to "))
+                << recordFile << std::endl;
+    return true;
 }
 
 // Ends a recording in progress and says how it went; false when the file
@@ -263,12 +282,13 @@ CString PlayedName(const PlayOptions& options)
 // Waits, looking often so that the picture starts at once, until the service
 // is known, known to be absent, or the search or the play time is over.
 // Returns the milliseconds spent, or -1 after a failure was told.
-int64_t ShowService(CKRXFileMultiplexSession& session, const PlayOptions& options, KRXCliContext& context)
+int64_t ShowService(CKRXFileMultiplexSession& session, const PlayOptions& options, KRXCliContext& context,
+    unsigned short& programNumber)
 {
     const int limit = options.seconds == 0 ? SERVICE_SEARCH_SECONDS : std::min(options.seconds, SERVICE_SEARCH_SECONDS);
     const int64_t start = GetMonotonicNanoseconds();
     const auto elapsedMs = [start] { return (GetMonotonicNanoseconds() - start) / 1000000; };
-    unsigned short programNumber = 0;
+    programNumber = 0;
     for (;;) {
         const EServiceSearch search = FindService(session.GetReceiver(), options.service, programNumber);
         if (search == EServiceSearch::Found)
@@ -284,8 +304,10 @@ int64_t ShowService(CKRXFileMultiplexSession& session, const PlayOptions& option
                                              options.service.c_str(), PlayedName(options).c_str(), limit));
             return -1;
         }
-        if (context.interrupted->Wait(SERVICE_POLL_MS))
+        if (context.interrupted->Wait(SERVICE_POLL_MS)) {
+            programNumber = 0;
             return elapsedMs();
+        }
     }
     CKRXViewingFlow* flow = session.GetFlow();
     if (!options.audioLanguage.empty())
@@ -358,18 +380,18 @@ int RunPlayCommand(const KRXCliArguments& arguments, KRXCliContext& context)
 
     session.StartReceiver();
     CDVBTransportStreamReceiver* receiver = session.GetReceiver();
-    if (!options.recordFile.empty()) {
-        CDVBRecordingParameters recording(options.recordFile);
-        if (!receiver->StartRecording(&recording))
-            return context.Fail(
-                "cannot record to '" + options.recordFile + "': " + receiver->GetRecordingStatus().writeError);
-        context.out << "Recording to " << options.recordFile << std::endl;
-    }
+    if (!options.recordFile.empty() && !options.recordService
+        && !StartRecording(receiver, options.recordFile, 0, context))
+        return KRX_CLI_FAILED;
     int seconds = options.seconds;
     bool found = true;
     if (!options.service.empty()) {
-        const int64_t searchMs = ShowService(session, options, context);
+        unsigned short programNumber = 0;
+        const int64_t searchMs = ShowService(session, options, context, programNumber);
         found = searchMs >= 0;
+        // The service's own recording can only begin once its number is known.
+        if (found && options.recordService && programNumber != 0)
+            found = StartRecording(receiver, options.recordFile, programNumber, context);
         // The search counts towards the time played.
         if (found && seconds != 0)
             seconds = std::max(1, seconds - static_cast<int>(searchMs / 1000));

@@ -3,8 +3,10 @@
 #include "plugin/DVBMultiplexDefinition.h"
 #include "plugin/KRXMultiplexDialogs.h"
 #include "plugin/KRXPluginManager.h"
+#include "si/DVBPATSection.h"
 #include "si/DVBProgram.h"
 #include "support/TemporaryFolder.h"
+#include "support/TsReader.h"
 #include "tswriter/DvbTime.h"
 #include "viewing/KRXMainDialogModel.h"
 
@@ -241,4 +243,37 @@ TEST_F(MainDialogModelTest, RecordsAnOpenMultiplexIntoAFileThatCanBeCreatedButNe
     EXPECT_EQ(model->GetMultiplexIndex(), -1);
     EXPECT_FALSE(model->SelectInput(1)) << "one input only";
     EXPECT_EQ(model->GetStatus().text, "No multiplexes configured.");
+}
+
+TEST_F(MainDialogModelTest, RecordsTheSelectedServiceAloneWhenAsked)
+{
+    TemporaryFolder folder;
+    CString error;
+    ASSERT_TRUE(model->SelectInput(0));
+    ASSERT_TRUE(model->OpenMultiplex(0));
+    EXPECT_FALSE(model->StartRecording(folder.File("alone.ts"), error, true));
+    EXPECT_EQ(error, "Select a service to record it alone.");
+    EXPECT_FALSE(model->IsRecording());
+
+    WaitForNamedServices();
+    ASSERT_TRUE(model->SelectService(1));
+    ASSERT_TRUE(model->StartRecording(folder.File("alone.ts"), error, true)) << error;
+    // Every read carries the tables; a few of them are enough.
+    for (int read = 0; read < 3; ++read)
+        ASSERT_TRUE(input.source->readEvent.Wait(5000));
+    model->StopRecording();
+
+    const CString recorded = folder.Read("alone.ts");
+    ts::TsReader reader;
+    reader.AddSectionPid(0);
+    reader.Read(ts::Bytes(recorded.begin(), recorded.end()));
+    ASSERT_FALSE(reader.Sections(0).empty());
+    for (const ts::ReadSection& section : reader.Sections(0)) {
+        CDVBPATSection pat;
+        ASSERT_TRUE(pat.Parse(section.bytes.data(), section.bytes.size()));
+        ASSERT_EQ(pat.GetEntries().GetCount(), 1u);
+        EXPECT_EQ((*pat.GetEntries().begin())->programNumber, 1);
+    }
+    for (const ts::PacketInfo& packet : reader.Packets())
+        EXPECT_NE(packet.pid, 0x110) << "the other service's PMT";
 }

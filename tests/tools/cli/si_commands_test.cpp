@@ -146,7 +146,10 @@ TEST_F(SICommandsTest, RefuseArgumentsTheyDoNotKnow)
         { { "services", file, "--seconds", "0" }, "not '0'" },
         { { "services", file, "--dir", "x" }, "unknown option '--dir'" },
         { { "services", file, file }, "'services' takes one file" },
-        { { "epg" }, "'epg' needs a file to read" },
+        { { "epg" }, "'epg' needs a file to read, or '--input' and '--multiplex'" },
+        { { "epg", "--input", "TT Budget DVB-T" }, "'--input' and '--multiplex' go together" },
+        { { "epg", file, "--input", "TT Budget DVB-T", "--multiplex", "Mux 1" }, "a file or '--input', not both" },
+        { { "epg", "--input", "TT Budget DVB-T", "--multiplex", "Mux 1", "--paced" }, "'--paced' is for a file" },
         { { "epg", file, "--dir" }, "'--dir' needs a value" },
         { { "epg", file, "--dir", "" }, "'--dir' needs a folder" },
         { { "epg", file, "--seconds", "x" }, "not 'x'" },
@@ -242,12 +245,13 @@ TEST_F(SICommandsTest, ReadingAFileOnceGivesWhatPlayingItGives)
 TEST_F(SICommandsTest, EpgLeavesTheExportInTheFolder)
 {
     const CString file = folder.Write("mux.ts", Multiplex());
-    ASSERT_EQ(Run({ "epg", file, "--seconds", "1", "--dir", folder.Path() + "out" }), KRX_CLI_FAILED);
-    ExpectOneErrorLine("cannot make the folder");
+    ASSERT_EQ(Run({ "epg", file, "--seconds", "1", "--dir", file }), KRX_CLI_FAILED);
+    ExpectOneErrorLine("cannot make the folder '" + file + "/epg'");
 
-    ASSERT_EQ(Run({ "epg", file, "--seconds", "1", "--dir", folder.Path() }), KRX_CLI_OK) << err.str();
-    EXPECT_EQ(out.str(), "Wrote " + folder.Path() + "epg/epg.xml: 1 transport stream, 2 services\n");
-    const CString xml = folder.Read("epg/epg.xml");
+    // A folder that is missing is made, with those above it.
+    ASSERT_EQ(Run({ "epg", file, "--seconds", "1", "--dir", folder.Path() + "new/guide/" }), KRX_CLI_OK) << err.str();
+    EXPECT_EQ(out.str(), "Wrote " + folder.Path() + "new/guide/epg/epg.xml: 1 transport stream, 2 services\n");
+    const CString xml = folder.Read("new/guide/epg/epg.xml");
     EXPECT_THAT(xml,
         StartsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<system>\n<transportstreams>\n\t<transportstream "
                    "id=\"1025\">\t\t<terrestrial"));

@@ -92,6 +92,25 @@ protected:
         EXPECT_NE(start, looped.end()) << "the recording is no stretch of " << served;
     }
 
+    // korrix-cli epg reads the multiplex's schedule from the card into valid XMLTV.
+    void ExpectGuideWritten(
+        const std::string& config, const std::string& input, const std::string& multiplex, const std::string& channel)
+    {
+        const std::string guide = folder.File("guide.xml");
+        Launch epg = Run(config,
+            std::string(KRX_CLI_PROGRAM) + " epg --input \"" + input + "\" --multiplex \"" + multiplex
+                + "\" --seconds 4 --dir " + folder.File("guide") + " --xmltv " + guide);
+        EXPECT_EQ(epg.status, 0) << epg.output;
+        const std::vector<uint8_t> bytes = ReadFile(guide);
+        const std::string xml(bytes.begin(), bytes.end());
+        EXPECT_NE(xml.find("<display-name>" + channel + "</display-name>"), std::string::npos) << xml;
+        EXPECT_NE(xml.find("<programme "), std::string::npos) << xml;
+        EXPECT_EQ(
+            std::system(("tv_validate_file --dtd /usr/share/xmltv/xmltv.dtd '" + guide + "' >/dev/null 2>&1").c_str()),
+            0)
+            << xml;
+    }
+
     // Every service dvbv5-scan found is found on the same frequency.
     static void ExpectAtLeast(
         const std::map<std::string, std::string>& korrix, const std::map<std::string, std::string>& dvbv5)
@@ -131,6 +150,10 @@ TEST_F(KorrixScan, FindsWhatDvbv5ScanFindsInAMixedRegionAndFollowsTheNITToT2)
     EXPECT_NE(output.find("0 new multiplexes found, 0 changed."), std::string::npos) << output;
     EXPECT_NE(output.find("DVB-T2): unchanged"), std::string::npos) << output;
     ExpectPlayedAndRecorded(config, "TT Budget DVB-T", "Mux 3", MixedT2, "Lock, DVB-T2 256QAM");
+    const size_t second = output.find(", 514000 kHz");
+    ASSERT_NE(second, std::string::npos) << output;
+    const size_t name = output.rfind("Multiplex ", second) + std::string("Multiplex ").size();
+    ExpectGuideWritten(config, "TT Budget DVB-T", output.substr(name, output.find(" (", name) - name), "Second Vision");
 }
 
 TEST_F(KorrixScan, FindsTheTranspondersBehindTheSwitchPortItIsGiven)
