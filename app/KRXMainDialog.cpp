@@ -4,6 +4,8 @@
 #include "KRXQtText.h"
 #include "KRXSettings.h"
 #include "KRXTeletextWindow.h"
+#include "KRXTimerRunner.h"
+#include "KRXTimersDialog.h"
 
 #include "viewing/KRXServiceSearch.h"
 
@@ -94,6 +96,7 @@ CKRXMainDialog::CKRXMainDialog(CKRXPluginManager& plugins, QWidget* parent, cons
             this, [this, command] { CarryOut(command); }, Qt::QueuedConnection);
     });
     FillInputTabs();
+    m_timers = new CKRXTimerRunner(*this, CKRXTimerStore::ForUser());
     m_refresh = new QTimer(this);
     connect(m_refresh, &QTimer::timeout, this, &CKRXMainDialog::Refresh);
     m_refresh->start(RefreshMs);
@@ -258,6 +261,11 @@ void CKRXMainDialog::BuildMenus()
             = new CKRXTeletextWindow([&flow = m_model.GetFlow()] { return CKRXTeletextViewer::FindPages(flow); }, this);
         window->setAttribute(Qt::WA_DeleteOnClose);
         window->show();
+    });
+    connect(view->addAction("T&imers..."), &QAction::triggered, this, [this] {
+        auto* timers = new CKRXTimersDialog(m_timers->GetStore(), this);
+        timers->setAttribute(Qt::WA_DeleteOnClose);
+        timers->show();
     });
     QMenu* help = menuBar()->addMenu("&Help");
     QAction* about = help->addAction("&About Korrix...");

@@ -12,6 +12,7 @@
 
 #include <QMainWindow>
 
+class CKRXTimerRunner;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -55,6 +56,7 @@ public:
     QPushButton* GetGridButton() const { return m_grid; }
     QSlider* GetVolumeSlider() const { return m_volume; }
     QToolButton* GetMuteButton() const { return m_mute; }
+    CKRXTimerRunner* GetTimerRunner() const { return m_timers; }
 
 public slots:
     // The 250 ms pass: status, service rows, clock.
@@ -131,6 +133,7 @@ private:
     QAction* m_goToChannel = nullptr;
     CKRXChannelEntry m_channelEntry;
     QTimer* m_refresh = nullptr;
+    CKRXTimerRunner* m_timers = nullptr;
     // A service named on the command line (or watched last), selected once known.
     QString m_pendingService;
     bool m_statusWorking = false;

@@ -1,6 +1,7 @@
 #include "si/DVBEventSchedule.h"
 
 #include "si/DVBEITSection.h"
+#include "si/DVBScheduleEntry.h"
 
 #include <algorithm>
 
@@ -34,6 +35,10 @@ void CDVBEventSchedule::Update(const CDVBEITSection& section)
     listed.eventIds.clear();
     for (const CDVBEITEntry* entry : section.GetEntries()) {
         CDVBEvent event = CDVBEvent::Read(*entry);
+        // Schedule tables send the status undefined; present/following's stays.
+        const auto known = m_events.find(event.eventId);
+        if (event.runningStatus == DVB_RUNNING_UNDEFINED && known != m_events.end())
+            event.runningStatus = known->second.runningStatus;
         m_events[event.eventId] = std::move(event);
         m_listings[entry->eventId]++;
         listed.eventIds.push_back(entry->eventId);
@@ -62,7 +67,11 @@ void CDVBEventSchedule::DropTable(std::map<unsigned char, Table>::iterator table
 
 void CDVBEventSchedule::DropEndedBefore(int64_t now)
 {
-    std::erase_if(m_events, [now](const auto& item) { return item.second.GetEnd() <= now; });
+    // An event running late is not over yet: timers that follow it need to see it end.
+    std::erase_if(m_events, [now](const auto& item) {
+        return item.second.GetEnd() <= now && item.second.runningStatus != DVB_RUNNING_RUNNING
+            && item.second.runningStatus != DVB_RUNNING_PAUSING;
+    });
 }
 
 std::vector<CDVBEvent> CDVBEventSchedule::GetEvents() const

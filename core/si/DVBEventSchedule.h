@@ -18,7 +18,8 @@ class CDVBEventSchedule
 {
 public:
     void Update(const CDVBEITSection& section);
-    // Drops the events that ended at or before now (UTC seconds).
+    // Drops the events that ended at or before now (UTC seconds), but not one
+    // the broadcaster still says is running.
     void DropEndedBefore(int64_t now);
     // The events, by start time.
     std::vector<CDVBEvent> GetEvents() const;

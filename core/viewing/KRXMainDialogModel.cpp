@@ -232,13 +232,18 @@ int CKRXMainDialogModel::Configure()
 
 bool CKRXMainDialogModel::StartRecording(const CString& path, CString& error, bool serviceOnly)
 {
+    if (serviceOnly && m_flow.GetReceiver() != nullptr && !m_flow.IsServiceSelected()) {
+        error = "Select a service to record it alone.";
+        return false;
+    }
+    return RecordService(path, error, serviceOnly ? m_flow.GetProgramNumber() : 0);
+}
+
+bool CKRXMainDialogModel::RecordService(const CString& path, CString& error, unsigned short serviceId)
+{
     CDVBTransportStreamReceiver* receiver = m_flow.GetReceiver();
     if (receiver == nullptr) {
         error = "Select a multiplex to record first.";
-        return false;
-    }
-    if (serviceOnly && !m_flow.IsServiceSelected()) {
-        error = "Select a service to record it alone.";
         return false;
     }
     // Starting a recording empties its file: never the one being played.
@@ -247,7 +252,7 @@ bool CKRXMainDialogModel::StartRecording(const CString& path, CString& error, bo
         return false;
     }
     CDVBRecordingParameters parameters(path, 0);
-    parameters.SetServiceID(serviceOnly ? m_flow.GetProgramNumber() : 0);
+    parameters.SetServiceID(serviceId);
     if (!receiver->StartRecording(&parameters)) {
         error = "Failed to create the record file \"" + path + "\": " + receiver->GetRecordingStatus().writeError + ".";
         return false;

@@ -79,6 +79,8 @@ public:
     // selected), the file is one the program is reading (the file being
     // played) or it cannot be created.
     bool StartRecording(const CString& path, CString& error, bool serviceOnly = false);
+    // The same for the service of that id alone (zero: the whole multiplex), selected or not.
+    bool RecordService(const CString& path, CString& error, unsigned short serviceId);
     void StopRecording();
     bool IsRecording() const;
     // What the output files (the recording, the A/V log) lost since the last

@@ -85,6 +85,23 @@ const std::vector<KRXCliCommand>& GetCliCommands()
             "      (100 by default) as UTF-8 text, national characters included, as soon as it is complete;\n"
             "      fails when it has not come within N seconds (30 by default).",
             RunTeletextCommand },
+        { "timers",
+            "timers list | remove ID | add --input NAME --multiplex NAME --service S\n"
+            "      (--start 'YYYY-MM-DD HH:MM:SS' --duration SECONDS | --event ID) [--file PATH]\n"
+            "      [--padding BEFORE,AFTER]",
+            "Lists, removes or adds the timers the program and the recorder share (in the user's data\n"
+            "      folder). A timer records one service (a programme number or an exact service name) of the\n"
+            "      multiplex of that name of an input plug-in: from a local start time for a number of\n"
+            "      seconds, or the event of that id, whose title and times are read from the multiplex's guide\n"
+            "      and whose running status the recording follows. The padding (seconds; the settings' 2 and\n"
+            "      5 minutes by default) widens the times. --file is the file's pattern (by default\n"
+            "      'Title - Service - YYYY-MM-DD HH-MM.ts' in the recordings' folder). A timer needing the\n"
+            "      adapter on another multiplex while another timer records is added marked as a conflict.",
+            RunTimersCommand },
+        { "recorder", "recorder [--once]",
+            "Records the timers as they come due, without the window, logging each start and stop; with\n"
+            "      --once, ends when no timer is left waiting. Ctrl-C stops, leaving whole files.",
+            RunRecorderCommand },
     };
     return commands;
 }

@@ -27,3 +27,5 @@ int RunEpgCommand(const KRXCliArguments& arguments, KRXCliContext& context);
 int RunDevicesCommand(const KRXCliArguments& arguments, KRXCliContext& context);
 int RunScanCommand(const KRXCliArguments& arguments, KRXCliContext& context);
 int RunTeletextCommand(const KRXCliArguments& arguments, KRXCliContext& context);
+int RunTimersCommand(const KRXCliArguments& arguments, KRXCliContext& context);
+int RunRecorderCommand(const KRXCliArguments& arguments, KRXCliContext& context);

@@ -113,6 +113,30 @@ TEST(EventSchedule, ANewVersionReplacesItsTableButKeepsEventsAnotherTableStillLi
     EXPECT_TRUE(schedule.IsComplete());
 }
 
+// Timers follow the running status: the schedule tables' undefined status
+// must not hide what present/following said, and an event running late is
+// not dropped at its scheduled end.
+TEST(EventSchedule, KeepsThePresentEventsRunningStatusAndKeepsItPastItsScheduledEnd)
+{
+    CDVBEventSchedule schedule;
+    ts::EitEvent running = Event(5, 10);
+    running.runningStatus = 4;
+    schedule.Update(*Eit({ 0x4E, 0, 0, 1, 1, 0x4E }, { running, Event(6, 11) }));
+    ts::EitEvent scheduled = Event(5, 10);
+    scheduled.runningStatus = 0;
+    schedule.Update(*Eit({ 0x50, 0, 0, 0, 0, 0x50 }, { scheduled }));
+    ASSERT_EQ(schedule.GetEvents().size(), 2u);
+    EXPECT_EQ(schedule.GetEvents()[0].runningStatus, 4);
+
+    schedule.DropEndedBefore(DayStart + 11 * Hour + 1);
+    EXPECT_EQ(Ids(schedule), (std::vector<unsigned short> { 5, 6 }));
+    // Once present/following says it stopped, it goes like any other.
+    running.runningStatus = 1;
+    schedule.Update(*Eit({ 0x4E, 1, 0, 1, 1, 0x4E }, { running, Event(6, 11) }));
+    schedule.DropEndedBefore(DayStart + 11 * Hour + 1);
+    EXPECT_EQ(Ids(schedule), (std::vector<unsigned short> { 6 }));
+}
+
 TEST(EventSchedule, ReadsTheEventDescriptorsTheGuideShowsAndWhatACutOneHolds)
 {
     ts::EitEvent event = Event(1, 20);
