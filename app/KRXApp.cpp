@@ -10,11 +10,15 @@
 #include "KRXNetMultiplexDialog.h"
 #include "KRXQtMultiplexDialogs.h"
 #include "KRXTTTuningDialog.h"
+#include "KRXTimerRunner.h"
 #include "KRXWindowToggle.h"
 
+#include "platform/MessageBox.h"
 #include "plugin/KRXAVLog.h"
 #include "plugin/KRXPlugin.h"
 #include "plugin/KRXPluginManager.h"
+#include "timers/KRXTimerSettings.h"
+#include "timers/KRXTimerStore.h"
 
 #include <QImage>
 #include <ctime>
@@ -80,6 +84,7 @@ bool CKRXApp::Start(QString& error)
         if (m_mainDialog->SelectGuideService(transportStreamId, serviceId))
             m_grid->SetCurrentService(transportStreamId, serviceId);
     });
+    m_grid->SetRecordHandler([this](const SKRXGuideRecording& programme) { RecordFromGuide(programme); });
     connect(m_mainDialog.get(), &CKRXMainDialog::gridToggleRequested, this, &CKRXApp::ToggleGrid);
     m_mainDialog->show();
 
@@ -111,6 +116,23 @@ void CKRXApp::ToggleGuide()
 CKRXGuideGridWindow* CKRXApp::GetGridWindow() const
 {
     return m_grid;
+}
+
+// "Record" in the grid: a timer following the programme's event, with the padding of the settings.
+void CKRXApp::RecordFromGuide(const SKRXGuideRecording& programme)
+{
+    const CKRXTimerSettings settings(CProfileSettings::ForUser());
+    CString conflict, error;
+    const bool saved = m_mainDialog->GetTimerRunner()->GetStore().Change(
+        [&](CKRXTimerList& timers) {
+            conflict = timers.AddForEvent(programme, settings.GetPaddingBefore(), settings.GetPaddingAfter());
+        },
+        error);
+    if (!saved)
+        KRXMessageBox("The timer could not be saved: " + error, "Korrix", KRX_MB_OK | KRX_MB_ICONERROR);
+    else if (!conflict.empty())
+        KRXMessageBox("The timer for \"" + programme.title + "\" is kept, but it " + conflict, "Korrix",
+            KRX_MB_OK | KRX_MB_ICONWARNING);
 }
 
 void CKRXApp::ToggleGrid()

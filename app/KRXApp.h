@@ -4,6 +4,7 @@
 // unloaded. The guide windows and the About box hang off the main window's
 // signals.
 #include "KRXCommandLine.h"
+#include "viewing/KRXGuideRecording.h"
 
 #include <QObject>
 #include <QPointer>
@@ -42,6 +43,8 @@ private slots:
     void ShowAbout();
 
 private:
+    void RecordFromGuide(const SKRXGuideRecording& programme);
+
     SKRXCommandLine m_line;
     QString m_pluginFolder;
     std::unique_ptr<CKRXCliPlugins> m_plugins;

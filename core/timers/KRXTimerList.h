@@ -4,6 +4,7 @@
 // another multiplex while an earlier timer has it is marked as a conflict
 // (both are kept: the user decides which goes).
 #include "timers/KRXTimer.h"
+#include "viewing/KRXGuideRecording.h"
 
 #include <vector>
 
@@ -11,18 +12,7 @@ class CKRXTimerList
 {
 public:
     // What the guide knows of a programme the user asks to record.
-    struct Programme {
-        CString input;
-        CString multiplex;
-        unsigned short originalNetworkId = 0;
-        unsigned short transportStreamId = 0;
-        unsigned short serviceId = 0;
-        CString serviceName;
-        unsigned short eventId = 0;
-        CString title;
-        int64_t start = 0; // UTC seconds
-        int64_t duration = 0; // seconds
-    };
+    using Programme = SKRXGuideRecording;
 
     // The input that plays files: its recordings never compete for an adapter.
     static constexpr const char* kFileInput = "File";
