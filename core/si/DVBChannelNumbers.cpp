@@ -14,7 +14,8 @@ bool CDVBChannelNumbers::OnReceiveNIT(const CDVBNITSection* section)
             if (channels == nullptr)
                 continue;
             for (const CDVBLogicalChannel& channel : channels->GetChannels())
-                numbers.try_emplace({ entry->transportStreamId, channel.serviceId }, channel.number, channel.visible);
+                numbers.try_emplace(
+                    { entry->transportStreamId, channel.serviceId }, Number { channel.number, channel.visible });
         }
         for (const auto& [key, number] : numbers) {
             auto [at, added] = m_numbers.try_emplace(key, number);
