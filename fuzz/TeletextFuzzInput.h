@@ -3,8 +3,12 @@
 // so that every run reaches the decoder: private stream 1 with a PTS and the
 // 45-byte header, then one teletext data unit for each 42 bytes of input,
 // alternating the two unit kinds and counting up the lines.
+#include "DVBTeletextReceiver.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <vector>
 
 inline std::vector<unsigned char> TeletextPESOfDataUnits(const uint8_t* input, size_t size)
@@ -22,4 +26,24 @@ inline std::vector<unsigned char> TeletextPESOfDataUnits(const uint8_t* input, s
     pes[4] = uint8_t(length >> 8);
     pes[5] = uint8_t(length);
     return pes;
+}
+
+// The input three ways: as a PES as it stands, as transport packets, and as
+// well-formed data units.
+inline void FeedTeletextInput(CDVBTeletextReceiver& receiver, const uint8_t* input, size_t size)
+{
+    // A payload-less packet that starts a unit empties the collector.
+    unsigned char packet[188] = { 0x47, 0x40, 0x00, 0x20, 183 };
+    receiver.OnReceivePacket(0, packet);
+
+    std::unique_ptr<unsigned char[]> pes(new unsigned char[size ? size : 1]);
+    std::memcpy(pes.get(), input, size);
+    receiver.DecodePES(pes.get(), static_cast<unsigned long>(size));
+
+    for (size_t at = 0; at + sizeof packet <= size; at += sizeof packet) {
+        std::memcpy(packet, input + at, sizeof packet);
+        receiver.OnReceivePacket(at / sizeof packet, packet);
+    }
+    std::vector<unsigned char> wellFormed = TeletextPESOfDataUnits(input, size);
+    receiver.DecodePES(wellFormed.data(), static_cast<unsigned long>(wellFormed.size()));
 }

@@ -33,19 +33,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size)
         return true;
     }();
     (void)listening;
-    // A payload-less packet that starts a unit empties the collector.
-    unsigned char packet[188] = { 0x47, 0x40, 0x00, 0x20, 183 };
-    receiver.OnReceivePacket(0, packet);
-
-    std::unique_ptr<unsigned char[]> pes(new unsigned char[size ? size : 1]);
-    std::memcpy(pes.get(), input, size);
-    receiver.DecodePES(pes.get(), static_cast<unsigned long>(size));
-
-    for (size_t at = 0; at + sizeof packet <= size; at += sizeof packet) {
-        std::memcpy(packet, input + at, sizeof packet);
-        receiver.OnReceivePacket(at / sizeof packet, packet);
-    }
-    std::vector<unsigned char> wellFormed = TeletextPESOfDataUnits(input, size);
-    receiver.DecodePES(wellFormed.data(), static_cast<unsigned long>(wellFormed.size()));
+    FeedTeletextInput(receiver, input, size);
     return 0;
 }
