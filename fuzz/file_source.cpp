@@ -38,15 +38,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int file = MemoryFile(data, size);
     CDVBFileTransportStreamSource source("/proc/self/fd/" + std::to_string(file));
     uint32_t now = 0xFFFFF000; // the millisecond clock wraps during the run
-    source.SetClock([&now] { return now; }, [&now] { ++now; });
+    source.SetClock([&now] { return now; });
     if (source.Start()) {
         std::vector<unsigned char> buffer(CDVBFileTransportStreamSource::ChunkSize);
         const uint32_t start = now;
         uint32_t lastDelivery = now;
         uint64_t delivered = 0;
         for (uint32_t reads = 0; delivered < 3 * size && now - start < kLongestRun && reads < kLongestRun; ++reads) {
+            const uint32_t wait = source.GetMillisecondsUntilDue();
             const unsigned long got = source.ReadBuffer(buffer.data(), buffer.size());
             Check(got % DVB_PACKET_SIZE == 0);
+            now += wait == 0 ? 1 : std::min(wait, kLongestWait);
             if (got != 0)
                 lastDelivery = now;
             Check(now - lastDelivery <= kLongestWait);

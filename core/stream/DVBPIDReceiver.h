@@ -3,6 +3,7 @@
 // consumer uses to look into a 188-byte transport packet. None of them checks
 // the sync byte, error indicator or continuity counter, and none copies data:
 // results point into the caller's packet.
+#include "platform/Event.h"
 #include "platform/Guid.h"
 
 #include <cstdint>
@@ -61,6 +62,11 @@ public:
     virtual unsigned char GetDetectedStreamType() { return 0; }
     // The pages of a teletext receiver; null for every other kind.
     virtual CDVBTeletextPages* GetTeletextPages() { return nullptr; }
+    // For a receiver that requires time notifications: how long it can wait
+    // for the next OnEveryMillisecond, KRX_INFINITE when it needs none for
+    // now. An answer that is too short costs only a wake-up; one too long
+    // makes the receiver late.
+    virtual uint32_t GetMillisecondsUntilNotification() { return 1; }
 
     static bool GetPacketPayload(unsigned char* packet, unsigned char*& payload, unsigned long& size);
     static bool GetPacketAdaptationField(unsigned char* packet, unsigned char*& field, unsigned char& length);

@@ -101,3 +101,12 @@ void CDVBPIDReceiverList::OnEveryMillisecond()
     for (size_t i = 0; i < m_receivers.size(); i++)
         m_receivers[i]->OnEveryMillisecond();
 }
+
+uint32_t CDVBPIDReceiverList::GetMillisecondsUntilNotification()
+{
+    CSingleLock lock(&m_lock, true);
+    uint32_t wait = KRX_INFINITE;
+    for (CDVBPIDReceiver* receiver : m_receivers)
+        wait = std::min(wait, receiver->GetMillisecondsUntilNotification());
+    return wait;
+}

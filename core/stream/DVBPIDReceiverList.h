@@ -45,6 +45,8 @@ public:
     void OnReceivePacket(uint64_t packetNumber, unsigned char* packet);
     void OnEverySecond();
     void OnEveryMillisecond();
+    // The shortest wait any receiver asks before its next time notification.
+    uint32_t GetMillisecondsUntilNotification();
     void OnStreamStartedAgain();
 
 private:

@@ -51,3 +51,10 @@ int64_t DVBClockDifference(int64_t a, int64_t b)
     const int64_t difference = int64_t((uint64_t(a) - uint64_t(b)) & uint64_t(DVB_CLOCK_WRAP - 1));
     return difference >= DVB_CLOCK_WRAP / 2 ? difference - DVB_CLOCK_WRAP : difference;
 }
+
+uint32_t DVBMillisecondsUntil(int64_t clock, int64_t time)
+{
+    constexpr int64_t ticksPerMillisecond = DVB_PROGRAM_CLOCK_FREQUENCY / 1000;
+    const int64_t left = DVBClockDifference(time, clock);
+    return left <= 0 ? 0 : static_cast<uint32_t>((left + ticksPerMillisecond - 1) / ticksPerMillisecond);
+}

@@ -32,3 +32,6 @@ inline bool DVBClockHasReached(int64_t clock, int64_t time)
 {
     return DVBClockDifference(clock, time) >= 0;
 }
+// 0 once clock has reached time, else the milliseconds until it does,
+// rounded up so that whoever sleeps that long finds it reached.
+uint32_t DVBMillisecondsUntil(int64_t clock, int64_t time);

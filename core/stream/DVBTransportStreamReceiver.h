@@ -1,9 +1,11 @@
 #pragma once
 // The demultiplexer at the centre of the system. Its receive thread reads the
-// source once per millisecond tick, cuts each read into 188-byte packets,
-// numbers them and hands each to the receivers registered for its PID. The
-// same thread notifies the receivers that asked for it every millisecond and
-// makes a pass over everything once a second (bitrate, source, receivers).
+// source when it has data due (every millisecond for a source that cannot
+// tell), cuts each read into 188-byte packets, numbers them and hands each to
+// the receivers registered for its PID. The same thread notifies the
+// receivers that asked for it as often as they ask (at most every
+// millisecond) and makes a pass over everything once a second (bitrate,
+// source, receivers).
 //
 // Threads: the owner calls Start, Stop, the table operations and the queries;
 // the receive thread makes every receiver and source call apart from the
@@ -192,6 +194,8 @@ private:
     void EndReceiveThread();
     // One reception, from a start request until stop or quit; true when quit was asked.
     bool RunReception(unsigned char* buffer, unsigned long size);
+    // How long the receive thread may sleep before its next read or notification.
+    uint32_t GetMillisecondsUntilDue();
     CDVBPIDReceiverList* GetList(unsigned short pid) const;
     CDVBPIDReceiverList* GetOrCreateList(unsigned short pid);
     void RouteToCollector(unsigned short pid, CDVBSISection* section);
@@ -239,7 +243,6 @@ private:
     CEvent m_stopEvent { true, false };
     CEvent m_quitEvent { true, false };
     CEvent m_idleEvent { true, true };
-    CEvent m_tickEvent { false, false };
 
     std::atomic<uint64_t> m_packetsReceived { 0 };
     // The last packets dispatched, for video decoders that join; held while a

@@ -45,4 +45,7 @@ public:
     // time going on as at a loop; false from one that cannot (a live one).
     // Any thread may ask.
     virtual bool PlayFromStart() { return false; }
+    // How long the receive thread may sleep before it reads again: 0 when
+    // data is due now. A source that cannot tell is asked every millisecond.
+    virtual uint32_t GetMillisecondsUntilDue() { return 1; }
 };

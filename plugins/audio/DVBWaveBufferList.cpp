@@ -41,6 +41,15 @@ CDVBWaveBuffer* CDVBWaveBufferList::TakeFrontIf(const std::function<bool(const C
     return front;
 }
 
+bool CDVBWaveBufferList::GetFrontTime(int64_t& time)
+{
+    CSingleLock lock(&m_section, true);
+    if (m_buffers.empty())
+        return false;
+    time = m_buffers.front()->GetTime();
+    return true;
+}
+
 bool CDVBWaveBufferList::Remove(CDVBWaveBuffer* buffer)
 {
     CSingleLock lock(&m_section, true);

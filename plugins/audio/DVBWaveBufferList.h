@@ -26,6 +26,8 @@ public:
     // True when the buffer was on the list and has been taken off it.
     bool Remove(CDVBWaveBuffer* buffer);
     bool IsEmpty();
+    // The front buffer's time; false when the list is empty.
+    bool GetFrontTime(int64_t& time);
     int GetCount();
 
 private:

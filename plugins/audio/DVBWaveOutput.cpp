@@ -237,6 +237,26 @@ void CDVBWaveOutput::Tick()
     LogRelease(time, clock, latency);
 }
 
+// The device's latency only falls between writes, so the clock at which a
+// buffer written now is heard never moves on faster than the programme clock:
+// the front buffer cannot come due sooner than this.
+uint32_t CDVBWaveOutput::GetMillisecondsUntilDue()
+{
+    CDVBProgramClock* programClock = m_programClock;
+    int64_t clock;
+    if (!programClock || !programClock->GetProgramClock(clock, true))
+        return kIdleTickMs;
+    CSingleLock lock(&m_deviceSection, true);
+    int64_t front;
+    if (!m_open || !m_pending.GetFrontTime(front))
+        return kIdleTickMs;
+    const int64_t heard = clock + NanosecondsToTicks(m_device->GetLatencyNanoseconds());
+    // Sound of another timeline is dropped by the next tick.
+    if (DVBClockDifference(front, heard) > kOffClockTicks)
+        return 0;
+    return DVBMillisecondsUntil(heard, front);
+}
+
 // Sound of another timeline is never waited for: it would hold up all the
 // sound behind it. Late sound is due and goes at once, so it never blocks.
 void CDVBWaveOutput::DropOffClock(int64_t heard)

@@ -6,7 +6,7 @@
 // playing (tick) -> free (device completion).
 //
 // Threads: the decoder's thread sends the commands and flushes, the receive
-// thread ticks once a millisecond, the device completes buffers on a thread of
+// thread ticks when a buffer is due (GetMillisecondsUntilDue), the device completes buffers on a thread of
 // its own. Each list has its own lock; one more lock keeps open, close, flush
 // and write apart, so the tick never writes to a device that configure is
 // closing, nor a buffer of the timeline a flush has just given up.
@@ -29,6 +29,8 @@ public:
     // Buffers are made once, at init: one decoded frame each, so the count
     // bounds how far ahead of the programme clock sound may arrive.
     static constexpr int kBufferCount = 20;
+    // How long Tick waits with no buffer pending (or no clock or device).
+    static constexpr uint32_t kIdleTickMs = 10;
 
     explicit CDVBWaveOutput(std::unique_ptr<CDVBWaveDevice> device, int bufferCount = kBufferCount);
     // The device must have been closed by finish.
@@ -41,6 +43,10 @@ public:
     virtual void SetProgramClock(CDVBProgramClock* clock) { m_programClock = clock; }
     // The release step: at most one due buffer goes to the device.
     virtual void Tick();
+    // How long Tick can wait: until the front buffer comes due, or a little
+    // while when none is pending, so that a buffer played late still goes
+    // out soon after it comes.
+    uint32_t GetMillisecondsUntilDue();
     // A new timeline: what waits and what the device holds are dropped at
     // once; sound starts again with the next buffer that comes due.
     void Flush();

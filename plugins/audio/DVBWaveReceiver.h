@@ -3,7 +3,7 @@
 // becomes one queued chunk (a chunk begun by a time-stamped PES packet carries
 // its PTS), the derived decoder's thread reads the chunks and plays them
 // through the receiver's own wave output, and the receive thread's
-// millisecond tick releases them on the programme clock. What the decoder
+// time notifications release them on the programme clock. What the decoder
 // reads is also searched for the coding it is really in.
 #include "DVBSoundCodingDetector.h"
 #include "DVBWaveOutput.h"
@@ -23,6 +23,7 @@ public:
 
     void OnEveryMillisecond() override { m_output.Tick(); }
     bool RequiresTimeNotifications() override { return true; }
+    uint32_t GetMillisecondsUntilNotification() override { return m_output.GetMillisecondsUntilDue(); }
     CKRXDecoderPlugin* GetPlugin() override { return m_plugin; }
     void SetProgramClock(CDVBProgramClock* clock) override;
     unsigned char GetDetectedStreamType() override { return m_codings.GetForeignStreamType(); }

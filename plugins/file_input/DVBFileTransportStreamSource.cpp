@@ -9,11 +9,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -26,7 +24,6 @@ constexpr size_t kProbeSize = 1024 * 1024;
 CDVBFileTransportStreamSource::CDVBFileTransportStreamSource(CString fileName)
     : m_fileName(std::move(fileName))
     , m_clock(GetMillisecondTime)
-    , m_pause([] { std::this_thread::sleep_for(std::chrono::milliseconds(1)); })
 {
 }
 
@@ -35,10 +32,10 @@ CDVBFileTransportStreamSource::~CDVBFileTransportStreamSource()
     CloseFile();
 }
 
-void CDVBFileTransportStreamSource::SetClock(MillisecondClock clock, Pause pause)
+void CDVBFileTransportStreamSource::SetClock(MillisecondClock clock, uint32_t speed)
 {
     m_clock = std::move(clock);
-    m_pause = std::move(pause);
+    m_speed = std::max(speed, 1u);
 }
 
 bool CDVBFileTransportStreamSource::Start()
@@ -146,12 +143,28 @@ unsigned long CDVBFileTransportStreamSource::ReadBuffer(unsigned char* buffer, u
     const CDVBPCRPacer::SChunkEnd chunk = NextChunk(std::min(request, ChunkSize));
     if (chunk.bytes == 0)
         return 0;
-    if (!m_pacer.IsDue(chunk, m_clock())) {
-        m_pause();
+    if (!m_pacer.IsDue(chunk, m_clock()))
         return 0;
-    }
     Deliver(buffer, chunk);
     return static_cast<unsigned long>(chunk.bytes);
+}
+
+uint32_t CDVBFileTransportStreamSource::GetMillisecondsUntilDue()
+{
+    // Nothing more will come; the receiver's one-second pass still asks again.
+    if (m_file < 0 || HasEnded())
+        return KRX_INFINITE;
+    // A single pass goes at the pace of one read a millisecond, which the
+    // decoders of an analysis keep up with.
+    if (m_singlePass)
+        return 1;
+    if (m_playFromStartAsked) // the next read starts the pass again
+        return 0;
+    const CDVBPCRPacer::SChunkEnd& chunk = NextChunk(ChunkSize);
+    if (chunk.bytes == 0)
+        return 1;
+    const uint32_t wait = m_pacer.MillisecondsUntilDue(chunk, m_clock());
+    return wait == UINT32_MAX ? KRX_INFINITE : (wait + m_speed - 1) / m_speed;
 }
 
 unsigned long CDVBFileTransportStreamSource::ReadSinglePass(unsigned char* buffer, unsigned long size)

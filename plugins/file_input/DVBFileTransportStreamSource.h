@@ -26,12 +26,11 @@ class CDVBFileTransportStreamSource : public CDVBTransportStreamSource
 {
 public:
     static constexpr unsigned long ChunkSize = 96256; // 512 packets
-    // The receiver reads once a millisecond: a single pass reads bigger chunks
-    // so that it is not held to 96 MB/s.
+    // A single pass is read once a millisecond, in bigger chunks so that it
+    // is not held to 96 MB/s.
     static constexpr unsigned long SinglePassChunkSize = 16 * ChunkSize;
 
     using MillisecondClock = std::function<uint32_t()>;
-    using Pause = std::function<void()>;
 
     explicit CDVBFileTransportStreamSource(CString fileName);
     // The receiver always stops the source first; this only catches a source
@@ -55,10 +54,14 @@ public:
     uint64_t GetTimestampOffset() override { return m_deliveredOffset; }
     // False while playing once: a single pass has no start to go back to.
     bool PlayFromStart() override;
+    // Until the next chunk's time comes, so that the receive thread sleeps
+    // until then rather than asking every millisecond.
+    uint32_t GetMillisecondsUntilDue() override;
 
-    // Where pacing takes its time from and how it waits when a chunk is not
-    // yet due (the system's millisecond clock and a 1 ms sleep by default).
-    void SetClock(MillisecondClock clock, Pause pause);
+    // Where pacing takes its time from (the system's millisecond clock by
+    // default), and how many of its milliseconds pass in a real one, for
+    // playing faster than real time.
+    void SetClock(MillisecondClock clock, uint32_t speed = 1);
     const CString& GetFileName() const { return m_fileName; }
     uint64_t GetBitrate() const { return m_pacer.GetBitrate(); }
 
@@ -116,5 +119,5 @@ private:
     bool m_singlePass = false;
     std::atomic<bool> m_ended { false };
     MillisecondClock m_clock;
-    Pause m_pause;
+    uint32_t m_speed = 1;
 };

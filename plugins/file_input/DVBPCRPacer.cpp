@@ -60,13 +60,14 @@ uint32_t CDVBPCRPacer::PCRDueTime(uint64_t pcr) const
     return m_anchorTime + static_cast<uint32_t>((ticks + kTicksPerMillisecond - 1) / kTicksPerMillisecond);
 }
 
-bool CDVBPCRPacer::IsDue(const SChunkEnd& chunk, uint32_t now) const
+uint32_t CDVBPCRPacer::MillisecondsUntilDue(const SChunkEnd& chunk, uint32_t now) const
 {
     if (IsCatchingUp(chunk))
-        return true;
+        return 0;
     if (!ContinuesSchedule(chunk))
-        return m_bytePacer.IsDue(chunk.bytes, now);
-    return static_cast<int32_t>(now - PCRDueTime(*chunk.pcr)) >= 0;
+        return m_bytePacer.MillisecondsUntilDue(chunk.bytes, now);
+    const int32_t left = static_cast<int32_t>(PCRDueTime(*chunk.pcr) - now);
+    return left <= 0 ? 0 : static_cast<uint32_t>(left);
 }
 
 void CDVBPCRPacer::OnDelivered(const SChunkEnd& chunk)

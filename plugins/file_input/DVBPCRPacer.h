@@ -35,7 +35,9 @@ public:
     void SetBitrate(int bitsPerSecond) { m_bytePacer.SetBitrate(bitsPerSecond); }
     uint64_t GetBitrate() const { return m_bytePacer.GetBitrate(); }
 
-    bool IsDue(const SChunkEnd& chunk, uint32_t now) const;
+    bool IsDue(const SChunkEnd& chunk, uint32_t now) const { return MillisecondsUntilDue(chunk, now) == 0; }
+    // 0 once the chunk is due; UINT32_MAX when it never will be.
+    uint32_t MillisecondsUntilDue(const SChunkEnd& chunk, uint32_t now) const;
     void OnDelivered(const SChunkEnd& chunk);
 
 private:

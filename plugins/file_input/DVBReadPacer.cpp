@@ -24,11 +24,11 @@ void CDVBReadPacer::SetBitrate(int bitsPerSecond)
     m_bitrate = static_cast<uint64_t>(bitsPerSecond);
 }
 
-bool CDVBReadPacer::IsDue(uint64_t bytes, uint32_t now) const
+uint32_t CDVBReadPacer::MillisecondsUntilDue(uint64_t bytes, uint32_t now) const
 {
     const uint64_t due = DueAfterStart(bytes);
     if (due >= (uint64_t(1) << 32))
-        return false;
+        return UINT32_MAX;
     const uint32_t elapsed = now - m_start;
-    return elapsed >= due;
+    return elapsed >= due ? 0 : static_cast<uint32_t>(due) - elapsed;
 }

@@ -23,7 +23,10 @@ public:
     // bits were due at the old rate, so it neither bursts nor stalls playback.
     void SetBitrate(int bitsPerSecond);
     uint64_t GetBitrate() const { return m_bitrate; }
-    bool IsDue(uint64_t bytes, uint32_t now) const;
+    bool IsDue(uint64_t bytes, uint32_t now) const { return MillisecondsUntilDue(bytes, now) == 0; }
+    // 0 once a chunk of this size is due; UINT32_MAX when it never will be
+    // (more than the clock's circle away).
+    uint32_t MillisecondsUntilDue(uint64_t bytes, uint32_t now) const;
     // The millisecond at which a chunk of this size is due.
     uint32_t DueTime(uint64_t bytes) const { return m_start + static_cast<uint32_t>(DueAfterStart(bytes)); }
     void OnDelivered(uint64_t bytes) { m_bitsDelivered += bytes * 8; }

@@ -22,6 +22,12 @@ void CDVBVideoReceiver::OnEveryMillisecond()
         display->OnEveryMillisecond();
 }
 
+uint32_t CDVBVideoReceiver::GetMillisecondsUntilNotification()
+{
+    CDVBDisplay* display = m_display.load();
+    return display ? display->GetMillisecondsUntilNotification() : KRX_INFINITE;
+}
+
 bool CDVBVideoReceiver::SetDisplay(CDVBDisplay* display)
 {
     m_display.store(display);

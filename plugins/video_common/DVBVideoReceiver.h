@@ -22,6 +22,8 @@ public:
     // Relays the receive thread's tick to the display, its frame-release pulse.
     void OnEveryMillisecond() override;
     bool RequiresTimeNotifications() override { return true; }
+    // The display's answer: none is needed without one.
+    uint32_t GetMillisecondsUntilNotification() override;
     CKRXDecoderPlugin* GetPlugin() override { return m_plugin; }
     bool RequiresDisplay() override { return true; }
     // Pictures go to this display from the next one on.

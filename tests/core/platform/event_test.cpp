@@ -1,6 +1,5 @@
 #include "platform/Clock.h"
 #include "platform/Event.h"
-#include "platform/PeriodicTimer.h"
 
 #include <gtest/gtest.h>
 #include <thread>
@@ -74,20 +73,6 @@ TEST(Event, OnlyOneOfTwoWaitersGetsAnAutoResetSignal)
     b.join();
     EXPECT_EQ(done.load(), 2);
     EXPECT_EQ(woken, 1);
-}
-
-TEST(PeriodicTimer, SetsItsEventRepeatedlyUntilStopped)
-{
-    CEvent tick(false, false);
-    CPeriodicTimer timer;
-    ASSERT_TRUE(timer.Start(1, &tick));
-    EXPECT_FALSE(timer.Start(1, &tick)) << "a running timer cannot be started twice";
-    for (int i = 0; i < 5; i++)
-        ASSERT_TRUE(tick.Wait(1000)) << "tick " << i;
-    timer.Stop();
-    EXPECT_FALSE(timer.IsRunning());
-    tick.Reset();
-    EXPECT_FALSE(tick.Wait(20)) << "no tick after Stop";
 }
 
 TEST(Event, WhatWasWrittenBeforeSetIsSeenByTheWaiter)

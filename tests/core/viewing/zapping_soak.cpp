@@ -40,11 +40,6 @@ constexpr long CheckerThreads = 1;
 constexpr long CheckerThreads = 0;
 #endif
 
-void PauseAMillisecond()
-{
-    CEvent(true, false).Wait(1);
-}
-
 // The File plug-in, playing its files fast.
 class CFastFileInputPlugin : public CKRXFileInputPlugin
 {
@@ -52,7 +47,7 @@ public:
     CDVBTransportStreamSource* OpenMultiplex(CDVBMultiplexDefinition* definition) override
     {
         auto* source = static_cast<CDVBFileTransportStreamSource*>(CKRXFileInputPlugin::OpenMultiplex(definition));
-        source->SetClock([] { return GetMillisecondTime() * Speed; }, PauseAMillisecond);
+        source->SetClock([] { return GetMillisecondTime() * Speed; }, Speed);
         return source;
     }
 };

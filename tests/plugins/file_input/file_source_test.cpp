@@ -38,24 +38,21 @@ uint32_t PacketIndex(const unsigned char* packet)
 class FileSourceTest : public ::testing::Test
 {
 protected:
-    // A source on a fake clock that moves only when the source pauses or the
-    // test says so.
+    // A source on a fake clock that moves only when the test says so.
     CDVBFileTransportStreamSource& Open(const CString& content)
     {
         m_source = std::make_unique<CDVBFileTransportStreamSource>(folder.Write("stream.ts", content));
-        m_source->SetClock([this] { return now; },
-            [this] {
-                ++now;
-                ++pauses;
-            });
+        m_source->SetClock([this] { return now; });
         return *m_source;
     }
-    // Reads on every millisecond tick, as the receive thread does, until a read delivers.
+    // Sleeps as long as the source says, as the receive thread does, until a read delivers.
     unsigned long ReadWhenDue(CDVBFileTransportStreamSource& source)
     {
         for (;;) {
+            const uint32_t wait = source.GetMillisecondsUntilDue();
+            now += wait;
             const unsigned long got = source.ReadBuffer(buffer.data(), kChunk);
-            if (got != 0)
+            if (got != 0 || wait == 0)
                 return got;
         }
     }
@@ -68,7 +65,6 @@ protected:
 
     TemporaryFolder folder;
     uint32_t now = 5000;
-    int pauses = 0;
     std::vector<unsigned char> buffer = std::vector<unsigned char>(kChunk);
 
 private:
@@ -81,9 +77,12 @@ TEST_F(FileSourceTest, DeliversTheFirstChunkWhenTheDefaultRateSaysItIsDue)
     CDVBFileTransportStreamSource& source = Open(NumberedPackets(1024));
     EXPECT_EQ(source.GetSuggestedBufferSize(), 96256u);
     ASSERT_TRUE(source.Start());
+    EXPECT_EQ(source.GetMillisecondsUntilDue(), 31u);
     now += 30;
+    EXPECT_EQ(source.GetMillisecondsUntilDue(), 1u);
     EXPECT_EQ(source.ReadBuffer(buffer.data(), kChunk), 0u);
-    EXPECT_EQ(pauses, 1) << "a read that is not due waits a millisecond";
+    ++now;
+    EXPECT_EQ(source.GetMillisecondsUntilDue(), 0u);
     EXPECT_EQ(source.ReadBuffer(buffer.data(), kChunk), kChunk) << "due at 31 ms";
     EXPECT_EQ(PacketIndex(&buffer[0]), 0u);
     EXPECT_EQ(PacketIndex(&buffer[kChunk - 188]), 511u);
@@ -97,7 +96,9 @@ TEST_F(FileSourceTest, FollowsTheNotifiedBitrate)
     EXPECT_EQ(source.GetBitrate(), 24128512u);
     source.NotifyBitrate(4000000);
     now += 191;
+    EXPECT_EQ(source.GetMillisecondsUntilDue(), 1u);
     EXPECT_EQ(source.ReadBuffer(buffer.data(), kChunk), 0u);
+    ++now;
     EXPECT_EQ(source.ReadBuffer(buffer.data(), kChunk), kChunk) << "770,048 / 4,000 ms after the start";
 }
 
@@ -227,9 +228,9 @@ TEST_F(FileSourceTest, ASinglePassReadsAtOnceAndEndsAtTheEndOfTheFile)
         EXPECT_TRUE(source.HasEnded());
         EXPECT_EQ(Status(), "file played once to the end");
         EXPECT_EQ(source.ReadBuffer(buffer.data(), kChunk), 0u) << "no loop";
+        EXPECT_EQ(source.GetMillisecondsUntilDue(), KRX_INFINITE) << "nothing more to wait for";
         EXPECT_TRUE(source.Stop());
     }
-    EXPECT_EQ(pauses, 0);
 }
 
 TEST_F(FileSourceTest, StopClosesAndStartReopensFromTheBeginning)
@@ -270,8 +271,7 @@ TEST_P(FileSourceRateTest, PlaysAtTheMeasuredRateWithinOnePercent)
         const unsigned long got = source.ReadBuffer(buffer.data(), kChunk);
         if (now >= measured)
             bytesSinceMeasured += got;
-        if (got != 0)
-            ++now; // the receiver reads again at its next millisecond tick
+        ++now;
     }
     const double bitsPerSecond = static_cast<double>(bytesSinceMeasured) * 8 / 10;
     EXPECT_NEAR(bitsPerSecond, 24000000, 240000);
@@ -307,8 +307,7 @@ TEST_F(FileSourceTest, PlaysAFileAtTheRateItsPCRsSay)
         }
         if (measured)
             bytesSinceMeasured += got;
-        if (got != 0)
-            ++now;
+        ++now;
     }
     EXPECT_NEAR(pcrReceiver.GetBitrate(), 24000000, 24000);
     EXPECT_NEAR(static_cast<double>(bytesSinceMeasured) * 8 / 10, 24000000, 240000);
@@ -323,6 +322,8 @@ TEST_F(FileSourceTest, StartsAtTheRateThePCRsAtTheStartOfTheFileGive)
     EXPECT_NEAR(static_cast<double>(source.GetBitrate()), 2500000, 2500);
     now += 307;
     EXPECT_EQ(source.ReadBuffer(buffer.data(), kChunk), 0u);
+    EXPECT_EQ(source.GetMillisecondsUntilDue(), 1u);
+    ++now;
     EXPECT_EQ(source.ReadBuffer(buffer.data(), kChunk), kChunk);
 }
 

@@ -33,14 +33,18 @@ protected:
     void Open(const CString& content)
     {
         source = std::make_unique<CDVBFileTransportStreamSource>(folder.Write("stream.ts", content));
-        source->SetClock([this] { return now; }, [this] { ++now; });
+        source->SetClock([this] { return now; });
         ASSERT_TRUE(source->Start());
     }
-    // Reads on every millisecond tick, as the receive thread does, until a read delivers.
+    // Sleeps as long as the source says, as the receive thread does, until a
+    // read delivers: a wait announced too long makes a PCR late.
     unsigned long ReadWhenDue()
     {
         for (;;) {
-            if (const unsigned long got = source->ReadBuffer(buffer.data(), kChunk))
+            const uint32_t wait = source->GetMillisecondsUntilDue();
+            now += wait;
+            const unsigned long got = source->ReadBuffer(buffer.data(), kChunk);
+            if (got != 0 || wait == 0)
                 return got;
         }
     }
