@@ -18,7 +18,9 @@ CDVBVideoReceiver::~CDVBVideoReceiver()
 
 void CDVBVideoReceiver::OnEveryMillisecond()
 {
-    if (CDVBDisplay* display = m_display.load())
+    // A display that keeps its own time is not woken for nothing.
+    CDVBDisplay* display = m_display.load();
+    if (display && display->GetMillisecondsUntilNotification() != KRX_INFINITE)
         display->OnEveryMillisecond();
 }
 

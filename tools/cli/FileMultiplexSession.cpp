@@ -205,15 +205,15 @@ CString CKRXFileMultiplexSession::DescribeSearch(int seconds) const
     return HasReadWholeFile() ? CString("in the file") : FormatString("in %d seconds", seconds);
 }
 
-void CKRXFileMultiplexSession::RunFor(
-    int seconds, CEvent* interrupted, const std::function<void()>& everySecond, const std::function<bool()>& finished)
+void CKRXFileMultiplexSession::RunFor(int seconds, CEvent* interrupted, const std::function<void()>& everySecond,
+    const std::function<bool()>& finished, uint32_t finishedPollMs)
 {
     // Seconds are counted on one schedule, so printing does not make them drift.
     constexpr int64_t second = KRX_MONOTONIC_FREQUENCY;
     constexpr int64_t millisecond = KRX_MONOTONIC_FREQUENCY / 1000;
     // An unpaced read of a file ends within milliseconds; waiting for the
     // next whole second would be most of the run.
-    constexpr int64_t finishedPoll = 10 * millisecond;
+    const int64_t finishedPoll = finishedPollMs * millisecond;
     const int64_t start = GetMonotonicNanoseconds();
     int elapsed = 0;
     while (!(finished && finished())) {

@@ -65,9 +65,9 @@ public:
 
     // Calls everySecond once a second until the given number of seconds has
     // passed (0: no limit), the interrupted event is set or, when given,
-    // finished (asked every few milliseconds) says so.
+    // finished (asked every finishedPollMs) says so.
     static void RunFor(int seconds, CEvent* interrupted, const std::function<void()>& everySecond,
-        const std::function<bool()>& finished = nullptr);
+        const std::function<bool()>& finished = nullptr, uint32_t finishedPollMs = 10);
 
 private:
     const CKRXCliPlugins& m_plugins;

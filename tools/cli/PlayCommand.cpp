@@ -36,6 +36,9 @@ namespace {
 // How long a service named on the command line is looked for.
 constexpr int SERVICE_SEARCH_SECONDS = 10;
 constexpr uint32_t SERVICE_POLL_MS = 10;
+// A live source that ends is told within this; asking every 10 ms woke the
+// player a hundred times a second for nothing.
+constexpr uint32_t ENDED_POLL_MS = 100;
 
 struct PlayOptions {
     CString file;
@@ -414,7 +417,7 @@ int RunPlayCommand(const KRXCliArguments& arguments, KRXCliContext& context)
                 if (!context.out)
                     context.interrupted->Set();
             },
-            ended);
+            ended, ENDED_POLL_MS);
     }
     if (ended()) {
         context.out << session.GetStatusLine() << std::endl;
