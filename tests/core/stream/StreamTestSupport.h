@@ -128,6 +128,7 @@ public:
         tickEvent.Set();
     }
     bool RequiresTimeNotifications() override { return m_timeNotifications; }
+    uint32_t GetMillisecondsUntilNotification() override { return notificationWait; }
     ~CLoggingReceiver() override
     {
         if (deleted)
@@ -146,6 +147,7 @@ public:
     std::vector<Bytes> packets;
     std::atomic<int> seconds { 0 };
     std::atomic<int> milliseconds { 0 };
+    std::atomic<uint32_t> notificationWait { 1 };
     bool* deleted = nullptr;
     CEvent packetEvent { true, false };
     CEvent tickEvent { false, false };
@@ -204,6 +206,7 @@ public:
         return count;
     }
     unsigned long GetSuggestedBufferSize() override { return bufferSize; }
+    uint32_t GetMillisecondsUntilDue() override { return due; }
     void NotifyBitrate(int bitsPerSecond) override
     {
         CSingleLock lock(&m_lock, true);
@@ -235,6 +238,7 @@ public:
     }
 
     unsigned long bufferSize = DVB_DEFAULT_READ_BUFFER_SIZE;
+    std::atomic<uint32_t> due { 1 };
     std::atomic<int> initialised { 0 }, deInitialised { 0 }, started { 0 }, stopped { 0 }, seconds { 0 },
         readsDelivered { 0 };
     CEvent startEvent { false, false };
@@ -257,6 +261,7 @@ class CTestableReceiver : public CDVBTransportStreamReceiver
 public:
     using CDVBTransportStreamReceiver::CalculateBitrate;
     using CDVBTransportStreamReceiver::CDVBTransportStreamReceiver;
+    using CDVBTransportStreamReceiver::GetMillisecondsUntilDue;
     using CDVBTransportStreamReceiver::OnEveryMillisecond;
     using CDVBTransportStreamReceiver::OnEverySecond;
     using CDVBTransportStreamReceiver::ProcessBuffer;

@@ -164,6 +164,29 @@ TEST(ReceiverTimeNotifications, OnlyForReceiversThatAskAndUntilTheyLeave)
     delete ticking;
 }
 
+// The receive thread sleeps this long: it must wake for whichever comes
+// first, and only receivers that take time notifications have a say.
+TEST(ReceiverTimeNotifications, TheThreadSleepsUntilTheSourceOrAReceiverIsDueOrTheSecondPass)
+{
+    CScriptedSource source;
+    CTestableReceiver receiver(&source, nullptr);
+    receiver.OnEveryMillisecond(); // the one-second pass starts counting from here
+    auto* sound = new CLoggingReceiver(DVB_RECEIVER_AUDIO, true);
+    auto* quiet = new CLoggingReceiver(DVB_RECEIVER_SI, false);
+    quiet->notificationWait = 0;
+    receiver.AddPIDReceiver(0x200, sound);
+    receiver.AddPIDReceiver(0x201, quiet);
+    source.due = 30;
+    sound->notificationWait = 7;
+    EXPECT_EQ(receiver.GetMillisecondsUntilDue(), 7u);
+    sound->notificationWait = KRX_INFINITE;
+    EXPECT_EQ(receiver.GetMillisecondsUntilDue(), 30u);
+    source.due = KRX_INFINITE;
+    EXPECT_LE(receiver.GetMillisecondsUntilDue(), 1000u) << "the one-second pass still comes";
+    sound->notificationWait = 1; // one that cannot tell keeps the millisecond
+    EXPECT_EQ(receiver.GetMillisecondsUntilDue(), 1u);
+}
+
 TEST(ReceiverTimeNotifications, DeletedAndResetReceiversAreNotTickedAgain)
 {
     // Under the address sanitizer a tick to a deleted receiver is a use after free.

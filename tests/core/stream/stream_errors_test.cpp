@@ -1,9 +1,9 @@
 #include "StreamTestSupport.h"
 #include "stream/DVBPCRReceiver.h"
 #include "stream/DVBRecordingParameters.h"
+#include "support/TemporaryFolder.h"
 #include "tswriter/SectionWriter.h"
 #include "tswriter/SiTables.h"
-#include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -353,6 +353,8 @@ TEST(ClockWrap, ComparesTimesOnThe33BitCircle)
     EXPECT_FALSE(DVBClockHasReached(justBeforeWrap, 100));
     EXPECT_EQ(DVBClockDifference(100, justBeforeWrap), 1000);
     EXPECT_EQ(DVBClockDifference(justBeforeWrap, 100), -1000);
+    EXPECT_EQ(DVBMillisecondsUntil(justBeforeWrap, 100), 12u) << "1,000 ticks: 11.1 ms, rounded up";
+    EXPECT_EQ(DVBMillisecondsUntil(100, justBeforeWrap), 0u) << "long reached, across the wrap";
     // Half the circle apart is the most negative distance; extreme inputs do not overflow.
     EXPECT_EQ(DVBClockDifference(0, DVB_CLOCK_WRAP / 2), -DVB_CLOCK_WRAP / 2);
     EXPECT_EQ(DVBClockDifference(INT64_MIN, INT64_MAX), 1);

@@ -74,7 +74,7 @@ template <class Condition> bool WaitFor(Condition condition)
     while (!condition()) {
         if (GetMonotonicNanoseconds() > deadline)
             return false;
-        PauseAMillisecond();
+        CEvent(true, false).Wait(1);
     }
     return true;
 }

@@ -186,6 +186,27 @@ TEST_F(WaveOutputTest, BuffersAreReleasedEarlyByTheDeviceLatency)
     EXPECT_EQ(device->CountCalls(Kind::Write), 1);
 }
 
+// The receive thread sleeps for what GetMillisecondsUntilDue says, so the
+// front buffer must be due when it wakes: by the clock, less the latency.
+TEST_F(WaveOutputTest, TheTickWaitsUntilTheFrontBufferIsHeardOnTimeAndNoLonger)
+{
+    EXPECT_EQ(output.GetMillisecondsUntilDue(), CDVBWaveOutput::kIdleTickMs) << "no device open yet";
+    Configure();
+    EXPECT_EQ(output.GetMillisecondsUntilDue(), CDVBWaveOutput::kIdleTickMs) << "nothing pending";
+    device->SetLatencyNanoseconds(40'000'000); // 3600 ticks
+    Play(50000); // due at 100000
+    Play(60000);
+    clock.value = 100000 - 3600 - 9000;
+    EXPECT_EQ(output.GetMillisecondsUntilDue(), 100u);
+    clock.value = 100000 - 3600 - 91;
+    EXPECT_EQ(output.GetMillisecondsUntilDue(), 2u) << "rounded up, never early";
+    TickAt(100000 - 3600);
+    EXPECT_EQ(device->CountCalls(Kind::Write), 1);
+    EXPECT_EQ(output.GetMillisecondsUntilDue(), 223u) << "the next buffer, 20,000 ticks on";
+    clock.valid = false;
+    EXPECT_EQ(output.GetMillisecondsUntilDue(), CDVBWaveOutput::kIdleTickMs) << "no clock, no release";
+}
+
 TEST_F(WaveOutputTest, EachReleaseIsLoggedWithItsClockAndLatency)
 {
     TemporaryFolder folder;
