@@ -174,6 +174,8 @@ protected:
     void AddReferencePoint(uint64_t packets);
     void OnEveryMillisecond();
     void OnEverySecond();
+    // How long the receive thread may sleep before its next read or notification.
+    uint32_t GetMillisecondsUntilDue();
     void CalculateBitrate();
     void RecordThreadProc();
 
@@ -194,8 +196,6 @@ private:
     void EndReceiveThread();
     // One reception, from a start request until stop or quit; true when quit was asked.
     bool RunReception(unsigned char* buffer, unsigned long size);
-    // How long the receive thread may sleep before its next read or notification.
-    uint32_t GetMillisecondsUntilDue();
     CDVBPIDReceiverList* GetList(unsigned short pid) const;
     CDVBPIDReceiverList* GetOrCreateList(unsigned short pid);
     void RouteToCollector(unsigned short pid, CDVBSISection* section);
