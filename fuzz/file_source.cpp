@@ -1,10 +1,12 @@
-// Arbitrary bytes played as a looping file on a scripted clock: whatever its
-// PCRs say, every read delivers whole packets and no chunk waits for long,
-// loop after loop.
+// Arbitrary bytes played as a looping file on a scripted clock that moves on
+// as long as the source says to wait: whatever its PCRs say, every read
+// delivers whole packets, a chunk said to be due is delivered, and no chunk
+// waits for long, loop after loop.
 #include "DVBFileTransportStreamSource.h"
 
 #include "stream/DVBPIDReceiver.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -45,10 +47,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         uint32_t lastDelivery = now;
         uint64_t delivered = 0;
         for (uint32_t reads = 0; delivered < 3 * size && now - start < kLongestRun && reads < kLongestRun; ++reads) {
-            const uint32_t wait = source.GetMillisecondsUntilDue();
+            // Sleeps as long as the source says, as the receive thread does.
+            const uint32_t wait = std::min(source.GetMillisecondsUntilDue(), kLongestWait + 1);
+            now += wait;
             const unsigned long got = source.ReadBuffer(buffer.data(), buffer.size());
             Check(got % DVB_PACKET_SIZE == 0);
-            now += wait == 0 ? 1 : std::min(wait, kLongestWait);
+            Check(got != 0 || wait != 0); // what it said was due, it delivers
             if (got != 0)
                 lastDelivery = now;
             Check(now - lastDelivery <= kLongestWait);
