@@ -2,20 +2,10 @@
 
 #include "stream/DVBTiming.h"
 
-size_t CDVBVideoFrameList::Append(CDVBVideoFrame* frame)
+void CDVBVideoFrameList::Append(CDVBVideoFrame* frame)
 {
     CSingleLock lock(&m_section, true);
     m_frames.push_back(frame);
-    return m_frames.size();
-}
-
-bool CDVBVideoFrameList::GetFrontTime(int64_t& time)
-{
-    CSingleLock lock(&m_section, true);
-    if (m_frames.empty())
-        return false;
-    time = m_frames.front()->GetTime();
-    return true;
 }
 
 CDVBVideoFrame* CDVBVideoFrameList::TakeFront()

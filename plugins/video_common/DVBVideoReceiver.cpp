@@ -18,16 +18,13 @@ CDVBVideoReceiver::~CDVBVideoReceiver()
 
 void CDVBVideoReceiver::OnEveryMillisecond()
 {
-    // A display that keeps its own time is not woken for nothing.
-    CDVBDisplay* display = m_display.load();
-    if (display && display->GetMillisecondsUntilNotification() != KRX_INFINITE)
+    if (CDVBDisplay* display = m_display.load())
         display->OnEveryMillisecond();
 }
 
 uint32_t CDVBVideoReceiver::GetMillisecondsUntilNotification()
 {
-    CDVBDisplay* display = m_display.load();
-    return display ? display->GetMillisecondsUntilNotification() : KRX_INFINITE;
+    return m_display.load() ? 1 : KRX_INFINITE;
 }
 
 bool CDVBVideoReceiver::SetDisplay(CDVBDisplay* display)
