@@ -1,6 +1,7 @@
 #include "DVBSDLWindowSurface.h"
 
-#include "DVBLetterbox.h"
+#include "DVBFramebufferPainter.h"
+#include "DVBSDLRendererPainter.h"
 #include "DVBWindowIcon.h"
 
 #include "platform/SDLLock.h"
@@ -25,31 +26,26 @@ bool HasRenderNode()
     return false;
 }
 
-// SDL's first choice, unless there is no GPU: then SDL's own software
-// renderer, which draws into shared memory. SDL would show that memory
-// through an OpenGL texture of its own, loading the software OpenGL all the
-// same, unless told not to. A renderer the user names in SDL_RENDER_DRIVER is
-// always respected.
-int ChooseRenderer()
+// Where there is no GPU, the window's memory is drawn into directly: SDL
+// would otherwise show it through an OpenGL texture of its own, loading a
+// software OpenGL. A window whose memory has a layout the scaler cannot
+// write gets SDL's software renderer. With a GPU, or a renderer the user
+// names in SDL_RENDER_DRIVER, SDL's choice draws.
+std::unique_ptr<CDVBWindowPainter> MakePainter(SDL_Window* window)
 {
-    if (SDL_GetHint(SDL_HINT_RENDER_DRIVER) || HasRenderNode())
-        return -1;
-    for (int index = 0; index < SDL_GetNumRenderDrivers(); ++index) {
-        SDL_RendererInfo info;
-        if (SDL_GetRenderDriverInfo(index, &info) == 0 && SDL_strcmp(info.name, "software") == 0) {
-            SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-            return index;
-        }
+    int index = -1;
+    if (!SDL_GetHint(SDL_HINT_RENDER_DRIVER) && !HasRenderNode()) {
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        auto painter = std::make_unique<CDVBFramebufferPainter>(window);
+        if (painter->IsReady())
+            return painter;
+        index = SDL_GetNumRenderDrivers() - 1;
+        for (SDL_RendererInfo info; index >= 0; --index)
+            if (SDL_GetRenderDriverInfo(index, &info) == 0 && SDL_strcmp(info.name, "software") == 0)
+                break;
     }
-    return -1;
-}
-
-SDL_YUV_CONVERSION_MODE ConversionOf(const SDVBColourSpace& space)
-{
-    // SDL has no full range BT.709: full range BT.601 is nearer than studio range BT.709.
-    if (space.fullRange)
-        return SDL_YUV_CONVERSION_JPEG;
-    return space.matrix == DVBColourMatrix::BT709 ? SDL_YUV_CONVERSION_BT709 : SDL_YUV_CONVERSION_BT601;
+    auto renderer = std::make_unique<CDVBSDLRendererPainter>(window, index);
+    return renderer->IsReady() ? std::move(renderer) : nullptr;
 }
 
 // The keys the window hands to the viewer; the full-screen keys it keeps.
@@ -125,8 +121,8 @@ bool CDVBSDLWindowSurface::Open(CString& error)
         SDL_SetWindowIcon(m_window, iconSurface);
         SDL_FreeSurface(iconSurface);
     }
-    m_renderer = SDL_CreateRenderer(m_window, ChooseRenderer(), 0);
-    if (!m_renderer) {
+    m_painter = MakePainter(m_window);
+    if (!m_painter) {
         error = SDLError("Failed to create the video renderer.");
         return false;
     }
@@ -147,44 +143,17 @@ bool CDVBSDLWindowSurface::StartVideo()
 
 bool CDVBSDLWindowSurface::Create(int width, int height, CString& error)
 {
-    if (m_texture)
-        SDL_DestroyTexture(m_texture);
-    // Even sizes keep each chroma row exactly half a luma row; the odd
-    // column or row is left out when the picture is drawn. The OpenGL
-    // renderer picks its conversion when the texture is made.
-    ApplyColourSpace();
-    m_texture = SDL_CreateTexture(
-        m_renderer, SDL_PIXELFORMAT_YV12, SDL_TEXTUREACCESS_STREAMING, width + (width & 1), height + (height & 1));
-    if (!m_texture) {
-        error = SDLError("Failed to allocate the picture texture.");
-        return false;
-    }
-    SDL_SetTextureScaleMode(m_texture, SDL_ScaleModeLinear);
-    m_pictureWidth = width;
-    m_pictureHeight = height;
-    return true;
+    return m_painter->Create(width, height, error);
 }
 
 bool CDVBSDLWindowSurface::Lock(SDVBSurfacePlanes& planes)
 {
-    void* pixels = nullptr;
-    int pitch = 0;
-    // A renderer without YUV textures converts the picture when it is unlocked.
-    ApplyColourSpace();
-    if (!m_texture || SDL_LockTexture(m_texture, nullptr, &pixels, &pitch) != 0)
-        return false;
-    // YV12 is Y, then V, then U, each chroma plane at half the pitch.
-    const int height = m_pictureHeight + (m_pictureHeight & 1);
-    planes.pitch = pitch;
-    planes.Y = static_cast<unsigned char*>(pixels);
-    planes.V = planes.Y + size_t(pitch) * height;
-    planes.U = planes.V + size_t(pitch / 2) * (height / 2);
-    return true;
+    return m_painter->Lock(planes);
 }
 
 void CDVBSDLWindowSurface::Unlock()
 {
-    SDL_UnlockTexture(m_texture);
+    m_painter->Unlock();
 }
 
 void CDVBSDLWindowSurface::Present(int64_t, bool)
@@ -201,38 +170,13 @@ void CDVBSDLWindowSurface::SetAspectRatio(int numerator, int denominator)
 
 void CDVBSDLWindowSurface::Render()
 {
-    if (!m_renderer)
-        return;
-    SDL_SetRenderDrawColor(
-        m_renderer, m_overlayColour & 0xFF, (m_overlayColour >> 8) & 0xFF, (m_overlayColour >> 16) & 0xFF, 0xFF);
-    SDL_RenderClear(m_renderer);
-    if (m_texture) {
-        ApplyColourSpace();
-        int width = 0, height = 0;
-        SDL_GetRendererOutputSize(m_renderer, &width, &height);
-        const SDVBRect area = DVBLetterbox(width, height, m_aspect[0], m_aspect[1]);
-        const SDL_Rect source { 0, 0, m_pictureWidth, m_pictureHeight };
-        const SDL_Rect target { area.x, area.y, area.width, area.height };
-        SDL_RenderCopy(m_renderer, m_texture, &source, &target);
-    }
-    SDL_RenderPresent(m_renderer);
+    if (m_painter)
+        m_painter->Draw(m_overlayColour, m_aspect[0], m_aspect[1]);
 }
 
 void CDVBSDLWindowSurface::SetColourSpace(const SDVBColourSpace& space)
 {
-    const SDL_YUV_CONVERSION_MODE conversion = ConversionOf(space);
-    if (conversion == m_conversion)
-        return;
-    m_conversion = conversion;
-    // A texture that cannot be made again leaves none: nothing is drawn then.
-    CString error;
-    if (m_texture)
-        Create(m_pictureWidth, m_pictureHeight, error);
-}
-
-void CDVBSDLWindowSurface::ApplyColourSpace() const
-{
-    SDL_SetYUVConversionMode(m_conversion);
+    m_painter->SetColourSpace(space);
 }
 
 void CDVBSDLWindowSurface::PumpEvents()
@@ -296,22 +240,14 @@ Uint32 CDVBSDLWindowSurface::GetWindowID() const
 
 bool CDVBSDLWindowSurface::ReadWindowPixels(std::vector<uint32_t>& pixels, int& width, int& height)
 {
-    if (!m_renderer || SDL_GetRendererOutputSize(m_renderer, &width, &height) != 0)
-        return false;
-    pixels.resize(size_t(width) * height);
-    return SDL_RenderReadPixels(m_renderer, nullptr, SDL_PIXELFORMAT_RGB888, pixels.data(), width * 4) == 0;
+    return m_painter && m_painter->ReadPixels(pixels, width, height);
 }
 
 void CDVBSDLWindowSurface::Close()
 {
-    if (m_texture)
-        SDL_DestroyTexture(m_texture);
-    if (m_renderer)
-        SDL_DestroyRenderer(m_renderer);
+    m_painter.reset();
     if (m_window)
         SDL_DestroyWindow(m_window);
-    m_texture = nullptr;
-    m_renderer = nullptr;
     m_window = nullptr;
     if (m_videoStarted)
         QuitSDLSubSystem(SDL_INIT_VIDEO);

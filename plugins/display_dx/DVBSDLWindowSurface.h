@@ -1,18 +1,20 @@
 #pragma once
-// The video window: an SDL2 window with a YV12 streaming texture scaled into
-// it, letterboxed to the picture's shape on the configured overlay colour,
-// with bilinear scaling and the pictures' own colour matrix and range. Where
-// no GPU is there, SDL's software renderer draws it rather than a software
-// OpenGL, which costs more memory and no less processor time.
+// The video window: an SDL2 window showing the pictures letterboxed to their
+// shape on the configured overlay colour, scaled bilinear, with their own
+// colour matrix and range. Where a GPU is there (or the user names an SDL
+// renderer) an SDL renderer draws them; where none is, they are drawn into
+// the window's memory directly.
 // Space, f and a double-click toggle desktop full screen, Escape leaves it;
 // the viewer's other keys, the wheel (volume) and the close box are sent to
 // the front end as viewer commands. Every call, including the event pumping,
 // comes from the display's frame thread.
 #include "DVBDisplaySurface.h"
+#include "DVBWindowPainter.h"
 
 #include <SDL.h>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class CDVBSDLWindowSurface : public CDVBDisplaySurface
@@ -43,18 +45,12 @@ private:
     void ToggleFullScreen();
     void OnKey(const SDL_KeyboardEvent& key);
     void Render();
-    // SDL has one conversion for the whole process: it is set before each use.
-    void ApplyColourSpace() const;
 
     int m_windowWidth;
     int m_windowHeight;
     unsigned m_overlayColour;
     bool m_videoStarted = false;
     SDL_Window* m_window = nullptr;
-    SDL_Renderer* m_renderer = nullptr;
-    SDL_Texture* m_texture = nullptr;
-    int m_pictureWidth = 0;
-    int m_pictureHeight = 0;
+    std::unique_ptr<CDVBWindowPainter> m_painter;
     int m_aspect[2] = { 0, 0 };
-    SDL_YUV_CONVERSION_MODE m_conversion = SDL_YUV_CONVERSION_BT601;
 };

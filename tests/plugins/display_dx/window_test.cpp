@@ -55,6 +55,20 @@ protected:
 
     CDVBSDLWindowSurface m_surface { 720, 576, BORDER };
 };
+
+// Without a GPU the window draws into its own memory; with one, or with a
+// renderer the user names, SDL's renderer draws. Both must show the same.
+class WindowPainters : public ::testing::TestWithParam<const char*>
+{
+protected:
+    void SetUp() override
+    {
+        setenv("SDL_VIDEODRIVER", "dummy", 0);
+        if (GetParam() != nullptr)
+            SDL_SetHint(SDL_HINT_RENDER_DRIVER, GetParam());
+    }
+    void TearDown() override { SDL_ResetHint(SDL_HINT_RENDER_DRIVER); }
+};
 } // namespace
 
 TEST(WindowSurfaceThread, LeavesNothingOfSDLsBehindOnTheThreadThatOpenedAndClosedIt)
@@ -95,12 +109,14 @@ TEST(Letterbox, FitsThePictureShapeCentredInTheArea)
     EXPECT_TRUE(same(DVBLetterbox(720, 576, 0, 0), { 0, 0, 720, 576 })) << "unknown shape fills the window";
 }
 
-TEST_F(WindowSurface, ShowsThePictureLetterboxedOnTheOverlayColour)
+TEST_P(WindowPainters, ShowThePictureLetterboxedOnTheOverlayColour)
 {
+    CDVBSDLWindowSurface surface { 720, 576, BORDER };
     CString error;
-    ASSERT_TRUE(m_surface.Create(720, 576, error)) << error;
+    ASSERT_TRUE(surface.Open(error)) << error;
+    ASSERT_TRUE(surface.Create(720, 576, error)) << error;
     SDVBSurfacePlanes planes;
-    ASSERT_TRUE(m_surface.Lock(planes));
+    ASSERT_TRUE(surface.Lock(planes));
     // Pure red in BT.601 video range.
     for (int row = 0; row < 576; ++row)
         memset(planes.Y + row * planes.pitch, 81, 720);
@@ -108,13 +124,13 @@ TEST_F(WindowSurface, ShowsThePictureLetterboxedOnTheOverlayColour)
         memset(planes.U + row * (planes.pitch / 2), 90, 360);
         memset(planes.V + row * (planes.pitch / 2), 240, 360);
     }
-    m_surface.Unlock();
-    m_surface.SetAspectRatio(16, 9);
-    m_surface.Present(0, false);
+    surface.Unlock();
+    surface.SetAspectRatio(16, 9);
+    surface.Present(0, false);
 
     std::vector<uint32_t> pixels;
     int width = 0, height = 0;
-    ASSERT_TRUE(m_surface.ReadWindowPixels(pixels, width, height));
+    ASSERT_TRUE(surface.ReadWindowPixels(pixels, width, height));
     ASSERT_EQ(width, 720);
     ASSERT_EQ(height, 576);
     EXPECT_EQ(pixels[40 * width + 360] & 0xFFFFFF, 0x996633u) << "the border above";
@@ -238,9 +254,8 @@ void CodeBars(const SRGB (&bars)[8], double kr, double kb, std::vector<unsigned 
 }
 } // namespace
 
-TEST(WindowColour, ColourBarsOfEitherMatrixLandWithinThreeLevelsOfTheirRGB)
+TEST_P(WindowPainters, ColourBarsOfEitherMatrixLandWithinThreeLevelsOfTheirRGB)
 {
-    setenv("SDL_VIDEODRIVER", "dummy", 0);
     const SRGB bars[8] = { { 255, 255, 255 }, { 255, 255, 0 }, { 0, 255, 255 }, { 0, 255, 0 }, { 255, 0, 255 },
         { 255, 0, 0 }, { 0, 0, 255 }, { 0, 0, 0 } };
     auto owned = std::make_unique<CDVBSDLWindowSurface>(720, 576, BORDER);
@@ -272,3 +287,6 @@ TEST(WindowColour, ColourBarsOfEitherMatrixLandWithinThreeLevelsOfTheirRGB)
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(, WindowPainters, ::testing::Values(nullptr, "software"),
+    [](const ::testing::TestParamInfo<const char*>& info) { return info.param ? "SDLRenderer" : "OwnScaler"; });
