@@ -167,6 +167,7 @@ void CDVBAVVideoDecoder::DropReferences()
         return;
     avcodec_flush_buffers(m_context);
     m_handoff.Discard();
+    m_weaver.Reset();
     // A fresh parser, as the next sequence starts from nothing.
     av_parser_close(m_parser);
     m_parser = av_parser_init(CodecId(m_codec));
@@ -184,7 +185,6 @@ void CDVBAVVideoDecoder::Present(const AVFrame& frame, CDVBDisplay* display)
         m_runningTime += FramePeriod();
     if (!display || !m_converter.Convert(frame))
         return;
-    NoteShape(frame);
     const bool fullRange = frame.color_range == AVCOL_RANGE_JPEG || frame.format == AV_PIX_FMT_YUVJ420P;
     m_handoff.SetColourSpace(DVBDeclaredColourSpace(frame.colorspace, fullRange, frame.width, frame.height));
     SDVBPicture picture;
@@ -194,24 +194,28 @@ void CDVBAVVideoDecoder::Present(const AVFrame& frame, CDVBDisplay* display)
     picture.U = m_converter.GetPlane(1);
     picture.V = m_converter.GetPlane(2);
     picture.time = m_runningTime;
-    // libavcodec marks field pairs, MBAFF frames and what the picture timing
-    // (H.264's pic_struct, HEVC's field indication) calls interlaced.
+    // libavcodec marks H.264's field pairs, MBAFF frames and what its picture
+    // timing calls interlaced. An HEVC picture it marks so is one field,
+    // top when marked top first; the frame comes with its second field.
     picture.interlaced = frame.interlaced_frame;
     picture.topFieldFirst = frame.top_field_first;
+    if (m_codec == DVBVideoCodec::HEVC && frame.interlaced_frame
+        && !m_weaver.Add(SDVBPicture(picture), frame.top_field_first, picture))
+        return;
+    NoteShape(picture.width, picture.height, frame.sample_aspect_ratio);
     m_handoff.Deliver(display, picture);
 }
 
-void CDVBAVVideoDecoder::NoteShape(const AVFrame& frame)
+void CDVBAVVideoDecoder::NoteShape(int width, int height, AVRational pixel)
 {
-    const int shape[4] = { frame.width, frame.height, frame.sample_aspect_ratio.num, frame.sample_aspect_ratio.den };
+    const int shape[4] = { width, height, pixel.num, pixel.den };
     if (std::memcmp(shape, m_shape, sizeof shape) == 0)
         return;
     std::memcpy(m_shape, shape, sizeof shape);
     // A stream that leaves the pixel shape unsaid (0:1) gives no aspect ratio.
-    const AVRational pixel = frame.sample_aspect_ratio;
     const bool known = pixel.num > 0 && pixel.den > 0;
-    m_handoff.SetShape(known ? uint64_t(frame.width) * unsigned(pixel.num) : 0,
-        known ? uint64_t(frame.height) * unsigned(pixel.den) : 0);
+    m_handoff.SetShape(
+        known ? uint64_t(width) * unsigned(pixel.num) : 0, known ? uint64_t(height) * unsigned(pixel.den) : 0);
 }
 
 int64_t CDVBAVVideoDecoder::FramePeriod() const

@@ -5,6 +5,7 @@
 // the PTS of its own access unit. Pictures before the first key frame are
 // never shown: they would lean on pictures the decoder never had. An end of
 // sequence or of stream gives up every picture the decoder still holds.
+#include "DVBFieldWeaver.h"
 #include "DVBPictureConverter.h"
 #include "DVBPictureDecoder.h"
 #include "DVBPictureHandoff.h"
@@ -17,6 +18,7 @@ struct AVCodecContext;
 struct AVCodecParserContext;
 struct AVFrame;
 struct AVPacket;
+struct AVRational;
 
 enum class DVBVideoCodec { H264, HEVC };
 
@@ -47,7 +49,7 @@ private:
     void ReceivePictures(CDVBDisplay* display);
     void Drain(CDVBDisplay* display);
     void Present(const AVFrame& frame, CDVBDisplay* display);
-    void NoteShape(const AVFrame& frame);
+    void NoteShape(int width, int height, AVRational pixel);
     int64_t FramePeriod() const;
 
     DVBVideoCodec m_codec;
@@ -56,6 +58,7 @@ private:
     AVPacket* m_packet = nullptr;
     AVFrame* m_frame = nullptr;
     CDVBPictureConverter m_converter;
+    CDVBFieldWeaver m_weaver;
     CDVBPictureHandoff m_handoff;
     std::optional<int64_t> m_nextPts;
     int64_t m_runningTime = 0;

@@ -29,3 +29,19 @@ TEST(AVVideoDeinterlacing, AnInterlacedH264StreamMatchesFfmpegsBwdifAtFieldRateI
     plain.Feed(Ended(DVBVideoCodec::HEVC, VideoPackets(SampleUnits("hevc_8bit.ts"), kPtsBase)));
     EXPECT_EQ(undeclared.colourSpaces, (std::vector<SDVBColourSpace> { { DVBColourMatrix::BT601, false } }));
 }
+
+// HEVC codes an interlaced frame as two field pictures: they are woven back
+// into frames and deinterlaced, as ffmpeg's weave and bwdif do.
+TEST(AVVideoDeinterlacing, HEVCFieldPicturesAreWovenIntoFramesAndMatchFfmpegsWeaveAndBwdif)
+{
+    constexpr int64_t kPtsBase = 900000;
+    CRecordingDisplay display;
+    CInlineAVReceiver receiver(DVBVideoCodec::HEVC, 1);
+    receiver.SetDisplay(&display);
+    receiver.Feed(Ended(DVBVideoCodec::HEVC, VideoPackets(SampleUnits("hevc_interlaced.ts"), kPtsBase)));
+
+    const std::vector<ts::Bytes> expected = FfmpegPictures(
+        SamplePath("hevc_interlaced.ts"), 352, 288, "weave=first_field=top,setfield=tff,bwdif=mode=send_field");
+    ASSERT_EQ(expected.size(), 24u) << "ffmpeg did not weave and deinterlace the sample";
+    ExpectFieldRatePictures(display.Frames(), expected, kPtsBase, kFramePeriod);
+}
