@@ -44,6 +44,7 @@ bool CKRXNetDatagramSource::DeInitialise()
 
 unsigned long CKRXNetDatagramSource::ReadBuffer(unsigned char* buffer, unsigned long size)
 {
+    m_readFull = false;
     if (HasEnded())
         return 0;
     unsigned long delivered = DeliverPending(buffer, size);
@@ -55,6 +56,7 @@ unsigned long CKRXNetDatagramSource::ReadBuffer(unsigned char* buffer, unsigned 
         TakeDatagram(m_datagram.data(), static_cast<size_t>(received));
         delivered += DeliverPending(buffer + delivered, size - delivered);
     }
+    m_readFull = delivered + kPacketSize > size;
     m_lost.store(m_reorder.GetLostCount(), std::memory_order_relaxed);
     m_discarded.store(m_reorder.GetDroppedCount() + m_badDatagrams, std::memory_order_relaxed);
     return delivered;

@@ -33,13 +33,29 @@ CString DecodeEntities(const CString& text)
     return decoded;
 }
 
+bool IsSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
 // The text of the first element whose name ends with the given one (any
-// namespace prefix), without its attributes.
+// namespace prefix), without its attributes. One pass: the last '<' before
+// each match, and whether white space followed it, are carried forward rather
+// than searched for again, so a hostile description costs its length.
 CString ElementText(const CString& xml, const CString& name)
 {
+    size_t open = CString::npos;
+    bool spaceSinceOpen = false;
+    size_t scanned = 0;
     for (size_t at = xml.find(name); at != CString::npos; at = xml.find(name, at + 1)) {
-        const size_t open = xml.rfind('<', at);
-        if (open == CString::npos || xml[open + 1] == '/' || xml.find_first_of(" \t\r\n", open) < at)
+        for (; scanned < at; ++scanned) {
+            if (xml[scanned] == '<') {
+                open = scanned;
+                spaceSinceOpen = false;
+            } else if (IsSpace(xml[scanned]))
+                spaceSinceOpen = true;
+        }
+        if (open == CString::npos || xml[open + 1] == '/' || spaceSinceOpen)
             continue;
         const size_t after = at + name.size();
         if (after >= xml.size() || (xml[after] != '>' && xml[after] != ' '))

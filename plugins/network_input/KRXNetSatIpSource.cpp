@@ -131,6 +131,12 @@ unsigned long CKRXNetSatIpSource::ReadBuffer(unsigned char* buffer, unsigned lon
     return m_rtp->ReadBuffer(buffer, size);
 }
 
+uint32_t CKRXNetSatIpSource::GetMillisecondsUntilDue()
+{
+    // Without its sockets the stream has ended: nothing is due but the receive thread's own pass.
+    return m_rtp ? m_rtp->GetMillisecondsUntilDue() : KRX_INFINITE;
+}
+
 void CKRXNetSatIpSource::GetStatus(CString& text)
 {
     if (HasEnded()) {

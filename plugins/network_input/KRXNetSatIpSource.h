@@ -37,6 +37,8 @@ public:
     unsigned long ReadBuffer(unsigned char* buffer, unsigned long size) override;
     void GetStatus(CString& text) override;
     bool HasEnded() override { return m_failed.load(std::memory_order_acquire); }
+    // As the RTP's datagram source says.
+    uint32_t GetMillisecondsUntilDue() override;
 
     uint16_t GetRTPPort() const { return m_rtpPort; }
     uint64_t GetKeepAliveCount() const { return m_keepAlives.load(std::memory_order_relaxed); }

@@ -63,14 +63,18 @@ const std::vector<KRXCliCommand>& GetCliCommands()
             RunServicesCommand },
         { "devices", "devices", "Lists the DVB adapters with their frontend's name, type and frequency range.",
             RunDevicesCommand },
-        { "scan", "scan [--adapter N] [--initial FILE [--diseqc N]] [--seconds N]",
+        { "scan",
+            "scan [--adapter N] [--initial FILE [--diseqc N]] [--seconds N] | --satip SERVER[:PORT] --initial FILE "
+            "[--src N]",
             "Scans a DVB adapter (the first by default) for multiplexes and adds those found to the card\n"
             "      input's multiplexes: from an initial-tuning file of dtv-scan-tables (e.g.\n"
             "      /usr/share/dvb/dvb-t/de-Berlin), following each network's list of multiplexes, with\n"
             "      satellites behind DiSEqC switch port N (0 to 3 for A to D); or without one every DVB-T\n"
             "      channel in turn (about 2.5 s per channel and offset). Prints every multiplex found with\n"
             "      its services and what changed in those already known (a channel scan receives each new\n"
-            "      one for at most N seconds, 10 by default, to list them). Ctrl-C stops.",
+            "      one for at most N seconds, 10 by default, to list them). With --satip, tunes each multiplex\n"
+            "      of the file through that SAT>IP server instead (satellites at its source N, 1 by default)\n"
+            "      and adds those it plays to the Network input's multiplexes. Ctrl-C stops.",
             RunScanCommand },
         { "epg", "epg FILE.ts|--input NAME --multiplex NAME [--seconds N] [--dir D] [--paced] [--xmltv OUT.xml]",
             "Reads a transport-stream file once, as fast as it can (at most N seconds, 10 by default), or\n"

@@ -2,11 +2,17 @@
 // finds the multiplexes an adapter receives, adds them to the card input's
 // definitions (updating those that changed) and prints each one with its
 // services.
+// korrix-cli scan --satip SERVER[:PORT] --initial FILE [--src N]: tunes the
+// region file's multiplexes through a SAT>IP server and adds those it plays
+// to the Network input's definitions.
 #include "CliCommands.h"
 #include "CliOptions.h"
+#include "CliPlugins.h"
 #include "FileMultiplexSession.h"
 #include "ServicePrinting.h"
 
+#include "KRXNetRegionFile.h"
+#include "KRXNetSatIpScan.h"
 #include "KRXTTBudgetInputPlugin.h"
 #include "KRXTTChannelScan.h"
 #include "KRXTTDvbv5Card.h"
@@ -20,6 +26,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 
 namespace {
 constexpr int DEFAULT_SECONDS = 10;
@@ -29,6 +36,8 @@ struct ScanOptions {
     CString initialFile; // empty: every DVB-T channel in turn
     int diseqcPort = -1; // satellite: the committed switch port 0..3
     int seconds = DEFAULT_SECONDS;
+    CString satipServer; // empty: scan with a card
+    int satipSource = 1;
 };
 
 // A number from low to high, or a message saying what was wanted.
@@ -49,8 +58,8 @@ CString ReadNumberOption(
 CString ParseScanOptions(const KRXCliArguments& arguments, ScanOptions& options)
 {
     KRXFileCommandLine line;
-    CString misuse = ParseFileCommandLine(
-        arguments, "scan", "scan", { "--adapter", "--initial", "--diseqc", "--seconds" }, line, {}, false);
+    CString misuse = ParseFileCommandLine(arguments, "scan", "scan",
+        { "--adapter", "--initial", "--diseqc", "--seconds", "--satip", "--src" }, line, {}, false);
     if (misuse.empty() && !line.file.empty())
         misuse = "unexpected argument '" + line.file + "'";
     if (misuse.empty())
@@ -59,7 +68,14 @@ CString ParseScanOptions(const KRXCliArguments& arguments, ScanOptions& options)
         misuse = ReadNumberOption(line, "--adapter", 0, 255, "an adapter number", options.adapter);
     if (misuse.empty())
         misuse = ReadNumberOption(line, "--diseqc", 0, 3, "a switch port from 0 to 3", options.diseqcPort);
+    if (misuse.empty())
+        misuse = ReadNumberOption(line, "--src", 1, 255, "a SAT>IP source from 1 to 255", options.satipSource);
     options.initialFile = line.values["--initial"];
+    // Looked up without operator[], which would add the option.
+    const bool satip = line.values.count("--satip") != 0;
+    options.satipServer = satip ? line.values["--satip"] : "";
+    if (misuse.empty() && satip && (options.satipServer.empty() || options.initialFile.empty()))
+        misuse = "'--satip' needs a server and '--initial' a region file";
     return misuse;
 }
 
@@ -90,10 +106,10 @@ bool OpenCard(CKRXTTBudgetInputPlugin& plugin, int adapter, CString& error)
     return false;
 }
 
-// The channel scan, ticking at its own pace; false when interrupted.
-bool RunChannelScan(CKRXTTBudgetInputPlugin& plugin, KRXCliContext& context)
+// A scan job, ticking at its own pace, each find told as it comes; false when interrupted.
+bool RunScanJob(
+    CKRXScanJob& scan, const std::function<CString(const std::vector<CString>&)>& describe, KRXCliContext& context)
 {
-    CKRXTTChannelScan scan(plugin.GetCard(), plugin);
     size_t listed = 0;
     while (!scan.IsDone()) {
         scan.Tick();
@@ -102,7 +118,7 @@ bool RunChannelScan(CKRXTTBudgetInputPlugin& plugin, KRXCliContext& context)
             status.pop_back();
         const auto rows = scan.GetFoundRows();
         for (; listed < rows.size(); ++listed)
-            context.out << "Found channel " << rows[listed][1] << " (" << rows[listed][2] << " kHz)" << std::endl;
+            context.out << "Found " << describe(rows[listed]) << std::endl;
         if (scan.IsDone())
             break;
         context.out << FormatString("[%d/%d] ", scan.GetProgressPosition(), scan.GetProgressRange()) << status << "\r"
@@ -113,6 +129,45 @@ bool RunChannelScan(CKRXTTBudgetInputPlugin& plugin, KRXCliContext& context)
     context.out << "\n";
     scan.Commit();
     return true;
+}
+
+bool RunChannelScan(CKRXTTBudgetInputPlugin& plugin, KRXCliContext& context)
+{
+    CKRXTTChannelScan scan(plugin.GetCard(), plugin);
+    return RunScanJob(
+        scan, [](const std::vector<CString>& row) { return "channel " + row[1] + " (" + row[2] + " kHz)"; }, context);
+}
+
+// Saves what a scan added to the plug-in, saying how many; false when it cannot be saved.
+bool SaveNewMultiplexes(CKRXInputPlugin& plugin, int before, int changed, const CString& ending, KRXCliContext& context)
+{
+    const int after = plugin.GetMultiplexDefinitionCount();
+    context.out << FormatString("%d new multiplex%s found", after - before, after - before == 1 ? "" : "es") << ending;
+    if (after == before && changed == 0)
+        return true;
+    if (!plugin.SaveMultiplexDefinitions())
+        return false;
+    context.out << "Saved to " << plugin.GetMultiplexDefinitionsFilename() << "\n\n";
+    return true;
+}
+
+int RunSatIpScan(const ScanOptions& options, KRXCliContext& context)
+{
+    std::vector<KRXNetRegionEntry> entries;
+    CString error;
+    if (!ReadNetRegionFile(options.initialFile, entries, error))
+        return context.Fail(error);
+    CKRXCliPlugins plugins(context.pluginFolder);
+    CKRXInputPlugin* plugin = plugins.FindInputPlugin("Network");
+    if (plugin == nullptr)
+        return context.Fail("the Network input plug-in (KRXNetworkInput.so) is not in " + plugins.GetFolder());
+    const int before = plugin->GetMultiplexDefinitionCount();
+    CKRXNetSatIpScan scan(*plugin, options.satipServer, std::move(entries), options.satipSource);
+    const bool completed = RunScanJob(
+        scan, [](const std::vector<CString>& row) { return row[0] + " (" + row[1] + ")"; }, context);
+    if (!SaveNewMultiplexes(*plugin, before, 0, ".\n", context))
+        return context.Fail("cannot save the multiplexes to '" + plugin->GetMultiplexDefinitionsFilename() + "'");
+    return completed ? KRX_CLI_OK : KRX_CLI_FAILED;
 }
 
 CString DescribeMultiplex(CKRXTTMultiplexDefinition& definition)
@@ -193,6 +248,8 @@ int RunScanCommand(const KRXCliArguments& arguments, KRXCliContext& context)
     const CString misuse = ParseScanOptions(arguments, options);
     if (!misuse.empty())
         return context.Misused(misuse);
+    if (!options.satipServer.empty())
+        return RunSatIpScan(options, context);
 
     CKRXTTBudgetInputPlugin plugin;
     CString error;
@@ -205,12 +262,9 @@ int RunScanCommand(const KRXCliArguments& arguments, KRXCliContext& context)
     const int changed = options.initialFile.empty() ? (completed = RunChannelScan(plugin, context), 0)
                                                     : RunFastScan(plugin, options, context, completed);
     const int after = plugin.GetMultiplexDefinitionCount();
-    context.out << FormatString("%d new multiplex%s found", after - before, after - before == 1 ? "" : "es");
-    context.out << (options.initialFile.empty() ? CString(".\n") : FormatString(", %d changed.\n", changed));
-    if ((after > before || changed > 0) && !plugin.SaveMultiplexDefinitions())
+    const CString ending = options.initialFile.empty() ? CString(".\n") : FormatString(", %d changed.\n", changed);
+    if (!SaveNewMultiplexes(plugin, before, changed, ending, context))
         return context.Fail("cannot save the multiplexes to '" + plugin.GetMultiplexDefinitionsFilename() + "'");
-    if (after > before || changed > 0)
-        context.out << "Saved to " << plugin.GetMultiplexDefinitionsFilename() << "\n\n";
     // The channel scan reads no services itself: each new multiplex is received to list them.
     for (int i = before; options.initialFile.empty() && i < after && !context.interrupted->IsSet(); ++i)
         PrintMultiplex(plugin, *static_cast<CKRXTTMultiplexDefinition*>(plugin.GetMultiplexDefinitionAtIndex(i)),

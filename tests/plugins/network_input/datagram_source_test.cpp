@@ -127,3 +127,24 @@ TEST_F(SourceFixture, ASocketThatCannotOpenEndsTheStreamSayingWhy)
     source->GetStatus(status);
     EXPECT_EQ(status, "cannot receive: cannot receive on port 5000: Address already in use");
 }
+
+// The receive thread comes back at once for what a full read left in the
+// socket, and otherwise lets datagrams gather rather than asking every
+// millisecond.
+TEST_F(SourceFixture, AFullReadIsFollowedAtOnceAndAnEmptyOneAfterAWhile)
+{
+    Open("rtp://127.0.0.1:5000");
+    for (uint16_t sequence = 0; sequence < 3; ++sequence)
+        waiting.push_back(RTP(sequence, Packets(sequence * 7, 7)));
+    std::vector<uint8_t> buffer(10 * 188);
+    EXPECT_EQ(source->ReadBuffer(buffer.data(), buffer.size()), buffer.size());
+    EXPECT_EQ(source->GetMillisecondsUntilDue(), 0u);
+    EXPECT_EQ(source->ReadBuffer(buffer.data(), buffer.size()), buffer.size());
+    EXPECT_EQ(source->GetMillisecondsUntilDue(), 0u);
+    EXPECT_EQ(source->ReadBuffer(buffer.data(), buffer.size()), 188u);
+    const uint32_t gather = source->GetMillisecondsUntilDue();
+    EXPECT_GE(gather, 5u);
+    EXPECT_LE(gather, 20u) << "the PCRs' arrival times need reads a few times a frame";
+    EXPECT_EQ(source->ReadBuffer(buffer.data(), buffer.size()), 0u);
+    EXPECT_EQ(source->GetMillisecondsUntilDue(), gather);
+}

@@ -124,6 +124,25 @@ TEST(SSDP, ReadsASearchReplyAndTheDeviceDescription)
     EXPECT_FALSE(ParseSatIpDeviceDescription("<root><friendlyName", device));
 }
 
+// Megabytes of names that are not elements: a parse that searched back or
+// forward from each of them would take hours here and run into the test's
+// time-out, where one pass takes milliseconds.
+TEST(SSDP, AHostileDescriptionCostsItsLength)
+{
+    const size_t copies = 250000;
+    CString unopened, unspaced = "<";
+    for (size_t i = 0; i < copies; ++i) {
+        unopened += "friendlyName";
+        unspaced += "friendlyName";
+    }
+    KRXNetSatIpDevice device;
+    EXPECT_FALSE(ParseSatIpDeviceDescription(unopened + unspaced, device));
+    ASSERT_TRUE(ParseSatIpDeviceDescription(
+        unopened + unspaced + " <friendlyName>Box</friendlyName><X_SATIPCAP>DVBC-1</X_SATIPCAP>", device));
+    EXPECT_EQ(device.friendlyName, "Box");
+    EXPECT_EQ(device.capabilities, "DVBC-1");
+}
+
 TEST(SatIpSession, SetsUpPlaysKeepsAliveAndTearsDown)
 {
     ScriptedRTSPClient client;
