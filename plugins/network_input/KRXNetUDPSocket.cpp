@@ -49,8 +49,11 @@ bool CKRXNetUDPSocket::Open(const KRXNetURL& url, CString& error)
         error = CString("no socket: ") + std::strerror(errno);
         return false;
     }
+    // Every program that joins a group shares its port; a unicast port is
+    // this socket's alone, so that one in use is found to be.
     const int yes = 1;
-    setsockopt(m_socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    if (group)
+        setsockopt(m_socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     // Beyond the system's limit only with the right to; otherwise as much as it allows.
     if (setsockopt(m_socket, SOL_SOCKET, SO_RCVBUFFORCE, &kReceiveBufferBytes, sizeof kReceiveBufferBytes) != 0)
         setsockopt(m_socket, SOL_SOCKET, SO_RCVBUF, &kReceiveBufferBytes, sizeof kReceiveBufferBytes);
