@@ -8,6 +8,7 @@
 
 #include "plugin/KRXViewerCommands.h"
 #include "viewing/KRXChannelEntry.h"
+#include "viewing/KRXFavouriteStore.h"
 #include "viewing/KRXMainDialogModel.h"
 
 #include <QMainWindow>
@@ -16,6 +17,7 @@ class CKRXTimerRunner;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QSlider;
 class QTabBar;
@@ -33,8 +35,9 @@ public:
     ~CKRXMainDialog() override;
 
     // Selects the input and multiplex of those names and, once the service
-    // information names it, the service (a programme number or a name).
-    void OpenStraightInto(const CKRXSettings::LastViewed& viewed);
+    // information names it, the service (a programme number or a name); false
+    // when there is no such multiplex.
+    bool OpenStraightInto(const CKRXSettings::LastViewed& viewed);
     // Whether the "EPG..." button has a guide window to show.
     void SetGuideAvailable(bool available);
     // Watches the service of that transport stream, opening the multiplex it
@@ -57,6 +60,10 @@ public:
     QSlider* GetVolumeSlider() const { return m_volume; }
     QToolButton* GetMuteButton() const { return m_mute; }
     CKRXTimerRunner* GetTimerRunner() const { return m_timers; }
+    // The favourite services of every input and multiplex; a click watches one.
+    QTreeWidget* GetFavouriteList() const { return m_favouriteList; }
+    // The service list's context menu, as it was last shown.
+    QMenu* GetServiceMenu() const { return m_serviceMenu; }
 
 public slots:
     // The 250 ms pass: status, service rows, clock.
@@ -73,11 +80,15 @@ protected:
 
 private:
     void BuildControls();
+    QWidget* BuildMultiplexColumn();
     QWidget* BuildRecordRow();
     QWidget* BuildVolumeControls();
     void BuildMenus();
     void BuildPlaybackMenu();
     void BuildChannelKeys();
+    void BuildServiceMenu();
+    // The menu for the service under the point (on the list's viewport).
+    void ShowServiceMenu(const QPoint& position);
     // Carries out what a key asked, here or on the video window.
     void CarryOut(CKRXViewerCommands::Command command);
     void StepVolume(int delta);
@@ -88,6 +99,14 @@ private:
     // The slider, the mute button and its menu item as the level is.
     void ShowVolume();
     void FillInputTabs();
+    // Marks the open multiplex's service as a favourite, or no longer.
+    void ToggleFavourite(unsigned short programNumber);
+    void FillFavouriteList();
+    void WatchFavourite(QTreeWidgetItem* item);
+    // Whether the selected service is a favourite, on its menu item.
+    void ShowFavouriteMark();
+    // As the user would: selects the service and records it alone.
+    void RecordThisService(unsigned short programNumber);
 
     void SelectInput(int index);
     void OnMultiplexSelectionChanged();
@@ -129,6 +148,12 @@ private:
     QSlider* m_volume = nullptr;
     QToolButton* m_mute = nullptr;
     QAction* m_muteAction = nullptr;
+    QAction* m_favouriteAction = nullptr;
+    QTreeWidget* m_favouriteList = nullptr;
+    CKRXFavouriteStore m_favouriteStore = CKRXFavouriteStore::ForUser();
+    // The favourites as the list shows them, in its order.
+    CKRXFavouriteList m_favourites;
+    QMenu* m_serviceMenu = nullptr;
     // Return goes to the channel typed, and is left to the window otherwise.
     QAction* m_goToChannel = nullptr;
     CKRXChannelEntry m_channelEntry;

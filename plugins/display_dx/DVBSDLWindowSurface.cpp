@@ -74,6 +74,9 @@ bool CommandForKey(SDL_Keycode key, CKRXViewerCommands::Command& command)
     case SDLK_KP_MINUS:
         command = CKRXViewerCommands::VolumeDown;
         return true;
+    case SDLK_KP_MULTIPLY:
+        command = CKRXViewerCommands::ToggleFavourite;
+        return true;
     default:
         if (key >= SDLK_KP_1 && key <= SDLK_KP_9) {
             command = CKRXViewerCommands::Command(CKRXViewerCommands::Digit0 + 1 + (key - SDLK_KP_1));

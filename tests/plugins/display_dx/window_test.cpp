@@ -150,7 +150,7 @@ TEST_F(WindowSurface, KeysWheelAndCloseBoxAreSentToTheViewer)
     const CKRXViewerCommands::Handler previous
         = CKRXViewerCommands::SetHandler([&sent](CKRXViewerCommands::Command command) { sent.push_back(command); });
     for (int key : { SDLK_PLUS, SDLK_KP_MINUS, SDLK_m, SDLK_PAGEDOWN, SDLK_UP, SDLK_7, SDLK_KP_0, SDLK_RETURN, SDLK_a,
-             SDLK_s, SDLK_i, SDLK_x })
+             SDLK_s, SDLK_i, SDLK_KP_MULTIPLY, SDLK_ASTERISK, SDLK_x })
         Push(SDL_KEYDOWN, key);
     Push(SDL_MOUSEWHEEL, 1);
     Push(SDL_MOUSEWHEEL, -2);
@@ -164,7 +164,7 @@ TEST_F(WindowSurface, KeysWheelAndCloseBoxAreSentToTheViewer)
     EXPECT_EQ(sent,
         (std::vector<C::Command> { C::VolumeUp, C::VolumeDown, C::ToggleMute, C::NextService, C::PreviousService,
             C::Command(C::Digit0 + 7), C::Digit0, C::Enter, C::NextSoundtrack, C::NextSubtitles, C::ToggleInfo,
-            C::VolumeUp, C::VolumeDown, C::CloseVideo }));
+            C::ToggleFavourite, C::ToggleFavourite, C::VolumeUp, C::VolumeDown, C::CloseVideo }));
     EXPECT_EQ(SDL_GetWindowFlags(SDL_GetWindowFromID(window)) & SDL_WINDOW_SHOWN, 0u) << "hidden";
 }
 
