@@ -270,6 +270,16 @@ void CKRXMainDialog::BuildMenus()
         m_services->SetShowHidden(show);
         CKRXSettings::SetShowHiddenServices(show);
     });
+    // The video window's own keys, which a text field here keeps for itself.
+    QAction* fullScreen = view->addAction("&Full Screen");
+    fullScreen->setShortcut(QKeySequence("F"));
+    connect(fullScreen, &QAction::triggered, this,
+        [] { CKRXVideoOutput::RequestFullScreen(CKRXVideoOutput::ToggleFullScreen); });
+    auto* leaveFullScreen = new QAction(centralWidget());
+    leaveFullScreen->setShortcut(QKeySequence(Qt::Key_Escape));
+    connect(leaveFullScreen, &QAction::triggered, this,
+        [] { CKRXVideoOutput::RequestFullScreen(CKRXVideoOutput::LeaveFullScreen); });
+    centralWidget()->addAction(leaveFullScreen);
     QAction* panel = view->addAction("On-Screen &Panel");
     panel->setShortcut(QKeySequence("I"));
     connect(panel, &QAction::triggered, this, [this] { CarryOut(CKRXViewerCommands::ToggleInfo); });

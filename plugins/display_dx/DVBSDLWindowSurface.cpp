@@ -133,6 +133,7 @@ bool CDVBSDLWindowSurface::Open(CString& error)
         error = SDLError("Failed to create the video renderer.");
         return false;
     }
+    CKRXVideoOutput::TakeFullScreenRequest();
     Render();
     return true;
 }
@@ -240,6 +241,10 @@ void CDVBSDLWindowSurface::ApplyColourSpace() const
 
 void CDVBSDLWindowSurface::PumpEvents()
 {
+    // The main window's keys for full screen, as this window's own would.
+    const CKRXVideoOutput::FullScreenRequest request = CKRXVideoOutput::TakeFullScreenRequest();
+    if (request == CKRXVideoOutput::ToggleFullScreen || (request == CKRXVideoOutput::LeaveFullScreen && IsFullScreen()))
+        ToggleFullScreen();
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         switch (event.type) {

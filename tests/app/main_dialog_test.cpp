@@ -898,3 +898,23 @@ TEST_F(MainDialogTest, TheServiceMenuRecordsTheServiceClickedAlone)
     window->GetRecordBox()->click();
     EXPECT_EQ(FilesStarting(folder.Path(), "two").size(), 1u);
 }
+
+// "f" and Escape on the main window ask the video window for full screen and
+// out of it, as on the video window; a text field keeps its "f".
+TEST_F(MainDialogTest, FAndEscapeOnTheMainWindowWorkTheVideoWindowsFullScreen)
+{
+    std::unique_ptr<CKRXApp> app = StartApp();
+    CKRXMainDialog* window = app->GetMainDialog();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    CKRXVideoOutput::TakeFullScreenRequest();
+    window->GetServiceList()->setFocus();
+    QTest::keyClick(window->GetServiceList(), Qt::Key_F);
+    EXPECT_EQ(CKRXVideoOutput::TakeFullScreenRequest(), CKRXVideoOutput::ToggleFullScreen);
+    QTest::keyClick(window->GetServiceList(), Qt::Key_Escape);
+    EXPECT_EQ(CKRXVideoOutput::TakeFullScreenRequest(), CKRXVideoOutput::LeaveFullScreen);
+    window->GetRecordPathEdit()->setFocus();
+    window->GetRecordPathEdit()->clear();
+    QTest::keyClick(window->GetRecordPathEdit(), Qt::Key_F);
+    EXPECT_EQ(window->GetRecordPathEdit()->text(), "f");
+    EXPECT_EQ(CKRXVideoOutput::TakeFullScreenRequest(), CKRXVideoOutput::NoRequest);
+}

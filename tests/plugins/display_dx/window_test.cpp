@@ -140,6 +140,19 @@ TEST_F(WindowSurface, SpaceFAndDoubleClickToggleFullScreenAndEscapeLeavesIt)
     EXPECT_TRUE(m_surface.IsFullScreen());
     Push(SDL_KEYDOWN, SDLK_ESCAPE);
     EXPECT_FALSE(m_surface.IsFullScreen());
+
+    // The main window's keys, handed over to the window's thread.
+    CKRXVideoOutput::RequestFullScreen(CKRXVideoOutput::LeaveFullScreen);
+    m_surface.PumpEvents();
+    EXPECT_FALSE(m_surface.IsFullScreen());
+    CKRXVideoOutput::RequestFullScreen(CKRXVideoOutput::ToggleFullScreen);
+    m_surface.PumpEvents();
+    EXPECT_TRUE(m_surface.IsFullScreen());
+    m_surface.PumpEvents();
+    EXPECT_TRUE(m_surface.IsFullScreen()) << "once asked, done once";
+    CKRXVideoOutput::RequestFullScreen(CKRXVideoOutput::LeaveFullScreen);
+    m_surface.PumpEvents();
+    EXPECT_FALSE(m_surface.IsFullScreen());
 }
 
 // The viewer's keys, the wheel and the close box reach the front end as
@@ -168,13 +181,16 @@ TEST_F(WindowSurface, KeysWheelAndCloseBoxAreSentToTheViewer)
     EXPECT_EQ(SDL_GetWindowFlags(SDL_GetWindowFromID(window)) & SDL_WINDOW_SHOWN, 0u) << "hidden";
 }
 
-TEST(WindowSurfacePlace, TheWindowOpensWhereTheFrontEndAsked)
+TEST(WindowSurfacePlace, TheWindowOpensWhereTheFrontEndAskedAndNotInFullScreenAskedBefore)
 {
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     CKRXVideoOutput::SetWindowPlace(812, 64);
+    CKRXVideoOutput::RequestFullScreen(CKRXVideoOutput::ToggleFullScreen);
     CDVBSDLWindowSurface surface { 720, 576, BORDER };
     CString error;
     ASSERT_TRUE(surface.Open(error)) << error;
+    surface.PumpEvents();
+    EXPECT_FALSE(surface.IsFullScreen());
     int x = 0, y = 0;
     SDL_GetWindowPosition(SDL_GetWindowFromID(surface.GetWindowID()), &x, &y);
     EXPECT_EQ(x, 812);
