@@ -122,7 +122,11 @@ bool CKRXMainDialogModel::IsRadioSelected() const
 
 void CKRXMainDialogModel::ShowInfo()
 {
-    m_flow.GetInfoPanel().Show(DescribeService(), NowMs(), IsRadioSelected() ? -1 : CKRXInfoPanel::ShowMs);
+    const bool radio = IsRadioSelected();
+    // A radio service started first has no picture to open the window.
+    if (radio)
+        m_flow.OpenPanelDisplay();
+    m_flow.GetInfoPanel().Show(DescribeService(), NowMs(), radio ? -1 : CKRXInfoPanel::ShowMs);
 }
 
 void CKRXMainDialogModel::ToggleInfo()

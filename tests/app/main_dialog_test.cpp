@@ -918,3 +918,16 @@ TEST_F(MainDialogTest, FAndEscapeOnTheMainWindowWorkTheVideoWindowsFullScreen)
     EXPECT_EQ(window->GetRecordPathEdit()->text(), "f");
     EXPECT_EQ(CKRXVideoOutput::TakeFullScreenRequest(), CKRXVideoOutput::NoRequest);
 }
+
+// Started straight into a radio service, the program shows the video window
+// with the service's panel on it, as when the user zaps to it.
+TEST_F(MainDialogTest, ARadioServiceStartedDirectlyShowsItsPanelOnTheVideoWindow)
+{
+    std::unique_ptr<CKRXApp> app = StartApp({ "File", "Korrix Demo", "Korrix Radio", "" });
+    CKRXMainDialog* window = app->GetMainDialog();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->windowTitle() == "Korrix [Korrix Radio]"; }, Patience));
+    CKRXViewingFlow& flow = window->GetModel().GetFlow();
+    EXPECT_NE(flow.GetDisplay(), nullptr);
+    EXPECT_TRUE(flow.GetInfoPanel().IsShown());
+    EXPECT_EQ(flow.GetInfoPanel().GetLines().heading, "30  Korrix Radio");
+}
