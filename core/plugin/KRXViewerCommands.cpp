@@ -52,9 +52,6 @@ bool CKRXViewerCommands::FromCharacter(char32_t character, Command& command)
     case U'i':
         command = ToggleInfo;
         return true;
-    case U'*':
-        command = ToggleFavourite;
-        return true;
     default:
         return false;
     }

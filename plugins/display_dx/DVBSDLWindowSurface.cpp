@@ -8,6 +8,7 @@
 #include "plugin/KRXVideoOutput.h"
 #include "plugin/KRXViewerCommands.h"
 
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -73,9 +74,6 @@ bool CommandForKey(SDL_Keycode key, CKRXViewerCommands::Command& command)
         return true;
     case SDLK_KP_MINUS:
         command = CKRXViewerCommands::VolumeDown;
-        return true;
-    case SDLK_KP_MULTIPLY:
-        command = CKRXViewerCommands::ToggleFavourite;
         return true;
     default:
         if (key >= SDLK_KP_1 && key <= SDLK_KP_9) {
@@ -251,6 +249,11 @@ void CDVBSDLWindowSurface::PumpEvents()
         case SDL_KEYDOWN:
             OnKey(event.key);
             break;
+        // "*" is shifted on most keyboards, whose keys SDL names unshifted: it comes as text.
+        case SDL_TEXTINPUT:
+            if (std::strcmp(event.text.text, "*") == 0)
+                CKRXViewerCommands::Send(CKRXViewerCommands::ToggleFavourite);
+            break;
         case SDL_MOUSEWHEEL:
             if (event.wheel.y != 0)
                 CKRXViewerCommands::Send(
@@ -278,6 +281,9 @@ void CDVBSDLWindowSurface::PumpEvents()
 void CDVBSDLWindowSurface::OnKey(const SDL_KeyboardEvent& key)
 {
     const SDL_Keycode code = key.keysym.sym;
+    // A shifted digit key types a sign ("*" on Shift+8), never the digit.
+    if (code >= SDLK_0 && code <= SDLK_9 && (key.keysym.mod & KMOD_SHIFT) != 0)
+        return;
     if ((code == SDLK_SPACE || code == SDLK_f) && !key.repeat)
         ToggleFullScreen();
     else if (code == SDLK_ESCAPE && IsFullScreen())
