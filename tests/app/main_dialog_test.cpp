@@ -41,6 +41,7 @@
 #include <QTreeWidget>
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -826,6 +827,7 @@ TEST_F(MainDialogTest, FavouritesSpanMultiplexesAndAClickWatchesOne)
     const CString numbered = folder.Write("numbered.ts", NumberedServices());
     std::ofstream(QCoreApplication::applicationDirPath().toStdString() + "/File Multiplexes.txt")
         << "Korrix Demo, " KRX_PROGRAM_FOLDER "demo/demo.ts\nNumbered, " << numbered << "\n";
+    std::remove(CKRXFavouriteStore::ForUser().GetPath().c_str()); // from an earlier run in this process
     std::unique_ptr<CKRXApp> app = StartApp({ "File", "Korrix Demo", "Korrix One", "" });
     CKRXMainDialog* window = app->GetMainDialog();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
