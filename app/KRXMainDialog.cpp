@@ -194,8 +194,12 @@ QWidget* CKRXMainDialog::BuildMultiplexColumn()
     connect(m_configure, &QPushButton::clicked, this, &CKRXMainDialog::Configure);
     connect(m_guide, &QPushButton::clicked, this, &CKRXMainDialog::guideToggleRequested);
     connect(m_grid, &QPushButton::clicked, this, &CKRXMainDialog::gridToggleRequested);
-    connect(m_favouriteList, &QTreeWidget::itemClicked, this, &CKRXMainDialog::WatchFavourite);
-    connect(m_favouriteList, &QTreeWidget::itemActivated, this, &CKRXMainDialog::WatchFavourite);
+    const auto watch = [this](QTreeWidgetItem* item) {
+        if (const SKRXFavourite* favourite = FindFavourite(item))
+            WatchFavourite(*favourite);
+    };
+    connect(m_favouriteList, &QTreeWidget::itemClicked, this, watch);
+    connect(m_favouriteList, &QTreeWidget::itemActivated, this, watch);
     return column;
 }
 
@@ -365,6 +369,8 @@ void CKRXMainDialog::BuildServiceMenu()
     m_serviceMenu = new QMenu(this);
     m_services->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_services, &QWidget::customContextMenuRequested, this, &CKRXMainDialog::ShowServiceMenu);
+    m_favouriteList->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_favouriteList, &QWidget::customContextMenuRequested, this, &CKRXMainDialog::ShowFavouriteMenu);
 }
 
 void CKRXMainDialog::ShowServiceMenu(const QPoint& position)
@@ -387,6 +393,22 @@ void CKRXMainDialog::ShowServiceMenu(const QPoint& position)
     m_serviceMenu->popup(m_services->viewport()->mapToGlobal(position));
 }
 
+// A favourite of any multiplex is watched or taken away from here, without
+// opening its multiplex first.
+void CKRXMainDialog::ShowFavouriteMenu(const QPoint& position)
+{
+    const SKRXFavourite* found = FindFavourite(m_favouriteList->itemAt(position));
+    if (found == nullptr)
+        return;
+    const SKRXFavourite favourite = *found;
+    m_serviceMenu->clear();
+    connect(
+        m_serviceMenu->addAction("&Play"), &QAction::triggered, this, [this, favourite] { WatchFavourite(favourite); });
+    connect(m_serviceMenu->addAction("Remove from &Favourites"), &QAction::triggered, this,
+        [this, favourite] { ChangeFavourites([&](CKRXFavouriteList& list) { list.Remove(favourite); }); });
+    m_serviceMenu->popup(m_favouriteList->viewport()->mapToGlobal(position));
+}
+
 void CKRXMainDialog::RecordThisService(unsigned short programNumber)
 {
     m_services->SelectProgram(programNumber);
@@ -397,10 +419,14 @@ void CKRXMainDialog::RecordThisService(unsigned short programNumber)
 void CKRXMainDialog::ToggleFavourite(unsigned short programNumber)
 {
     SKRXFavourite favourite;
+    if (m_model.DescribeFavourite(programNumber, favourite))
+        ChangeFavourites([&](CKRXFavouriteList& list) { list.Toggle(favourite); });
+}
+
+void CKRXMainDialog::ChangeFavourites(const std::function<void(CKRXFavouriteList&)>& change)
+{
     CString error;
-    if (!m_model.DescribeFavourite(programNumber, favourite))
-        return;
-    if (!m_favouriteStore.Change([&](CKRXFavouriteList& list) { list.Toggle(favourite); }, error))
+    if (!m_favouriteStore.Change(change, error))
         KRXMessageBox("Failed to change the favourites: " + error, Caption, KRX_MB_OK | KRX_MB_ICONERROR);
     FillFavouriteList();
 }
@@ -419,12 +445,15 @@ void CKRXMainDialog::FillFavouriteList()
     ShowFavouriteMark();
 }
 
-void CKRXMainDialog::WatchFavourite(QTreeWidgetItem* item)
+const SKRXFavourite* CKRXMainDialog::FindFavourite(QTreeWidgetItem* item) const
 {
-    const int index = m_favouriteList->indexOfTopLevelItem(item);
-    if (index < 0 || index >= int(m_favourites.GetFavourites().size()))
-        return;
-    const SKRXFavourite& favourite = m_favourites.GetFavourites()[index];
+    const int index = item == nullptr ? -1 : m_favouriteList->indexOfTopLevelItem(item);
+    return index < 0 || index >= int(m_favourites.GetFavourites().size()) ? nullptr
+                                                                          : &m_favourites.GetFavourites()[index];
+}
+
+void CKRXMainDialog::WatchFavourite(const SKRXFavourite& favourite)
+{
     if (!OpenStraightInto(
             { ToQString(favourite.input), ToQString(favourite.multiplex), QString::number(favourite.serviceId) }))
         KRXMessageBox("\"" + favourite.input + "\" has no multiplex \"" + favourite.multiplex + "\" any more.", Caption,

@@ -12,6 +12,7 @@
 #include "viewing/KRXMainDialogModel.h"
 
 #include <QMainWindow>
+#include <functional>
 
 class CKRXTimerRunner;
 class QCheckBox;
@@ -62,7 +63,8 @@ public:
     CKRXTimerRunner* GetTimerRunner() const { return m_timers; }
     // The favourite services of every input and multiplex; a click watches one.
     QTreeWidget* GetFavouriteList() const { return m_favouriteList; }
-    // The service list's context menu, as it was last shown.
+    // The context menu of a service in the service list or among the
+    // favourites, as it was last shown.
     QMenu* GetServiceMenu() const { return m_serviceMenu; }
 
 public slots:
@@ -89,6 +91,8 @@ private:
     void BuildServiceMenu();
     // The menu for the service under the point (on the list's viewport).
     void ShowServiceMenu(const QPoint& position);
+    // The menu for the favourite under the point (on the favourites' viewport).
+    void ShowFavouriteMenu(const QPoint& position);
     // Carries out what a key asked, here or on the video window.
     void CarryOut(CKRXViewerCommands::Command command);
     void StepVolume(int delta);
@@ -101,8 +105,13 @@ private:
     void FillInputTabs();
     // Marks the open multiplex's service as a favourite, or no longer.
     void ToggleFavourite(unsigned short programNumber);
+    // Changes the favourites file and shows what it has then.
+    void ChangeFavourites(const std::function<void(CKRXFavouriteList&)>& change);
     void FillFavouriteList();
-    void WatchFavourite(QTreeWidgetItem* item);
+    // The favourite an item of the favourites shows, or null.
+    const SKRXFavourite* FindFavourite(QTreeWidgetItem* item) const;
+    // Opens the favourite's multiplex and selects it there.
+    void WatchFavourite(const SKRXFavourite& favourite);
     // Whether the selected service is a favourite, on its menu item.
     void ShowFavouriteMark();
     // As the user would: selects the service and records it alone.

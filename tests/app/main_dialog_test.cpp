@@ -795,10 +795,11 @@ TEST_F(MainDialogTest, AZapShowsTheOnScreenPanelAndTheIKeyTogglesIt)
 }
 
 namespace {
-// Right-clicks the service's row and finds the item of that text in the menu that opens.
-QAction* ServiceMenuItem(CKRXMainDialog* window, QTreeWidgetItem* row, const QString& text)
+// Right-clicks the row (of the services, else of the list given) and finds
+// the item of that text in the menu that opens.
+QAction* ServiceMenuItem(CKRXMainDialog* window, QTreeWidgetItem* row, const QString& text, QTreeWidget* list = nullptr)
 {
-    QTreeWidget* services = window->GetServiceList();
+    QTreeWidget* services = list != nullptr ? list : window->GetServiceList();
     const QPoint at = services->visualItemRect(row).center();
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, services->viewport()->mapToGlobal(at));
     QApplication::sendEvent(services->viewport(), &event);
@@ -808,6 +809,12 @@ QAction* ServiceMenuItem(CKRXMainDialog* window, QTreeWidgetItem* row, const QSt
             found = action;
     window->GetServiceMenu()->hide();
     return found;
+}
+
+CString ReadFavouritesFile()
+{
+    std::ifstream file(CKRXFavouriteStore::ForUser().GetPath());
+    return CString(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 QStringList ListedTexts(QTreeWidget* list)
@@ -867,10 +874,18 @@ TEST_F(MainDialogTest, FavouritesSpanMultiplexesAndAClickWatchesOne)
     EXPECT_EQ(window->GetMultiplexList()->selectedItems().first()->text(0), "Korrix Demo");
     Click(favourites, favourites->topLevelItem(1));
     EXPECT_TRUE(title("Beta"));
-    std::ifstream file(CKRXFavouriteStore::ForUser().GetPath());
-    const CString kept((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    EXPECT_THAT(kept, ::testing::HasSubstr("input=File\tmultiplex=Korrix Demo\tsid=1\tname=Korrix One\n"));
-    EXPECT_THAT(kept, ::testing::HasSubstr("multiplex=Numbered\tsid=3\tname=Beta\n"));
+    EXPECT_EQ(ReadFavouritesFile(),
+        "input=File\tmultiplex=Korrix Demo\tsid=1\tname=Korrix One\n"
+        "input=File\tmultiplex=Numbered\tsid=3\tname=Beta\n");
+    // Taken away from among the favourites, while another multiplex is open.
+    Click(window->GetMultiplexList(), FindRow(window->GetMultiplexList(), "Korrix Demo"));
+    QAction* remove = ServiceMenuItem(window, favourites->topLevelItem(1), "Remove from &Favourites", favourites);
+    ASSERT_NE(remove, nullptr);
+    remove->trigger();
+    EXPECT_EQ(ListedTexts(favourites), QStringList { "Korrix One" });
+    ServiceMenuItem(window, favourites->topLevelItem(0), "&Play", favourites)->trigger();
+    EXPECT_TRUE(title("Korrix One"));
+    EXPECT_EQ(ReadFavouritesFile(), "input=File\tmultiplex=Korrix Demo\tsid=1\tname=Korrix One\n");
 }
 
 // "Record This Service" on a service not watched watches it and records it
