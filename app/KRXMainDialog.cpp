@@ -467,6 +467,10 @@ void CKRXMainDialog::ShowFavouriteMark()
         && m_model.DescribeFavourite(m_model.GetFlow().GetProgramNumber(), favourite);
     m_favouriteAction->setEnabled(selected);
     m_favouriteAction->setChecked(selected && m_favourites.Find(favourite) >= 0);
+    m_services->MarkFavourites([this](unsigned short programNumber) {
+        SKRXFavourite favourite;
+        return m_model.DescribeFavourite(programNumber, favourite) && m_favourites.Find(favourite) >= 0;
+    });
 }
 
 void CKRXMainDialog::CarryOut(CKRXViewerCommands::Command command)
@@ -769,6 +773,7 @@ void CKRXMainDialog::ApplyServiceChanges()
         return;
     m_services->Apply(m_model.GetServiceRows(), changes);
     setWindowTitle(ToQString(m_model.GetWindowTitle()));
+    ShowFavouriteMark();
 }
 
 bool CKRXMainDialog::OpenStraightInto(const CKRXSettings::LastViewed& viewed)

@@ -112,7 +112,8 @@ private:
     const SKRXFavourite* FindFavourite(QTreeWidgetItem* item) const;
     // Opens the favourite's multiplex and selects it there.
     void WatchFavourite(const SKRXFavourite& favourite);
-    // Whether the selected service is a favourite, on its menu item.
+    // Whether the selected service is a favourite, on its menu item, and
+    // which of the services are, in the list.
     void ShowFavouriteMark();
     // As the user would: selects the service and records it alone.
     void RecordThisService(unsigned short programNumber);

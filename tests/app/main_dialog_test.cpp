@@ -847,6 +847,8 @@ TEST_F(MainDialogTest, FavouritesSpanMultiplexesAndAClickWatchesOne)
     services->setFocus();
     QTest::keyClick(services, '*');
     EXPECT_EQ(ListedTexts(favourites), QStringList { "Korrix One" });
+    EXPECT_TRUE(FindRow(services, "Korrix One")->font(1).bold()) << "marked in the list";
+    EXPECT_FALSE(FindRow(services, "Korrix Two")->font(1).bold());
     window->GetRecordPathEdit()->setFocus();
     QTest::keyClick(window->GetRecordPathEdit(), '*');
     EXPECT_TRUE(window->GetRecordPathEdit()->text().endsWith("*")) << "a text field keeps its stars";
@@ -883,6 +885,8 @@ TEST_F(MainDialogTest, FavouritesSpanMultiplexesAndAClickWatchesOne)
     ASSERT_NE(remove, nullptr);
     remove->trigger();
     EXPECT_EQ(ListedTexts(favourites), QStringList { "Korrix One" });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return FindRow(services, "Korrix Radio") != nullptr; }, Patience));
+    EXPECT_TRUE(FindRow(services, "Korrix One")->font(1).bold()) << "marked as its row comes";
     ServiceMenuItem(window, favourites->topLevelItem(0), "&Play", favourites)->trigger();
     EXPECT_TRUE(title("Korrix One"));
     EXPECT_EQ(ReadFavouritesFile(), "input=File\tmultiplex=Korrix Demo\tsid=1\tname=Korrix One\n");
