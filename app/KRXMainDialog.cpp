@@ -819,8 +819,11 @@ void CKRXMainDialog::SelectPendingService()
         QTreeWidgetItem* item = m_services->FindProgram(programNumber);
         if (item == nullptr)
             return; // its row comes with the next pass
-        m_services->clearSelection();
-        item->setSelected(true);
+        // The service watched already plays on, not started again.
+        if (!item->isSelected()) {
+            m_services->clearSelection();
+            item->setSelected(true);
+        }
     } else {
         DebugOutput("The multiplex has no service \"" + ToCString(m_pendingService) + "\".\n");
     }

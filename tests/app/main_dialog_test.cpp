@@ -889,6 +889,12 @@ TEST_F(MainDialogTest, FavouritesSpanMultiplexesAndAClickWatchesOne)
     EXPECT_TRUE(FindRow(services, "Korrix One")->font(1).bold()) << "marked as its row comes";
     ServiceMenuItem(window, favourites->topLevelItem(0), "&Play", favourites)->trigger();
     EXPECT_TRUE(title("Korrix One"));
+    // The favourite watched already plays on: no zap brings its panel back.
+    CKRXInfoPanel& panel = window->GetModel().GetFlow().GetInfoPanel();
+    ASSERT_TRUE(panel.IsShown());
+    window->GetModel().ToggleInfo();
+    Click(favourites, favourites->topLevelItem(0));
+    EXPECT_FALSE(panel.IsShown());
     EXPECT_EQ(ReadFavouritesFile(), "input=File\tmultiplex=Korrix Demo\tsid=1\tname=Korrix One\n");
 }
 
