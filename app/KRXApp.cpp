@@ -1,6 +1,5 @@
 #include "KRXApp.h"
 
-#include "CliPlugins.h"
 #include "KRXAboutDialog.h"
 #include "KRXGuideDialog.h"
 #include "KRXGuideFolder.h"
@@ -12,6 +11,7 @@
 #include "KRXTTTuningDialog.h"
 #include "KRXTimerRunner.h"
 #include "KRXWindowToggle.h"
+#include "plugin/KRXLoadedPlugins.h"
 
 #include "platform/MessageBox.h"
 #include "plugin/KRXAVLog.h"
@@ -69,7 +69,7 @@ bool CKRXApp::Start(QString& error)
     // Best effort: pictures and sound keep their pace better; a refusal is no fault.
     setpriority(PRIO_PROCESS, 0, -5);
     InstallQtMessageBoxes();
-    m_plugins = std::make_unique<CKRXCliPlugins>(m_pluginFolder.toStdString());
+    m_plugins = std::make_unique<CKRXLoadedPlugins>(m_pluginFolder.toStdString());
     m_mainDialog = std::make_unique<CKRXMainDialog>(*m_plugins->GetManager(), nullptr, PrepareGuideFolder());
     m_dialogs = std::make_unique<CKRXQtMultiplexDialogs>(m_mainDialog.get());
     AddTTTuningEditors(*m_dialogs);

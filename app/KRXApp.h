@@ -10,7 +10,7 @@
 #include <QPointer>
 #include <memory>
 
-class CKRXCliPlugins;
+class CKRXLoadedPlugins;
 class CKRXMainDialog;
 class CKRXGuideDialog;
 class CKRXGuideGridWindow;
@@ -47,7 +47,7 @@ private:
 
     SKRXCommandLine m_line;
     QString m_pluginFolder;
-    std::unique_ptr<CKRXCliPlugins> m_plugins;
+    std::unique_ptr<CKRXLoadedPlugins> m_plugins;
     std::unique_ptr<CKRXMainDialog> m_mainDialog;
     // The multiplex dialogs the input plug-ins reach through the core.
     std::unique_ptr<CKRXQtMultiplexDialogs> m_dialogs;

@@ -24,6 +24,7 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -96,6 +97,7 @@ CKRXMainDialog::CKRXMainDialog(CKRXPluginManager& plugins, QWidget* parent, cons
             this, [this, command] { CarryOut(command); }, Qt::QueuedConnection);
     });
     FillInputTabs();
+    FillFavouriteList();
     m_timers = new CKRXTimerRunner(*this, CKRXTimerStore::ForUser());
     m_refresh = new QTimer(this);
     connect(m_refresh, &QTimer::timeout, this, &CKRXMainDialog::Refresh);
@@ -120,24 +122,8 @@ void CKRXMainDialog::BuildControls()
     m_components = MakeList({ "Component", "PID", "Decoder" });
     m_components->viewport()->installEventFilter(this);
     m_components->setSelectionMode(QAbstractItemView::NoSelection);
-    m_configure = new QPushButton("Configure...");
-    m_guide = new QPushButton("EPG...");
-    m_guide->setEnabled(false);
-    m_grid = new QPushButton("Guide...");
-    m_grid->setToolTip("The programme guide of the week");
-
-    auto* multiplexColumn = new QWidget;
-    auto* multiplexLayout = new QVBoxLayout(multiplexColumn);
-    multiplexLayout->setContentsMargins(0, 0, 0, 0);
-    multiplexLayout->addWidget(m_multiplexes);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_configure);
-    buttons->addWidget(m_grid);
-    buttons->addWidget(m_guide);
-    multiplexLayout->addLayout(buttons);
-
     auto* lists = new QSplitter(Qt::Horizontal);
-    lists->addWidget(multiplexColumn);
+    lists->addWidget(BuildMultiplexColumn());
     lists->addWidget(m_services);
     lists->setStretchFactor(0, 1);
     lists->setStretchFactor(1, 3);
@@ -176,9 +162,45 @@ void CKRXMainDialog::BuildControls()
         if (column == 0)
             OnComponentChanged(m_components->indexOfTopLevelItem(item), item->checkState(0) == Qt::Checked);
     });
+}
+
+// The favourites sit under the multiplexes: they span every input and
+// multiplex, and stay in sight whichever tab is chosen, one click from watching.
+QWidget* CKRXMainDialog::BuildMultiplexColumn()
+{
+    m_configure = new QPushButton("Configure...");
+    m_guide = new QPushButton("EPG...");
+    m_guide->setEnabled(false);
+    m_grid = new QPushButton("Guide...");
+    m_grid->setToolTip("The programme guide of the week");
+    m_favouriteList = MakeList({ "Favourites" });
+    m_favouriteList->setSelectionMode(QAbstractItemView::NoSelection);
+
+    auto* multiplexes = new QWidget;
+    auto* layout = new QVBoxLayout(multiplexes);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_multiplexes);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_configure);
+    buttons->addWidget(m_grid);
+    buttons->addWidget(m_guide);
+    layout->addLayout(buttons);
+    auto* column = new QSplitter(Qt::Vertical);
+    column->addWidget(multiplexes);
+    column->addWidget(m_favouriteList);
+    column->setStretchFactor(0, 3);
+    column->setStretchFactor(1, 2);
+
     connect(m_configure, &QPushButton::clicked, this, &CKRXMainDialog::Configure);
     connect(m_guide, &QPushButton::clicked, this, &CKRXMainDialog::guideToggleRequested);
     connect(m_grid, &QPushButton::clicked, this, &CKRXMainDialog::gridToggleRequested);
+    const auto watch = [this](QTreeWidgetItem* item) {
+        if (const SKRXFavourite* favourite = FindFavourite(item))
+            WatchFavourite(*favourite);
+    };
+    connect(m_favouriteList, &QTreeWidget::itemClicked, this, watch);
+    connect(m_favouriteList, &QTreeWidget::itemActivated, this, watch);
+    return column;
 }
 
 QWidget* CKRXMainDialog::BuildRecordRow()
@@ -243,6 +265,7 @@ void CKRXMainDialog::BuildMenus()
     addAction(deinterlace);
     BuildPlaybackMenu();
     BuildChannelKeys();
+    BuildServiceMenu();
     QMenu* view = menuBar()->addMenu("&View");
     QAction* showHidden = view->addAction("Show &Hidden Services");
     showHidden->setCheckable(true);
@@ -251,6 +274,16 @@ void CKRXMainDialog::BuildMenus()
         m_services->SetShowHidden(show);
         CKRXSettings::SetShowHiddenServices(show);
     });
+    // The video window's own keys, which a text field here keeps for itself.
+    QAction* fullScreen = view->addAction("&Full Screen");
+    fullScreen->setShortcut(QKeySequence("F"));
+    connect(fullScreen, &QAction::triggered, this,
+        [] { CKRXVideoOutput::RequestFullScreen(CKRXVideoOutput::ToggleFullScreen); });
+    auto* leaveFullScreen = new QAction(centralWidget());
+    leaveFullScreen->setShortcut(QKeySequence(Qt::Key_Escape));
+    connect(leaveFullScreen, &QAction::triggered, this,
+        [] { CKRXVideoOutput::RequestFullScreen(CKRXVideoOutput::LeaveFullScreen); });
+    centralWidget()->addAction(leaveFullScreen);
     QAction* panel = view->addAction("On-Screen &Panel");
     panel->setShortcut(QKeySequence("I"));
     connect(panel, &QAction::triggered, this, [this] { CarryOut(CKRXViewerCommands::ToggleInfo); });
@@ -321,6 +354,123 @@ void CKRXMainDialog::BuildPlaybackMenu()
     QAction* subtitles = playback->addAction("Next Su&btitles");
     subtitles->setShortcut(QKeySequence("S"));
     connect(subtitles, &QAction::triggered, this, [this] { CarryOut(CKRXViewerCommands::NextSubtitles); });
+    playback->addSeparator();
+    m_favouriteAction = playback->addAction("&Favourite");
+    m_favouriteAction->setCheckable(true);
+    m_favouriteAction->setEnabled(false);
+    m_favouriteAction->setShortcut(QKeySequence("*"));
+    connect(m_favouriteAction, &QAction::triggered, this, [this] { CarryOut(CKRXViewerCommands::ToggleFavourite); });
+}
+
+// Right-clicking a service offers what is done to it; the actions act on the
+// service clicked, which need not be the one watched.
+void CKRXMainDialog::BuildServiceMenu()
+{
+    m_serviceMenu = new QMenu(this);
+    m_services->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_services, &QWidget::customContextMenuRequested, this, &CKRXMainDialog::ShowServiceMenu);
+    m_favouriteList->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_favouriteList, &QWidget::customContextMenuRequested, this, &CKRXMainDialog::ShowFavouriteMenu);
+}
+
+void CKRXMainDialog::ShowServiceMenu(const QPoint& position)
+{
+    QTreeWidgetItem* item = m_services->itemAt(position);
+    if (item == nullptr)
+        return;
+    const unsigned short programNumber = CKRXServiceList::GetProgramNumber(item);
+    m_serviceMenu->clear();
+    connect(m_serviceMenu->addAction("&Play"), &QAction::triggered, this,
+        [this, programNumber] { m_services->SelectProgram(programNumber); });
+    SKRXFavourite favourite;
+    const bool known = m_model.DescribeFavourite(programNumber, favourite);
+    const bool isFavourite = known && m_favourites.Find(favourite) >= 0;
+    QAction* mark = m_serviceMenu->addAction(isFavourite ? "Remove from &Favourites" : "Add to &Favourites");
+    connect(mark, &QAction::triggered, this, [this, programNumber] { ToggleFavourite(programNumber); });
+    QAction* record = m_serviceMenu->addAction("&Record This Service");
+    record->setEnabled(!m_model.IsRecording());
+    connect(record, &QAction::triggered, this, [this, programNumber] { RecordThisService(programNumber); });
+    m_serviceMenu->popup(m_services->viewport()->mapToGlobal(position));
+}
+
+// A favourite of any multiplex is watched or taken away from here, without
+// opening its multiplex first.
+void CKRXMainDialog::ShowFavouriteMenu(const QPoint& position)
+{
+    const SKRXFavourite* found = FindFavourite(m_favouriteList->itemAt(position));
+    if (found == nullptr)
+        return;
+    const SKRXFavourite favourite = *found;
+    m_serviceMenu->clear();
+    connect(
+        m_serviceMenu->addAction("&Play"), &QAction::triggered, this, [this, favourite] { WatchFavourite(favourite); });
+    connect(m_serviceMenu->addAction("Remove from &Favourites"), &QAction::triggered, this,
+        [this, favourite] { ChangeFavourites([&](CKRXFavouriteList& list) { list.Remove(favourite); }); });
+    m_serviceMenu->popup(m_favouriteList->viewport()->mapToGlobal(position));
+}
+
+void CKRXMainDialog::RecordThisService(unsigned short programNumber)
+{
+    m_services->SelectProgram(programNumber);
+    m_recordService->setChecked(true);
+    m_record->setChecked(true);
+}
+
+void CKRXMainDialog::ToggleFavourite(unsigned short programNumber)
+{
+    SKRXFavourite favourite;
+    if (m_model.DescribeFavourite(programNumber, favourite))
+        ChangeFavourites([&](CKRXFavouriteList& list) { list.Toggle(favourite); });
+}
+
+void CKRXMainDialog::ChangeFavourites(const std::function<void(CKRXFavouriteList&)>& change)
+{
+    CString error;
+    if (!m_favouriteStore.Change(change, error))
+        KRXMessageBox("Failed to change the favourites: " + error, Caption, KRX_MB_OK | KRX_MB_ICONERROR);
+    FillFavouriteList();
+}
+
+// Read afresh each time: another Korrix may have changed the file.
+void CKRXMainDialog::FillFavouriteList()
+{
+    CString error;
+    if (!m_favouriteStore.Read(m_favourites, error))
+        DebugOutput(error + "\n");
+    m_favouriteList->clear();
+    for (const SKRXFavourite& favourite : m_favourites.GetFavourites()) {
+        auto* item = new QTreeWidgetItem(m_favouriteList, { ToQString(favourite.name) });
+        item->setToolTip(0, ToQString(favourite.multiplex + " (" + favourite.input + ")"));
+    }
+    ShowFavouriteMark();
+}
+
+const SKRXFavourite* CKRXMainDialog::FindFavourite(QTreeWidgetItem* item) const
+{
+    const int index = item == nullptr ? -1 : m_favouriteList->indexOfTopLevelItem(item);
+    return index < 0 || index >= int(m_favourites.GetFavourites().size()) ? nullptr
+                                                                          : &m_favourites.GetFavourites()[index];
+}
+
+void CKRXMainDialog::WatchFavourite(const SKRXFavourite& favourite)
+{
+    if (!OpenStraightInto(
+            { ToQString(favourite.input), ToQString(favourite.multiplex), QString::number(favourite.serviceId) }))
+        KRXMessageBox("\"" + favourite.input + "\" has no multiplex \"" + favourite.multiplex + "\" any more.", Caption,
+            KRX_MB_OK | KRX_MB_ICONWARNING);
+}
+
+void CKRXMainDialog::ShowFavouriteMark()
+{
+    SKRXFavourite favourite;
+    const bool selected = m_model.GetFlow().IsServiceSelected()
+        && m_model.DescribeFavourite(m_model.GetFlow().GetProgramNumber(), favourite);
+    m_favouriteAction->setEnabled(selected);
+    m_favouriteAction->setChecked(selected && m_favourites.Find(favourite) >= 0);
+    m_services->MarkFavourites([this](unsigned short programNumber) {
+        SKRXFavourite favourite;
+        return m_model.DescribeFavourite(programNumber, favourite) && m_favourites.Find(favourite) >= 0;
+    });
 }
 
 void CKRXMainDialog::CarryOut(CKRXViewerCommands::Command command)
@@ -358,6 +508,10 @@ void CKRXMainDialog::CarryOut(CKRXViewerCommands::Command command)
     case CKRXViewerCommands::CloseVideo:
         m_model.GetFlow().CloseVideo();
         FillComponentList();
+        break;
+    case CKRXViewerCommands::ToggleFavourite:
+        if (m_model.GetFlow().IsServiceSelected())
+            ToggleFavourite(m_model.GetFlow().GetProgramNumber());
         break;
     default:
         if (command >= CKRXViewerCommands::Digit0 && command <= CKRXViewerCommands::Digit0 + 9)
@@ -462,6 +616,7 @@ void CKRXMainDialog::ShowClosedMultiplex()
     }
     FillComponentList();
     setWindowTitle(ToQString(m_model.GetWindowTitle()));
+    ShowFavouriteMark();
 }
 
 void CKRXMainDialog::OnServiceSelectionChanged()
@@ -476,6 +631,7 @@ void CKRXMainDialog::OnServiceSelectionChanged()
         m_model.SelectService(static_cast<unsigned short>(programNumber));
     setWindowTitle(ToQString(m_model.GetWindowTitle()));
     FillComponentList();
+    ShowFavouriteMark();
 }
 
 void CKRXMainDialog::FillComponentList()
@@ -617,9 +773,10 @@ void CKRXMainDialog::ApplyServiceChanges()
         return;
     m_services->Apply(m_model.GetServiceRows(), changes);
     setWindowTitle(ToQString(m_model.GetWindowTitle()));
+    ShowFavouriteMark();
 }
 
-void CKRXMainDialog::OpenStraightInto(const CKRXSettings::LastViewed& viewed)
+bool CKRXMainDialog::OpenStraightInto(const CKRXSettings::LastViewed& viewed)
 {
     for (int tab = 0; tab < m_inputs->count(); ++tab) {
         if (m_inputs->tabText(tab) == viewed.input)
@@ -627,7 +784,7 @@ void CKRXMainDialog::OpenStraightInto(const CKRXSettings::LastViewed& viewed)
     }
     const QList<QTreeWidgetItem*> multiplexes = m_multiplexes->findItems(viewed.multiplex, Qt::MatchExactly);
     if (viewed.multiplex.isEmpty() || multiplexes.isEmpty())
-        return;
+        return false;
     // The multiplex already open stays open.
     if (!multiplexes.first()->isSelected()) {
         m_multiplexes->clearSelection();
@@ -635,6 +792,7 @@ void CKRXMainDialog::OpenStraightInto(const CKRXSettings::LastViewed& viewed)
     }
     m_pendingService = viewed.service;
     SelectPendingService();
+    return true;
 }
 
 bool CKRXMainDialog::SelectGuideService(unsigned short transportStreamId, unsigned short serviceId)
@@ -643,9 +801,8 @@ bool CKRXMainDialog::SelectGuideService(unsigned short transportStreamId, unsign
     const auto place = places.find(transportStreamId);
     if (place == places.end())
         return false;
-    OpenStraightInto(
+    return OpenStraightInto(
         { ToQString(place->second.input), ToQString(place->second.multiplex), QString::number(serviceId) });
-    return true;
 }
 
 void CKRXMainDialog::SelectPendingService()
@@ -662,8 +819,11 @@ void CKRXMainDialog::SelectPendingService()
         QTreeWidgetItem* item = m_services->FindProgram(programNumber);
         if (item == nullptr)
             return; // its row comes with the next pass
-        m_services->clearSelection();
-        item->setSelected(true);
+        // The service watched already plays on, not started again.
+        if (!item->isSelected()) {
+            m_services->clearSelection();
+            item->setSelected(true);
+        }
     } else {
         DebugOutput("The multiplex has no service \"" + ToCString(m_pendingService) + "\".\n");
     }

@@ -8,14 +8,17 @@
 
 #include "plugin/KRXViewerCommands.h"
 #include "viewing/KRXChannelEntry.h"
+#include "viewing/KRXFavouriteStore.h"
 #include "viewing/KRXMainDialogModel.h"
 
 #include <QMainWindow>
+#include <functional>
 
 class CKRXTimerRunner;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QSlider;
 class QTabBar;
@@ -33,8 +36,9 @@ public:
     ~CKRXMainDialog() override;
 
     // Selects the input and multiplex of those names and, once the service
-    // information names it, the service (a programme number or a name).
-    void OpenStraightInto(const CKRXSettings::LastViewed& viewed);
+    // information names it, the service (a programme number or a name); false
+    // when there is no such multiplex.
+    bool OpenStraightInto(const CKRXSettings::LastViewed& viewed);
     // Whether the "EPG..." button has a guide window to show.
     void SetGuideAvailable(bool available);
     // Watches the service of that transport stream, opening the multiplex it
@@ -57,6 +61,11 @@ public:
     QSlider* GetVolumeSlider() const { return m_volume; }
     QToolButton* GetMuteButton() const { return m_mute; }
     CKRXTimerRunner* GetTimerRunner() const { return m_timers; }
+    // The favourite services of every input and multiplex; a click watches one.
+    QTreeWidget* GetFavouriteList() const { return m_favouriteList; }
+    // The context menu of a service in the service list or among the
+    // favourites, as it was last shown.
+    QMenu* GetServiceMenu() const { return m_serviceMenu; }
 
 public slots:
     // The 250 ms pass: status, service rows, clock.
@@ -73,11 +82,17 @@ protected:
 
 private:
     void BuildControls();
+    QWidget* BuildMultiplexColumn();
     QWidget* BuildRecordRow();
     QWidget* BuildVolumeControls();
     void BuildMenus();
     void BuildPlaybackMenu();
     void BuildChannelKeys();
+    void BuildServiceMenu();
+    // The menu for the service under the point (on the list's viewport).
+    void ShowServiceMenu(const QPoint& position);
+    // The menu for the favourite under the point (on the favourites' viewport).
+    void ShowFavouriteMenu(const QPoint& position);
     // Carries out what a key asked, here or on the video window.
     void CarryOut(CKRXViewerCommands::Command command);
     void StepVolume(int delta);
@@ -88,6 +103,20 @@ private:
     // The slider, the mute button and its menu item as the level is.
     void ShowVolume();
     void FillInputTabs();
+    // Marks the open multiplex's service as a favourite, or no longer.
+    void ToggleFavourite(unsigned short programNumber);
+    // Changes the favourites file and shows what it has then.
+    void ChangeFavourites(const std::function<void(CKRXFavouriteList&)>& change);
+    void FillFavouriteList();
+    // The favourite an item of the favourites shows, or null.
+    const SKRXFavourite* FindFavourite(QTreeWidgetItem* item) const;
+    // Opens the favourite's multiplex and selects it there.
+    void WatchFavourite(const SKRXFavourite& favourite);
+    // Whether the selected service is a favourite, on its menu item, and
+    // which of the services are, in the list.
+    void ShowFavouriteMark();
+    // As the user would: selects the service and records it alone.
+    void RecordThisService(unsigned short programNumber);
 
     void SelectInput(int index);
     void OnMultiplexSelectionChanged();
@@ -129,6 +158,12 @@ private:
     QSlider* m_volume = nullptr;
     QToolButton* m_mute = nullptr;
     QAction* m_muteAction = nullptr;
+    QAction* m_favouriteAction = nullptr;
+    QTreeWidget* m_favouriteList = nullptr;
+    CKRXFavouriteStore m_favouriteStore = CKRXFavouriteStore::ForUser();
+    // The favourites as the list shows them, in its order.
+    CKRXFavouriteList m_favourites;
+    QMenu* m_serviceMenu = nullptr;
     // Return goes to the channel typed, and is left to the window otherwise.
     QAction* m_goToChannel = nullptr;
     CKRXChannelEntry m_channelEntry;

@@ -51,6 +51,16 @@ void CKRXServiceList::Apply(const CKRXServiceRows& rows, const std::vector<CKRXS
         Order(rows);
 }
 
+void CKRXServiceList::MarkFavourites(const std::function<bool(unsigned short programNumber)>& isFavourite)
+{
+    for (int row = 0; row < topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = topLevelItem(row);
+        QFont font = item->font(NameColumn);
+        font.setBold(isFavourite(GetProgramNumber(item)));
+        item->setFont(NameColumn, font);
+    }
+}
+
 void CKRXServiceList::ShowRow(QTreeWidgetItem* item, const CKRXServiceRows::Row& row, unsigned what)
 {
     const bool all = (what & CKRXServiceRows::Inserted) != 0;

@@ -7,6 +7,7 @@
 #include "viewing/KRXServiceRows.h"
 
 #include <QTreeWidget>
+#include <functional>
 
 class CKRXServiceList : public QTreeWidget
 {
@@ -18,6 +19,8 @@ public:
     // the selected service stays selected.
     void Apply(const CKRXServiceRows& rows, const std::vector<CKRXServiceRows::Change>& changes);
     void SetShowHidden(bool show);
+    // The favourite services' names in bold.
+    void MarkFavourites(const std::function<bool(unsigned short programNumber)>& isFavourite);
 
     static unsigned short GetProgramNumber(const QTreeWidgetItem* item);
     QTreeWidgetItem* FindProgram(unsigned short programNumber) const;

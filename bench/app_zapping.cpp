@@ -9,8 +9,8 @@
 // On the zapping multiplex each television service has a picture stream of
 // its own, and each picture tells its service by a coloured box: a zap from
 // one to the other ends with the first picture of the new colour presented.
-#include "CliPlugins.h"
 #include "FileMultiplexSession.h"
+#include "plugin/KRXLoadedPlugins.h"
 #include "support/ZapColourLayer.h"
 #include "viewing/KRXServiceSearch.h"
 
@@ -62,7 +62,7 @@ void WaitUntilNoPictureComes(CKRXViewingFlow& flow)
 void BM_ZapFromRadioToTelevision(benchmark::State& state)
 {
     CKRXVideoOutput::Set(CKRXVideoOutput::None);
-    CKRXCliPlugins plugins(KRX_PROGRAM_FOLDER);
+    CKRXLoadedPlugins plugins(KRX_PROGRAM_FOLDER);
     CKRXFileMultiplexSession session(plugins);
     CString error;
     if (!session.Open(KRX_PROGRAM_FOLDER "demo/demo.ts", error)) {
@@ -108,7 +108,7 @@ BENCHMARK(BM_ZapFromRadioToTelevision)->UseManualTime()->Iterations(10)->Unit(be
 void BM_ZapBetweenTelevisionServices(benchmark::State& state)
 {
     CKRXVideoOutput::Set(CKRXVideoOutput::None);
-    CKRXCliPlugins plugins(KRX_PROGRAM_FOLDER);
+    CKRXLoadedPlugins plugins(KRX_PROGRAM_FOLDER);
     CKRXFileMultiplexSession session(plugins);
     CString error;
     if (!session.Open(KRX_PROGRAM_FOLDER "zap/zap.ts", error)) {

@@ -52,8 +52,9 @@ void CKRXNetMultiplexDialog::accept()
 
 void AddNetworkMultiplexEditor(CKRXQtMultiplexDialogs& dialogs)
 {
-    dialogs.AddDefinitionEditor("Network", [](QWidget* parent, CKRXInputPlugin*, CDVBMultiplexDefinition* definition) {
-        CKRXNetMultiplexDialog dialog(parent, definition);
-        return dialog.exec() == QDialog::Accepted;
-    });
+    dialogs.AddDefinitionEditor(
+        EKRXMultiplexKind::Network, [](QWidget* parent, CKRXInputPlugin*, CDVBMultiplexDefinition* definition) {
+            CKRXNetMultiplexDialog dialog(parent, definition);
+            return dialog.exec() == QDialog::Accepted;
+        });
 }

@@ -20,12 +20,12 @@ bool EditFileMultiplex(QWidget* parent, CKRXInputPlugin*, CDVBMultiplexDefinitio
 CKRXQtMultiplexDialogs::CKRXQtMultiplexDialogs(QWidget* parent)
     : m_parent(parent)
 {
-    AddDefinitionEditor("File", EditFileMultiplex);
+    AddDefinitionEditor(EKRXMultiplexKind::File, EditFileMultiplex);
 }
 
-void CKRXQtMultiplexDialogs::AddDefinitionEditor(const CString& pluginName, DefinitionEditor editor)
+void CKRXQtMultiplexDialogs::AddDefinitionEditor(EKRXMultiplexKind kind, DefinitionEditor editor)
 {
-    m_editors[pluginName] = std::move(editor);
+    m_editors[kind] = std::move(editor);
 }
 
 bool CKRXQtMultiplexDialogs::ConfigureMultiplexDefinitions(CKRXInputPlugin* plugin)
@@ -36,7 +36,7 @@ bool CKRXQtMultiplexDialogs::ConfigureMultiplexDefinitions(CKRXInputPlugin* plug
 
 bool CKRXQtMultiplexDialogs::ConfigureMultiplexDefinition(CKRXInputPlugin* plugin, CDVBMultiplexDefinition* definition)
 {
-    const auto editor = m_editors.find(plugin->GetName());
+    const auto editor = m_editors.find(plugin->GetMultiplexKind());
     return editor != m_editors.end() && editor->second(DialogParent(), plugin, definition);
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 // The multiplex dialogs of the program: the core's configuration and test
-// dialogs, and an editor per input plug-in for one definition, chosen by the
-// plug-in's name. The File plug-in's editor is there from the start; other
-// plug-ins add theirs (the card's tuning forms) with AddDefinitionEditor.
+// dialogs, and an editor for one definition per kind of multiplex, chosen by
+// the kind the input plug-in says its definitions are (not by its caption).
+// The File plug-in's editor is there from the start; the others (the card's
+// tuning forms, the network's) are added with AddDefinitionEditor.
 // Every dialog is modal, on the user-interface thread, over the window that
 // is modal at the time (or the parent given here).
+#include "plugin/KRXInputPlugin.h"
 #include "plugin/KRXMultiplexDialogs.h"
 
 #include "platform/CString.h"
@@ -22,8 +24,8 @@ public:
 
     explicit CKRXQtMultiplexDialogs(QWidget* parent);
 
-    // Replaces any editor the plug-in of that name had.
-    void AddDefinitionEditor(const CString& pluginName, DefinitionEditor editor);
+    // Replaces any editor of that kind.
+    void AddDefinitionEditor(EKRXMultiplexKind kind, DefinitionEditor editor);
 
     bool ConfigureMultiplexDefinitions(CKRXInputPlugin* plugin) override;
     // False for a plug-in without an editor, as without a user interface.
@@ -35,5 +37,5 @@ private:
     QWidget* DialogParent() const;
 
     QPointer<QWidget> m_parent;
-    std::map<CString, DefinitionEditor> m_editors;
+    std::map<EKRXMultiplexKind, DefinitionEditor> m_editors;
 };

@@ -261,11 +261,11 @@ void CKRXTTTuningDialog::accept()
 
 void AddTTTuningEditors(CKRXQtMultiplexDialogs& dialogs)
 {
-    for (const auto& [name, type] :
-        { std::pair { "TT Budget DVB-T", KRX_TT_FRONTEND_DVBT }, std::pair { "TT Budget DVB-S", KRX_TT_FRONTEND_DVBS },
-            std::pair { "TT Budget DVB-C", KRX_TT_FRONTEND_DVBC } }) {
+    for (const auto& [kind, type] : { std::pair { EKRXMultiplexKind::Terrestrial, KRX_TT_FRONTEND_DVBT },
+             std::pair { EKRXMultiplexKind::Satellite, KRX_TT_FRONTEND_DVBS },
+             std::pair { EKRXMultiplexKind::Cable, KRX_TT_FRONTEND_DVBC } }) {
         dialogs.AddDefinitionEditor(
-            name, [type](QWidget* parent, CKRXInputPlugin* plugin, CDVBMultiplexDefinition* definition) {
+            kind, [type](QWidget* parent, CKRXInputPlugin* plugin, CDVBMultiplexDefinition* definition) {
                 CKRXTTTuningDialog dialog(parent, plugin, definition, type);
                 return dialog.exec() == QDialog::Accepted;
             });

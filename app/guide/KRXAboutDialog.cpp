@@ -98,7 +98,8 @@ QWidget* CKRXAboutDialog::MakeKeyboardPage()
         { "Page Up / Page Down, Up / Down", "Previous / next service in the list" },
         { "A", "Next soundtrack" },
         { "S", "Next subtitles, then off" },
-        { "F, Space, double-click", "Full screen on the video window" },
+        { "*", "Add the service to the favourites, or take it away" },
+        { "F; Space, double-click on the video window", "Full screen on the video window" },
         { "Escape", "Leave full screen" },
         { "Close box", "Close the picture until a service is chosen again" },
     };

@@ -10,6 +10,10 @@
 class CDVBMultiplexDefinition;
 class CDVBTransportStreamSource;
 
+// What an input's multiplex definitions describe, which chooses the editor
+// the front end offers for one; it never changes with the input's caption.
+enum class EKRXMultiplexKind { None, File, Network, Terrestrial, Satellite, Cable };
+
 class CKRXInputPlugin : public CKRXPlugin
 {
 public:
@@ -54,6 +58,8 @@ public:
     virtual CString GetInputStatus() { return ""; }
     // Whether ScanForMultiplexDefinitions can find anything: a file cannot be scanned.
     virtual bool CanScanForMultiplexDefinitions() { return false; }
+    // None for an input whose definitions the front end cannot edit.
+    virtual EKRXMultiplexKind GetMultiplexKind() { return EKRXMultiplexKind::None; }
 
     // The plug-in owns the definition from now on.
     bool AddMultiplexDefinition(CDVBMultiplexDefinition* definition);

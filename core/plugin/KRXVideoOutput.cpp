@@ -2,6 +2,8 @@
 
 #include "platform/CriticalSection.h"
 
+#include <atomic>
+
 namespace {
 CCriticalSection outputSection;
 CKRXVideoOutput::Kind outputKind = CKRXVideoOutput::Window;
@@ -9,6 +11,7 @@ CString outputPath;
 bool placeSet = false;
 int placeX = 0;
 int placeY = 0;
+std::atomic<CKRXVideoOutput::FullScreenRequest> fullScreenRequest { CKRXVideoOutput::NoRequest };
 } // namespace
 
 void CKRXVideoOutput::SetWindowPlace(int x, int y)
@@ -44,4 +47,14 @@ CString CKRXVideoOutput::GetPath()
 {
     CSingleLock lock(&outputSection, true);
     return outputPath;
+}
+
+void CKRXVideoOutput::RequestFullScreen(FullScreenRequest request)
+{
+    fullScreenRequest = request;
+}
+
+CKRXVideoOutput::FullScreenRequest CKRXVideoOutput::TakeFullScreenRequest()
+{
+    return fullScreenRequest.exchange(NoRequest);
 }

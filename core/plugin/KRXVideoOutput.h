@@ -18,4 +18,12 @@ public:
     // end can keep it off its own window; false until set.
     static void SetWindowPlace(int x, int y);
     static bool GetWindowPlace(int& x, int& y);
+
+    // What the front end asks of the window's full screen; the window carries
+    // it out on its own thread the next time it looks, and a window that
+    // opens later forgets what was asked before it.
+    enum FullScreenRequest { NoRequest, ToggleFullScreen, LeaveFullScreen };
+    static void RequestFullScreen(FullScreenRequest request);
+    // The last request since the previous call, or NoRequest.
+    static FullScreenRequest TakeFullScreenRequest();
 };

@@ -22,6 +22,8 @@ public:
         // The video window's close box: the picture goes until a service is chosen again.
         CloseVideo,
         Enter,
+        // Marks the service watched as a favourite, or no longer.
+        ToggleFavourite,
         Digit0, // Digit0 + n for the digit n
     };
     using Handler = std::function<void(Command)>;

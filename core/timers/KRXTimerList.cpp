@@ -1,5 +1,7 @@
 #include "timers/KRXTimerList.h"
 
+#include "timers/KRXFieldLine.h"
+
 #include <algorithm>
 
 namespace {
@@ -90,23 +92,14 @@ CString CKRXTimerList::Format() const
 bool CKRXTimerList::Parse(const CString& text, int& badLine)
 {
     m_timers.clear();
-    badLine = 0;
-    int number = 0;
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t end = text.find('\n', at);
-        if (end == CString::npos)
-            end = text.size();
-        const CString line = text.substr(at, end - at);
-        at = end + 1;
-        ++number;
-        CKRXTimer timer;
-        if (line.empty())
-            continue;
-        if (CKRXTimer::FromLine(line, timer))
+    return CKRXFieldLine::ReadLines(
+        text,
+        [this](const CString& line) {
+            CKRXTimer timer;
+            if (!CKRXTimer::FromLine(line, timer))
+                return false;
             m_timers.push_back(timer);
-        else if (badLine == 0)
-            badLine = number;
-    }
-    return badLine == 0;
+            return true;
+        },
+        badLine);
 }

@@ -14,6 +14,10 @@ public:
     // What the guide knows of a programme the user asks to record.
     using Programme = SKRXGuideRecording;
 
+    // The file that keeps them, and what one line of it holds.
+    static constexpr const char* kFileName = "Timers";
+    static constexpr const char* kEntryName = "a timer";
+
     // The input that plays files: its recordings never compete for an adapter.
     static constexpr const char* kFileInput = "File";
 

@@ -122,7 +122,11 @@ bool CKRXMainDialogModel::IsRadioSelected() const
 
 void CKRXMainDialogModel::ShowInfo()
 {
-    m_flow.GetInfoPanel().Show(DescribeService(), NowMs(), IsRadioSelected() ? -1 : CKRXInfoPanel::ShowMs);
+    const bool radio = IsRadioSelected();
+    // A radio service started first has no picture to open the window.
+    if (radio)
+        m_flow.OpenPanelDisplay();
+    m_flow.GetInfoPanel().Show(DescribeService(), NowMs(), radio ? -1 : CKRXInfoPanel::ShowMs);
 }
 
 void CKRXMainDialogModel::ToggleInfo()
@@ -148,9 +152,22 @@ CString CKRXMainDialogModel::GetWindowTitle() const
 {
     if (!m_flow.IsServiceSelected())
         return "Korrix";
-    const int row = m_rows.Find(m_flow.GetProgramNumber());
-    const CString name = row >= 0 ? m_rows.GetRows()[row].name : FormatString("Service %u", m_flow.GetProgramNumber());
-    return FormatString("Korrix [%s]", name.c_str());
+    return FormatString("Korrix [%s]", GetServiceName(m_flow.GetProgramNumber()).c_str());
+}
+
+CString CKRXMainDialogModel::GetServiceName(unsigned short programNumber) const
+{
+    const int row = m_rows.Find(programNumber);
+    return row >= 0 ? m_rows.GetRows()[row].name : FormatString("Service %u", programNumber);
+}
+
+bool CKRXMainDialogModel::DescribeFavourite(unsigned short programNumber, SKRXFavourite& favourite) const
+{
+    if (m_multiplexIndex < 0)
+        return false;
+    favourite = { GetInputPlugin()->GetName(), m_multiplexNames[m_multiplexIndex], programNumber,
+        GetServiceName(programNumber) };
+    return true;
 }
 
 SKRXViewingStatus CKRXMainDialogModel::GetStatus() const

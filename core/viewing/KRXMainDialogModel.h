@@ -8,6 +8,7 @@
 // Threads: the owner's (user-interface) thread only.
 #include "si/DVBSICollector.h"
 #include "si/DVBStandardTSUpdateHandler.h"
+#include "viewing/KRXFavourite.h"
 #include "viewing/KRXMultiplexPlace.h"
 #include "viewing/KRXServiceRows.h"
 #include "viewing/KRXViewingFlow.h"
@@ -55,6 +56,9 @@ public:
     void TickInfo();
     // "Korrix [name]" while a service is selected, else "Korrix".
     CString GetWindowTitle() const;
+    // The open multiplex's service as a favourite: the input and multiplex it
+    // is received on, and its name; false when no multiplex is open.
+    bool DescribeFavourite(unsigned short programNumber, SKRXFavourite& favourite) const;
 
     // Components of the selected service, opened and closed as the user selects them.
     const std::vector<CKRXViewingFlow::Component>& GetComponents() const { return m_flow.GetComponents(); }
@@ -109,6 +113,8 @@ public:
 private:
     // Notes where the programme's transport stream is received.
     void NotePlace(const CDVBProgram& program);
+    // The service's name as its row has it, or "Service N" before its row comes.
+    CString GetServiceName(unsigned short programNumber) const;
     // The panel's lines for the chosen service, now.
     CKRXInfoPanel::Lines DescribeService() const;
     bool IsRadioSelected() const;

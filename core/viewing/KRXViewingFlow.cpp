@@ -380,6 +380,12 @@ void CKRXViewingFlow::OpenDisplay()
     m_display->AddDisplayLayer(&m_infoPanel);
 }
 
+void CKRXViewingFlow::OpenPanelDisplay()
+{
+    if (m_display == nullptr)
+        OpenDisplay();
+}
+
 void CKRXViewingFlow::CloseDisplay()
 {
     if (m_display == nullptr)

@@ -133,6 +133,9 @@ public:
     CKRXLogoLayer& GetLogoLayer() { return m_logo; }
     // The on-screen panel, drawn over the mark.
     CKRXInfoPanel& GetInfoPanel() { return m_infoPanel; }
+    // Opens the display when none is open, for the panel of a service
+    // without pictures (radio), which no component would open it for.
+    void OpenPanelDisplay();
     void CloseDisplay();
     // The user closed the video window: the components drawing on it close,
     // then the display; the next component that draws opens a new one.

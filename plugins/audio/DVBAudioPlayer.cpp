@@ -6,11 +6,6 @@
 
 #include <cstring>
 
-namespace {
-// The output decides the sample width.
-constexpr unsigned int kAnyPrecision = 0;
-} // namespace
-
 CDVBAudioPlayer::CDVBAudioPlayer(Reader reader, StopTest stopRequested, CDVBWaveOutput& output)
     : m_reader(std::move(reader))
     , m_stopRequested(std::move(stopRequested))
@@ -186,12 +181,7 @@ mad_flow CDVBAudioPlayer::Output(const mad_header* header, const mad_pcm* pcm)
 
 bool CDVBAudioPlayer::SendConfigure(unsigned int channels, unsigned int rate)
 {
-    CDVBAudioCommand configure;
-    configure.code = DVB_AUDIO_CONFIGURE;
-    configure.configure.channels = channels;
-    configure.configure.rate = rate;
-    configure.configure.precision = kAnyPrecision;
-    if (m_output.Command(configure) != 0) {
+    if (!m_output.SendConfigure(channels, rate)) {
         Report("output", m_output.GetErrorText());
         return false;
     }

@@ -73,6 +73,20 @@ int CDVBWaveOutput::Init()
     return 0;
 }
 
+bool CDVBWaveOutput::SendConfigure(unsigned int channels, unsigned int rate, unsigned int* precision)
+{
+    CDVBAudioCommand configure;
+    configure.code = DVB_AUDIO_CONFIGURE;
+    configure.configure.channels = channels;
+    configure.configure.rate = rate;
+    configure.configure.precision = 0; // any
+    if (Command(configure) != 0)
+        return false;
+    if (precision != nullptr)
+        *precision = configure.configure.precision;
+    return true;
+}
+
 int CDVBWaveOutput::Configure(CDVBAudioCommand& command)
 {
     WriteConfigLine("start");

@@ -40,6 +40,10 @@ public:
 
     // 0, or -1 with the error text set.
     virtual int Command(CDVBAudioCommand& command);
+    // The configure command for the decoded sound's channels and rate, at
+    // whatever precision the device grants (its bits, into precision); false
+    // with the error text set.
+    bool SendConfigure(unsigned int channels, unsigned int rate, unsigned int* precision = nullptr);
     virtual void SetProgramClock(CDVBProgramClock* clock) { m_programClock = clock; }
     // The release step: at most one due buffer goes to the device.
     virtual void Tick();

@@ -11,8 +11,6 @@
 #include <iterator>
 
 namespace {
-// The output decides the sample width.
-constexpr unsigned int kAnyPrecision = 0;
 // Signed 32-bit samples carry three more fraction bits than the output's fixed point.
 constexpr int kFixedShift = 3;
 
@@ -270,18 +268,14 @@ bool CDVBAVAudioPlayer::PrepareResampler(const AVFrame& frame)
 
 bool CDVBAVAudioPlayer::SendConfigure(unsigned int channels, unsigned int rate)
 {
-    CDVBAudioCommand configure;
-    configure.code = DVB_AUDIO_CONFIGURE;
-    configure.configure.channels = channels;
-    configure.configure.rate = rate;
-    configure.configure.precision = kAnyPrecision;
-    if (m_output.Command(configure) != 0) {
+    unsigned int precision = 0;
+    if (!m_output.SendConfigure(channels, rate, &precision)) {
         Report("output", m_output.GetErrorText());
         return false;
     }
     m_channelsOut = channels;
     m_rateOut = rate;
-    m_largestPlay = CDVBWaveBuffer::kCapacity / (channels * (configure.configure.precision / 8));
+    m_largestPlay = CDVBWaveBuffer::kCapacity / (channels * (precision / 8));
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include "plugin/KRXVideoOutput.h"
 #include "plugin/KRXViewerCommands.h"
 
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -126,6 +127,7 @@ bool CDVBSDLWindowSurface::Open(CString& error)
         error = SDLError("Failed to create the video renderer.");
         return false;
     }
+    CKRXVideoOutput::TakeFullScreenRequest();
     Render();
     return true;
 }
@@ -181,11 +183,20 @@ void CDVBSDLWindowSurface::SetColourSpace(const SDVBColourSpace& space)
 
 void CDVBSDLWindowSurface::PumpEvents()
 {
+    // The main window's keys for full screen, as this window's own would.
+    const CKRXVideoOutput::FullScreenRequest request = CKRXVideoOutput::TakeFullScreenRequest();
+    if (request == CKRXVideoOutput::ToggleFullScreen || (request == CKRXVideoOutput::LeaveFullScreen && IsFullScreen()))
+        ToggleFullScreen();
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         switch (event.type) {
         case SDL_KEYDOWN:
             OnKey(event.key);
+            break;
+        // "*" is shifted on most keyboards, whose keys SDL names unshifted: it comes as text.
+        case SDL_TEXTINPUT:
+            if (std::strcmp(event.text.text, "*") == 0)
+                CKRXViewerCommands::Send(CKRXViewerCommands::ToggleFavourite);
             break;
         case SDL_MOUSEWHEEL:
             if (event.wheel.y != 0)
@@ -214,6 +225,9 @@ void CDVBSDLWindowSurface::PumpEvents()
 void CDVBSDLWindowSurface::OnKey(const SDL_KeyboardEvent& key)
 {
     const SDL_Keycode code = key.keysym.sym;
+    // A shifted digit key types a sign ("*" on Shift+8), never the digit.
+    if (code >= SDLK_0 && code <= SDLK_9 && (key.keysym.mod & KMOD_SHIFT) != 0)
+        return;
     if ((code == SDLK_SPACE || code == SDLK_f) && !key.repeat)
         ToggleFullScreen();
     else if (code == SDLK_ESCAPE && IsFullScreen())

@@ -14,6 +14,7 @@ public:
     bool CloseMultiplex(CDVBTransportStreamSource* source) override;
     bool ConfigureMultiplexDefinition(CDVBMultiplexDefinition* definition) override;
     CDVBMultiplexDefinition* CreateMultiplexDefinition() override;
+    EKRXMultiplexKind GetMultiplexKind() override { return EKRXMultiplexKind::File; }
 
 protected:
     // Where the bundled demo stream is looked for: "demo/" in the program folder.

@@ -15,4 +15,5 @@ public:
     bool CloseMultiplex(CDVBTransportStreamSource* source) override;
     bool ConfigureMultiplexDefinition(CDVBMultiplexDefinition* definition) override;
     CDVBMultiplexDefinition* CreateMultiplexDefinition() override;
+    EKRXMultiplexKind GetMultiplexKind() override { return EKRXMultiplexKind::Network; }
 };

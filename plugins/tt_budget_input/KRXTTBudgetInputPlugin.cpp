@@ -34,6 +34,20 @@ CKRXTTBudgetInputPlugin::~CKRXTTBudgetInputPlugin()
         m_card->CloseDevice();
 }
 
+EKRXMultiplexKind CKRXTTBudgetInputPlugin::GetMultiplexKind()
+{
+    switch (m_frontendType) {
+    case KRX_TT_FRONTEND_DVBS:
+        return EKRXMultiplexKind::Satellite;
+    case KRX_TT_FRONTEND_DVBC:
+        return EKRXMultiplexKind::Cable;
+    case KRX_TT_FRONTEND_DVBT:
+        return EKRXMultiplexKind::Terrestrial;
+    default:
+        return EKRXMultiplexKind::None;
+    }
+}
+
 CString CKRXTTBudgetInputPlugin::GetName()
 {
     switch (m_frontendType) {

@@ -28,6 +28,8 @@ public:
     CDVBMultiplexDefinition* CreateMultiplexDefinition() override;
     CString GetInputStatus() override { return m_status; }
     bool CanScanForMultiplexDefinitions() override { return true; }
+    // The card's delivery, once Initialise has opened it.
+    EKRXMultiplexKind GetMultiplexKind() override;
 
     // Uses this device instead of asking when several are installed (the
     // command line's --adapter); set before Initialise.

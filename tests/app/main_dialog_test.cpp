@@ -21,12 +21,15 @@
 #include "tswriter/SectionWriter.h"
 #include "tswriter/SiTables.h"
 #include "tswriter/TsPacketWriter.h"
+#include "viewing/KRXFavouriteStore.h"
 
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
@@ -38,6 +41,7 @@
 #include <QTreeWidget>
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -788,4 +792,169 @@ TEST_F(MainDialogTest, AZapShowsTheOnScreenPanelAndTheIKeyTogglesIt)
     window->GetModel().TickInfo();
     panel.OnTick(until);
     EXPECT_TRUE(panel.IsShown());
+}
+
+namespace {
+// Right-clicks the row (of the services, else of the list given) and finds
+// the item of that text in the menu that opens.
+QAction* ServiceMenuItem(CKRXMainDialog* window, QTreeWidgetItem* row, const QString& text, QTreeWidget* list = nullptr)
+{
+    QTreeWidget* services = list != nullptr ? list : window->GetServiceList();
+    const QPoint at = services->visualItemRect(row).center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, services->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(services->viewport(), &event);
+    QAction* found = nullptr;
+    for (QAction* action : window->GetServiceMenu()->actions())
+        if (action->text() == text)
+            found = action;
+    window->GetServiceMenu()->hide();
+    return found;
+}
+
+CString ReadFavouritesFile()
+{
+    std::ifstream file(CKRXFavouriteStore::ForUser().GetPath());
+    return CString(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+QStringList ListedTexts(QTreeWidget* list)
+{
+    QStringList texts;
+    for (int row = 0; row < list->topLevelItemCount(); ++row)
+        texts << list->topLevelItem(row)->text(0);
+    return texts;
+}
+} // namespace
+
+// Services of two multiplexes are marked with "*" (on either window) and from
+// the service list's menu; the favourites list spans both, a click on one
+// opens its multiplex and watches it, and the user's data folder keeps them.
+TEST_F(MainDialogTest, FavouritesSpanMultiplexesAndAClickWatchesOne)
+{
+    const CString numbered = folder.Write("numbered.ts", NumberedServices());
+    std::ofstream(QCoreApplication::applicationDirPath().toStdString() + "/File Multiplexes.txt")
+        << "Korrix Demo, " KRX_PROGRAM_FOLDER "demo/demo.ts\nNumbered, " << numbered << "\n";
+    std::remove(CKRXFavouriteStore::ForUser().GetPath().c_str()); // from an earlier run in this process
+    std::unique_ptr<CKRXApp> app = StartApp({ "File", "Korrix Demo", "Korrix One", "" });
+    CKRXMainDialog* window = app->GetMainDialog();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    const auto title = [&](const QString& name) {
+        return QTest::qWaitFor([&] { return window->windowTitle() == "Korrix [" + name + "]"; }, Patience);
+    };
+    ASSERT_TRUE(title("Korrix One"));
+    QTreeWidget* favourites = window->GetFavouriteList();
+    QTreeWidget* services = window->GetServiceList();
+    services->setFocus();
+    QTest::keyClick(services, '*');
+    EXPECT_EQ(ListedTexts(favourites), QStringList { "Korrix One" });
+    EXPECT_TRUE(FindRow(services, "Korrix One")->font(1).bold()) << "marked in the list";
+    EXPECT_FALSE(FindRow(services, "Korrix Two")->font(1).bold());
+    window->GetRecordPathEdit()->setFocus();
+    QTest::keyClick(window->GetRecordPathEdit(), '*');
+    EXPECT_TRUE(window->GetRecordPathEdit()->text().endsWith("*")) << "a text field keeps its stars";
+    EXPECT_EQ(ListedTexts(favourites), QStringList { "Korrix One" });
+
+    Click(window->GetMultiplexList(), FindRow(window->GetMultiplexList(), "Numbered"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return FindRow(services, "Zeta") != nullptr; }, Patience));
+    QAction* mark = ServiceMenuItem(window, FindRow(services, "Beta"), "Add to &Favourites");
+    ASSERT_NE(mark, nullptr);
+    mark->trigger();
+    EXPECT_EQ(ServiceMenuItem(window, FindRow(services, "Beta"), "Add to &Favourites"), nullptr);
+    ServiceMenuItem(window, FindRow(services, "Zeta"), "&Play")->trigger();
+    ASSERT_TRUE(title("Zeta"));
+    const auto sendStar
+        = [] { std::thread([] { CKRXViewerCommands::Send(CKRXViewerCommands::ToggleFavourite); }).join(); };
+    sendStar();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return favourites->topLevelItemCount() == 3; }, Patience));
+    EXPECT_EQ(ListedTexts(favourites), (QStringList { "Korrix One", "Beta", "Zeta" }));
+    sendStar();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return favourites->topLevelItemCount() == 2; }, Patience))
+        << "a second star takes it away";
+
+    Click(favourites, favourites->topLevelItem(0));
+    EXPECT_TRUE(title("Korrix One"));
+    EXPECT_EQ(window->GetMultiplexList()->selectedItems().first()->text(0), "Korrix Demo");
+    Click(favourites, favourites->topLevelItem(1));
+    EXPECT_TRUE(title("Beta"));
+    EXPECT_EQ(ReadFavouritesFile(),
+        "input=File\tmultiplex=Korrix Demo\tsid=1\tname=Korrix One\n"
+        "input=File\tmultiplex=Numbered\tsid=3\tname=Beta\n");
+    // Taken away from among the favourites, while another multiplex is open.
+    Click(window->GetMultiplexList(), FindRow(window->GetMultiplexList(), "Korrix Demo"));
+    QAction* remove = ServiceMenuItem(window, favourites->topLevelItem(1), "Remove from &Favourites", favourites);
+    ASSERT_NE(remove, nullptr);
+    remove->trigger();
+    EXPECT_EQ(ListedTexts(favourites), QStringList { "Korrix One" });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return FindRow(services, "Korrix Radio") != nullptr; }, Patience));
+    EXPECT_TRUE(FindRow(services, "Korrix One")->font(1).bold()) << "marked as its row comes";
+    ServiceMenuItem(window, favourites->topLevelItem(0), "&Play", favourites)->trigger();
+    EXPECT_TRUE(title("Korrix One"));
+    // The favourite watched already plays on: no zap brings its panel back.
+    CKRXInfoPanel& panel = window->GetModel().GetFlow().GetInfoPanel();
+    ASSERT_TRUE(panel.IsShown());
+    window->GetModel().ToggleInfo();
+    Click(favourites, favourites->topLevelItem(0));
+    EXPECT_FALSE(panel.IsShown());
+    EXPECT_EQ(ReadFavouritesFile(), "input=File\tmultiplex=Korrix Demo\tsid=1\tname=Korrix One\n");
+}
+
+// "Record This Service" on a service not watched watches it and records it
+// alone, as ticking "This service only" and "Record to file" would.
+TEST_F(MainDialogTest, TheServiceMenuRecordsTheServiceClickedAlone)
+{
+    std::unique_ptr<CKRXApp> app = StartApp({ "File", "Korrix Demo", "Korrix One", "" });
+    CKRXMainDialog* window = app->GetMainDialog();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->windowTitle() == "Korrix [Korrix One]"; }, Patience));
+    QTreeWidget* services = window->GetServiceList();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return FindRow(services, "Korrix Two") != nullptr; }, Patience));
+    window->GetRecordPathEdit()->setText(QString::fromStdString(folder.File("two.ts")));
+    QAction* record = ServiceMenuItem(window, FindRow(services, "Korrix Two"), "&Record This Service");
+    ASSERT_NE(record, nullptr);
+    record->trigger();
+    EXPECT_EQ(window->windowTitle(), "Korrix [Korrix Two]");
+    EXPECT_TRUE(window->GetRecordBox()->isChecked());
+    ASSERT_TRUE(window->GetModel().IsRecording());
+    QCheckBox* alone = nullptr;
+    for (QCheckBox* box : window->findChildren<QCheckBox*>())
+        if (box->text() == "This service only")
+            alone = box;
+    ASSERT_NE(alone, nullptr);
+    EXPECT_TRUE(alone->isChecked());
+    EXPECT_FALSE(ServiceMenuItem(window, FindRow(services, "Korrix One"), "&Record This Service")->isEnabled())
+        << "one recording at a time";
+    window->GetRecordBox()->click();
+    EXPECT_EQ(FilesStarting(folder.Path(), "two").size(), 1u);
+}
+
+// "f" and Escape on the main window ask the video window for full screen and
+// out of it, as on the video window; a text field keeps its "f".
+TEST_F(MainDialogTest, FAndEscapeOnTheMainWindowWorkTheVideoWindowsFullScreen)
+{
+    std::unique_ptr<CKRXApp> app = StartApp();
+    CKRXMainDialog* window = app->GetMainDialog();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    CKRXVideoOutput::TakeFullScreenRequest();
+    window->GetServiceList()->setFocus();
+    QTest::keyClick(window->GetServiceList(), Qt::Key_F);
+    EXPECT_EQ(CKRXVideoOutput::TakeFullScreenRequest(), CKRXVideoOutput::ToggleFullScreen);
+    QTest::keyClick(window->GetServiceList(), Qt::Key_Escape);
+    EXPECT_EQ(CKRXVideoOutput::TakeFullScreenRequest(), CKRXVideoOutput::LeaveFullScreen);
+    window->GetRecordPathEdit()->setFocus();
+    window->GetRecordPathEdit()->clear();
+    QTest::keyClick(window->GetRecordPathEdit(), Qt::Key_F);
+    EXPECT_EQ(window->GetRecordPathEdit()->text(), "f");
+    EXPECT_EQ(CKRXVideoOutput::TakeFullScreenRequest(), CKRXVideoOutput::NoRequest);
+}
+
+// Started straight into a radio service, the program shows the video window
+// with the service's panel on it, as when the user zaps to it.
+TEST_F(MainDialogTest, ARadioServiceStartedDirectlyShowsItsPanelOnTheVideoWindow)
+{
+    std::unique_ptr<CKRXApp> app = StartApp({ "File", "Korrix Demo", "Korrix Radio", "" });
+    CKRXMainDialog* window = app->GetMainDialog();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->windowTitle() == "Korrix [Korrix Radio]"; }, Patience));
+    CKRXViewingFlow& flow = window->GetModel().GetFlow();
+    EXPECT_NE(flow.GetDisplay(), nullptr);
+    EXPECT_TRUE(flow.GetInfoPanel().IsShown());
+    EXPECT_EQ(flow.GetInfoPanel().GetLines().heading, "30  Korrix Radio");
 }

@@ -31,7 +31,7 @@ struct CKRXCliTimerRecorder::Recording {
     bool eventSeen = false;
 };
 
-CKRXCliTimerRecorder::CKRXCliTimerRecorder(const CKRXCliPlugins& plugins, CEvent* interrupted)
+CKRXCliTimerRecorder::CKRXCliTimerRecorder(const CKRXLoadedPlugins& plugins, CEvent* interrupted)
     : m_plugins(plugins)
     , m_interrupted(interrupted)
 {

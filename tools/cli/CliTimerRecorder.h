@@ -9,14 +9,14 @@
 
 class CDVBSICollector;
 class CEvent;
-class CKRXCliPlugins;
+class CKRXLoadedPlugins;
 class CKRXFileMultiplexSession;
 
 class CKRXCliTimerRecorder : public CKRXTimerRecorder
 {
 public:
     // Stops looking for a timer's service when interrupted is set.
-    CKRXCliTimerRecorder(const CKRXCliPlugins& plugins, CEvent* interrupted);
+    CKRXCliTimerRecorder(const CKRXLoadedPlugins& plugins, CEvent* interrupted);
     ~CKRXCliTimerRecorder() override;
     CKRXCliTimerRecorder(const CKRXCliTimerRecorder&) = delete;
     CKRXCliTimerRecorder& operator=(const CKRXCliTimerRecorder&) = delete;
@@ -31,7 +31,7 @@ private:
 
     bool FindTimerService(const CKRXTimer& timer, Recording& recording, CString& error);
 
-    const CKRXCliPlugins& m_plugins;
+    const CKRXLoadedPlugins& m_plugins;
     CEvent* m_interrupted;
     std::map<int, std::unique_ptr<Recording>> m_recordings;
 };

@@ -6,8 +6,8 @@
 // whole schedule in XMLTV.
 #include "CliCommands.h"
 #include "CliOptions.h"
-#include "CliPlugins.h"
 #include "FileMultiplexSession.h"
+#include "plugin/KRXLoadedPlugins.h"
 
 #include "platform/OutputFile.h"
 #include "si/DVBSICollector.h"
@@ -123,7 +123,7 @@ int RunEpgCommand(const KRXCliArguments& arguments, KRXCliContext& context)
     if (!misuse.empty())
         return context.Misused(misuse);
 
-    CKRXCliPlugins plugins(context.pluginFolder);
+    CKRXLoadedPlugins plugins(context.pluginFolder);
     CString error;
     if (!MakeExportFolder(options.folder, error))
         return context.Fail(error);

@@ -1,6 +1,6 @@
 #include "FileMultiplexSession.h"
 
-#include "CliPlugins.h"
+#include "plugin/KRXLoadedPlugins.h"
 
 #include "platform/Clock.h"
 #include "platform/Event.h"
@@ -54,7 +54,7 @@ CString FileTitle(const CString& path)
 }
 } // namespace
 
-CKRXFileMultiplexSession::CKRXFileMultiplexSession(const CKRXCliPlugins& plugins)
+CKRXFileMultiplexSession::CKRXFileMultiplexSession(const CKRXLoadedPlugins& plugins)
     : m_plugins(plugins)
     , m_manager(plugins.GetManager())
     , m_plugin(plugins.FindInputPlugin("File"))

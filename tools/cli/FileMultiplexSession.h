@@ -14,7 +14,7 @@ class CDVBStandardTSUpdateHandler;
 class CDVBTransportStreamReceiver;
 class CDVBTransportStreamSource;
 class CEvent;
-class CKRXCliPlugins;
+class CKRXLoadedPlugins;
 class CKRXInputPlugin;
 class CKRXPluginManager;
 class CKRXViewingFlow;
@@ -23,7 +23,7 @@ class CKRXFileMultiplexSession
 {
 public:
     // The File plug-in is taken from the plug-ins loaded for the command.
-    explicit CKRXFileMultiplexSession(const CKRXCliPlugins& plugins);
+    explicit CKRXFileMultiplexSession(const CKRXLoadedPlugins& plugins);
     ~CKRXFileMultiplexSession();
     CKRXFileMultiplexSession(const CKRXFileMultiplexSession&) = delete;
     CKRXFileMultiplexSession& operator=(const CKRXFileMultiplexSession&) = delete;
@@ -70,7 +70,7 @@ public:
         const std::function<bool()>& finished = nullptr, uint32_t finishedPollMs = 10);
 
 private:
-    const CKRXCliPlugins& m_plugins;
+    const CKRXLoadedPlugins& m_plugins;
     CKRXPluginManager* m_manager;
     CKRXInputPlugin* m_plugin;
     CString m_pluginFolder;

@@ -5,8 +5,8 @@
 // status once a second; with a service, its components are decoded and presented as the program would show them.
 #include "CliCommands.h"
 #include "CliOptions.h"
-#include "CliPlugins.h"
 #include "FileMultiplexSession.h"
+#include "plugin/KRXLoadedPlugins.h"
 #include "viewing/KRXServiceSearch.h"
 
 #include "platform/Clock.h"
@@ -360,7 +360,7 @@ int RunPlayCommand(const KRXCliArguments& arguments, KRXCliContext& context)
     if (!options.service.empty())
         CKRXAudioOutput::Set(options.audioOut, options.audioPath);
     CKRXVolume::SetLevel(options.volume);
-    CKRXCliPlugins plugins(context.pluginFolder);
+    CKRXLoadedPlugins plugins(context.pluginFolder);
     // Declared before the session, so that the log closes after the display
     // that writes to it, whichever way play ends.
     struct AVLogCloser {

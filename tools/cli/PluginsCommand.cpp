@@ -1,6 +1,6 @@
 // korrix-cli plugins: what the program would load, one plug-in a line.
 #include "CliCommands.h"
-#include "CliPlugins.h"
+#include "plugin/KRXLoadedPlugins.h"
 
 #include "plugin/KRXPlugin.h"
 #include "plugin/KRXPluginManager.h"
@@ -34,7 +34,7 @@ int RunPluginsCommand(const KRXCliArguments& arguments, KRXCliContext& context)
 {
     if (!arguments.empty())
         return context.Misused("'plugins' takes no arguments");
-    CKRXCliPlugins plugins(context.pluginFolder);
+    CKRXLoadedPlugins plugins(context.pluginFolder);
     CKRXPluginManager* manager = plugins.GetManager();
     if (manager->GetPluginCount() == 0)
         return context.Fail("no plug-ins found in " + plugins.GetFolder());

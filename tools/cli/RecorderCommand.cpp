@@ -3,8 +3,8 @@
 // timer is left waiting. Ctrl-C stops what records, leaving whole files.
 #include "CliCommands.h"
 #include "CliOptions.h"
-#include "CliPlugins.h"
 #include "CliTimerRecorder.h"
+#include "plugin/KRXLoadedPlugins.h"
 
 #include "platform/Event.h"
 #include "timers/KRXTimerScheduler.h"
@@ -37,7 +37,7 @@ int RunRecorderCommand(const KRXCliArguments& arguments, KRXCliContext& context)
     const bool once = line.values.count("--once") != 0;
 
     const CKRXTimerStore store = CKRXTimerStore::ForUser();
-    CKRXCliPlugins plugins(context.pluginFolder);
+    CKRXLoadedPlugins plugins(context.pluginFolder);
     CKRXCliTimerRecorder recorder(plugins, context.interrupted);
     CKRXTimerScheduler scheduler(
         recorder, store.GetFolder(), CKRXTimerSettings(CProfileSettings::ForUser()).GetRecordingFolder());

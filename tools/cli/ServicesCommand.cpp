@@ -5,9 +5,9 @@
 // service as the program's service list would show it.
 #include "CliCommands.h"
 #include "CliOptions.h"
-#include "CliPlugins.h"
 #include "FileMultiplexSession.h"
 #include "ServicePrinting.h"
+#include "plugin/KRXLoadedPlugins.h"
 
 #include "stream/DVBTransportStreamReceiver.h"
 
@@ -40,7 +40,7 @@ int RunServicesCommand(const KRXCliArguments& arguments, KRXCliContext& context)
     if (!misuse.empty())
         return context.Misused(misuse);
 
-    CKRXCliPlugins plugins(context.pluginFolder);
+    CKRXLoadedPlugins plugins(context.pluginFolder);
     CKRXFileMultiplexSession session(plugins);
     CString error;
     if (!session.Open(options.file, error))

@@ -4,8 +4,8 @@
 // complete.
 #include "CliCommands.h"
 #include "CliOptions.h"
-#include "CliPlugins.h"
 #include "FileMultiplexSession.h"
+#include "plugin/KRXLoadedPlugins.h"
 #include "viewing/KRXServiceSearch.h"
 
 #include "platform/CriticalSection.h"
@@ -100,7 +100,7 @@ int RunTeletextCommand(const KRXCliArguments& arguments, KRXCliContext& context)
     if (!misuse.empty())
         return context.Misused(misuse);
     CKRXVideoOutput::Set(CKRXVideoOutput::None);
-    CKRXCliPlugins plugins(context.pluginFolder);
+    CKRXLoadedPlugins plugins(context.pluginFolder);
     CKRXFileMultiplexSession session(plugins);
     CString error;
     if (!(options.input.empty() ? session.Open(options.file, error)

@@ -3,8 +3,8 @@
 // the timers the program and the recorder share, in the user's data folder.
 #include "CliCommands.h"
 #include "CliOptions.h"
-#include "CliPlugins.h"
 #include "FileMultiplexSession.h"
+#include "plugin/KRXLoadedPlugins.h"
 
 #include "platform/Event.h"
 #include "platform/ProgramFolder.h"
@@ -178,7 +178,7 @@ CString ParseAddOptions(const KRXCliArguments& arguments, CKRXTimer& timer)
 }
 
 // The input plug-in and its multiplex of the timer, when both are known.
-bool CheckMultiplex(const CKRXCliPlugins& plugins, const CKRXTimer& timer, CString& error)
+bool CheckMultiplex(const CKRXLoadedPlugins& plugins, const CKRXTimer& timer, CString& error)
 {
     CKRXInputPlugin* input = plugins.FindInputPlugin(timer.input);
     if (input == nullptr) {
@@ -217,7 +217,7 @@ bool TakeEvent(CDVBSICollector& collector, CKRXTimer& timer)
 }
 
 // Reads the multiplex's guide until the timer's event comes, for its title and times.
-bool LookUpEvent(const CKRXCliPlugins& plugins, CKRXTimer& timer, KRXCliContext& context, CString& error)
+bool LookUpEvent(const CKRXLoadedPlugins& plugins, CKRXTimer& timer, KRXCliContext& context, CString& error)
 {
     CKRXFileMultiplexSession session(plugins);
     if (!session.OpenDefinition(timer.input, timer.multiplex, error))
@@ -244,7 +244,7 @@ int AddTimer(const KRXCliArguments& arguments, KRXCliContext& context)
     const CString misuse = ParseAddOptions(arguments, timer);
     if (!misuse.empty())
         return context.Misused(misuse);
-    CKRXCliPlugins plugins(context.pluginFolder);
+    CKRXLoadedPlugins plugins(context.pluginFolder);
     CString error;
     if (!CheckMultiplex(plugins, timer, error) || (timer.HasEvent() && !LookUpEvent(plugins, timer, context, error)))
         return context.Fail(error);

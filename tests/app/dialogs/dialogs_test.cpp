@@ -208,32 +208,40 @@ TEST(TestMultiplexDialog, ShowsTheServicesOfAFileMultiplexAndClosesItOnOk)
     EXPECT_EQ(plugin.closed, 1) << "the source went back to the plug-in";
 }
 
-TEST(QtMultiplexDialogs, EditsADefinitionWithTheEditorOfItsPluginsName)
+// The editor follows the kind of multiplex the plug-in says it has, whatever
+// its caption: a renamed card keeps its tuning form, a caption alone gets none.
+TEST(QtMultiplexDialogs, EditsADefinitionWithTheEditorOfItsPluginsKindOfMultiplex)
 {
-    class CNamedInputPlugin : public CKRXInputPlugin
+    class CKindInputPlugin : public CKRXInputPlugin
     {
     public:
-        explicit CNamedInputPlugin(CString name)
+        CKindInputPlugin(CString name, EKRXMultiplexKind kind)
             : m_name(std::move(name))
+            , m_kind(kind)
         {
         }
         CString GetName() override { return m_name; }
+        EKRXMultiplexKind GetMultiplexKind() override { return m_kind; }
 
     private:
         CString m_name;
-    } satellite("Satellite"), cable("Cable");
+        EKRXMultiplexKind m_kind;
+    } dish("My Dish", EKRXMultiplexKind::Satellite), cable("Cable", EKRXMultiplexKind::Cable),
+        captioned("Satellite", EKRXMultiplexKind::None);
 
     QWidget window;
     CKRXQtMultiplexDialogs dialogs(&window);
     std::vector<std::pair<QWidget*, CKRXInputPlugin*>> calls;
-    dialogs.AddDefinitionEditor("Satellite", [&](QWidget* parent, CKRXInputPlugin* plugin, CDVBMultiplexDefinition*) {
-        calls.emplace_back(parent, plugin);
-        return true;
-    });
+    dialogs.AddDefinitionEditor(
+        EKRXMultiplexKind::Satellite, [&](QWidget* parent, CKRXInputPlugin* plugin, CDVBMultiplexDefinition*) {
+            calls.emplace_back(parent, plugin);
+            return true;
+        });
     CDVBMultiplexDefinition definition;
-    EXPECT_TRUE(dialogs.ConfigureMultiplexDefinition(&satellite, &definition));
+    EXPECT_TRUE(dialogs.ConfigureMultiplexDefinition(&dish, &definition));
     EXPECT_FALSE(dialogs.ConfigureMultiplexDefinition(&cable, &definition)) << "no editor: as if cancelled";
+    EXPECT_FALSE(dialogs.ConfigureMultiplexDefinition(&captioned, &definition)) << "a caption chooses nothing";
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].first, &window) << "over the program's window when no dialog is open";
-    EXPECT_EQ(calls[0].second, &satellite);
+    EXPECT_EQ(calls[0].second, &dish);
 }

@@ -13,16 +13,16 @@
 using namespace dialogs_test;
 
 namespace {
-class CNetworkNamedPlugin : public CKRXInputPlugin
+class CNetworkKindPlugin : public CKRXInputPlugin
 {
 public:
-    CString GetName() override { return "Network"; }
+    EKRXMultiplexKind GetMultiplexKind() override { return EKRXMultiplexKind::Network; }
 };
 } // namespace
 
 TEST(NetMultiplexDialog, RefusesAURLItCannotPlaySayingWhyThenStoresTheCorrectedOne)
 {
-    CNetworkNamedPlugin plugin;
+    CNetworkKindPlugin plugin;
     CKRXQtMultiplexDialogs dialogs(nullptr);
     AddNetworkMultiplexEditor(dialogs);
     CKRXNetMultiplexDefinition definition;

@@ -14,17 +14,18 @@
 using namespace dialogs_test;
 
 namespace {
-class CNamedInputPlugin : public CKRXInputPlugin
+// An input whose multiplexes are of the kind the card's form edits.
+class CCardInputPlugin : public CKRXInputPlugin
 {
 public:
-    explicit CNamedInputPlugin(const CString& name)
-        : m_name(name)
+    explicit CCardInputPlugin(EKRXMultiplexKind kind)
+        : m_kind(kind)
     {
     }
-    CString GetName() override { return m_name; }
+    EKRXMultiplexKind GetMultiplexKind() override { return m_kind; }
 
 private:
-    CString m_name;
+    EKRXMultiplexKind m_kind;
 };
 
 class TTTuningDialog : public ::testing::Test
@@ -37,7 +38,7 @@ protected:
 
 TEST_F(TTTuningDialog, ChannelAndFrequencyFollowEachOtherAndOKStoresThem)
 {
-    CNamedInputPlugin plugin("TT Budget DVB-T");
+    CCardInputPlugin plugin(EKRXMultiplexKind::Terrestrial);
     CKRXTTMultiplexDefinition definition(KRX_TT_FRONTEND_DVBT);
     ASSERT_TRUE(definition.ReadFromString("Local, 50 , 706000, off, 7MHz"));
     QString title, afterChannel, afterOffset;
@@ -69,7 +70,7 @@ TEST_F(TTTuningDialog, ChannelAndFrequencyFollowEachOtherAndOKStoresThem)
 
 TEST_F(TTTuningDialog, T2TakesItsPLPOnceChosen)
 {
-    CNamedInputPlugin plugin("TT Budget DVB-T");
+    CCardInputPlugin plugin(EKRXMultiplexKind::Terrestrial);
     CKRXTTMultiplexDefinition definition(KRX_TT_FRONTEND_DVBT);
     ASSERT_TRUE(definition.ReadFromString("Local, 50 , 706000, off, 7MHz"));
     bool plpEnabledForT = true, plpEnabledForT2 = false;
@@ -93,7 +94,7 @@ TEST_F(TTTuningDialog, T2TakesItsPLPOnceChosen)
 
 TEST_F(TTTuningDialog, CableFormTakesSymbolRateAndModulation)
 {
-    CNamedInputPlugin plugin("TT Budget DVB-C");
+    CCardInputPlugin plugin(EKRXMultiplexKind::Cable);
     CKRXTTMultiplexDefinition definition(KRX_TT_FRONTEND_DVBC);
     QString title;
     WhenShown<CKRXTTTuningDialog>([&](CKRXTTTuningDialog* dialog) {
@@ -114,7 +115,7 @@ TEST_F(TTTuningDialog, CableFormTakesSymbolRateAndModulation)
 
 TEST_F(TTTuningDialog, OnlyOtherLNBsHaveTheirOscillatorAndCancelKeepsTheDefinition)
 {
-    CNamedInputPlugin plugin("TT Budget DVB-S");
+    CCardInputPlugin plugin(EKRXMultiplexKind::Satellite);
     CKRXTTMultiplexDefinition definition(KRX_TT_FRONTEND_DVBS);
     bool enabledForUniversal = true, enabledForOther = false;
     WhenShown<CKRXTTTuningDialog>([&](CKRXTTTuningDialog* dialog) {

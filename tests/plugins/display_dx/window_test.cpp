@@ -17,6 +17,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <iterator>
 #include <thread>
 
@@ -34,13 +35,17 @@ protected:
         ASSERT_TRUE(m_surface.Open(error)) << error;
     }
     // Delivers one event to the window as the frame thread would.
-    void Push(Uint32 type, int detail = 0)
+    void Push(Uint32 type, int detail = 0, const char* text = "", Uint16 modifiers = KMOD_NONE)
     {
         SDL_Event event {};
         event.type = type;
         event.window.windowID = m_surface.GetWindowID(); // at the same place in every event kind
-        if (type == SDL_KEYDOWN)
+        if (type == SDL_KEYDOWN) {
             event.key.keysym.sym = detail;
+            event.key.keysym.mod = modifiers;
+        }
+        if (type == SDL_TEXTINPUT)
+            std::strncpy(event.text.text, text, sizeof event.text.text - 1);
         if (type == SDL_MOUSEBUTTONDOWN) {
             event.button.button = SDL_BUTTON_LEFT;
             event.button.clicks = Uint8(detail);
@@ -156,6 +161,19 @@ TEST_F(WindowSurface, SpaceFAndDoubleClickToggleFullScreenAndEscapeLeavesIt)
     EXPECT_TRUE(m_surface.IsFullScreen());
     Push(SDL_KEYDOWN, SDLK_ESCAPE);
     EXPECT_FALSE(m_surface.IsFullScreen());
+
+    // The main window's keys, handed over to the window's thread.
+    CKRXVideoOutput::RequestFullScreen(CKRXVideoOutput::LeaveFullScreen);
+    m_surface.PumpEvents();
+    EXPECT_FALSE(m_surface.IsFullScreen());
+    CKRXVideoOutput::RequestFullScreen(CKRXVideoOutput::ToggleFullScreen);
+    m_surface.PumpEvents();
+    EXPECT_TRUE(m_surface.IsFullScreen());
+    m_surface.PumpEvents();
+    EXPECT_TRUE(m_surface.IsFullScreen()) << "once asked, done once";
+    CKRXVideoOutput::RequestFullScreen(CKRXVideoOutput::LeaveFullScreen);
+    m_surface.PumpEvents();
+    EXPECT_FALSE(m_surface.IsFullScreen());
 }
 
 // The viewer's keys, the wheel and the close box reach the front end as
@@ -168,6 +186,10 @@ TEST_F(WindowSurface, KeysWheelAndCloseBoxAreSentToTheViewer)
     for (int key : { SDLK_PLUS, SDLK_KP_MINUS, SDLK_m, SDLK_PAGEDOWN, SDLK_UP, SDLK_7, SDLK_KP_0, SDLK_RETURN, SDLK_a,
              SDLK_s, SDLK_i, SDLK_x })
         Push(SDL_KEYDOWN, key);
+    // Shift+8 on most keyboards: the key types "*", not 8.
+    Push(SDL_KEYDOWN, SDLK_8, "", KMOD_LSHIFT);
+    Push(SDL_TEXTINPUT, 0, "*");
+    Push(SDL_TEXTINPUT, 0, "a");
     Push(SDL_MOUSEWHEEL, 1);
     Push(SDL_MOUSEWHEEL, -2);
     Push(SDL_QUIT);
@@ -180,17 +202,20 @@ TEST_F(WindowSurface, KeysWheelAndCloseBoxAreSentToTheViewer)
     EXPECT_EQ(sent,
         (std::vector<C::Command> { C::VolumeUp, C::VolumeDown, C::ToggleMute, C::NextService, C::PreviousService,
             C::Command(C::Digit0 + 7), C::Digit0, C::Enter, C::NextSoundtrack, C::NextSubtitles, C::ToggleInfo,
-            C::VolumeUp, C::VolumeDown, C::CloseVideo }));
+            C::ToggleFavourite, C::VolumeUp, C::VolumeDown, C::CloseVideo }));
     EXPECT_EQ(SDL_GetWindowFlags(SDL_GetWindowFromID(window)) & SDL_WINDOW_SHOWN, 0u) << "hidden";
 }
 
-TEST(WindowSurfacePlace, TheWindowOpensWhereTheFrontEndAsked)
+TEST(WindowSurfacePlace, TheWindowOpensWhereTheFrontEndAskedAndNotInFullScreenAskedBefore)
 {
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     CKRXVideoOutput::SetWindowPlace(812, 64);
+    CKRXVideoOutput::RequestFullScreen(CKRXVideoOutput::ToggleFullScreen);
     CDVBSDLWindowSurface surface { 720, 576, BORDER };
     CString error;
     ASSERT_TRUE(surface.Open(error)) << error;
+    surface.PumpEvents();
+    EXPECT_FALSE(surface.IsFullScreen());
     int x = 0, y = 0;
     SDL_GetWindowPosition(SDL_GetWindowFromID(surface.GetWindowID()), &x, &y);
     EXPECT_EQ(x, 812);

@@ -5,9 +5,9 @@
 // television service and the test watches what the display presents: the new
 // service's pictures come, the old one's stop. Leaks and races are the
 // sanitizers' to find; the run prints how long the changes held the caller.
-#include "CliPlugins.h"
 #include "DVBDisplayDX.h"
 #include "FileMultiplexSession.h"
+#include "plugin/KRXLoadedPlugins.h"
 
 #include "platform/Clock.h"
 #include "platform/Event.h"
@@ -138,7 +138,7 @@ TEST_F(ZappingOnTheRealOutputs, ChangesServiceAThousandTimesAndReopensTheMultipl
     CKRXVideoOutput::Set(CKRXVideoOutput::Window);
     CKRXAudioOutput::Set(CKRXAudioOutput::Device);
     {
-        CKRXCliPlugins plugins(KRX_PROGRAM_FOLDER);
+        CKRXLoadedPlugins plugins(KRX_PROGRAM_FOLDER);
         CKRXFileMultiplexSession session(plugins);
         CString error;
         ASSERT_TRUE(session.Open(KRX_PROGRAM_FOLDER "zap/zap.ts", error)) << error;

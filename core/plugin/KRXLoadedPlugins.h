@@ -1,20 +1,20 @@
 #pragma once
-// The plug-ins loaded and initialised for the life of a command, exactly as
-// the program does it: load, Initialise each in registry order; at the end
-// DeInitialise each, then unload.
+// The plug-ins loaded and initialised for the life of a program or of a
+// command, alike for every front end: load, Initialise each in registry
+// order; at the end DeInitialise each, then unload.
 #include "platform/CString.h"
 
 class CKRXInputPlugin;
 class CKRXPluginManager;
 
-class CKRXCliPlugins
+class CKRXLoadedPlugins
 {
 public:
     // An empty folder means the program folder.
-    explicit CKRXCliPlugins(const CString& folder);
-    ~CKRXCliPlugins();
-    CKRXCliPlugins(const CKRXCliPlugins&) = delete;
-    CKRXCliPlugins& operator=(const CKRXCliPlugins&) = delete;
+    explicit CKRXLoadedPlugins(const CString& folder);
+    ~CKRXLoadedPlugins();
+    CKRXLoadedPlugins(const CKRXLoadedPlugins&) = delete;
+    CKRXLoadedPlugins& operator=(const CKRXLoadedPlugins&) = delete;
 
     CKRXPluginManager* GetManager() const { return m_manager; }
     const CString& GetFolder() const { return m_folder; }

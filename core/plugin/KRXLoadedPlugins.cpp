@@ -1,9 +1,9 @@
-#include "CliPlugins.h"
+#include "plugin/KRXLoadedPlugins.h"
 
 #include "plugin/KRXInputPlugin.h"
 #include "plugin/KRXPluginManager.h"
 
-CKRXCliPlugins::CKRXCliPlugins(const CString& folder)
+CKRXLoadedPlugins::CKRXLoadedPlugins(const CString& folder)
     : m_manager(CKRXPluginManager::GetPluginManager())
 {
     m_folder = folder.empty() ? m_manager->GetPluginFolderPath() : folder;
@@ -17,7 +17,7 @@ CKRXCliPlugins::CKRXCliPlugins(const CString& folder)
     }
 }
 
-CKRXCliPlugins::~CKRXCliPlugins()
+CKRXLoadedPlugins::~CKRXLoadedPlugins()
 {
     for (int i = 0; i < m_manager->GetPluginCount(); ++i) {
         if (CKRXPlugin* plugin = m_manager->GetPluginAtIndex(i))
@@ -26,7 +26,7 @@ CKRXCliPlugins::~CKRXCliPlugins()
     m_manager->UnloadPlugins();
 }
 
-CKRXInputPlugin* CKRXCliPlugins::FindInputPlugin(const CString& name) const
+CKRXInputPlugin* CKRXLoadedPlugins::FindInputPlugin(const CString& name) const
 {
     for (int index = 0;; ++index) {
         auto* plugin = static_cast<CKRXInputPlugin*>(m_manager->GetPluginWithType(KRX_PLUGIN_INPUT, index));
