@@ -7,9 +7,9 @@
 // to the Network input's definitions.
 #include "CliCommands.h"
 #include "CliOptions.h"
-#include "CliPlugins.h"
 #include "FileMultiplexSession.h"
 #include "ServicePrinting.h"
+#include "plugin/KRXLoadedPlugins.h"
 
 #include "KRXNetRegionFile.h"
 #include "KRXNetSatIpScan.h"
@@ -157,7 +157,7 @@ int RunSatIpScan(const ScanOptions& options, KRXCliContext& context)
     CString error;
     if (!ReadNetRegionFile(options.initialFile, entries, error))
         return context.Fail(error);
-    CKRXCliPlugins plugins(context.pluginFolder);
+    CKRXLoadedPlugins plugins(context.pluginFolder);
     CKRXInputPlugin* plugin = plugins.FindInputPlugin("Network");
     if (plugin == nullptr)
         return context.Fail("the Network input plug-in (KRXNetworkInput.so) is not in " + plugins.GetFolder());
