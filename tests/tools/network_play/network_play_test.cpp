@@ -171,8 +171,18 @@ TEST_F(NetworkPlayTest, RTPFromFfmpegArrivesWhole)
     const CString url = FormatString("rtp://127.0.0.1:%u", port);
     LogCapture log;
     std::atomic<int> status { -1 };
+    // Once ffmpeg is done, what it sent is all read when the recording has
+    // stopped growing for a while (the source reads every 10 ms).
+    uintmax_t size = 0;
+    int unchanged = 0;
+    const auto settled = [&] {
+        const uintmax_t now = SizeOf(recording);
+        unchanged = now > 0 && now == size ? unchanged + 1 : 0;
+        size = now;
+        return unchanged >= 10;
+    };
     EXPECT_EQ(PlayAndRecord(
-                  { url }, [&] { status = std::system(command.c_str()); }, [] { return true; }),
+                  { url }, [&] { status = std::system(command.c_str()); }, settled),
         KRX_CLI_OK)
         << err.str();
     ASSERT_EQ(status.load(), 0) << command;
