@@ -1,5 +1,7 @@
 #include "support/TsReader.h"
 
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace ts {
@@ -44,6 +46,12 @@ int64_t ReadTimeStamp(const uint8_t* f)
 {
     return int64_t(f[0] >> 1 & 7) << 30 | int64_t(f[1]) << 22 | int64_t(f[2] >> 1) << 15 | int64_t(f[3]) << 7
         | f[4] >> 1;
+}
+
+Bytes FileContents(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 PesPacket ParsePes(const Bytes& bytes)

@@ -5,6 +5,7 @@
 #include "tswriter/PesWriter.h"
 
 #include <map>
+#include <string>
 #include <optional>
 
 namespace ts {
@@ -40,6 +41,8 @@ PacketInfo ParsePacket(const uint8_t* packet);
 PesPacket ParsePes(const Bytes& bytes);
 // Reads a 5-byte PES time stamp.
 int64_t ReadTimeStamp(const uint8_t* field);
+// Every byte of a written file; empty when it cannot be read.
+Bytes FileContents(const std::string& path);
 
 class TsReader
 {

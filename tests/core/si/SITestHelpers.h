@@ -5,7 +5,9 @@
 #include "si/DVBSISection.h"
 #include "si/DVBSISectionHandler.h"
 #include "stream/DVBPIDReceiver.h"
+#include "tswriter/Descriptors.h"
 #include "tswriter/SectionWriter.h"
+#include "tswriter/SiTables.h"
 #include "tswriter/TsTypes.h"
 
 #include <cstdlib>
@@ -120,5 +122,15 @@ private:
     bool m_hadPrevious = false;
     std::string m_previous;
 };
+
+// An SDT entry carrying just a service descriptor with this name.
+inline ts::SdtService Service(uint16_t id, const std::string& name, bool freeCa = false)
+{
+    ts::SdtService service;
+    service.serviceId = id;
+    service.freeCaMode = freeCa;
+    service.descriptors = ts::ServiceDescriptor(1, "Provider", name);
+    return service;
+}
 
 } // namespace si_test

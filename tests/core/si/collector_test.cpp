@@ -28,15 +28,6 @@ const char* const EMPTY_EXPORT = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                                  "</services>\n"
                                  "</system>\n";
 
-ts::SdtService Service(uint16_t id, const std::string& name, bool freeCa = false)
-{
-    ts::SdtService service;
-    service.serviceId = id;
-    service.freeCaMode = freeCa;
-    service.descriptors = ts::ServiceDescriptor(1, "Provider", name);
-    return service;
-}
-
 ts::EitEvent Event(
     uint8_t status, ts::DvbTime start, uint32_t duration, const std::string& title, const std::string& text)
 {

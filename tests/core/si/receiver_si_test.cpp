@@ -37,15 +37,7 @@ private:
     ts::TsPacketWriter m_out;
 };
 
-ts::SdtService Service(uint16_t id, const std::string& name)
-{
-    ts::SdtService service;
-    service.serviceId = id;
-    service.descriptors = ts::ServiceDescriptor(1, "Provider", name);
-    return service;
-}
-
-ts::Bytes Pat()
+ts::Bytes ThreeProgramPat()
 {
     return ts::PatSection(TSID, { { 1, 0x100 }, { 0, 0x10 }, { 2, 0x200 }, { 3, 0x300 } });
 }
@@ -131,7 +123,7 @@ TEST_F(ReceiverSITest, StartPutsOneSIReceiverOnEachFixedPID)
 TEST_F(ReceiverSITest, PATCreatesProgrammesAndListensOnTheirPMTAndNetworkPIDs)
 {
     EXPECT_FALSE(receiver.HasCompleteBasicServiceInformation());
-    Process(StreamBuilder().Add(0x00, Pat()).Take());
+    Process(StreamBuilder().Add(0x00, ThreeProgramPat()).Take());
     EXPECT_EQ(DrainUpdates(),
         (std::vector<std::pair<unsigned short, int>> {
             { 1, DVB_UPDATE_PAT }, { 2, DVB_UPDATE_PAT }, { 3, DVB_UPDATE_PAT } }));
@@ -154,7 +146,7 @@ TEST_F(ReceiverSITest, PATCreatesProgrammesAndListensOnTheirPMTAndNetworkPIDs)
 
 TEST_F(ReceiverSITest, BasicServiceInformationIsCompleteOncePMTsAndSDTHaveArrived)
 {
-    Process(StreamBuilder().Add(0x00, Pat()).Add(0x100, Pmt(1)).Add(0x200, Pmt(2)).Add(0x300, Pmt(3)).Take());
+    Process(StreamBuilder().Add(0x00, ThreeProgramPat()).Add(0x100, Pmt(1)).Add(0x200, Pmt(2)).Add(0x300, Pmt(3)).Take());
     EXPECT_FALSE(receiver.HasCompleteBasicServiceInformation());
     Process(StreamBuilder().Add(0x11, Sdt()).Take());
     EXPECT_TRUE(receiver.HasCompleteBasicServiceInformation());
@@ -194,7 +186,7 @@ TEST_F(ReceiverSITest, AServiceFirstSeenInTheSDTWaitsForItsPMT)
 
 TEST_F(ReceiverSITest, PMTPutsOnePCRReceiverOnThePCRPID)
 {
-    Process(StreamBuilder().Add(0x00, Pat()).Add(0x100, Pmt(1)).Add(0x100, Pmt(1, 1)).Take());
+    Process(StreamBuilder().Add(0x00, ThreeProgramPat()).Add(0x100, Pmt(1)).Add(0x100, Pmt(1, 1)).Take());
     EXPECT_NE(receiver.GetPCRReceiver(1), nullptr);
     EXPECT_EQ(CountAndDelete(0x101, DVB_RECEIVER_PCR), 1);
     // The same PMT twice (a changed CRC) is two updates; nothing merges them.
@@ -233,7 +225,7 @@ TEST_F(ReceiverSITest, PresentFollowingEITGivesNowAndNext)
 
 TEST_F(ReceiverSITest, ComponentDefinitionsDescribeTheElement)
 {
-    Process(StreamBuilder().Add(0x00, Pat()).Add(0x100, Pmt(1)).Take());
+    Process(StreamBuilder().Add(0x00, ThreeProgramPat()).Add(0x100, Pmt(1)).Take());
     CDVBComponentDefinition definition;
     ASSERT_TRUE(receiver.GetComponentDefinition(1, 0x102, &definition));
     EXPECT_EQ(definition.GetDescription(), "audio description (eng)");
@@ -303,7 +295,7 @@ TEST_F(ReceiverSITest, TheNetworksNITNumbersTheServicesOfThisStreamWhicheverCame
     using N = std::tuple<int, int, bool>;
     // Before the PAT nothing says which stream is this one.
     Process(StreamBuilder().Add(0x10, ChannelNit()).Take());
-    Process(StreamBuilder().Add(0x00, Pat()).Take());
+    Process(StreamBuilder().Add(0x00, ThreeProgramPat()).Take());
     EXPECT_EQ(Numbers(receiver), (std::vector<N> { { 1, 7, true }, { 2, 61, true }, { 3, -1, true } }));
     auto drained = DrainUpdates();
     EXPECT_EQ(std::count(drained.begin(), drained.end(), Update(1, DVB_UPDATE_NIT)), 1);
@@ -320,12 +312,12 @@ TEST_F(ReceiverSITest, TheNetworksNITNumbersTheServicesOfThisStreamWhicheverCame
 TEST_F(ReceiverSITest, AnotherNetworksNITAndResetLeaveNoNumbers)
 {
     using N = std::tuple<int, int, bool>;
-    Process(StreamBuilder().Add(0x00, Pat()).Add(0x10, ChannelNit(0x41)).Take());
+    Process(StreamBuilder().Add(0x00, ThreeProgramPat()).Add(0x10, ChannelNit(0x41)).Take());
     EXPECT_EQ(Numbers(receiver), (std::vector<N> { { 1, -1, true }, { 2, -1, true }, { 3, -1, true } }));
     Process(StreamBuilder().Add(0x10, ChannelNit()).Take());
     receiver.Reset();
     receiver.Start();
-    Process(StreamBuilder().Add(0x00, Pat()).Take());
+    Process(StreamBuilder().Add(0x00, ThreeProgramPat()).Take());
     EXPECT_EQ(Numbers(receiver), (std::vector<N> { { 1, -1, true }, { 2, -1, true }, { 3, -1, true } }));
 }
 
@@ -342,7 +334,7 @@ TEST(ReceiverSIWithoutHandler, WorksTheSameWithoutUpdateHandler)
 {
     CTestableReceiver receiver(nullptr, nullptr);
     receiver.Start();
-    ts::Bytes stream = StreamBuilder().Add(0x00, Pat()).Add(0x100, Pmt(1)).Add(0x11, Sdt()).Take();
+    ts::Bytes stream = StreamBuilder().Add(0x00, ThreeProgramPat()).Add(0x100, Pmt(1)).Add(0x11, Sdt()).Take();
     receiver.ProcessBuffer(stream.data(), static_cast<unsigned long>(stream.size()));
     CSingleLock lock(receiver.GetProgramsSection(), true);
     EXPECT_EQ(receiver.GetProgramsList()->GetCount(), 3u);
@@ -363,7 +355,7 @@ TEST(ReceiverSICollector, TheCollectorGetsEveryTableAndTheTick)
         receiver.Start();
         ts::Bytes stream
             = StreamBuilder()
-                  .Add(0x00, Pat())
+                  .Add(0x00, ThreeProgramPat())
                   .Add(0x100, Pmt(1))
                   .Add(0x11, Sdt())
                   .Add(0x11, ts::SdtSection(0x0999, 1, { Service(77, "Elsewhere") }, 0, 0x46))

@@ -14,7 +14,7 @@ using namespace si_test;
 
 namespace {
 
-ts::SdtService Service(uint16_t id, const ts::Bytes& descriptors, bool freeCa = false)
+ts::SdtService DescribedService(uint16_t id, const ts::Bytes& descriptors, bool freeCa = false)
 {
     ts::SdtService service;
     service.serviceId = id;
@@ -40,12 +40,12 @@ ts::Bytes Joined(std::vector<ts::Bytes> parts)
 
 TEST(DVBSDTSection, ReadsEveryServiceWithItsFlags)
 {
-    ts::SdtService second = Service(0x0102, ts::ServiceDescriptor(2, "P", "Radio"), true);
+    ts::SdtService second = DescribedService(0x0102, ts::ServiceDescriptor(2, "P", "Radio"), true);
     second.eitSchedule = true;
     second.eitPresentFollowing = false;
     second.runningStatus = 1;
     auto sdt = ParseSection<CDVBSDTSection>(
-        ts::SdtSection(0x0401, 0x233A, { Service(0x0101, ts::ServiceDescriptor(1, "BBC", "One")), second }));
+        ts::SdtSection(0x0401, 0x233A, { DescribedService(0x0101, ts::ServiceDescriptor(1, "BBC", "One")), second }));
     ASSERT_NE(sdt, nullptr);
     EXPECT_EQ(sdt->GetKind(), DVB_SECTION_SDT);
     EXPECT_EQ(sdt->GetTransportStreamId(), 0x0401);
@@ -97,7 +97,7 @@ TEST(DVBSDTSection, ATruncatedLastDescriptorStillDeliversTheServiceWithItsName)
 TEST(DVBProgram, SDTNamesTheServiceAndSetsItsAccess)
 {
     auto sdt = ParseSection<CDVBSDTSection>(
-        ts::SdtSection(0x0401, 1, { Service(7, ts::ServiceDescriptor(0x0C, "Prov", "Data"), true) }));
+        ts::SdtSection(0x0401, 1, { DescribedService(7, ts::ServiceDescriptor(0x0C, "Prov", "Data"), true) }));
     ASSERT_NE(sdt, nullptr);
     CDVBProgram program(7);
     program.OnReceiveSDT(sdt.get(), *sdt->GetEntries().begin());
@@ -112,7 +112,7 @@ TEST(DVBProgram, SDTNamesTheServiceAndSetsItsAccess)
     EXPECT_EQ(program.GetRunningStatus(), 4);
 
     // Without a service descriptor the earlier name and type stay.
-    auto plain = ParseSection<CDVBSDTSection>(ts::SdtSection(0x0401, 1, { Service(7, {}, false) }));
+    auto plain = ParseSection<CDVBSDTSection>(ts::SdtSection(0x0401, 1, { DescribedService(7, {}, false) }));
     ASSERT_NE(plain, nullptr);
     program.OnReceiveSDT(plain.get(), *plain->GetEntries().begin());
     EXPECT_EQ(program.GetServiceName(), "Data");
@@ -145,7 +145,7 @@ TEST(DVBProgram, ServiceTypesFromTheSDTAreTypedAndNamed)
     };
     for (const Case& c : cases) {
         auto sdt = ParseSection<CDVBSDTSection>(
-            ts::SdtSection(1, 1, { Service(3, ts::ServiceDescriptor(c.serviceType, "", "")) }));
+            ts::SdtSection(1, 1, { DescribedService(3, ts::ServiceDescriptor(c.serviceType, "", "")) }));
         ASSERT_NE(sdt, nullptr);
         CDVBProgram program(3);
         program.OnReceiveSDT(sdt.get(), *sdt->GetEntries().begin());

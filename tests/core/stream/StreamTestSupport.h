@@ -15,6 +15,10 @@
 using Packet = std::array<unsigned char, DVB_PACKET_SIZE>;
 using Bytes = std::vector<unsigned char>;
 
+// How long a test waits for what should come at once: only reached when
+// something is broken.
+constexpr uint32_t kGenerous = 10000;
+
 // A payload-only packet filled with one value.
 inline Packet MakePacket(unsigned short pid, bool unitStart = false, unsigned char fill = 0xFF)
 {

@@ -7,7 +7,6 @@
 #include <random>
 
 namespace {
-constexpr uint32_t kGenerous = 10000; // only reached when something is broken
 
 // Collects the debug output; a receive thread that fails to stop in time says so there.
 class CDebugCapture

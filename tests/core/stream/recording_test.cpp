@@ -1,19 +1,19 @@
 #include "StreamTestSupport.h"
 #include "platform/DebugOutput.h"
 #include "stream/DVBRecordingParameters.h"
+#include "support/TsReader.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
-#include <iterator>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
 namespace {
-constexpr uint32_t kGenerous = 10000;
+using ts::FileContents;
 
 // Whole null packets with numbered bodies, so that a misplaced or repeated
 // packet shows.
@@ -34,12 +34,6 @@ Bytes Packets(size_t count, unsigned seed)
 Bytes Slice(const Bytes& bytes, size_t from, size_t to)
 {
     return Bytes(bytes.begin() + from, bytes.begin() + to);
-}
-
-Bytes FileContents(const CString& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 class RecordingTest : public ::testing::Test

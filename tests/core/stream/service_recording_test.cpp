@@ -167,11 +167,6 @@ ts::Bytes Filtered(const ts::Bytes& input, size_t packetsPerRead)
     return out;
 }
 
-Bytes FileContents(const CString& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
 } // namespace
 
 TEST(ServiceRecordingFilter, KeepsTheServiceAloneWithItsOwnPATAndItsSDTAndEITEntries)
@@ -267,7 +262,7 @@ TEST(ServiceRecording, TheReceiverRecordsTheNamedServiceAlone)
     receiver.WaitForStop(1000);
     receiver.DeInitialise();
 
-    const Bytes recorded = FileContents(path);
+    const Bytes recorded = ts::FileContents(path);
     std::system((CString("rm -rf ") + pattern).c_str());
     EXPECT_EQ(recorded, Filtered(input, 1));
     EXPECT_EQ(receiver.GetRecordingStatus().bytesWritten, recorded.size());

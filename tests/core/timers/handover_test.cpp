@@ -21,7 +21,7 @@ public:
     int switches = 0;
 };
 
-class FakeRecorder : public CKRXTimerRecorder
+class FakeHandoverRecorder : public CKRXTimerRecorder
 {
 public:
     EStart StartRecording(const CKRXTimer& timer, const CString&, CString&) override
@@ -55,7 +55,7 @@ protected:
     CKRXTimerRecorder::EStart Start(const CKRXTimer& timer) { return handover.StartRecording(timer, "f.ts", error); }
 
     FakeWindow window;
-    FakeRecorder recorder;
+    FakeHandoverRecorder recorder;
     int64_t now = 1000;
     CKRXTimerHandover handover { window, recorder, [this] { return now; } };
     CString error;

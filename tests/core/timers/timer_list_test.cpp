@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 namespace {
-constexpr int64_t T0 = 1'800'000'000;
+constexpr int64_t kListDay = 1'800'000'000;
 
 CKRXTimerList::Programme Programme(const char* input, const char* multiplex, int64_t start)
 {
@@ -29,34 +29,34 @@ CKRXTimerList::Programme Programme(const char* input, const char* multiplex, int
 TEST(TimerList, TimersNeedingAnotherMultiplexOfTheSameAdapterAtOnceAreMarkedAsConflicts)
 {
     CKRXTimerList timers;
-    EXPECT_EQ(timers.AddForEvent(Programme("Card", "Mux 1", T0), 120, 300), "");
+    EXPECT_EQ(timers.AddForEvent(Programme("Card", "Mux 1", kListDay), 120, 300), "");
     const CKRXTimer& first = timers.GetTimers()[0];
-    EXPECT_EQ(first.GetRecordStart(), T0 - 120);
-    EXPECT_EQ(first.GetRecordStop(), T0 + 1800 + 300);
+    EXPECT_EQ(first.GetRecordStart(), kListDay - 120);
+    EXPECT_EQ(first.GetRecordStop(), kListDay + 1800 + 300);
     EXPECT_EQ(first.eventId, 7);
     EXPECT_TRUE(first.followEvent);
     // Same multiplex, another adapter or a file input: no conflict.
-    EXPECT_EQ(timers.AddForEvent(Programme("Card", "Mux 1", T0 + 60), 120, 300), "");
-    EXPECT_EQ(timers.AddForEvent(Programme("Other card", "Mux 2", T0), 120, 300), "");
-    EXPECT_EQ(timers.AddForEvent(Programme(CKRXTimerList::kFileInput, "a.ts", T0), 120, 300), "");
-    EXPECT_EQ(timers.AddForEvent(Programme(CKRXTimerList::kFileInput, "b.ts", T0), 120, 300), "");
+    EXPECT_EQ(timers.AddForEvent(Programme("Card", "Mux 1", kListDay + 60), 120, 300), "");
+    EXPECT_EQ(timers.AddForEvent(Programme("Other card", "Mux 2", kListDay), 120, 300), "");
+    EXPECT_EQ(timers.AddForEvent(Programme(CKRXTimerList::kFileInput, "a.ts", kListDay), 120, 300), "");
+    EXPECT_EQ(timers.AddForEvent(Programme(CKRXTimerList::kFileInput, "b.ts", kListDay), 120, 300), "");
     // Only the padding overlaps, and that is enough.
-    const CString conflict = timers.AddForEvent(Programme("Card", "Mux 2", T0 + 2000), 120, 300);
+    const CString conflict = timers.AddForEvent(Programme("Card", "Mux 2", kListDay + 2000), 120, 300);
     EXPECT_NE(conflict.find("timer 1"), CString::npos) << conflict;
     EXPECT_EQ(timers.GetTimers().back().conflict, conflict);
     EXPECT_EQ(timers.GetTimers().back().id, 6);
     // Once the padding is clear, no conflict.
-    EXPECT_EQ(timers.AddForEvent(Programme("Card", "Mux 3", T0 + 4100 + 120), 120, 300), "");
+    EXPECT_EQ(timers.AddForEvent(Programme("Card", "Mux 3", kListDay + 4100 + 120), 120, 300), "");
     // A timer that has finished needs the adapter no more.
     timers.Find(1)->state = EKRXTimerState::Done;
     timers.Find(2)->state = EKRXTimerState::Done;
-    EXPECT_NE(timers.AddForEvent(Programme("Card", "Mux 4", T0 + 2000), 120, 300), "");
+    EXPECT_NE(timers.AddForEvent(Programme("Card", "Mux 4", kListDay + 2000), 120, 300), "");
     timers.Find(6)->state = EKRXTimerState::Failed;
-    EXPECT_EQ(timers.AddForEvent(Programme("Card", "Mux 4", T0), 120, 300), "");
+    EXPECT_EQ(timers.AddForEvent(Programme("Card", "Mux 4", kListDay), 120, 300), "");
     // A removed timer's number is not given to a new one while a later one exists.
     EXPECT_TRUE(timers.Remove(2));
     EXPECT_FALSE(timers.Remove(2));
-    EXPECT_EQ(timers.AddForEvent(Programme("Card", "Mux 1", T0 + 9000), 0, 0), "");
+    EXPECT_EQ(timers.AddForEvent(Programme("Card", "Mux 1", kListDay + 9000), 0, 0), "");
     EXPECT_EQ(timers.GetTimers().back().id, 10);
 }
 
@@ -76,8 +76,8 @@ TEST(TimerStore, TimersSurviveTheFileWholeAndADamagedFileIsNeverWrittenOver)
     odd.transportStreamId = 0xFFFF;
     odd.serviceId = 0x1001;
     odd.serviceName = "Déjà vu";
-    odd.start = T0;
-    odd.stop = T0 + 60;
+    odd.start = kListDay;
+    odd.stop = kListDay + 60;
     odd.paddingBefore = 0;
     odd.paddingAfter = 1;
     odd.eventId = 0xFFFF;

@@ -15,7 +15,7 @@
 namespace {
 
 constexpr uint16_t kPid = 0x45;
-constexpr size_t kAC3FrameSize = 768;
+constexpr size_t kAC3Bytes = 768;
 
 // Shows how many chunks wait for the decoder and how many frames for the
 // clock, so the test can feed it no faster than it plays and no frame is dropped.
@@ -36,9 +36,9 @@ TEST(AVAudioReceiver, PlaysPacketsOnItsThreadAsThePlayerDoesAndStopsInMidStream)
     ts::TsPacketWriter writer;
     ts::PesWriter pes(writer, kPid);
     std::vector<CAudioChunk> chunks;
-    for (size_t offset = 0, index = 0; offset < stream.size(); offset += 3 * kAC3FrameSize, index++) {
+    for (size_t offset = 0, index = 0; offset < stream.size(); offset += 3 * kAC3Bytes, index++) {
         const ts::Bytes payload(
-            stream.begin() + offset, stream.begin() + std::min(stream.size(), offset + 3 * kAC3FrameSize));
+            stream.begin() + offset, stream.begin() + std::min(stream.size(), offset + 3 * kAC3Bytes));
         pes.Write(ts::PesPacket(0xBD, int64_t(index) * 3 * 2880, std::nullopt, payload));
         AppendChunks(payload, uint32_t(index * 3 * 1440), chunks);
     }

@@ -9,18 +9,18 @@
 
 namespace {
 
-struct SSample {
+struct SDecodedSample {
     const char* name;
     AVCodecID codec;
 };
 
-class AVReferenceDecodeTest : public ::testing::TestWithParam<SSample>
+class AVReferenceDecodeTest : public ::testing::TestWithParam<SDecodedSample>
 {
 };
 
 TEST_P(AVReferenceDecodeTest, MatchesFfmpegWithinFiftyDecibels)
 {
-    const SSample sample = GetParam();
+    const SDecodedSample sample = GetParam();
     TemporaryFolder folder;
     const std::vector<int16_t> reference = DecodeWithFfmpeg(sample.name, folder.File("reference.raw"), "-ac 2");
     CAVPlayerRun run(sample.codec);
@@ -41,9 +41,9 @@ TEST_P(AVReferenceDecodeTest, MatchesFfmpegWithinFiftyDecibels)
 }
 
 INSTANTIATE_TEST_SUITE_P(Samples, AVReferenceDecodeTest,
-    ::testing::Values(SSample { "aac_lc_48k.aac", AV_CODEC_ID_AAC },
-        SSample { "aac_latm_48k.latm", AV_CODEC_ID_AAC_LATM }, SSample { "ac3_stereo_48k.ac3", AV_CODEC_ID_AC3 },
-        SSample { "eac3_5.1_48k.eac3", AV_CODEC_ID_EAC3 }),
+    ::testing::Values(SDecodedSample { "aac_lc_48k.aac", AV_CODEC_ID_AAC },
+        SDecodedSample { "aac_latm_48k.latm", AV_CODEC_ID_AAC_LATM }, SDecodedSample { "ac3_stereo_48k.ac3", AV_CODEC_ID_AC3 },
+        SDecodedSample { "eac3_5.1_48k.eac3", AV_CODEC_ID_EAC3 }),
     [](const auto& info) { return std::string(avcodec_get_name(info.param.codec)); });
 
 } // namespace

@@ -15,7 +15,7 @@ using namespace av_video_test;
 
 namespace {
 
-constexpr int64_t kPtsBase = 900000;
+constexpr int64_t kFirstPts = 900000;
 constexpr uint32_t kHangGuardMs = 20000; // fails a test that would otherwise hang; never expected to expire
 
 std::vector<int64_t> TimesOf(DVBVideoCodec codec, const ts::Bytes& packets)
@@ -33,12 +33,12 @@ TEST(AVVideoTimes, PicturesBeforeTheFirstTimeStampCountUpFromZeroInFramePeriods)
 {
     // The first GOP (closed: its 25 pictures are those shown 0 to 24) unstamped.
     const std::vector<int64_t> times
-        = TimesOf(DVBVideoCodec::H264, VideoPackets(SampleUnits("h264_8bit.ts"), kPtsBase, 25));
+        = TimesOf(DVBVideoCodec::H264, VideoPackets(SampleUnits("h264_8bit.ts"), kFirstPts, 25));
     ASSERT_EQ(times.size(), 50u);
     for (size_t i = 0; i < 25; i++)
         EXPECT_EQ(times[i], int64_t(i + 1) * kFramePeriod) << "unstamped picture " << i;
     for (size_t i = 25; i < times.size(); i++)
-        EXPECT_EQ(times[i], kPtsBase + int64_t(i) * kFramePeriod) << "stamped picture " << i;
+        EXPECT_EQ(times[i], kFirstPts + int64_t(i) * kFramePeriod) << "stamped picture " << i;
 }
 
 TEST(AVVideoTimes, OddTimesKeepTheirLowestBitAlsoAcrossTheWrap)
@@ -76,7 +76,7 @@ protected:
         CInlineAVReceiver receiver(GetParam().codec, 1);
         receiver.SetDisplay(&display);
         receiver.Feed(Ended(GetParam().codec,
-            VideoPackets(std::vector<AccessUnit>(units.begin() + long(from), units.end()), kPtsBase)));
+            VideoPackets(std::vector<AccessUnit>(units.begin() + long(from), units.end()), kFirstPts)));
         return display.Frames();
     }
 
@@ -100,8 +100,8 @@ TEST_P(AVVideoBadStreams, JoiningAfterTheKeyPictureShowsNothingUntilTheNextOne)
     // pictures shown before that GOP's key picture lean on the first GOP.
     const std::vector<CRecordingDisplay::Frame> frames = Decode(3);
     ASSERT_FALSE(frames.empty());
-    EXPECT_EQ(frames.front().time, kPtsBase + SecondKeyTime());
-    ExpectPicturesFrom(frames, Expected(), kPtsBase, SecondKeyTime());
+    EXPECT_EQ(frames.front().time, kFirstPts + SecondKeyTime());
+    ExpectPicturesFrom(frames, Expected(), kFirstPts, SecondKeyTime());
 }
 
 TEST_P(AVVideoBadStreams, PicturesResumeAfterPicturesCutShort)
@@ -111,7 +111,7 @@ TEST_P(AVVideoBadStreams, PicturesResumeAfterPicturesCutShort)
               for (size_t i = first; i < end; i += 2)
                   units[i].data.resize(units[i].data.size() / 2);
           });
-    ExpectPicturesFrom(frames, Expected(), kPtsBase, SecondKeyTime());
+    ExpectPicturesFrom(frames, Expected(), kFirstPts, SecondKeyTime());
 }
 
 TEST_P(AVVideoBadStreams, PicturesResumeAfterLostPictures)
@@ -121,7 +121,7 @@ TEST_P(AVVideoBadStreams, PicturesResumeAfterLostPictures)
         = Decode(0, [](std::vector<AccessUnit>& units, size_t first, size_t) {
               units.erase(units.begin() + long(first) + 8, units.begin() + long(first) + 11);
           });
-    ExpectPicturesFrom(frames, Expected(), kPtsBase, SecondKeyTime());
+    ExpectPicturesFrom(frames, Expected(), kFirstPts, SecondKeyTime());
 }
 
 TEST_P(AVVideoBadStreams, PicturesResumeAfterBitErrorsInTheSlices)
@@ -133,7 +133,7 @@ TEST_P(AVVideoBadStreams, PicturesResumeAfterBitErrorsInTheSlices)
                   for (size_t at = 64; at < units[i].data.size(); at += 61)
                       units[i].data[at] ^= 0x5A;
           });
-    ExpectPicturesFrom(frames, Expected(), kPtsBase, SecondKeyTime());
+    ExpectPicturesFrom(frames, Expected(), kFirstPts, SecondKeyTime());
 }
 
 TEST_P(AVVideoBadStreams, AnUnreadableFirstParameterSetShowsNothingUntilTheNextKeyPicture)
@@ -152,8 +152,8 @@ TEST_P(AVVideoBadStreams, AnUnreadableFirstParameterSetShowsNothingUntilTheNextK
         }
     });
     ASSERT_FALSE(frames.empty());
-    EXPECT_EQ(frames.front().time, kPtsBase + SecondKeyTime());
-    ExpectPicturesFrom(frames, Expected(), kPtsBase, SecondKeyTime());
+    EXPECT_EQ(frames.front().time, kFirstPts + SecondKeyTime());
+    ExpectPicturesFrom(frames, Expected(), kFirstPts, SecondKeyTime());
 }
 
 INSTANTIATE_TEST_SUITE_P(Samples, AVVideoBadStreams,
@@ -169,14 +169,14 @@ TEST(AVVideoSizeChange, PicturesOfTheNewSizeFollowInOrderAndTheShapeIsToldAgain)
     CRecordingDisplay display;
     CInlineAVReceiver receiver(DVBVideoCodec::H264, 2);
     receiver.SetDisplay(&display);
-    receiver.Feed(Ended(DVBVideoCodec::H264, VideoPackets(SampleUnits("h264_size_change.ts"), kPtsBase)));
+    receiver.Feed(Ended(DVBVideoCodec::H264, VideoPackets(SampleUnits("h264_size_change.ts"), kFirstPts)));
 
     const std::vector<CRecordingDisplay::Frame> frames = display.Frames();
     ASSERT_EQ(frames.size(), 20u);
     for (size_t i = 0; i < frames.size(); i++) {
         const std::pair<int, int> size = i < 10 ? std::make_pair(352, 288) : std::make_pair(640, 360);
         EXPECT_EQ(std::make_pair(frames[i].width, frames[i].height), size) << "picture " << i;
-        EXPECT_EQ(frames[i].time, kPtsBase + int64_t(i) * kFramePeriod) << "picture " << i;
+        EXPECT_EQ(frames[i].time, kFirstPts + int64_t(i) * kFramePeriod) << "picture " << i;
     }
     EXPECT_EQ(display.aspectRatios, (std::vector<std::pair<int, int>> { { 16, 9 }, { 4, 3 } }));
 }
@@ -235,7 +235,7 @@ struct ThreadedReceiver {
         receiver->SetPID(kVideoPid); // registration starts the decode thread
         const std::vector<AccessUnit> units = SampleUnits("h264_8bit.ts");
         const ts::Bytes packets = Ended(
-            DVBVideoCodec::H264, VideoPackets(std::vector<AccessUnit>(units.begin(), units.begin() + 25), kPtsBase));
+            DVBVideoCodec::H264, VideoPackets(std::vector<AccessUnit>(units.begin(), units.begin() + 25), kFirstPts));
         for (size_t offset = 0; offset < packets.size(); offset += ts::PACKET_SIZE)
             receiver->OnReceivePacket(offset / ts::PACKET_SIZE, const_cast<uint8_t*>(packets.data()) + offset);
     }
@@ -256,7 +256,7 @@ TEST(AVVideoDecodeThread, DecodesWhatArrivesAndEndsWhenClosed)
     const std::vector<int64_t> times = display.Times();
     ASSERT_EQ(times.size(), 25u);
     for (size_t i = 0; i < times.size(); i++)
-        EXPECT_EQ(times[i], kPtsBase + int64_t(i) * kFramePeriod);
+        EXPECT_EQ(times[i], kFirstPts + int64_t(i) * kFramePeriod);
 }
 
 TEST(AVVideoDecodeThread, ClosingWhileDecodingEndsWithThePicturesSoFarInOrder)
@@ -266,5 +266,5 @@ TEST(AVVideoDecodeThread, ClosingWhileDecodingEndsWithThePicturesSoFarInOrder)
     EXPECT_TRUE(threaded.plugin.CloseComponent(threaded.receiver));
     const std::vector<int64_t> times = display.Times();
     for (size_t i = 0; i < times.size(); i++)
-        EXPECT_EQ(times[i], kPtsBase + int64_t(i) * kFramePeriod);
+        EXPECT_EQ(times[i], kFirstPts + int64_t(i) * kFramePeriod);
 }

@@ -16,7 +16,7 @@
 #include <vector>
 
 namespace {
-constexpr unsigned long kChunk = CDVBFileTransportStreamSource::ChunkSize;
+constexpr unsigned long kSourceChunk = CDVBFileTransportStreamSource::ChunkSize;
 constexpr uint64_t kPCRMask = (uint64_t(1) << 33) - 1;
 
 std::optional<uint64_t> PCROf(unsigned char* packet, unsigned short pid)
@@ -43,7 +43,7 @@ protected:
         for (;;) {
             const uint32_t wait = source->GetMillisecondsUntilDue();
             now += wait;
-            const unsigned long got = source->ReadBuffer(buffer.data(), kChunk);
+            const unsigned long got = source->ReadBuffer(buffer.data(), kSourceChunk);
             if (got != 0 || wait == 0)
                 return got;
         }
@@ -52,7 +52,7 @@ protected:
     TemporaryFolder folder;
     std::unique_ptr<CDVBFileTransportStreamSource> source;
     uint32_t now = 5000;
-    std::vector<unsigned char> buffer = std::vector<unsigned char>(kChunk);
+    std::vector<unsigned char> buffer = std::vector<unsigned char>(kSourceChunk);
 };
 } // namespace
 

@@ -11,7 +11,7 @@ constexpr int kPacketPerMillisecond = 1504000;
 constexpr uint64_t kTicksPerMillisecond = 90;
 constexpr uint64_t kWrap = uint64_t(1) << 33;
 
-SChunkEnd Packets(uint64_t packets, std::optional<uint64_t> pcr = std::nullopt, bool discontinuity = false)
+SChunkEnd ChunkOf(uint64_t packets, std::optional<uint64_t> pcr = std::nullopt, bool discontinuity = false)
 {
     return SChunkEnd { packets * kPacket, pcr, discontinuity };
 }
@@ -42,23 +42,23 @@ protected:
 
 TEST_F(PCRPacerTest, PacesByBytesUntilTheFirstPCRThenByPCRs)
 {
-    EXPECT_EQ(DeliverWhenDue(Packets(3)), 3u);
-    EXPECT_EQ(DeliverWhenDue(Packets(7, 5000)), 7u) << "the first PCR is paced by bytes and anchors";
+    EXPECT_EQ(DeliverWhenDue(ChunkOf(3)), 3u);
+    EXPECT_EQ(DeliverWhenDue(ChunkOf(7, 5000)), 7u) << "the first PCR is paced by bytes and anchors";
     // 40 ms of clock in 2 packets, 10 ms in 50: the PCRs, not the bytes, say when.
-    EXPECT_EQ(DeliverWhenDue(Packets(2, 5000 + 40 * kTicksPerMillisecond)), 40u);
-    EXPECT_EQ(DeliverWhenDue(Packets(50, 5000 + 50 * kTicksPerMillisecond)), 10u);
+    EXPECT_EQ(DeliverWhenDue(ChunkOf(2, 5000 + 40 * kTicksPerMillisecond)), 40u);
+    EXPECT_EQ(DeliverWhenDue(ChunkOf(50, 5000 + 50 * kTicksPerMillisecond)), 10u);
     // A part of a millisecond is waited for in full: never early.
-    EXPECT_EQ(DeliverWhenDue(Packets(1, 5000 + 50 * kTicksPerMillisecond + 1)), 1u);
+    EXPECT_EQ(DeliverWhenDue(ChunkOf(1, 5000 + 50 * kTicksPerMillisecond + 1)), 1u);
 }
 
 TEST_F(PCRPacerTest, AChunkWithoutAPCRIsPacedByBytesAndTheNextPCRKeepsItsTime)
 {
-    DeliverWhenDue(Packets(1, 0));
-    EXPECT_EQ(DeliverWhenDue(Packets(30)), 30u);
-    EXPECT_EQ(DeliverWhenDue(Packets(5, 100 * kTicksPerMillisecond)), 70u) << "due 100 ms after the anchor";
+    DeliverWhenDue(ChunkOf(1, 0));
+    EXPECT_EQ(DeliverWhenDue(ChunkOf(30)), 30u);
+    EXPECT_EQ(DeliverWhenDue(ChunkOf(5, 100 * kTicksPerMillisecond)), 70u) << "due 100 ms after the anchor";
     // Bytes that ran past the next PCR's time delay it no further.
-    EXPECT_EQ(DeliverWhenDue(Packets(50)), 50u);
-    EXPECT_EQ(DeliverWhenDue(Packets(1, 120 * kTicksPerMillisecond)), 0u);
+    EXPECT_EQ(DeliverWhenDue(ChunkOf(50)), 50u);
+    EXPECT_EQ(DeliverWhenDue(ChunkOf(1, 120 * kTicksPerMillisecond)), 0u);
 }
 
 TEST_F(PCRPacerTest, PCRsThatBreakTheScheduleAreReanchoredWithoutBurstOrStall)
@@ -80,11 +80,11 @@ TEST_F(PCRPacerTest, PCRsThatBreakTheScheduleAreReanchoredWithoutBurstOrStall)
     };
     for (const Case& broken : cases) {
         SetUp();
-        DeliverWhenDue(Packets(1, last - 40 * kTicksPerMillisecond));
-        DeliverWhenDue(Packets(1, last));
-        DeliverWhenDue(Packets(broken.packetsWithoutPCRBefore));
-        EXPECT_EQ(DeliverWhenDue(Packets(20, broken.pcr, broken.discontinuity)), 20u) << broken.what;
-        EXPECT_EQ(DeliverWhenDue(Packets(1, (broken.pcr + 40 * kTicksPerMillisecond) % kWrap)), 40u)
+        DeliverWhenDue(ChunkOf(1, last - 40 * kTicksPerMillisecond));
+        DeliverWhenDue(ChunkOf(1, last));
+        DeliverWhenDue(ChunkOf(broken.packetsWithoutPCRBefore));
+        EXPECT_EQ(DeliverWhenDue(ChunkOf(20, broken.pcr, broken.discontinuity)), 20u) << broken.what;
+        EXPECT_EQ(DeliverWhenDue(ChunkOf(1, (broken.pcr + 40 * kTicksPerMillisecond) % kWrap)), 40u)
             << broken.what << ": the new anchor holds";
     }
 }
@@ -93,19 +93,19 @@ TEST_F(PCRPacerTest, BothClocksWrappingContinueTheSchedule)
 {
     now = 0xFFFFFFF0;
     SetUp();
-    DeliverWhenDue(Packets(1, kWrap - 10 * kTicksPerMillisecond));
-    EXPECT_EQ(DeliverWhenDue(Packets(1, 30 * kTicksPerMillisecond)), 40u);
-    EXPECT_EQ(DeliverWhenDue(Packets(1, 70 * kTicksPerMillisecond)), 40u);
+    DeliverWhenDue(ChunkOf(1, kWrap - 10 * kTicksPerMillisecond));
+    EXPECT_EQ(DeliverWhenDue(ChunkOf(1, 30 * kTicksPerMillisecond)), 40u);
+    EXPECT_EQ(DeliverWhenDue(ChunkOf(1, 70 * kTicksPerMillisecond)), 40u);
 }
 
 TEST_F(PCRPacerTest, StartingAgainPacesTheFirstPCRByBytesAfterTheLastChunk)
 {
-    DeliverWhenDue(Packets(1, 8 * 90000));
-    DeliverWhenDue(Packets(10));
+    DeliverWhenDue(ChunkOf(1, 8 * 90000));
+    DeliverWhenDue(ChunkOf(10));
     pacer.StartAgain();
     // The file's first PCR, eight seconds back, is due 4 packets on.
-    EXPECT_EQ(DeliverWhenDue(Packets(4, 0)), 4u);
-    EXPECT_EQ(DeliverWhenDue(Packets(1, 40 * kTicksPerMillisecond)), 40u);
+    EXPECT_EQ(DeliverWhenDue(ChunkOf(4, 0)), 4u);
+    EXPECT_EQ(DeliverWhenDue(ChunkOf(1, 40 * kTicksPerMillisecond)), 40u);
 }
 
 // A file whose start has more lead than its end: after the loop its PCRs,
@@ -113,11 +113,11 @@ TEST_F(PCRPacerTest, StartingAgainPacesTheFirstPCRByBytesAfterTheLastChunk)
 // once until they catch up, and the schedule then goes on where it was.
 TEST_F(PCRPacerTest, AfterALoopPCRsBehindTheScheduleComeAtOnceUntilTheyCatchUp)
 {
-    DeliverWhenDue(Packets(1, 10 * 90000));
-    EXPECT_EQ(DeliverWhenDue(Packets(1, 10 * 90000 + 40 * kTicksPerMillisecond)), 40u);
+    DeliverWhenDue(ChunkOf(1, 10 * 90000));
+    EXPECT_EQ(DeliverWhenDue(ChunkOf(1, 10 * 90000 + 40 * kTicksPerMillisecond)), 40u);
     pacer.StartAgain();
-    EXPECT_EQ(DeliverWhenDue(Packets(4)), 4u) << "the file's bytes before its first PCR";
-    EXPECT_EQ(DeliverWhenDue(Packets(4, 10 * 90000 - 460 * kTicksPerMillisecond)), 0u);
-    EXPECT_EQ(DeliverWhenDue(Packets(4, 10 * 90000)), 0u);
-    EXPECT_EQ(DeliverWhenDue(Packets(1, 10 * 90000 + 80 * kTicksPerMillisecond)), 36u);
+    EXPECT_EQ(DeliverWhenDue(ChunkOf(4)), 4u) << "the file's bytes before its first PCR";
+    EXPECT_EQ(DeliverWhenDue(ChunkOf(4, 10 * 90000 - 460 * kTicksPerMillisecond)), 0u);
+    EXPECT_EQ(DeliverWhenDue(ChunkOf(4, 10 * 90000)), 0u);
+    EXPECT_EQ(DeliverWhenDue(ChunkOf(1, 10 * 90000 + 80 * kTicksPerMillisecond)), 36u);
 }

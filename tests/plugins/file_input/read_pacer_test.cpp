@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 namespace {
-constexpr uint64_t kChunk = 96256;
+constexpr uint64_t kPacerChunk = 96256;
 
 // The first millisecond, from start, at which a chunk of the given size is due.
 uint32_t FirstDueMillisecond(const CDVBReadPacer& pacer, uint32_t start, uint64_t bytes)
@@ -21,11 +21,11 @@ TEST(ReadPacer, PacesTheFirstChunkAtTheDefaultRate)
     pacer.Restart(1000);
     EXPECT_EQ(pacer.GetBitrate(), 24128512u);
     // (0 + 770,048) / 24,128 = 31.9, truncated.
-    EXPECT_FALSE(pacer.IsDue(kChunk, 1030));
-    EXPECT_TRUE(pacer.IsDue(kChunk, 1031));
-    pacer.OnDelivered(kChunk);
+    EXPECT_FALSE(pacer.IsDue(kPacerChunk, 1030));
+    EXPECT_TRUE(pacer.IsDue(kPacerChunk, 1031));
+    pacer.OnDelivered(kPacerChunk);
     // (770,048 + 770,048) / 24,128 = 63.8.
-    EXPECT_EQ(FirstDueMillisecond(pacer, 1000, kChunk), 63u);
+    EXPECT_EQ(FirstDueMillisecond(pacer, 1000, kPacerChunk), 63u);
 }
 
 TEST(ReadPacer, TakesOnlyRatesOfAtLeastOneBitPerMillisecond)
@@ -39,7 +39,7 @@ TEST(ReadPacer, TakesOnlyRatesOfAtLeastOneBitPerMillisecond)
     pacer.SetBitrate(4000000);
     EXPECT_EQ(pacer.GetBitrate(), 4000000u);
     // 770,048 / 4,000 = 192.5.
-    EXPECT_EQ(FirstDueMillisecond(pacer, 0, kChunk), 192u);
+    EXPECT_EQ(FirstDueMillisecond(pacer, 0, kPacerChunk), 192u);
     pacer.SetBitrate(1000);
     EXPECT_EQ(FirstDueMillisecond(pacer, 0, 188), 1504u) << "the slowest rate: one bit per millisecond";
 }
@@ -51,12 +51,12 @@ TEST(ReadPacer, ARateChangeTakesEffectFromWhereDeliveryHadGot)
     pacer.SetBitrate(8000000);
     // 100 chunks at 8,000 bits per millisecond: due until 9,625 ms.
     for (int i = 0; i < 100; ++i)
-        pacer.OnDelivered(kChunk);
+        pacer.OnDelivered(kPacerChunk);
     pacer.SetBitrate(8080000);
     // From 9,625 ms on at the new rate: 770,048 / 8,080 = 95.3 ms more, with
     // no burst for the 1% difference on the 9.6 seconds already played.
-    EXPECT_FALSE(pacer.IsDue(kChunk, 9625 + 94));
-    EXPECT_TRUE(pacer.IsDue(kChunk, 9625 + 95));
+    EXPECT_FALSE(pacer.IsDue(kPacerChunk, 9625 + 94));
+    EXPECT_TRUE(pacer.IsDue(kPacerChunk, 9625 + 95));
 }
 
 TEST(ReadPacer, WaitsRatherThanOverflowWhenTheDueTimeIsBeyondTheClock)
@@ -73,6 +73,6 @@ TEST(ReadPacer, CountsElapsedTimeAcrossTheClockWrap)
 {
     CDVBReadPacer pacer;
     pacer.Restart(0xFFFFFFF0u);
-    EXPECT_FALSE(pacer.IsDue(kChunk, 0xFFFFFFF0u + 30));
-    EXPECT_TRUE(pacer.IsDue(kChunk, 0xFFFFFFF0u + 31)) << "31 ms later, after the wrap";
+    EXPECT_FALSE(pacer.IsDue(kPacerChunk, 0xFFFFFFF0u + 30));
+    EXPECT_TRUE(pacer.IsDue(kPacerChunk, 0xFFFFFFF0u + 31)) << "31 ms later, after the wrap";
 }

@@ -11,7 +11,7 @@ using namespace subtitle_test;
 
 namespace {
 
-constexpr uint8_t GREY = 0x80;
+constexpr uint8_t MID_GREY = 0x80;
 
 class SubtitleLayer : public ::testing::Test
 {
@@ -30,7 +30,7 @@ protected:
     }
     Frame Draw()
     {
-        Frame frame(GREY);
+        Frame frame(MID_GREY);
         display.Draw(frame, 0);
         return frame;
     }
@@ -54,10 +54,10 @@ const Colour CODE_1 { 1, 200, 50, 60, 0 };
 TEST_F(SubtitleLayer, LeavesTheFrameAloneUntilAPageArrives)
 {
     Frame frame = Draw();
-    EXPECT_EQ(frame.CountLuma(GREY), size_t(Frame::WIDTH) * Frame::HEIGHT);
+    EXPECT_EQ(frame.CountLuma(MID_GREY), size_t(Frame::WIDTH) * Frame::HEIGHT);
     Send({ Clut(1, { CODE_1 }), TwoCodeObject(1) }); // no page composition: changes nothing
     frame = Draw();
-    EXPECT_EQ(frame.CountLuma(GREY), size_t(Frame::WIDTH) * Frame::HEIGHT);
+    EXPECT_EQ(frame.CountLuma(MID_GREY), size_t(Frame::WIDTH) * Frame::HEIGHT);
 }
 
 TEST_F(SubtitleLayer, PaintsEveryCodeWithAnEntryOpaqueAtRegionPlusObjectPosition)
@@ -69,16 +69,16 @@ TEST_F(SubtitleLayer, PaintsEveryCodeWithAnEntryOpaqueAtRegionPlusObjectPosition
     EXPECT_EQ(frame.Y(113, 57), 200);
     EXPECT_EQ(frame.U(112, 54), 60);
     EXPECT_EQ(frame.V(112, 54), 50);
-    EXPECT_EQ(frame.Y(109, 54), GREY);
-    EXPECT_EQ(frame.Y(114, 54), GREY);
-    EXPECT_EQ(frame.Y(110, 58), GREY);
+    EXPECT_EQ(frame.Y(109, 54), MID_GREY);
+    EXPECT_EQ(frame.Y(114, 54), MID_GREY);
+    EXPECT_EQ(frame.Y(110, 58), MID_GREY);
     EXPECT_EQ(frame.CountLuma(200), 8u);
     EXPECT_EQ(frame.CountLuma(20), 8u);
 
     Send({ Page(2, { { 1, 0, 0 } }), Region(1, 1, { { 1, 0, 0 } }), Clut(1, { CODE_1 }) });
     frame = Draw();
     EXPECT_EQ(frame.CountLuma(200), 8u);
-    EXPECT_EQ(frame.Y(0, 0), GREY) << "a code without an entry leaves the frame alone";
+    EXPECT_EQ(frame.Y(0, 0), MID_GREY) << "a code without an entry leaves the frame alone";
 
     // The page stays on every following frame.
     EXPECT_EQ(Draw().CountLuma(200), 8u);
@@ -116,7 +116,7 @@ TEST_F(SubtitleLayer, AMissingColourTableFallsBackToTheDefaultUntilOneArrives)
     Send({ Page(0, { { 1, 0, 0 } }), Clut(5, { { 1, 222, 128, 128, 0 } }) });
     frame = Draw();
     EXPECT_EQ(frame.Y(2, 0), 222);
-    EXPECT_EQ(frame.Y(0, 0), GREY) << "the new table has no entry 0";
+    EXPECT_EQ(frame.Y(0, 0), MID_GREY) << "the new table has no entry 0";
 }
 
 TEST_F(SubtitleLayer, TwoDueDisplaySetsAreAppliedOnTwoFrames)
@@ -146,8 +146,8 @@ TEST_F(SubtitleLayer, NormalCaseRegionsGainObjectsWhileAcquisitionPointsReplaceT
     EXPECT_EQ(both.Y(2, 0), 200);
     EXPECT_EQ(both.Y(102, 0), 200);
     Frame replaced = Draw();
-    EXPECT_EQ(replaced.Y(2, 0), GREY);
-    EXPECT_EQ(replaced.Y(102, 0), GREY);
+    EXPECT_EQ(replaced.Y(2, 0), MID_GREY);
+    EXPECT_EQ(replaced.Y(102, 0), MID_GREY);
     EXPECT_EQ(replaced.Y(202, 0), 200);
 }
 
@@ -160,7 +160,7 @@ TEST_F(SubtitleLayer, NormalCaseObjectsPaintOverWhatTheyCoverAndAFilledRegionSta
     Send({ Page(0, { { 1, 0, 0 } }), Region(1, 1, {}, true) });
     EXPECT_EQ(Draw().CountLuma(200), 16u);
     Frame paintedOver = Draw();
-    EXPECT_EQ(paintedOver.Y(2, 0), GREY);
+    EXPECT_EQ(paintedOver.Y(2, 0), MID_GREY);
     EXPECT_EQ(paintedOver.Y(102, 0), 200) << "what the update did not cover stays";
     EXPECT_EQ(Draw().CountLuma(200), 0u) << "the filled region lost every object";
 }
@@ -172,7 +172,7 @@ TEST_F(SubtitleLayer, OfTwoPagesTheFirstIsDrawn)
         Clut(1, { CODE_1 }), TwoCodeObject(1) });
     Frame frame = Draw();
     EXPECT_EQ(frame.Y(2, 0), 200);
-    EXPECT_EQ(frame.Y(302, 0), GREY);
+    EXPECT_EQ(frame.Y(302, 0), MID_GREY);
 }
 
 TEST_F(SubtitleLayer, ColourTablesOutliveTheClearingOfThePage)

@@ -14,7 +14,7 @@ using namespace subtitle_test;
 
 namespace {
 
-constexpr uint8_t UNPAINTED = 1;
+constexpr uint8_t UNTOUCHED = 1;
 constexpr int64_t WRAP = int64_t(1) << 33;
 
 // Each packet completes one page: its first two bytes are the page number,
@@ -84,9 +84,9 @@ protected:
     }
     bool PaintedAt(int64_t time)
     {
-        Frame frame(UNPAINTED);
+        Frame frame(UNTOUCHED);
         display.Draw(frame, time);
-        return frame.CountLuma(UNPAINTED) != frame.y.size();
+        return frame.CountLuma(UNTOUCHED) != frame.y.size();
     }
 
     ScriptedClock clock;

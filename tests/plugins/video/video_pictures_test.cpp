@@ -8,7 +8,7 @@ using namespace video_test;
 
 namespace {
 
-constexpr int64_t kPtsBase = 900000;
+constexpr int64_t kFirstPts = 900000;
 
 } // namespace
 
@@ -17,7 +17,7 @@ TEST(VideoPictures, EveryPictureOfTheSampleInDisplayOrderMatchesFfmpeg)
     CRecordingDisplay display;
     CInlineVideoReceiver receiver;
     receiver.SetDisplay(&display);
-    receiver.Feed(SamplePackets("motion.m2v", kPtsBase));
+    receiver.Feed(SamplePackets("motion.m2v", kFirstPts));
 
     const std::vector<ts::Bytes> expected = FfmpegPictures(SamplePath("motion.m2v"), 720, 576);
     ASSERT_EQ(expected.size(), 150u) << "ffmpeg did not decode the sample";
@@ -28,7 +28,7 @@ TEST(VideoPictures, EveryPictureOfTheSampleInDisplayOrderMatchesFfmpeg)
         ASSERT_EQ(frames[i].width, 720);
         ASSERT_EQ(frames[i].height, 576);
         // One frame apart in display order: none missing, repeated or out of order.
-        EXPECT_EQ(frames[i].time, kPtsBase + int64_t(i) * 3600);
+        EXPECT_EQ(frames[i].time, kFirstPts + int64_t(i) * 3600);
         EXPECT_GE(Psnr(frames[i].planes, expected[i]), 35.0);
     }
     // The sample is 16:9, told once, before the first picture.

@@ -43,7 +43,7 @@ std::vector<uint8_t> Looped(const std::vector<uint8_t>& stream, size_t from, siz
     return bytes;
 }
 
-std::string Refusal(std::vector<uint8_t> bytes)
+std::string PlayoutRefusal(std::vector<uint8_t> bytes)
 {
     try {
         Playout playout(std::move(bytes));
@@ -63,15 +63,15 @@ TEST(Playout, TakesItsRateFromThePcrsAlsoAcrossTheirWrap)
 
 TEST(Playout, RefusesWhatCannotBePaced)
 {
-    EXPECT_EQ(Refusal({}), "is not a whole number of 188-byte transport packets");
+    EXPECT_EQ(PlayoutRefusal({}), "is not a whole number of 188-byte transport packets");
     std::vector<uint8_t> stream = PacedStream(30);
     stream.pop_back();
-    EXPECT_EQ(Refusal(stream), "is not a whole number of 188-byte transport packets");
+    EXPECT_EQ(PlayoutRefusal(stream), "is not a whole number of 188-byte transport packets");
     stream = PacedStream(30);
     stream[188 * 7] = 0;
-    EXPECT_EQ(Refusal(stream), "has no sync byte at offset 1316");
+    EXPECT_EQ(PlayoutRefusal(stream), "has no sync byte at offset 1316");
     // One PCR gives no rate, unless the rate is given.
-    EXPECT_EQ(Refusal(PacedStream(10)), "carries no two PCRs to take its rate from");
+    EXPECT_EQ(PlayoutRefusal(PacedStream(10)), "carries no two PCRs to take its rate from");
     EXPECT_EQ(Playout(PacedStream(10), 2000000).Rate(), 250000);
 }
 

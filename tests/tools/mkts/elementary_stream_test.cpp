@@ -47,7 +47,7 @@ ts::Bytes AudioFrames(int count)
     return out;
 }
 
-std::string ErrorOf(auto make)
+std::string MakeError(auto make)
 {
     try {
         make();
@@ -105,10 +105,10 @@ TEST(MpegVideoStream, TemporalReferenceWrapsWithoutGroupHeaders)
 
 TEST(MpegVideoStream, RefusesWhatIsNotVideo)
 {
-    EXPECT_THAT(ErrorOf([] { MpegVideoStream(AudioFrames(2), "tone.mp2"); }), HasSubstr("tone.mp2 is not MPEG video"));
+    EXPECT_THAT(MakeError([] { MpegVideoStream(AudioFrames(2), "tone.mp2"); }), HasSubstr("tone.mp2 is not MPEG video"));
     ts::Bytes headerOnly;
     SequenceHeader(headerOnly);
-    EXPECT_THAT(ErrorOf([&] { MpegVideoStream(headerOnly, "empty.m2v"); }), HasSubstr("no coded picture"));
+    EXPECT_THAT(MakeError([&] { MpegVideoStream(headerOnly, "empty.m2v"); }), HasSubstr("no coded picture"));
 }
 
 TEST(MpegAudioStream, FramesFollowEvery1152Samples)
@@ -128,14 +128,14 @@ TEST(MpegAudioStream, RefusesWhatIsNotAudioOrLosesSync)
 {
     ts::Bytes video;
     SequenceHeader(video);
-    EXPECT_THAT(ErrorOf([&] { MpegAudioStream(video, "video.m2v"); }), HasSubstr("video.m2v is not MPEG audio"));
+    EXPECT_THAT(MakeError([&] { MpegAudioStream(video, "video.m2v"); }), HasSubstr("video.m2v is not MPEG audio"));
     ts::Bytes broken = AudioFrames(3);
     broken[384] = 0x00;
     EXPECT_THAT(
-        ErrorOf([&] { MpegAudioStream(broken, "broken.mp2"); }), HasSubstr("lost MPEG audio frame sync at byte 384"));
+        MakeError([&] { MpegAudioStream(broken, "broken.mp2"); }), HasSubstr("lost MPEG audio frame sync at byte 384"));
     ts::Bytes freeFormat = AudioFrames(1);
     freeFormat[2] = 0x04;
-    EXPECT_THAT(ErrorOf([&] { MpegAudioStream(freeFormat, "free.mp2"); }), HasSubstr("is not MPEG audio"));
+    EXPECT_THAT(MakeError([&] { MpegAudioStream(freeFormat, "free.mp2"); }), HasSubstr("is not MPEG audio"));
 }
 
 TEST(MpegAudioStream, DropsACutOffLastFrame)

@@ -9,7 +9,7 @@ using testing::HasSubstr;
 
 namespace {
 
-std::string ErrorOf(const std::string& cues)
+std::string CueError(const std::string& cues)
 {
     std::string text = "multiplex name=M network_id=1 transport_stream_id=1 original_network_id=1 frequency=474000000\n"
                        "stream pid=0x100 kind=video file="
@@ -30,12 +30,12 @@ std::string ErrorOf(const std::string& cues)
 
 TEST(LoadedStream, SubtitlesThatCannotBeShownAreRefused)
 {
-    EXPECT_EQ(ErrorOf("subtitle pid=0x101 start=1 end=2 text=\"Short enough\"\n"), "no error");
-    EXPECT_THAT(ErrorOf("subtitle pid=0x101 start=1 end=2 text=\"" + std::string(50, 'W') + "\"\n"),
+    EXPECT_EQ(CueError("subtitle pid=0x101 start=1 end=2 text=\"Short enough\"\n"), "no error");
+    EXPECT_THAT(CueError("subtitle pid=0x101 start=1 end=2 text=\"" + std::string(50, 'W') + "\"\n"),
         HasSubstr("cues.mux:5: subtitle text too wide for the picture"));
-    EXPECT_THAT(ErrorOf("subtitle pid=0x101 start=1 end=2 text=\"" + std::string(20, '|') + "x\"\n"),
+    EXPECT_THAT(CueError("subtitle pid=0x101 start=1 end=2 text=\"" + std::string(20, '|') + "x\"\n"),
         HasSubstr("cues.mux:5: subtitle has too many lines"));
-    EXPECT_THAT(ErrorOf("subtitle pid=0x101 start=1 end=3 text=a\nsubtitle pid=0x101 start=2 end=4 text=b\n"),
+    EXPECT_THAT(CueError("subtitle pid=0x101 start=1 end=3 text=a\nsubtitle pid=0x101 start=2 end=4 text=b\n"),
         HasSubstr("cues.mux:6: subtitle starts before the previous one ends"));
 }
 

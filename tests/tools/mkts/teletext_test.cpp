@@ -17,7 +17,7 @@ const std::string HEAD = "multiplex name=\"M\" network_id=1 transport_stream_id=
                          "stream pid=0x102 kind=teletext\n"
                          "service id=7 pmt_pid=0x20 type=tv name=\"T\" streams=0x100,0x102\n";
 
-std::string ErrorOf(const std::string& text)
+std::string TeletextError(const std::string& text)
 {
     try {
         MuxDescription::Parse(HEAD + text, "test.mux");
@@ -140,13 +140,13 @@ TEST(TeletextDescription, ReadsPagesAndTimesCaptionsOnTheirPage)
 
 TEST(TeletextDescription, RefusesPagesAndCaptionsThatDoNotFit)
 {
-    EXPECT_THAT(ErrorOf("teletext pid=0x100 page=100\n"), HasSubstr("not a teletext stream"));
-    EXPECT_THAT(ErrorOf("teletext pid=0x102 page=900\n"), HasSubstr("page"));
-    EXPECT_THAT(ErrorOf("teletext pid=0x102 page=100 type=3\n"), HasSubstr("type=3"));
-    EXPECT_THAT(ErrorOf("teletext pid=0x102 page=888 type=2 text=\"x\"\n"), HasSubstr("subtitle lines"));
-    EXPECT_THAT(ErrorOf("teletext pid=0x102 page=100\nsubtitle pid=0x102 page=100 start=1 end=2 text=x\n"),
+    EXPECT_THAT(TeletextError("teletext pid=0x100 page=100\n"), HasSubstr("not a teletext stream"));
+    EXPECT_THAT(TeletextError("teletext pid=0x102 page=900\n"), HasSubstr("page"));
+    EXPECT_THAT(TeletextError("teletext pid=0x102 page=100 type=3\n"), HasSubstr("type=3"));
+    EXPECT_THAT(TeletextError("teletext pid=0x102 page=888 type=2 text=\"x\"\n"), HasSubstr("subtitle lines"));
+    EXPECT_THAT(TeletextError("teletext pid=0x102 page=100\nsubtitle pid=0x102 page=100 start=1 end=2 text=x\n"),
         HasSubstr("no teletext line makes a subtitle page"));
-    EXPECT_THAT(ErrorOf("subtitle pid=0x102 start=1 end=2 text=x\n"), HasSubstr("page 0"));
+    EXPECT_THAT(TeletextError("subtitle pid=0x102 start=1 end=2 text=x\n"), HasSubstr("page 0"));
 }
 
 TEST(TeletextDescription, ReadsColourLinksOfPlainPagesOnly)
@@ -154,8 +154,8 @@ TEST(TeletextDescription, ReadsColourLinksOfPlainPagesOnly)
     const MuxDescription mux
         = MuxDescription::Parse(HEAD + "teletext pid=0x102 page=100 links=101,0,899\n", "test.mux");
     EXPECT_EQ(mux.teletextPages.at(0).links, (std::array<int, 4> { 101, 0, 899, 0 }));
-    EXPECT_THAT(ErrorOf("teletext pid=0x102 page=888 type=2 links=100\n"), HasSubstr("no links"));
-    EXPECT_THAT(ErrorOf("teletext pid=0x102 page=100 links=101,102,103,104,105\n"), HasSubstr("four colours"));
-    EXPECT_THAT(ErrorOf("teletext pid=0x102 page=100 links=99\n"), HasSubstr("not 0 or 100..899"));
-    EXPECT_THAT(ErrorOf("teletext pid=0x102 page=100 links=900\n"), HasSubstr("links=900"));
+    EXPECT_THAT(TeletextError("teletext pid=0x102 page=888 type=2 links=100\n"), HasSubstr("no links"));
+    EXPECT_THAT(TeletextError("teletext pid=0x102 page=100 links=101,102,103,104,105\n"), HasSubstr("four colours"));
+    EXPECT_THAT(TeletextError("teletext pid=0x102 page=100 links=99\n"), HasSubstr("not 0 or 100..899"));
+    EXPECT_THAT(TeletextError("teletext pid=0x102 page=100 links=900\n"), HasSubstr("links=900"));
 }
