@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/DebugOutput.h"
+#include "stream/DVBPIDReceiver.h"
 
 #include <cinttypes>
 
@@ -82,7 +83,9 @@ void CKRXNetHTTPSource::OnConnectionLost(const CString& reason)
 
 unsigned long CKRXNetHTTPSource::ReadBuffer(unsigned char* buffer, unsigned long size)
 {
-    return static_cast<unsigned long>(m_queue.Pop(buffer, size));
+    const size_t delivered = m_queue.Pop(buffer, size);
+    m_readFull = delivered + DVB_PACKET_SIZE > size;
+    return static_cast<unsigned long>(delivered);
 }
 
 void CKRXNetHTTPSource::GetStatus(CString& text)

@@ -31,12 +31,16 @@ public:
     bool Start() override;
     bool Stop() override;
     unsigned long ReadBuffer(unsigned char* buffer, unsigned long size) override;
+    // At once when the last read was full and more may wait; otherwise once
+    // the connection has had time to queue more.
+    uint32_t GetMillisecondsUntilDue() override { return m_readFull ? 0 : kGatherMs; }
     void GetStatus(CString& text) override;
 
     uint64_t GetReconnectionCount() const { return m_reconnections.load(std::memory_order_relaxed); }
 
 private:
     enum State { Connecting, Receiving, Reconnecting };
+    static constexpr uint32_t kGatherMs = 10;
 
     // The connection thread's loop: fetch, and after a loss wait and fetch again.
     void FetchAgainUntilStopped();
@@ -46,6 +50,7 @@ private:
     std::unique_ptr<CKRXNetTransfer> m_transfer;
     CString m_url;
     CKRXNetByteQueue m_queue { QueueCapacity };
+    bool m_readFull = false; // on the receive thread only
     CKRXNetBackoff m_backoff;
     CThread m_thread { "network connection thread" };
     CEvent m_stopEvent { true, false };

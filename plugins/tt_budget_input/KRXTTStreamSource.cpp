@@ -4,6 +4,7 @@
 
 #include "platform/Clock.h"
 #include "platform/DebugOutput.h"
+#include "stream/DVBPIDReceiver.h"
 
 #include <cinttypes>
 
@@ -57,15 +58,19 @@ bool CKRXTTStreamSource::Stop()
 
 unsigned long CKRXTTStreamSource::ReadBuffer(unsigned char* buffer, unsigned long size)
 {
+    m_readAgainAtOnce = false;
     if (m_card == nullptr || HasEnded() || !IsTuned())
         return 0;
     const KRXTTRead read = m_card->ReadStream(buffer, size, ReadWaitMs);
     switch (read.outcome) {
     case KRXTTRead::Data:
+        m_readAgainAtOnce = read.bytes + DVB_PACKET_SIZE > size;
         return read.bytes;
     case KRXTTRead::Overflow:
-        // The card's buffer ran over: packets are lost, the stream goes on.
+        // The card's buffer ran over: packets are lost, the stream goes on,
+        // and what has piled up since is read without waiting.
         m_overflows.fetch_add(1, std::memory_order_relaxed);
+        m_readAgainAtOnce = true;
         return 0;
     case KRXTTRead::Failed:
         m_failure = read.failure;

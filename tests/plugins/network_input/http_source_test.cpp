@@ -125,6 +125,36 @@ TEST(HTTPSource, ReconnectsAfterALossAndGoesOnWithWholePacketsLoggingTheGap)
     EXPECT_TRUE(source.Stop());
 }
 
+// The receive thread comes back at once for what a full read left queued,
+// and otherwise lets the connection queue more rather than asking every
+// millisecond.
+TEST(HTTPSource, AFullReadIsFollowedAtOnceAndAShortOneAfterAWhile)
+{
+    const std::vector<uint8_t> stream = Bytes(3 * 188, 0);
+    auto transfer = std::make_unique<ScriptedTransfer>();
+    ScriptedTransfer* script = transfer.get();
+    CEvent sent(true, false);
+    script->steps = { [&](const CKRXNetTransfer::Sink& sink, CString&, CEvent& cancelled) {
+        sink(stream.data(), stream.size());
+        sent.Set();
+        cancelled.Wait(KRX_INFINITE);
+        return true;
+    } };
+    CKRXNetHTTPSource source(std::move(transfer), "http://127.0.0.1:8000/live.ts");
+    ASSERT_TRUE(source.Start());
+    ASSERT_TRUE(sent.Wait(10000));
+    std::vector<uint8_t> buffer(2 * 188);
+    EXPECT_EQ(source.ReadBuffer(buffer.data(), buffer.size()), 2 * 188u);
+    EXPECT_EQ(source.GetMillisecondsUntilDue(), 0u);
+    EXPECT_EQ(source.ReadBuffer(buffer.data(), buffer.size()), 188u);
+    const uint32_t gather = source.GetMillisecondsUntilDue();
+    EXPECT_GE(gather, 5u);
+    EXPECT_LE(gather, 20u) << "the PCRs' arrival times need reads a few times a frame";
+    EXPECT_EQ(source.ReadBuffer(buffer.data(), buffer.size()), 0u);
+    EXPECT_EQ(source.GetMillisecondsUntilDue(), gather);
+    EXPECT_TRUE(source.Stop());
+}
+
 TEST(HTTPSource, StopsWhileWaitingToReconnectAndStartsAfresh)
 {
     auto transfer = std::make_unique<ScriptedTransfer>();

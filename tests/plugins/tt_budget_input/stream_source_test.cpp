@@ -81,6 +81,27 @@ TEST_F(TTSource, OverflowIsCountedAndReceptionGoesOn)
     EXPECT_EQ(Status(), "Lock, -45.5 dBm, C/N 28.3 dB, BER 0, UCB 0, 1 overflow");
 }
 
+// The receive thread comes back at once for what a full read or an overflow
+// left in the card, and otherwise lets packets gather rather than asking
+// every millisecond.
+TEST_F(TTSource, AFullReadOrAnOverflowIsFollowedAtOnceAndAShortOneAfterAWhile)
+{
+    m_card.lockingFrequencies.insert(706000);
+    m_source.Initialise();
+    ASSERT_TRUE(m_source.Start());
+    m_card.reads = { CMemoryCard::Data(sizeof m_buffer), CMemoryCard::Data(376), CMemoryCard::Overflow() };
+    EXPECT_EQ(m_source.ReadBuffer(m_buffer, sizeof m_buffer), sizeof m_buffer);
+    EXPECT_EQ(m_source.GetMillisecondsUntilDue(), 0u);
+    EXPECT_EQ(m_source.ReadBuffer(m_buffer, sizeof m_buffer), 376u);
+    const uint32_t gather = m_source.GetMillisecondsUntilDue();
+    EXPECT_GE(gather, 5u);
+    EXPECT_LE(gather, 20u) << "the PCRs' arrival times need reads a few times a frame";
+    EXPECT_EQ(m_source.ReadBuffer(m_buffer, sizeof m_buffer), 0u);
+    EXPECT_EQ(m_source.GetMillisecondsUntilDue(), 0u) << "what piled up after an overflow is read at once";
+    EXPECT_EQ(m_source.ReadBuffer(m_buffer, sizeof m_buffer), 0u);
+    EXPECT_EQ(m_source.GetMillisecondsUntilDue(), gather) << "an empty card is not asked every millisecond";
+}
+
 TEST_F(TTSource, ARemovedCardEndsTheStreamForGood)
 {
     m_card.lockingFrequencies.insert(706000);
