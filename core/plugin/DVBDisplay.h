@@ -5,6 +5,7 @@
 // Pictures are planar 4:2:0: width x height luma bytes in Y (pitch = width),
 // and width/2 x height/2 bytes in each of U (Cb) and V (Cr). The caller keeps
 // the planes, so a display copies what it needs before OnFrame returns.
+#include "platform/Event.h"
 #include "plugin/DVBColourSpace.h"
 
 #include <cstdint>
@@ -44,6 +45,9 @@ public:
     // The colour space of the pictures given from the next one on; the
     // decoder tells it before its first picture and at every change.
     virtual void SetColourSpace(const SDVBColourSpace& /*space*/) { }
+    // How long the display can do without OnEveryMillisecond; KRX_INFINITE
+    // for one that keeps its own time.
+    virtual uint32_t GetMillisecondsUntilNotification() { return 1; }
 
 protected:
     CDVBProgramClock* m_programClock = nullptr;

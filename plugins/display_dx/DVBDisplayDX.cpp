@@ -9,6 +9,7 @@
 #include "platform/DebugOutput.h"
 #include "platform/MessageBox.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -98,11 +99,17 @@ void CDVBDisplayDX::FrameThread()
     SetCurrentThreadPriority(KRX_PRIORITY_ABOVE_NORMAL);
     OpenSurface(m_setUpError, GetMillisecondTime());
     m_setUpDone.Set();
-    uint32_t pumped = GetMillisecondTime();
-    while (WaitForEvents({ &m_stop, &m_pulse }, DVB_DISPLAY_BLANK_AFTER_MS) != 0) {
-        const uint32_t now = GetMillisecondTime();
-        // Asking the display server for events on every tick cost more than
-        // showing the pictures; a user does not notice 20 ms.
+    uint32_t now = GetMillisecondTime();
+    uint32_t pumped = now;
+    for (;;) {
+        // Asking the display server for events on every wake cost more than
+        // showing the pictures; a user does not notice 20 ms. The same bound
+        // catches a programme clock that moved on faster than foreseen.
+        const uint32_t untilPump = DVB_DISPLAY_EVENTS_EVERY_MS - std::min(now - pumped, DVB_DISPLAY_EVENTS_EVERY_MS);
+        const uint32_t wait = std::min(GetMillisecondsUntilDue(now), untilPump);
+        if (WaitForEvents({ &m_stop, &m_pulse, &m_frameQueued }, wait) == 0)
+            break;
+        now = GetMillisecondTime();
         if (m_surfaceOpen && now - pumped >= DVB_DISPLAY_EVENTS_EVERY_MS) {
             m_surface->PumpEvents();
             pumped = now;
@@ -110,6 +117,27 @@ void CDVBDisplayDX::FrameThread()
         ShowDueFrames(now);
     }
     m_surface->Close();
+}
+
+uint32_t CDVBDisplayDX::GetMillisecondsUntilDue(uint32_t now)
+{
+    const uint32_t sinceShown = now - m_lastShown;
+    const uint32_t untilBlank = DVB_DISPLAY_BLANK_AFTER_MS - std::min(sinceShown, DVB_DISPLAY_BLANK_AFTER_MS);
+    int64_t time;
+    if (!m_queue.GetFrontTime(time))
+        return untilBlank;
+    int64_t clock;
+    {
+        CSingleLock lock(&m_clockSection, true);
+        if (!m_clock || !m_clock->GetProgramClock(clock, true))
+            return 0; // shown as it comes
+    }
+    // A timeline's first picture is shown at once, one off the clock dropped at once.
+    const int64_t distance = DVBClockDifference(time, DVBClockModulo(clock));
+    if (m_stillTimeline != m_timeline.load(std::memory_order_acquire) || distance > DVB_DISPLAY_OFF_CLOCK_TICKS
+        || distance < -DVB_DISPLAY_OFF_CLOCK_TICKS)
+        return 0;
+    return DVBMillisecondsUntil(DVBClockModulo(clock), time);
 }
 
 void CDVBDisplayDX::SetProgramClock(CDVBProgramClock* clock)
@@ -154,7 +182,10 @@ void CDVBDisplayDX::OnFrame(
         Release(frame);
         return;
     }
-    m_queue.Append(frame);
+    // Only a picture that reaches an empty queue can be due before the time
+    // the frame thread sleeps to.
+    if (m_queue.Append(frame) == 1)
+        m_frameQueued.Set();
 }
 
 // A full queue first holds the decoder back: pictures decoded well ahead of

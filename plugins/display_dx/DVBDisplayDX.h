@@ -1,7 +1,8 @@
 #pragma once
 // The display: queues a copy of each decoded picture, and on its frame thread
 // shows each when the programme clock reaches the picture's time, with every
-// display layer drawn into it. Where the pictures go is the surface's business.
+// display layer drawn into it. The frame thread sleeps until then (or until
+// it next lets the window answer the user). Where the pictures go is the surface's business.
 #include "DVBDisplayLayerList.h"
 #include "DVBDisplaySurface.h"
 #include "DVBVideoFrameList.h"
@@ -48,6 +49,9 @@ public:
     void GetPictureCounts(uint64_t& shown, uint64_t& dropped) const override;
     void Flush() override;
     void SetColourSpace(const SDVBColourSpace& space) override;
+    // The frame thread sleeps until the next picture is due rather than on
+    // the receive thread's tick.
+    uint32_t GetMillisecondsUntilNotification() override { return KRX_INFINITE; }
 
     // Starts the frame thread and waits for it to open the surface; a failure
     // is reported to the user and leaves a display that shows nothing.
@@ -56,6 +60,9 @@ public:
     // that has come due, or the blank frame when nothing came for too long.
     // The frame thread calls it; tests drive it directly instead.
     void ShowDueFrames(uint32_t now);
+    // How long the frame thread can sleep from millisecond time now: until
+    // the front picture is due, or the blank frame when none waits.
+    uint32_t GetMillisecondsUntilDue(uint32_t now);
     // Opens the surface on the calling thread at millisecond time now, from
     // which the wait for the blank frame counts; false with the reason.
     bool OpenSurface(CString& error, uint32_t now);
@@ -92,6 +99,8 @@ private:
     CThread m_thread { "display frame thread" };
     CEvent m_stop { true, false };
     CEvent m_pulse { false, false };
+    // Set when a picture reaches an empty queue.
+    CEvent m_frameQueued { false, false };
     CEvent m_setUpDone { true, false };
     // Set each time a frame goes back to the free list.
     CEvent m_frameFreed { false, false };

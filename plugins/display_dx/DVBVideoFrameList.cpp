@@ -2,10 +2,20 @@
 
 #include "stream/DVBTiming.h"
 
-void CDVBVideoFrameList::Append(CDVBVideoFrame* frame)
+size_t CDVBVideoFrameList::Append(CDVBVideoFrame* frame)
 {
     CSingleLock lock(&m_section, true);
     m_frames.push_back(frame);
+    return m_frames.size();
+}
+
+bool CDVBVideoFrameList::GetFrontTime(int64_t& time)
+{
+    CSingleLock lock(&m_section, true);
+    if (m_frames.empty())
+        return false;
+    time = m_frames.front()->GetTime();
+    return true;
 }
 
 CDVBVideoFrame* CDVBVideoFrameList::TakeFront()

@@ -16,7 +16,10 @@ public:
     CDVBVideoFrameList(const CDVBVideoFrameList&) = delete;
     CDVBVideoFrameList& operator=(const CDVBVideoFrameList&) = delete;
 
-    void Append(CDVBVideoFrame* frame);
+    // Returns how many frames the list holds with this one.
+    size_t Append(CDVBVideoFrame* frame);
+    // The front frame's time; false when the list is empty.
+    bool GetFrontTime(int64_t& time);
     // The front frame, or null when the list is empty.
     CDVBVideoFrame* TakeFront();
     // The front frame when the programme clock has reached its time (on the

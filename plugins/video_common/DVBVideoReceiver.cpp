@@ -18,13 +18,16 @@ CDVBVideoReceiver::~CDVBVideoReceiver()
 
 void CDVBVideoReceiver::OnEveryMillisecond()
 {
-    if (CDVBDisplay* display = m_display.load())
+    // A display that keeps its own time is not woken for nothing.
+    CDVBDisplay* display = m_display.load();
+    if (display && display->GetMillisecondsUntilNotification() != KRX_INFINITE)
         display->OnEveryMillisecond();
 }
 
 uint32_t CDVBVideoReceiver::GetMillisecondsUntilNotification()
 {
-    return m_display.load() ? 1 : KRX_INFINITE;
+    CDVBDisplay* display = m_display.load();
+    return display ? display->GetMillisecondsUntilNotification() : KRX_INFINITE;
 }
 
 bool CDVBVideoReceiver::SetDisplay(CDVBDisplay* display)

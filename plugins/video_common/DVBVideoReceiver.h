@@ -19,10 +19,10 @@ public:
     CDVBVideoReceiver(CKRXDecoderPlugin* plugin, std::unique_ptr<CDVBPictureDecoder> decoder);
     ~CDVBVideoReceiver() override;
 
-    // Relays the receive thread's tick to the display, its frame-release pulse.
+    // Relays the receive thread's tick to a display that asks for it, as its frame-release pulse.
     void OnEveryMillisecond() override;
     bool RequiresTimeNotifications() override { return true; }
-    // Every millisecond for a display; none is needed without one.
+    // The display's answer: none is needed without one.
     uint32_t GetMillisecondsUntilNotification() override;
     CKRXDecoderPlugin* GetPlugin() override { return m_plugin; }
     bool RequiresDisplay() override { return true; }

@@ -260,3 +260,38 @@ TEST(DisplayReports, AspectRatioReachesTheSurfaceAndTheAVLogHasALinePerPresentat
     const CString log = folder.Read("av.csv");
     EXPECT_THAT(log, MatchesRegex("video,3600,4000,[0-9]+\nvideo,blank,0,[0-9]+\n"));
 }
+
+// The frame thread sleeps for what GetMillisecondsUntilDue says: a picture
+// must be due when that time is up and not a millisecond before, so the
+// answer is checked against what ShowDueFrames then does.
+TEST(DisplayPacing, TheFrameThreadSleepsUntilTheFrontPictureIsDueAndNoLonger)
+{
+    SDrivenDisplay driven;
+    EXPECT_EQ(driven.display.GetMillisecondsUntilDue(100), 400u) << "nothing queued: until the blank frame";
+    EXPECT_EQ(driven.display.GetMillisecondsUntilDue(600), 0u);
+
+    driven.clock.m_value = 50000;
+    SD.SendTo(driven.display, 86400);
+    EXPECT_EQ(driven.display.GetMillisecondsUntilDue(1), 0u) << "a timeline's first picture is shown at once";
+    driven.display.ShowDueFrames(1);
+
+    SD.SendTo(driven.display, 90000);
+    SD.SendTo(driven.display, 86000); // behind the front: waits its turn
+    driven.clock.m_value = 89910;
+    EXPECT_EQ(driven.display.GetMillisecondsUntilDue(2), 1u) << "90 ticks: one millisecond";
+    driven.clock.m_value = 89909;
+    EXPECT_EQ(driven.display.GetMillisecondsUntilDue(2), 2u) << "91 ticks round up, never early";
+    driven.display.ShowDueFrames(2);
+    EXPECT_THAT(driven.surface->Times(), ElementsAre(86400));
+    driven.clock.m_value = 90000;
+    EXPECT_EQ(driven.display.GetMillisecondsUntilDue(3), 0u);
+    driven.display.ShowDueFrames(3);
+    EXPECT_THAT(driven.surface->Times(), ElementsAre(86400, 90000, 86000));
+
+    SD.SendTo(driven.display, 90000 + 4 * 90000); // another timeline's: dropped at once, not waited for
+    EXPECT_EQ(driven.display.GetMillisecondsUntilDue(4), 0u);
+    driven.clock.m_readable = false;
+    SD.SendTo(driven.display, 500000);
+    EXPECT_EQ(driven.display.GetMillisecondsUntilDue(4), 0u) << "without a clock, shown as it comes";
+    EXPECT_EQ(driven.display.GetMillisecondsUntilNotification(), KRX_INFINITE) << "it needs no tick";
+}
