@@ -81,11 +81,11 @@ bool CKRXApp::Start(QString& error)
     SetGuideWindow(new CKRXGuideDialog(m_mainDialog->GetModel().GetSICollector()));
     m_grid = new CKRXGuideGridWindow;
     m_grid->SetServiceSelector([this](unsigned short transportStreamId, unsigned short serviceId) {
-        if (m_mainDialog->SelectGuideService(transportStreamId, serviceId))
-            m_grid->SetCurrentService(transportStreamId, serviceId);
+        m_mainDialog->SelectGuideService(transportStreamId, serviceId);
     });
     m_grid->SetRecordHandler([this](const SKRXGuideRecording& programme) { RecordFromGuide(programme); });
     connect(m_mainDialog.get(), &CKRXMainDialog::gridToggleRequested, this, &CKRXApp::ToggleGrid);
+    connect(m_mainDialog.get(), &CKRXMainDialog::serviceChanged, this, &CKRXApp::ShowWatchedServiceInGrid);
     m_mainDialog->show();
 
     CKRXSettings::LastViewed viewed = CKRXSettings::GetLastViewed();
@@ -140,10 +140,16 @@ void CKRXApp::ToggleGrid()
     ToggleWindow(*m_grid, [this] {
         CKRXMainDialogModel& model = m_mainDialog->GetModel();
         m_grid->Load(model.GetSICollector().GetGuide(), model.GetMultiplexPlaces(), std::time(nullptr));
-        const auto transportStreamId = model.GetTransportStreamId();
-        if (transportStreamId && model.GetFlow().IsServiceSelected())
-            m_grid->SetCurrentService(*transportStreamId, model.GetFlow().GetProgramNumber());
+        ShowWatchedServiceInGrid();
     });
+}
+
+void CKRXApp::ShowWatchedServiceInGrid()
+{
+    CKRXMainDialogModel& model = m_mainDialog->GetModel();
+    const auto transportStreamId = model.GetTransportStreamId();
+    if (transportStreamId && model.GetFlow().IsServiceSelected())
+        m_grid->SetCurrentService(*transportStreamId, model.GetFlow().GetProgramNumber());
 }
 
 void CKRXApp::ShowAbout()

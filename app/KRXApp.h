@@ -40,6 +40,8 @@ private slots:
     void ToggleGuide();
     // Shows the grid with the guide as collected so far, or hides it.
     void ToggleGrid();
+    // The open programme grid highlights the service watched, after any zap.
+    void ShowWatchedServiceInGrid();
     void ShowAbout();
 
 private:

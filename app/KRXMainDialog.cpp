@@ -632,6 +632,7 @@ void CKRXMainDialog::OnServiceSelectionChanged()
     setWindowTitle(ToQString(m_model.GetWindowTitle()));
     FillComponentList();
     ShowFavouriteMark();
+    emit serviceChanged();
 }
 
 void CKRXMainDialog::FillComponentList()

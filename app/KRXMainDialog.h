@@ -74,6 +74,8 @@ public slots:
 signals:
     void guideToggleRequested();
     void gridToggleRequested();
+    // Another service is watched, or none.
+    void serviceChanged();
     void aboutRequested();
 
 protected:

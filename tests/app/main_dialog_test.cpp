@@ -695,8 +695,17 @@ TEST_F(MainDialogTest, TheGuideOpensOnTheWeekAndSelectsItsServicesInTheMultiplex
     CKRXGuideGridWindow* grid = app->GetGridWindow();
     ASSERT_NE(grid, nullptr);
     EXPECT_TRUE(grid->isVisible());
-    ASSERT_GE(grid->GetGrid().GetCurrentRow(), 0);
-    EXPECT_EQ(grid->GetGrid().GetService(grid->GetGrid().GetCurrentRow()).serviceId, 1);
+    const auto highlighted = [&] {
+        const int row = grid->GetGrid().GetCurrentRow();
+        return row < 0 ? -1 : int(grid->GetGrid().GetService(row).serviceId);
+    };
+    EXPECT_EQ(highlighted(), 1);
+    // A zap in the main window moves the highlight.
+    QTreeWidgetItem* second = window->GetServiceList()->FindProgram(2);
+    ASSERT_NE(second, nullptr);
+    window->GetServiceList()->setCurrentItem(second);
+    EXPECT_EQ(model.GetFlow().GetProgramNumber(), 2);
+    EXPECT_EQ(highlighted(), 2);
 
     // A stream never received here cannot be chosen; the open multiplex stays
     // open (reopened, it would not know its stream until its PAT came again).
