@@ -2,12 +2,14 @@
 
 #include "KRXConfigureMultiplexesDialog.h"
 #include "KRXFileMultiplexDialog.h"
+#include "KRXQtText.h"
 #include "KRXScanDialog.h"
 #include "KRXTestMultiplexDialog.h"
 
 #include "plugin/KRXInputPlugin.h"
 
 #include <QApplication>
+#include <QFileDialog>
 
 namespace {
 bool EditFileMultiplex(QWidget* parent, CKRXInputPlugin*, CDVBMultiplexDefinition* definition)
@@ -50,6 +52,13 @@ bool CKRXQtMultiplexDialogs::RunScan(CKRXInputPlugin*, CKRXScanJob& job)
 {
     CKRXScanDialog dialog(DialogParent(), job);
     return dialog.exec() == QDialog::Accepted;
+}
+
+bool CKRXQtMultiplexDialogs::ChooseInitialTuningFile(CKRXInputPlugin*, CString& path)
+{
+    const QString chosen = QFileDialog::getOpenFileName(DialogParent(), "Initial Tuning File", "/usr/share/dvb");
+    path = ToCString(chosen);
+    return !chosen.isEmpty();
 }
 
 QWidget* CKRXQtMultiplexDialogs::DialogParent() const

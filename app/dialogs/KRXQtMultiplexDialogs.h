@@ -32,6 +32,8 @@ public:
     bool ConfigureMultiplexDefinition(CKRXInputPlugin* plugin, CDVBMultiplexDefinition* definition) override;
     bool TestMultiplexDefinition(CKRXInputPlugin* plugin, CDVBMultiplexDefinition* definition) override;
     bool RunScan(CKRXInputPlugin* plugin, CKRXScanJob& job) override;
+    // A file dialog in dtv-scan-tables' folder, where Debian keeps the regions.
+    bool ChooseInitialTuningFile(CKRXInputPlugin* plugin, CString& path) override;
 
 private:
     QWidget* DialogParent() const;

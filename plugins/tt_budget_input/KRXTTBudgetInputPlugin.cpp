@@ -2,6 +2,7 @@
 
 #include "KRXTTChannelScan.h"
 #include "KRXTTDvbv5Card.h"
+#include "KRXTTInitialFileScan.h"
 #include "KRXTTMultiplexDefinition.h"
 #include "KRXTTStreamSource.h"
 
@@ -180,14 +181,24 @@ bool CKRXTTBudgetInputPlugin::CloseMultiplex(CDVBTransportStreamSource* source)
     return true;
 }
 
+// A DVB-T card steps through its channels; the others start from an
+// initial-tuning file the user chooses and follow the NITs from there.
 bool CKRXTTBudgetInputPlugin::ScanForMultiplexDefinitions()
 {
-    if (!m_usable || m_frontendType != KRX_TT_FRONTEND_DVBT) {
-        ShowError("Channel scan currently only supported for DVB-T devices.");
+    if (!m_usable) {
+        ShowError("There is no card to scan with: " + (m_status.empty() ? CString("no card opened") : m_status));
         return false;
     }
-    CKRXTTChannelScan scan(*m_card, *this);
-    return CKRXMultiplexDialogs::GetMultiplexDialogs()->RunScan(this, scan);
+    CKRXMultiplexDialogs* dialogs = CKRXMultiplexDialogs::GetMultiplexDialogs();
+    if (m_frontendType == KRX_TT_FRONTEND_DVBT) {
+        CKRXTTChannelScan scan(*m_card, *this);
+        return dialogs->RunScan(this, scan);
+    }
+    CString path;
+    if (!dialogs->ChooseInitialTuningFile(this, path))
+        return false;
+    CKRXTTInitialFileScan scan(*this, path, -1);
+    return dialogs->RunScan(this, scan);
 }
 
 bool CKRXTTBudgetInputPlugin::ScanInitialFile(const CString& path, int diseqcPort, const KRXTTScanProgress& progress,
@@ -199,9 +210,14 @@ bool CKRXTTBudgetInputPlugin::ScanInitialFile(const CString& path, int diseqcPor
     }
     const bool completed = m_card->ScanInitialFile(path, diseqcPort, progress, found, error);
     // What was found before a stop is kept.
+    AddFoundMultiplexes(found);
+    return completed;
+}
+
+void CKRXTTBudgetInputPlugin::AddFoundMultiplexes(std::vector<KRXTTFoundMultiplex>& found)
+{
     for (KRXTTFoundMultiplex& multiplex : found)
         AddFoundMultiplex(multiplex);
-    return completed;
 }
 
 CKRXTTMultiplexDefinition* CKRXTTBudgetInputPlugin::FindSameMultiplex(const CKRXTTMultiplexDefinition& found)

@@ -41,6 +41,9 @@ public:
     // when the scan could not run or was stopped.
     bool ScanInitialFile(const CString& path, int diseqcPort, const KRXTTScanProgress& progress,
         std::vector<KRXTTFoundMultiplex>& found, CString& error);
+    // Adds or updates a definition for each multiplex a scan found, as
+    // ScanInitialFile does, filling in each one's name and change.
+    void AddFoundMultiplexes(std::vector<KRXTTFoundMultiplex>& found);
     // The question asked when several cards are installed.
     static CString DeviceChoiceMessage(int deviceCount);
 

@@ -24,6 +24,11 @@ CString Reception(const KRXTTSignal& signal)
 }
 } // namespace
 
+CString DeliverySystemName(int system)
+{
+    return NameOf(SystemNames, system);
+}
+
 CString FormatSignalStatus(const KRXTTSignal& signal)
 {
     if (!signal.locked)

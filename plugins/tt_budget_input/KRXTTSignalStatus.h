@@ -6,3 +6,5 @@
 #include "KRXTTCard.h"
 
 CString FormatSignalStatus(const KRXTTSignal& signal);
+// "DVB-S2" for KRX_TT_DVBS2 and so on; empty for a code it does not know.
+CString DeliverySystemName(int system);

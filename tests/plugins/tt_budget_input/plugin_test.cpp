@@ -4,11 +4,15 @@
 #include "platform/DebugOutput.h"
 #include "platform/MessageBox.h"
 #include "plugin/DVBMultiplexDefinition.h"
+#include "plugin/KRXMultiplexDialogs.h"
+#include "plugin/KRXScanJob.h"
 #include "stream/DVBTransportStreamSource.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
+#include <thread>
 
 namespace {
 struct Box {
@@ -142,17 +146,74 @@ TEST_F(TTPlugin, NoPermissionSaysHowToGetIt)
     EXPECT_NE(m_boxes[0].text.find("'video' group"), CString::npos);
 }
 
-TEST_F(TTPlugin, DVBCCardsAreUsableButNotScannedChannelByChannel)
+// Dialogs that choose an initial-tuning file (none while the name is empty)
+// and run a scan to its end, answering OK or Cancel.
+class CScanningDialogs : public CKRXMultiplexDialogs
+{
+public:
+    CString file;
+    bool accept = true;
+    CString status;
+    std::vector<std::vector<CString>> rows;
+
+    bool ChooseInitialTuningFile(CKRXInputPlugin*, CString& path) override
+    {
+        path = file;
+        return !file.empty();
+    }
+    bool RunScan(CKRXInputPlugin*, CKRXScanJob& job) override
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        for (job.Tick(); !job.IsDone() && std::chrono::steady_clock::now() < deadline; job.Tick())
+            std::this_thread::sleep_for(std::chrono::milliseconds(job.GetTickMilliseconds()));
+        status = job.GetStatusText();
+        rows = job.GetFoundRows();
+        if (accept)
+            job.Commit();
+        return accept;
+    }
+};
+
+KRXTTFoundMultiplex CableMultiplex(uint32_t frequency, std::vector<CString> services)
+{
+    KRXTTFoundMultiplex found;
+    found.system = KRX_TT_DVBC;
+    found.frequency = frequency;
+    found.symbolRate = 6900000;
+    found.services = std::move(services);
+    return found;
+}
+
+// A cable or satellite card cannot step through its range as a DVB-T card
+// does: it scans from a region's file, and keeps what it found on OK only.
+TEST_F(TTPlugin, CableAndSatelliteCardsScanFromAChosenInitialTuningFile)
 {
     m_card->frontendType = KRX_TT_FRONTEND_DVBC;
+    m_card->scanFinds = { CableMultiplex(346000, { "One", "Two" }), CableMultiplex(354000, {}) };
     m_plugin->Initialise();
-    EXPECT_TRUE(m_plugin->IsCardUsable());
-    EXPECT_EQ(m_plugin->GetName(), "TT Budget DVB-C");
-    m_boxes.clear();
+    CScanningDialogs dialogs;
+    CKRXMultiplexDialogs* previous = CKRXMultiplexDialogs::SetMultiplexDialogs(&dialogs);
+
+    EXPECT_FALSE(m_plugin->ScanForMultiplexDefinitions()) << "no file chosen";
+    EXPECT_EQ(m_card->scannedPort, -2) << "nothing scanned";
+
+    dialogs.file = "/usr/share/dvb/dvb-c/de-Berlin";
+    dialogs.accept = false;
     EXPECT_FALSE(m_plugin->ScanForMultiplexDefinitions());
-    EXPECT_TRUE(m_plugin->CanScanForMultiplexDefinitions());
-    ASSERT_EQ(m_boxes.size(), 1u);
-    EXPECT_EQ(m_boxes[0].text, "Channel scan currently only supported for DVB-T devices.");
+    EXPECT_EQ(m_card->scannedPort, -1);
+    EXPECT_EQ(dialogs.status, "2 multiplexes found.");
+    const std::vector<std::vector<CString>> rows { { "346000 kHz", "DVB-C", "One, Two" }, { "354000 kHz", "DVB-C", "" } };
+    EXPECT_EQ(dialogs.rows, rows);
+    EXPECT_EQ(m_plugin->GetMultiplexDefinitionCount(), 0) << "Cancel keeps nothing";
+
+    dialogs.accept = true;
+    m_card->stopScanAt = 1;
+    EXPECT_TRUE(m_plugin->ScanForMultiplexDefinitions());
+    EXPECT_EQ(dialogs.status, "1 multiplex found; the scan stopped: the scan was stopped");
+    ASSERT_EQ(m_plugin->GetMultiplexDefinitionCount(), 1) << "what was found before the stop is kept on OK";
+    EXPECT_EQ(m_plugin->GetMultiplexDefinitionAtIndex(0)->GetName(), "Mux 1");
+    EXPECT_TRUE(m_boxes.empty());
+    CKRXMultiplexDialogs::SetMultiplexDialogs(previous);
 }
 
 TEST_F(TTPlugin, OpenedMultiplexTunesACopyOfItsDefinition)
