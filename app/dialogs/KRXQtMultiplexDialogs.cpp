@@ -2,14 +2,13 @@
 
 #include "KRXConfigureMultiplexesDialog.h"
 #include "KRXFileMultiplexDialog.h"
-#include "KRXQtText.h"
 #include "KRXScanDialog.h"
+#include "KRXScanStartDialog.h"
 #include "KRXTestMultiplexDialog.h"
 
 #include "plugin/KRXInputPlugin.h"
 
 #include <QApplication>
-#include <QFileDialog>
 
 namespace {
 bool EditFileMultiplex(QWidget* parent, CKRXInputPlugin*, CDVBMultiplexDefinition* definition)
@@ -54,11 +53,10 @@ bool CKRXQtMultiplexDialogs::RunScan(CKRXInputPlugin*, CKRXScanJob& job)
     return dialog.exec() == QDialog::Accepted;
 }
 
-bool CKRXQtMultiplexDialogs::ChooseInitialTuningFile(CKRXInputPlugin*, CString& path)
+bool CKRXQtMultiplexDialogs::AskScanStart(CKRXInputPlugin*, SKRXScanStart& start)
 {
-    const QString chosen = QFileDialog::getOpenFileName(DialogParent(), "Initial Tuning File", "/usr/share/dvb");
-    path = ToCString(chosen);
-    return !chosen.isEmpty();
+    CKRXScanStartDialog dialog(DialogParent(), start);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 QWidget* CKRXQtMultiplexDialogs::DialogParent() const

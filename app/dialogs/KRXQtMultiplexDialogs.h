@@ -32,8 +32,7 @@ public:
     bool ConfigureMultiplexDefinition(CKRXInputPlugin* plugin, CDVBMultiplexDefinition* definition) override;
     bool TestMultiplexDefinition(CKRXInputPlugin* plugin, CDVBMultiplexDefinition* definition) override;
     bool RunScan(CKRXInputPlugin* plugin, CKRXScanJob& job) override;
-    // A file dialog in dtv-scan-tables' folder, where Debian keeps the regions.
-    bool ChooseInitialTuningFile(CKRXInputPlugin* plugin, CString& path) override;
+    bool AskScanStart(CKRXInputPlugin* plugin, SKRXScanStart& start) override;
 
 private:
     QWidget* DialogParent() const;

@@ -3,11 +3,10 @@
 // application installs its own implementation (as it installs the message-box
 // handler); without a user interface every dialog is "cancelled", so the
 // operations that show one return false.
-#include "platform/CString.h"
-
 class CKRXInputPlugin;
 class CDVBMultiplexDefinition;
 class CKRXScanJob;
+struct SKRXScanStart;
 
 class CKRXMultiplexDialogs
 {
@@ -23,9 +22,9 @@ public:
     // Runs the plug-in's channel scan, showing its progress; true on OK (the
     // job has then committed what it found).
     virtual bool RunScan(CKRXInputPlugin*, CKRXScanJob&) { return false; }
-    // Asks for the initial-tuning file a scan starts from (a region's
-    // transponders or frequencies); false when the user chose none.
-    virtual bool ChooseInitialTuningFile(CKRXInputPlugin*, CString& /*path*/) { return false; }
+    // Asks where a scan from an initial-tuning file starts; false when the
+    // user cancelled.
+    virtual bool AskScanStart(CKRXInputPlugin*, SKRXScanStart&) { return false; }
 
     // The installed dialogs, or the headless ones when none are installed.
     static CKRXMultiplexDialogs* GetMultiplexDialogs();

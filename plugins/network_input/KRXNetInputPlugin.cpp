@@ -6,11 +6,15 @@
 #include "KRXNetHTTPSource.h"
 #include "KRXNetMultiplexDefinition.h"
 #include "KRXNetRefusedSource.h"
+#include "KRXNetRegionFile.h"
+#include "KRXNetSatIpScan.h"
 #include "KRXNetSatIpSession.h"
 #include "KRXNetSatIpSource.h"
 #include "KRXNetUDPSocket.h"
 
+#include "platform/MessageBox.h"
 #include "plugin/KRXMultiplexDialogs.h"
+#include "plugin/KRXScanStart.h"
 
 CDVBTransportStreamSource* CKRXNetInputPlugin::OpenMultiplex(CDVBMultiplexDefinition* definition)
 {
@@ -45,6 +49,23 @@ bool CKRXNetInputPlugin::CloseMultiplex(CDVBTransportStreamSource* source)
 bool CKRXNetInputPlugin::ConfigureMultiplexDefinition(CDVBMultiplexDefinition* definition)
 {
     return CKRXMultiplexDialogs::GetMultiplexDialogs()->ConfigureMultiplexDefinition(this, definition);
+}
+
+bool CKRXNetInputPlugin::ScanForMultiplexDefinitions()
+{
+    CKRXMultiplexDialogs* dialogs = CKRXMultiplexDialogs::GetMultiplexDialogs();
+    SKRXScanStart start;
+    start.asksServer = true;
+    if (!dialogs->AskScanStart(this, start))
+        return false;
+    std::vector<KRXNetRegionEntry> entries;
+    CString error;
+    if (!ReadNetRegionFile(start.initialFile, entries, error)) {
+        KRXMessageBox("The scan cannot start: " + error, "Korrix", KRX_MB_OK | KRX_MB_ICONERROR);
+        return false;
+    }
+    CKRXNetSatIpScan scan(*this, start.server, std::move(entries), start.source);
+    return dialogs->RunScan(this, scan);
 }
 
 CDVBMultiplexDefinition* CKRXNetInputPlugin::CreateMultiplexDefinition()

@@ -16,4 +16,7 @@ public:
     bool ConfigureMultiplexDefinition(CDVBMultiplexDefinition* definition) override;
     CDVBMultiplexDefinition* CreateMultiplexDefinition() override;
     EKRXMultiplexKind GetMultiplexKind() override { return EKRXMultiplexKind::Network; }
+    // Through a SAT>IP server, from a region's initial-tuning file.
+    bool ScanForMultiplexDefinitions() override;
+    bool CanScanForMultiplexDefinitions() override { return true; }
 };

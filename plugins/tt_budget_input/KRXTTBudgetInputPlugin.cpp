@@ -9,6 +9,7 @@
 #include "platform/DebugOutput.h"
 #include "platform/MessageBox.h"
 #include "plugin/KRXMultiplexDialogs.h"
+#include "plugin/KRXScanStart.h"
 
 namespace {
 const char* const Caption = "Korrix";
@@ -194,10 +195,11 @@ bool CKRXTTBudgetInputPlugin::ScanForMultiplexDefinitions()
         CKRXTTChannelScan scan(*m_card, *this);
         return dialogs->RunScan(this, scan);
     }
-    CString path;
-    if (!dialogs->ChooseInitialTuningFile(this, path))
+    SKRXScanStart start;
+    start.asksSwitchPort = m_frontendType == KRX_TT_FRONTEND_DVBS;
+    if (!dialogs->AskScanStart(this, start))
         return false;
-    CKRXTTInitialFileScan scan(*this, path, -1);
+    CKRXTTInitialFileScan scan(*this, start.initialFile, start.switchPort);
     return dialogs->RunScan(this, scan);
 }
 

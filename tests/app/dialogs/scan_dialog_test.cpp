@@ -2,11 +2,15 @@
 
 #include "KRXQtMultiplexDialogs.h"
 #include "KRXScanDialog.h"
+#include "KRXScanStartDialog.h"
 
 #include "plugin/KRXScanJob.h"
+#include "plugin/KRXScanStart.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QProgressBar>
+#include <QSpinBox>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -76,5 +80,45 @@ TEST(ScanDialog, CancelStopsTheScanAndKeepsNothing)
     EXPECT_EQ(job.ticks, ticksAtCancel);
     EXPECT_FALSE(job.IsDone());
     EXPECT_EQ(job.commits, 0);
+}
+
+// Where a scan starts: OK waits for the region file and, for SAT>IP, the
+// server; only the fields the input asks for are shown.
+TEST(ScanStartDialog, AsksOnlyWhatTheInputNeedsAndOKWaitsForIt)
+{
+    CKRXQtMultiplexDialogs dialogs(nullptr);
+    SKRXScanStart satip;
+    satip.asksServer = true;
+    WhenShown<CKRXScanStartDialog>([&](CKRXScanStartDialog* dialog) {
+        EXPECT_EQ(dialog->findChild<QComboBox*>("port"), nullptr);
+        QPushButton* ok = StandardButton(dialog, QDialogButtonBox::Ok);
+        EXPECT_FALSE(ok->isEnabled());
+        QTest::keyClicks(dialog->findChild<QLineEdit*>("file"), "/usr/share/dvb/dvb-s/Astra-19.2E");
+        EXPECT_FALSE(ok->isEnabled()) << "no server yet";
+        QTest::keyClicks(dialog->findChild<QLineEdit*>("server"), " 10.0.0.3:554 ");
+        dialog->findChild<QSpinBox*>("source")->setValue(2);
+        EXPECT_TRUE(ok->isEnabled());
+        QTest::mouseClick(ok, Qt::LeftButton);
+    });
+    ASSERT_TRUE(dialogs.AskScanStart(nullptr, satip));
+    EXPECT_EQ(satip.initialFile, "/usr/share/dvb/dvb-s/Astra-19.2E");
+    EXPECT_EQ(satip.server, "10.0.0.3:554");
+    EXPECT_EQ(satip.source, 2);
+
+    SKRXScanStart dish;
+    dish.asksSwitchPort = true;
+    WhenShown<CKRXScanStartDialog>([&](CKRXScanStartDialog* dialog) {
+        EXPECT_EQ(dialog->findChild<QLineEdit*>("server"), nullptr);
+        QTest::keyClicks(dialog->findChild<QLineEdit*>("file"), "/usr/share/dvb/dvb-s/Hotbird-13.0E");
+        dialog->findChild<QComboBox*>("port")->setCurrentText("C");
+        QTest::mouseClick(StandardButton(dialog, QDialogButtonBox::Ok), Qt::LeftButton);
+    });
+    ASSERT_TRUE(dialogs.AskScanStart(nullptr, dish));
+    EXPECT_EQ(dish.switchPort, 2);
+
+    WhenShown<CKRXScanStartDialog>(
+        [&](CKRXScanStartDialog* dialog) { QTest::mouseClick(StandardButton(dialog, QDialogButtonBox::Cancel), Qt::LeftButton); });
+    SKRXScanStart cancelled;
+    EXPECT_FALSE(dialogs.AskScanStart(nullptr, cancelled));
 }
 } // namespace

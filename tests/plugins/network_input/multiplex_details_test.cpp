@@ -1,6 +1,10 @@
 #include "KRXNetInputPlugin.h"
 #include "KRXNetMultiplexDetails.h"
 
+#include "platform/MessageBox.h"
+#include "plugin/KRXMultiplexDialogs.h"
+#include "plugin/KRXScanJob.h"
+#include "plugin/KRXScanStart.h"
 #include "stream/DVBTransportStreamSource.h"
 #include "support/TemporaryFolder.h"
 
@@ -54,4 +58,47 @@ TEST(NetInputPlugin, KeepsItsDefinitionsInItsOwnFileAndRefusesBadURLsWithAReason
     EXPECT_EQ(
         status, "cannot play 'rtsp://server/stream': the scheme 'rtsp' is none of udp, rtp, http, https and satip");
     plugin.CloseMultiplex(source);
+}
+
+// The program's Scan asks for a SAT>IP server and a region file; a file it
+// cannot read is said at once, before any server is asked.
+TEST(NetInputPlugin, ScansThroughTheServerAndRegionFileTheUserGives)
+{
+    struct Dialogs : CKRXMultiplexDialogs {
+        CString file;
+        bool askedForServer = false;
+        int scans = 0;
+        bool AskScanStart(CKRXInputPlugin*, SKRXScanStart& start) override
+        {
+            askedForServer = start.asksServer && !start.asksSwitchPort;
+            start.initialFile = file;
+            start.server = "127.0.0.1:1";
+            return !file.empty();
+        }
+        bool RunScan(CKRXInputPlugin*, CKRXScanJob&) override { return ++scans, false; }
+    } dialogs;
+    std::vector<CString> boxes;
+    const MessageBoxHandler previousBox = SetMessageBoxHandler([&](const CString& text, const CString&, unsigned type) {
+        boxes.push_back(text);
+        return DefaultMessageBoxAnswer(type);
+    });
+    CKRXMultiplexDialogs* previous = CKRXMultiplexDialogs::SetMultiplexDialogs(&dialogs);
+    CKRXNetInputPlugin plugin;
+    EXPECT_TRUE(plugin.CanScanForMultiplexDefinitions());
+
+    EXPECT_FALSE(plugin.ScanForMultiplexDefinitions()) << "cancelled";
+    EXPECT_TRUE(dialogs.askedForServer);
+    TemporaryFolder folder;
+    dialogs.file = folder.Write("region", "not a region file\n");
+    EXPECT_FALSE(plugin.ScanForMultiplexDefinitions());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], "The scan cannot start: cannot read '" + dialogs.file + "' as a region file");
+    EXPECT_EQ(dialogs.scans, 0);
+
+    dialogs.file = folder.Write("dvb-c", "[CHANNEL]\n\tDELIVERY_SYSTEM = DVBC/ANNEX_A\n\tFREQUENCY = 346000000\n"
+                                         "\tSYMBOL_RATE = 6900000\n\tMODULATION = QAM/256\n");
+    plugin.ScanForMultiplexDefinitions();
+    EXPECT_EQ(dialogs.scans, 1) << "a readable file starts the scan";
+    CKRXMultiplexDialogs::SetMultiplexDialogs(previous);
+    SetMessageBoxHandler(previousBox);
 }

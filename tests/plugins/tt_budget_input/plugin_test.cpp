@@ -6,6 +6,7 @@
 #include "plugin/DVBMultiplexDefinition.h"
 #include "plugin/KRXMultiplexDialogs.h"
 #include "plugin/KRXScanJob.h"
+#include "plugin/KRXScanStart.h"
 #include "stream/DVBTransportStreamSource.h"
 
 #include <gtest/gtest.h>
@@ -146,19 +147,24 @@ TEST_F(TTPlugin, NoPermissionSaysHowToGetIt)
     EXPECT_NE(m_boxes[0].text.find("'video' group"), CString::npos);
 }
 
-// Dialogs that choose an initial-tuning file (none while the name is empty)
-// and run a scan to its end, answering OK or Cancel.
+// Dialogs that say where a scan starts (cancelled while the file is empty)
+// and run the scan to its end, answering OK or Cancel.
 class CScanningDialogs : public CKRXMultiplexDialogs
 {
 public:
     CString file;
+    int port = -1;
     bool accept = true;
+    bool askedForPort = false;
     CString status;
     std::vector<std::vector<CString>> rows;
 
-    bool ChooseInitialTuningFile(CKRXInputPlugin*, CString& path) override
+    bool AskScanStart(CKRXInputPlugin*, SKRXScanStart& start) override
     {
-        path = file;
+        askedForPort = start.asksSwitchPort;
+        start.initialFile = file;
+        if (start.asksSwitchPort)
+            start.switchPort = port;
         return !file.empty();
     }
     bool RunScan(CKRXInputPlugin*, CKRXScanJob& job) override
@@ -200,6 +206,7 @@ TEST_F(TTPlugin, CableAndSatelliteCardsScanFromAChosenInitialTuningFile)
     dialogs.file = "/usr/share/dvb/dvb-c/de-Berlin";
     dialogs.accept = false;
     EXPECT_FALSE(m_plugin->ScanForMultiplexDefinitions());
+    EXPECT_FALSE(dialogs.askedForPort) << "a cable has no dish switch";
     EXPECT_EQ(m_card->scannedPort, -1);
     EXPECT_EQ(dialogs.status, "2 multiplexes found.");
     const std::vector<std::vector<CString>> rows { { "346000 kHz", "DVB-C", "One, Two" }, { "354000 kHz", "DVB-C", "" } };
@@ -213,6 +220,20 @@ TEST_F(TTPlugin, CableAndSatelliteCardsScanFromAChosenInitialTuningFile)
     ASSERT_EQ(m_plugin->GetMultiplexDefinitionCount(), 1) << "what was found before the stop is kept on OK";
     EXPECT_EQ(m_plugin->GetMultiplexDefinitionAtIndex(0)->GetName(), "Mux 1");
     EXPECT_TRUE(m_boxes.empty());
+    CKRXMultiplexDialogs::SetMultiplexDialogs(previous);
+}
+
+TEST_F(TTPlugin, ASatelliteScanGoesBehindTheSwitchPortChosen)
+{
+    m_card->frontendType = KRX_TT_FRONTEND_DVBS;
+    m_plugin->Initialise();
+    CScanningDialogs dialogs;
+    dialogs.file = "/usr/share/dvb/dvb-s/Astra-19.2E";
+    dialogs.port = 2;
+    CKRXMultiplexDialogs* previous = CKRXMultiplexDialogs::SetMultiplexDialogs(&dialogs);
+    EXPECT_TRUE(m_plugin->ScanForMultiplexDefinitions());
+    EXPECT_TRUE(dialogs.askedForPort);
+    EXPECT_EQ(m_card->scannedPort, 2);
     CKRXMultiplexDialogs::SetMultiplexDialogs(previous);
 }
 
