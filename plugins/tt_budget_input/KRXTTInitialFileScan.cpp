@@ -38,7 +38,8 @@ void CKRXTTInitialFileScan::Run()
         found, error);
     std::lock_guard lock(m_mutex);
     m_found = std::move(found);
-    const CString count = m_found.size() == 1 ? CString("1 multiplex found") : FormatString("%zu multiplexes found", m_found.size());
+    const CString count
+        = m_found.size() == 1 ? CString("1 multiplex found") : FormatString("%zu multiplexes found", m_found.size());
     m_status = completed ? count + "." : count + "; the scan stopped: " + error;
 }
 

@@ -5,8 +5,8 @@
 #include "tswriter/PesWriter.h"
 
 #include <map>
-#include <string>
 #include <optional>
+#include <string>
 
 namespace ts {
 

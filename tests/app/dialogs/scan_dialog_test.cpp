@@ -116,8 +116,9 @@ TEST(ScanStartDialog, AsksOnlyWhatTheInputNeedsAndOKWaitsForIt)
     ASSERT_TRUE(dialogs.AskScanStart(nullptr, dish));
     EXPECT_EQ(dish.switchPort, 2);
 
-    WhenShown<CKRXScanStartDialog>(
-        [&](CKRXScanStartDialog* dialog) { QTest::mouseClick(StandardButton(dialog, QDialogButtonBox::Cancel), Qt::LeftButton); });
+    WhenShown<CKRXScanStartDialog>([&](CKRXScanStartDialog* dialog) {
+        QTest::mouseClick(StandardButton(dialog, QDialogButtonBox::Cancel), Qt::LeftButton);
+    });
     SKRXScanStart cancelled;
     EXPECT_FALSE(dialogs.AskScanStart(nullptr, cancelled));
 }

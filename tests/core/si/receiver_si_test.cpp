@@ -146,7 +146,8 @@ TEST_F(ReceiverSITest, PATCreatesProgrammesAndListensOnTheirPMTAndNetworkPIDs)
 
 TEST_F(ReceiverSITest, BasicServiceInformationIsCompleteOncePMTsAndSDTHaveArrived)
 {
-    Process(StreamBuilder().Add(0x00, ThreeProgramPat()).Add(0x100, Pmt(1)).Add(0x200, Pmt(2)).Add(0x300, Pmt(3)).Take());
+    Process(
+        StreamBuilder().Add(0x00, ThreeProgramPat()).Add(0x100, Pmt(1)).Add(0x200, Pmt(2)).Add(0x300, Pmt(3)).Take());
     EXPECT_FALSE(receiver.HasCompleteBasicServiceInformation());
     Process(StreamBuilder().Add(0x11, Sdt()).Take());
     EXPECT_TRUE(receiver.HasCompleteBasicServiceInformation());

@@ -42,7 +42,8 @@ TEST_P(AVReferenceDecodeTest, MatchesFfmpegWithinFiftyDecibels)
 
 INSTANTIATE_TEST_SUITE_P(Samples, AVReferenceDecodeTest,
     ::testing::Values(SDecodedSample { "aac_lc_48k.aac", AV_CODEC_ID_AAC },
-        SDecodedSample { "aac_latm_48k.latm", AV_CODEC_ID_AAC_LATM }, SDecodedSample { "ac3_stereo_48k.ac3", AV_CODEC_ID_AC3 },
+        SDecodedSample { "aac_latm_48k.latm", AV_CODEC_ID_AAC_LATM },
+        SDecodedSample { "ac3_stereo_48k.ac3", AV_CODEC_ID_AC3 },
         SDecodedSample { "eac3_5.1_48k.eac3", AV_CODEC_ID_EAC3 }),
     [](const auto& info) { return std::string(avcodec_get_name(info.param.codec)); });
 

@@ -95,8 +95,9 @@ TEST(NetInputPlugin, ScansThroughTheServerAndRegionFileTheUserGives)
     EXPECT_EQ(boxes[0], "The scan cannot start: cannot read '" + dialogs.file + "' as a region file");
     EXPECT_EQ(dialogs.scans, 0);
 
-    dialogs.file = folder.Write("dvb-c", "[CHANNEL]\n\tDELIVERY_SYSTEM = DVBC/ANNEX_A\n\tFREQUENCY = 346000000\n"
-                                         "\tSYMBOL_RATE = 6900000\n\tMODULATION = QAM/256\n");
+    dialogs.file = folder.Write("dvb-c",
+        "[CHANNEL]\n\tDELIVERY_SYSTEM = DVBC/ANNEX_A\n\tFREQUENCY = 346000000\n"
+        "\tSYMBOL_RATE = 6900000\n\tMODULATION = QAM/256\n");
     plugin.ScanForMultiplexDefinitions();
     EXPECT_EQ(dialogs.scans, 1) << "a readable file starts the scan";
     CKRXMultiplexDialogs::SetMultiplexDialogs(previous);

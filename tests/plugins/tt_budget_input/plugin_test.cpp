@@ -209,7 +209,8 @@ TEST_F(TTPlugin, CableAndSatelliteCardsScanFromAChosenInitialTuningFile)
     EXPECT_FALSE(dialogs.askedForPort) << "a cable has no dish switch";
     EXPECT_EQ(m_card->scannedPort, -1);
     EXPECT_EQ(dialogs.status, "2 multiplexes found.");
-    const std::vector<std::vector<CString>> rows { { "346000 kHz", "DVB-C", "One, Two" }, { "354000 kHz", "DVB-C", "" } };
+    const std::vector<std::vector<CString>> rows { { "346000 kHz", "DVB-C", "One, Two" },
+        { "354000 kHz", "DVB-C", "" } };
     EXPECT_EQ(dialogs.rows, rows);
     EXPECT_EQ(m_plugin->GetMultiplexDefinitionCount(), 0) << "Cancel keeps nothing";
 

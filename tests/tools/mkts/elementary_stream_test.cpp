@@ -105,7 +105,8 @@ TEST(MpegVideoStream, TemporalReferenceWrapsWithoutGroupHeaders)
 
 TEST(MpegVideoStream, RefusesWhatIsNotVideo)
 {
-    EXPECT_THAT(MakeError([] { MpegVideoStream(AudioFrames(2), "tone.mp2"); }), HasSubstr("tone.mp2 is not MPEG video"));
+    EXPECT_THAT(
+        MakeError([] { MpegVideoStream(AudioFrames(2), "tone.mp2"); }), HasSubstr("tone.mp2 is not MPEG video"));
     ts::Bytes headerOnly;
     SequenceHeader(headerOnly);
     EXPECT_THAT(MakeError([&] { MpegVideoStream(headerOnly, "empty.m2v"); }), HasSubstr("no coded picture"));
