@@ -98,6 +98,7 @@ TEST(ScanStartDialog, AsksOnlyWhatTheInputNeedsAndOKWaitsForIt)
         QTest::keyClicks(dialog->findChild<QLineEdit*>("server"), " 10.0.0.3:554 ");
         dialog->findChild<QSpinBox*>("source")->setValue(2);
         EXPECT_TRUE(ok->isEnabled());
+        SaveScreenshot(dialog, "scan-start");
         QTest::mouseClick(ok, Qt::LeftButton);
     });
     ASSERT_TRUE(dialogs.AskScanStart(nullptr, satip));
