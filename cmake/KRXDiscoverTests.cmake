@@ -4,12 +4,12 @@
 # everything after it. The discovered tests get their properties here instead,
 # from a file ctest reads once it has discovered them.
 # Usage: krx_discover_tests(<target> LABELS <list> [TIMEOUT <s>] [ENVIRONMENT <list>]
-#                           [RESOURCE_LOCK <name>])
+#                           [RESOURCE_LOCK <name>] [COST <s>])
 function(krx_discover_tests target)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "LABELS;TIMEOUT;ENVIRONMENT;RESOURCE_LOCK" "")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "LABELS;TIMEOUT;ENVIRONMENT;RESOURCE_LOCK;COST" "")
   gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST TEST_LIST ${target}_TESTS)
   set(properties "")
-  foreach(name LABELS TIMEOUT ENVIRONMENT RESOURCE_LOCK)
+  foreach(name LABELS TIMEOUT ENVIRONMENT RESOURCE_LOCK COST)
     if(DEFINED arg_${name})
       string(APPEND properties " ${name} [==[${arg_${name}}]==]")
     endif()
